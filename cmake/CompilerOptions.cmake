@@ -1,0 +1,38 @@
+# Flags shared by every target of the project.
+
+# The DSP must compute the same doubles on every machine: no fused
+# multiply-adds behind our back and never -ffast-math.
+add_compile_options(-ffp-contract=off -fno-fast-math)
+add_compile_options(-Wall -Wextra -Wpedantic -Wshadow=local -Wno-unused-parameter)
+
+if(TOLVANE3_WERROR)
+  add_compile_options(-Werror)
+endif()
+
+if(TOLVANE3_SANITIZE AND TOLVANE3_TSAN)
+  message(FATAL_ERROR "ThreadSanitizer cannot be combined with AddressSanitizer")
+endif()
+
+if(TOLVANE3_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(TOLVANE3_TSAN)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
+
+# Adds a GoogleTest program from the given sources, linked to the given
+# libraries, and registers its tests with CTest. LABELS concurrency marks a
+# program whose tests are also run under ThreadSanitizer.
+function(tolvane3_add_test name)
+  cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${T_SOURCES})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} test_support)
+  set(props ENVIRONMENT "LC_ALL=C;LANG=C")
+  if(T_LABELS)
+    list(APPEND props LABELS "${T_LABELS}")
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${props})
+endfunction()

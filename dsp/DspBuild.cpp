@@ -1,0 +1,1 @@
+void tolvane3_dsp_placeholder() {}
