@@ -1,0 +1,62 @@
+// Buffer and gain helpers shared by the DSP blocks (Part 2.104), and the dB
+// conversions of the piece's conventions.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+
+// --- dB conversions ------------------------------------------------------
+// The literal constants are written as the specification gives them; they
+// are never recomputed from logarithms.
+
+// 20 / ln(10): converts a natural logarithm to dB.
+inline constexpr double kLnToDb = 8.685889638065037;
+// ln(10) / 20: converts dB to a natural-logarithm exponent.
+inline constexpr double kDbToLn = 0.11512925464970228;
+// Silence in dB.
+inline constexpr double kSilenceDb = -144.0;
+// Linear amplitudes at or below this read as silence.
+inline constexpr double kSilenceAmplitude = 6.309e-8;
+
+// Linear gain of a level in dB: e^(0.11512925464970228 × dB), 0.0 at or
+// below -144 dB.
+inline double DbToLinear(double db)
+{
+  return db > kSilenceDb ? std::exp(kDbToLn * db) : 0.0;
+}
+
+// Level in dB of a linear value: 8.685889638065037 × ln|x| when |x| >
+// 6.309e-8, else -144.0.
+inline double LinearToDb(double x)
+{
+  const double a = std::fabs(x);
+  return a > kSilenceAmplitude ? std::log(a) * kLnToDb : kSilenceDb;
+}
+
+// Rounding to 0.1 dB: floor(10 × x + 0.5) / 10.
+inline double RoundToTenthDb(double x)
+{
+  return std::floor(x * 10.0 + 0.5) / 10.0;
+}
+
+// --- Part 2.104 plain functions ------------------------------------------
+
+// dB to gain: *out = e^(0.11512925464970228 × dB) when dB > -144.0, else 0.0.
+void DbToGain(double* out, double db);
+// Unity gain: *out = 1.0.
+void UnityGain(double* out);
+// out[i] = in[i] × *gain for i below n.
+void ApplyGain(const double* gain, const double* in, double* out, int32_t n);
+// An array of channels pointers, each to frames doubles (contents not
+// cleared). Allocates: set-up paths only.
+double** AllocateChannelBuffers(int32_t frames, int32_t channels);
+// Frees each non-null buffer, then the array (only the array when channels
+// <= 0). A null array is ignored.
+void FreeChannelBuffers(double** buffers, int32_t channels);
+// For every channel k below channels whose input and output pointers are
+// both non-null, copies frames doubles from inputs[k] to outputs[k] + offset.
+void CopyChannelBuffers(double** inputs, double** outputs, int32_t frames, int32_t channels, int32_t offset);
+// The same for one channel; nothing when either pointer is null.
+void CopyBuffer(const double* in, double* out, int32_t frames, int32_t offset);
+// Zeroes frames doubles in each of the channels buffers (null ones skipped).
+void ClearChannelBuffers(double** buffers, int32_t frames, int32_t channels);

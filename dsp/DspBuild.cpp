@@ -1,1 +1,0 @@
-void tolvane3_dsp_placeholder() {}
