@@ -12,7 +12,7 @@ namespace {
 struct ObjectRegistry
 {
   std::mutex mutex;
-  std::unordered_set<const CFObject*> live;
+  std::unordered_set<const void*> live;
   int overReleases = 0;
 };
 
@@ -20,6 +20,11 @@ ObjectRegistry& Registry()
 {
   static ObjectRegistry* registry = new ObjectRegistry; // outlives static destructors
   return *registry;
+}
+
+CFObject* AsObject(CFTypeRef object)
+{
+  return static_cast<CFObject*>(const_cast<void*>(object));
 }
 
 } // namespace
@@ -30,14 +35,14 @@ CFObject::CFObject()
 {
   ObjectRegistry& r = Registry();
   std::lock_guard<std::mutex> lock(r.mutex);
-  r.live.insert(this);
+  r.live.insert(static_cast<const void*>(this));
 }
 
 CFObject::~CFObject()
 {
   ObjectRegistry& r = Registry();
   std::lock_guard<std::mutex> lock(r.mutex);
-  r.live.erase(this);
+  r.live.erase(static_cast<const void*>(this));
 }
 
 CFTypeRef CFRetain(CFTypeRef object)
@@ -47,7 +52,7 @@ CFTypeRef CFRetain(CFTypeRef object)
   ObjectRegistry& r = Registry();
   std::lock_guard<std::mutex> lock(r.mutex);
   if (r.live.count(object))
-    ++const_cast<CFObject*>(object)->mRetainCount;
+    ++AsObject(object)->mRetainCount;
   return object;
 }
 
@@ -63,10 +68,10 @@ void CFRelease(CFTypeRef object)
       ++r.overReleases;
       return;
     }
-    if (--const_cast<CFObject*>(object)->mRetainCount > 0)
+    if (--AsObject(object)->mRetainCount > 0)
       return;
   }
-  delete object;
+  delete AsObject(object);
 }
 
 CFIndex CFGetRetainCount(CFTypeRef object)
@@ -75,7 +80,7 @@ CFIndex CFGetRetainCount(CFTypeRef object)
     return 0;
   ObjectRegistry& r = Registry();
   std::lock_guard<std::mutex> lock(r.mutex);
-  return r.live.count(object) ? object->mRetainCount : 0;
+  return r.live.count(object) ? AsObject(object)->mRetainCount : 0;
 }
 
 namespace standin {

@@ -25,7 +25,9 @@ struct CFObject
   long mRetainCount = 1;
 };
 
-typedef const CFObject* CFTypeRef;
+// As on macOS, any object reference converts to CFTypeRef. Every stand-in
+// object derives from CFObject alone, so the pointer is the object's address.
+typedef const void* CFTypeRef;
 typedef const struct CFAllocatorObject* CFAllocatorRef;
 
 extern const CFAllocatorRef kCFAllocatorDefault;

@@ -85,7 +85,10 @@ int FireDueTimers(CFRunLoopRef loop)
     std::lock_guard<std::recursive_mutex> lock(loop->mutex);
     for (CFRunLoopTimerRef t : loop->timers)
       if (t->valid && !t->firing && t->nextFire <= now)
-        due.push_back(static_cast<CFRunLoopTimerRef>(const_cast<CFObject*>(CFRetain(t))));
+        {
+        CFRetain(t);
+        due.push_back(t);
+      }
   }
   std::stable_sort(due.begin(), due.end(), [](CFRunLoopTimerRef a, CFRunLoopTimerRef b) {
     return a->nextFire != b->nextFire ? a->nextFire < b->nextFire : a->sequence < b->sequence;
