@@ -3,7 +3,7 @@
 # The DSP must compute the same doubles on every machine: no fused
 # multiply-adds behind our back and never -ffast-math.
 add_compile_options(-ffp-contract=off -fno-fast-math)
-add_compile_options(-Wall -Wextra -Wpedantic -Wshadow=local -Wno-unused-parameter)
+add_compile_options(-Wall -Wextra -Wpedantic -Wno-unused-parameter $<$<CXX_COMPILER_ID:GNU>:-Wshadow=local>)
 
 if(TOLVANE3_WERROR)
   add_compile_options(-Werror)
