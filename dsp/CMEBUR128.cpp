@@ -1,0 +1,179 @@
+#include "dsp/CMEBUR128.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "dsp/BufferHelpers.h"
+#include "dsp/LoudnessUnits.h"
+
+namespace
+{
+constexpr double kMomentaryMs = 400.0;
+constexpr double kMomentaryOverlap = 0.75;
+constexpr double kShortTermMs = 3000.0;
+constexpr double kShortTermOverlap = 0.6666666666666666;
+}  // namespace
+
+CMEBUR128::CMEBUR128()
+{
+  Reset();
+  mSampleCounter = 0;
+  mHalfSecondCounter = 0;
+  mElapsedMs = 0;
+}
+
+void CMEBUR128::SetSampleRate(double rate)
+{
+  if (!std::isfinite(rate) || rate <= 0.0)
+    return;
+  SampleRate = rate;
+  Reset();
+  mSampleCounter = 0;
+  mHalfSecondCounter = 0;
+}
+
+bool CMEBUR128::GetName(char* buffer)
+{
+  if (buffer == nullptr)
+    return false;
+  std::memcpy(buffer, "EBUR128", sizeof("EBUR128"));
+  return true;
+}
+
+void CMEBUR128::Reset()
+{
+  for (int32_t c = 0; c < kMaxChannels; ++c)
+  {
+    const size_t i = static_cast<size_t>(c);
+    mOversamplers[i].Init(SampleRate);
+    mStage1[i].DesignStage1(SampleRate);
+    mStage2[i].DesignStage2(SampleRate);
+    // A peak from before the reset must not be reported after it.
+    mPeakDetectors[i].Clear();
+  }
+  mMomentary.Init(kMomentaryMs, kMomentaryOverlap, SampleRate);
+  mShortTerm.Init(kShortTermMs, kShortTermOverlap, SampleRate);
+  mGate.Clear();
+  mRange.Clear();
+  mTruePeakMaximum = 0.0;
+}
+
+void CMEBUR128::ClearState()
+{
+  for (int32_t c = 0; c < kMaxChannels; ++c)
+  {
+    const size_t i = static_cast<size_t>(c);
+    mStage1[i].Clear();
+    mStage2[i].Clear();
+    mPeakDetectors[i].Clear();
+  }
+  mTruePeakMaximum = 0.0;
+  mMomentary.Clear();
+  mShortTerm.Clear();
+  mGate.Clear();
+  mRange.Clear();
+}
+
+void CMEBUR128::AddFrame(const double* values, int32_t n)
+{
+  if (values == nullptr)
+    return;
+  const int32_t channels = std::clamp(n, 0, kMaxChannels);
+  for (int32_t c = 0; c < channels; ++c)
+  {
+    const size_t i = static_cast<size_t>(c);
+    mTruePeakMaximum = std::max(mTruePeakMaximum, mPeakDetectors[i].PushAndEvaluate(values[c]));
+    mFrameValues[i] = mStage2[i].Tick(mStage1[i].Tick(values[c]));
+  }
+  TakeWindowedFrame(mFrameValues.data(), channels);
+}
+
+void CMEBUR128::TakeWindowedFrame(const double* z, int32_t n)
+{
+  const double energy = LoudnessWindow::FrameEnergy(z, n);
+  if (mMomentary.AddEnergy(energy) != 0)
+    mGate.AddBlock(mMomentary.Mean());
+  if (mShortTerm.AddEnergy(energy) != 0)
+    mRange.AddBlock(mShortTerm.Mean());
+}
+
+void CMEBUR128::CountFrame()
+{
+  ++mSampleCounter;
+  if (mHalfSecondCounter >= static_cast<int64_t>(0.5 * SampleRate) - 1)
+  {
+    mElapsedMs = static_cast<int32_t>(static_cast<double>(mSampleCounter) / (SampleRate / 1000.0));
+    mHalfSecondCounter = 0;
+  }
+  else
+  {
+    ++mHalfSecondCounter;
+  }
+}
+
+void CMEBUR128::MeasureChunk(double* const* inputs, int32_t start, int32_t frames)
+{
+  const int32_t n = mChannelCount;
+  // Each channel's peak detector and filters depend only on that channel, so
+  // they run channel by channel over the chunk; the windows then take the
+  // frames in order, exactly as frame-by-frame AddFrame calls would.
+  for (int32_t c = 0; c < n; ++c)
+  {
+    const size_t ci = static_cast<size_t>(c);
+    const double* in = inputs[c] != nullptr ? inputs[c] + start : nullptr;
+    double* z = mChunk.data() + ci * kChunkFrames;
+    SincPeakDetector& detector = mPeakDetectors[ci];
+    KWeightingFilter& stage1 = mStage1[ci];
+    KWeightingFilter& stage2 = mStage2[ci];
+    double peak = mTruePeakMaximum;
+    for (int32_t i = 0; i < frames; ++i)
+    {
+      const double x = in != nullptr ? in[i] : 0.0;
+      peak = std::max(peak, detector.PushAndEvaluate(x));
+      z[i] = stage2.Tick(stage1.Tick(x));
+    }
+    mTruePeakMaximum = peak;
+  }
+  for (int32_t i = 0; i < frames; ++i)
+  {
+    for (int32_t c = 0; c < n; ++c)
+      mFrameValues[static_cast<size_t>(c)] = mChunk[static_cast<size_t>(c) * kChunkFrames + static_cast<size_t>(i)];
+    TakeWindowedFrame(mFrameValues.data(), n);
+    CountFrame();
+  }
+}
+
+void CMEBUR128::Process(double** inputs, double** outputs, int32_t frames)
+{
+  if (inputs == nullptr || frames <= 0)
+    return;
+  mChannelCount = static_cast<int32_t>(std::min<uint32_t>(NumInputs, kMaxChannels));
+  for (int32_t start = 0; start < frames; start += kChunkFrames)
+    MeasureChunk(inputs, start, std::min(kChunkFrames, frames - start));
+
+  // The copy comes last so that an output buffer that is also another
+  // channel's input cannot change what is measured.
+  if (outputs == nullptr)
+    return;
+  for (uint32_t c = 0; c < NumInputs; ++c)
+  {
+    if (inputs[c] != nullptr && outputs[c] != nullptr && inputs[c] != outputs[c])
+      std::memmove(outputs[c], inputs[c], static_cast<size_t>(frames) * sizeof(double));
+  }
+}
+
+double CMEBUR128::GetIntegratedLufs() const
+{
+  return loudness::RoundToTenth(mGate.IntegratedLufs);
+}
+
+double CMEBUR128::GetLoudnessRange() const
+{
+  return loudness::RoundToTenth(mRange.Range);
+}
+
+double CMEBUR128::GetTruePeakDb() const
+{
+  return LinearToDb(mTruePeakMaximum);
+}

@@ -1,0 +1,61 @@
+// Inter-sample peak estimate by sinc reconstruction over a 39-sample history.
+//
+// Each pushed sample enters a history of 2·19 + 1 samples (oldest first);
+// Evaluate reconstructs the signal between the middle sample and the next
+// newer one at the offsets 0, 0.18362181817838, 0.5 and 1.0 and returns the
+// largest absolute value. A sample therefore reaches the evaluated interval
+// when it is 18 frames old. Offsets 0 and 1.0 are the samples themselves,
+// because the sinc kernel is exactly 0 at every other whole offset.
+//
+// One detector per channel; whichever thread owns the meter calls it. Push
+// and Evaluate neither allocate nor fail.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+
+class SincPeakDetector
+{
+public:
+  static constexpr int32_t kHalfWidth = 19;
+  static constexpr int32_t kLength = 2 * kHalfWidth + 1;
+  static constexpr int32_t kTableCount = 4;
+  static constexpr std::array<double, kTableCount> kOffsets = {0.0, 0.18362181817838, 0.5, 1.0};
+
+  SincPeakDetector() { Clear(); }
+
+  // Zeroes the history.
+  void Clear();
+
+  // Shifts the history one place toward its start and puts x last.
+  void Push(double x)
+  {
+    mHistory[static_cast<size_t>(mStart)] = x;
+    mHistory[static_cast<size_t>(mStart + kLength)] = x;
+    mStart = mStart + 1 == kLength ? 0 : mStart + 1;
+  }
+
+  // The largest absolute reconstructed value over the four offsets (0 for a
+  // silent history).
+  double Evaluate() const;
+
+  double PushAndEvaluate(double x)
+  {
+    Push(x);
+    return Evaluate();
+  }
+
+  // History entry i, 0 the oldest and kLength - 1 the newest.
+  double HistoryAt(int32_t i) const { return mHistory[static_cast<size_t>(mStart + i)]; }
+
+  // Entry k of table j: sinc(h − k + offset j) with sinc(u) = sin(πu)/(πu).
+  static double TableValue(int32_t table, int32_t k);
+
+private:
+  // The history is kept twice over in a ring of 2·kLength values, so that
+  // the kLength values from mStart on are always the history in order and a
+  // push costs two stores instead of a shift.
+  std::array<double, 2 * kLength> mHistory{};
+  int32_t mStart = 0;
+};
