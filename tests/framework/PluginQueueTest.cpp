@@ -1,0 +1,87 @@
+#include <gtest/gtest.h>
+
+#include "framework/PluginQueue.h"
+#include "framework/QueueRecords.h"
+
+namespace {
+
+using plugkit::ISysExMsg;
+using plugkit::ParamTuple;
+using plugkit::PluginQueue;
+using plugkit::SysExData;
+
+TEST(PluginQueue, HoldsItsCapacityThenDropsUntilAnEntryIsTaken)
+{
+  PluginQueue<ParamTuple> queue(512);
+  for (int i = 0; i < 512; ++i)
+    ASSERT_TRUE(queue.Push({i, i * 0.5})) << "entry " << i;
+  EXPECT_EQ(queue.ElementsAvailable(), 512u);
+  EXPECT_FALSE(queue.Push({512, 0.0}));
+  EXPECT_EQ(queue.ElementsAvailable(), 512u);
+
+  ParamTuple out;
+  ASSERT_TRUE(queue.Pop(out));
+  EXPECT_EQ(out.idx, 0);
+  EXPECT_TRUE(queue.Push({513, 1.0}));
+  EXPECT_FALSE(queue.Push({514, 1.0}));
+}
+
+TEST(PluginQueue, DeliversInOrderAcrossManyLaps)
+{
+  PluginQueue<ParamTuple> queue(4);
+  ParamTuple out;
+  EXPECT_FALSE(queue.Pop(out));
+  int next = 0;
+  for (int lap = 0; lap < 10; ++lap)
+  {
+    for (int i = 0; i < 3; ++i)
+      ASSERT_TRUE(queue.Push({lap * 3 + i, 0.0}));
+    while (queue.Pop(out))
+      EXPECT_EQ(out.idx, next++);
+    EXPECT_EQ(queue.ElementsAvailable(), 0u);
+  }
+  EXPECT_EQ(next, 30);
+}
+
+TEST(PluginQueue, ASingleSlotQueueStillKeepsEntriesApart)
+{
+  // With one slot the turn numbers of consecutive laps would coincide and a
+  // second push would overwrite the first; the queue keeps at least two.
+  PluginQueue<ParamTuple> queue(1);
+  ASSERT_TRUE(queue.Push({1, 0.0}));
+  ASSERT_TRUE(queue.Push({2, 0.0}));
+  EXPECT_FALSE(queue.Push({3, 0.0}));
+  ParamTuple out;
+  ASSERT_TRUE(queue.Pop(out));
+  EXPECT_EQ(out.idx, 1);
+}
+
+TEST(SysExRecord, KeepsTheSizeOfWhatItHolds)
+{
+  uint8_t bytes[700];
+  for (int i = 0; i < 700; ++i)
+    bytes[i] = static_cast<uint8_t>(i * 7);
+
+  const SysExData longMsg = SysExData::From(ISysExMsg{3, 700, bytes});
+  EXPECT_EQ(longMsg.mOffset, 3);
+  EXPECT_EQ(longMsg.mSize, SysExData::kMaxSize);
+  EXPECT_EQ(longMsg.mData[511], bytes[511]);
+
+  EXPECT_EQ(SysExData::From(ISysExMsg{0, -40, bytes}).mSize, 0);
+
+  const SysExData shortMsg = SysExData::From(ISysExMsg{0, 5, bytes});
+  EXPECT_EQ(shortMsg.mSize, 5);
+  EXPECT_EQ(shortMsg.mData[4], bytes[4]);
+  EXPECT_EQ(shortMsg.mData[5], 0);
+
+  const SysExData noData = SysExData::From(ISysExMsg{0, 8, nullptr});
+  EXPECT_EQ(noData.mSize, 8);
+  for (int i = 0; i < 8; ++i)
+    EXPECT_EQ(noData.mData[i], 0);
+
+  const ISysExMsg view = longMsg.AsMsg();
+  EXPECT_EQ(view.mSize, 512);
+  EXPECT_EQ(view.mData, longMsg.mData);
+}
+
+} // namespace
