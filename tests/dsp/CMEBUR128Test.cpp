@@ -1,0 +1,287 @@
+#include <algorithm>
+#include <cmath>
+#include <complex>
+#include <cstdint>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "dsp/CMEBUR128.h"
+
+namespace
+{
+constexpr double kPi = 3.141592653589793;
+
+// The K-weighting response at f for 48 kHz, from the two biquads whose
+// coefficients ITU-R BS.1770 publishes for that rate.
+double KWeightingGain48k(double f)
+{
+  const std::complex<double> z1 = std::polar(1.0, -2.0 * kPi * f / 48000.0);
+  const std::complex<double> z2 = z1 * z1;
+  const std::complex<double> shelf = (1.53512485958697 - 2.69169618940638 * z1 + 1.19839281085285 * z2) /
+                                     (1.0 - 1.69065929318241 * z1 + 0.73248077421585 * z2);
+  const std::complex<double> highPass = (1.0 - 2.0 * z1 + z2) / (1.0 - 1.99004745483398 * z1 + 0.99007225036621 * z2);
+  return std::abs(shelf * highPass);
+}
+
+// A meter with the given channel count and rate, fed through Process.
+struct Meter
+{
+  CMEBUR128 meter;
+  std::vector<std::vector<double>> buffers;
+  int64_t frame = 0;
+
+  Meter(uint32_t channels, double rate)
+  {
+    meter.SetNumInputs(channels);
+    meter.SetNumOutputs(channels);
+    meter.SetSampleRate(rate);
+    buffers.assign(channels, std::vector<double>(4800, 0.0));
+  }
+
+  // Feeds frames of signal(channel, frame index) in blocks of 4800.
+  template <typename Signal>
+  void Feed(int64_t frames, Signal signal)
+  {
+    std::vector<double*> pointers;
+    for (auto& b : buffers)
+      pointers.push_back(b.data());
+    while (frames > 0)
+    {
+      const int32_t block = static_cast<int32_t>(std::min<int64_t>(frames, 4800));
+      for (size_t c = 0; c < buffers.size(); ++c)
+        for (int32_t i = 0; i < block; ++i)
+          buffers[c][static_cast<size_t>(i)] = signal(static_cast<int32_t>(c), frame + i);
+      meter.Process(pointers.data(), pointers.data(), block);
+      frame += block;
+      frames -= block;
+    }
+  }
+};
+
+double Sine(double amplitude, double frequency, double rate, int64_t n)
+{
+  return amplitude * std::sin(2.0 * kPi * frequency * static_cast<double>(n) / rate);
+}
+}  // namespace
+
+TEST(CMEBUR128Test, OneKilohertzSineAtMinus23Lufs)
+{
+  const double gain = KWeightingGain48k(1000.0);
+  // The amplitude whose K-weighted mean square reads -23.0 LUFS.
+  const double amplitude = std::sqrt(2.0 * std::pow(10.0, (-23.0 + 0.691) / 10.0)) / gain;
+  Meter m(1, 48000.0);
+  m.Feed(48000 * 4, [&](int32_t, int64_t n) { return Sine(amplitude, 1000.0, 48000.0, n); });
+  EXPECT_NEAR(m.meter.GetMomentaryLufs(), -23.0, 0.05);
+  EXPECT_NEAR(m.meter.GetLoudness(), -23.0, 0.05);
+  EXPECT_NEAR(m.meter.GetIntegratedLufs(), -23.0, 0.05);
+  EXPECT_NEAR(m.meter.GetMomentaryMaxLufs(), -23.0, 0.05);
+  EXPECT_NEAR(m.meter.GetShortTermMaxLufs(), -23.0, 0.05);
+  EXPECT_EQ(m.meter.GetLoudnessRange(), 0.0);
+  // Amplitude 0.1 reads about the same: the +0.69 dB of K-weighting at 1 kHz
+  // and the -0.691 offset cancel.
+  EXPECT_NEAR(amplitude, 0.1, 0.001);
+}
+
+TEST(CMEBUR128Test, ChannelsAreSummedWithTheSurroundWeights)
+{
+  std::mt19937 rng(5);
+  std::normal_distribution<double> dist(0.0, 0.1);
+  std::vector<double> noise(19200);
+  for (double& v : noise)
+    v = dist(rng);
+  const auto meanWith = [&](uint32_t channels, uint32_t active) {
+    Meter m(channels, 48000.0);
+    m.Feed(19200, [&](int32_t c, int64_t n) {
+      return static_cast<uint32_t>(c) == active || active == 99 ? noise[static_cast<size_t>(n)] : 0.0;
+    });
+    return m.meter.Momentary().Mean();
+  };
+  const double mono = meanWith(1, 0);
+  ASSERT_GT(mono, 0.0);
+  EXPECT_DOUBLE_EQ(meanWith(2, 99), 2.0 * mono);  // summed, not averaged: +3 LU
+  const double fiveWeights[5] = {1.0, 1.0, 1.0, 1.41, 1.41};
+  const double sixWeights[6] = {1.0, 1.0, 1.0, 0.0, 1.41, 1.41};
+  for (uint32_t c = 0; c < 5; ++c)
+    EXPECT_NEAR(meanWith(5, c), fiveWeights[c] * mono, 1e-15) << "five channels, channel " << c;
+  for (uint32_t c = 0; c < 6; ++c)
+    EXPECT_NEAR(meanWith(6, c), sixWeights[c] * mono, 1e-15) << "six channels, channel " << c;
+  // More than six inputs: only the first six are measured.
+  EXPECT_EQ(meanWith(8, 7), 0.0);
+}
+
+TEST(CMEBUR128Test, MomentaryAndShortTermMeansFollowTheirHops)
+{
+  CMEBUR128 meter;
+  meter.SetSampleRate(48000.0);
+  std::vector<int64_t> momentary;
+  std::vector<int64_t> shortTerm;
+  for (int64_t n = 1; n <= 144000 + 2 * 48001; ++n)
+  {
+    const double frame[1] = {Sine(0.25, 1000.0, 48000.0, n)};
+    meter.AddFrame(frame, 1);
+    if (meter.Momentary().NewMeanFlag() != 0)
+      momentary.push_back(n);
+    if (meter.ShortTerm().NewMeanFlag() != 0)
+      shortTerm.push_back(n);
+  }
+  ASSERT_GE(momentary.size(), 3u);
+  EXPECT_EQ(momentary[0], 19200);
+  for (size_t i = 1; i < momentary.size(); ++i)
+    EXPECT_EQ(momentary[i] - momentary[i - 1], 4801);
+  ASSERT_EQ(shortTerm.size(), 3u);
+  EXPECT_EQ(shortTerm[0], 144000);
+  EXPECT_EQ(shortTerm[1], 144000 + 48001);
+  EXPECT_EQ(shortTerm[2], 144000 + 2 * 48001);
+  // Every momentary mean is one gating block.
+  EXPECT_EQ(meter.Gate().Count, static_cast<int64_t>(momentary.size()));
+  EXPECT_EQ(meter.Range().Count, 3);
+}
+
+TEST(CMEBUR128Test, LevelStepOfTenDecibelsGivesARangeOfAboutTenLu)
+{
+  // 20 s at -20 dBFS then 20 s at -30 dBFS. A low rate keeps the test fast;
+  // the range is a difference of levels, so the K-weighting gain cancels.
+  const double rate = 8000.0;
+  Meter m(1, rate);
+  const int64_t half = static_cast<int64_t>(20 * rate);
+  m.Feed(2 * half, [&](int32_t, int64_t n) {
+    const double amplitude = n < half ? std::pow(10.0, -20.0 / 20.0) : std::pow(10.0, -30.0 / 20.0);
+    return Sine(amplitude * std::sqrt(2.0), 1000.0, rate, n);
+  });
+  EXPECT_NEAR(m.meter.GetLoudnessRange(), 10.0, 0.2);
+}
+
+TEST(CMEBUR128Test, QuarterRateSineOffItsCrestsReadsItsAmplitudeAsTruePeak)
+{
+  Meter m(2, 48000.0);
+  EXPECT_EQ(m.meter.GetTruePeakDb(), -144.0);
+  const double amplitude = 0.5;
+  m.Feed(4800, [&](int32_t c, int64_t n) {
+    return c == 1 ? amplitude * std::sin(kPi / 2.0 * static_cast<double>(n) + kPi / 4.0) : 0.0;
+  });
+  const double expectedDb = 20.0 * std::log10(amplitude);
+  EXPECT_NEAR(m.meter.GetTruePeakDb(), expectedDb, 0.15);
+  // The sample peak alone would read 3 dB lower.
+  EXPECT_GT(m.meter.GetTruePeakDb(), expectedDb + 20.0 * std::log10(std::sqrt(0.5)) + 2.5);
+}
+
+TEST(CMEBUR128Test, TruePeakLagsTheInputByEighteenFrames)
+{
+  CMEBUR128 meter;
+  meter.SetNumInputs(1);
+  const double impulse[1] = {1.0};
+  const double silence[1] = {0.0};
+  meter.AddFrame(impulse, 1);
+  for (int i = 1; i < 18; ++i)
+    meter.AddFrame(silence, 1);
+  EXPECT_LT(meter.TruePeakMaximum(), 0.5);
+  meter.AddFrame(silence, 1);
+  EXPECT_EQ(meter.TruePeakMaximum(), 1.0);
+  EXPECT_EQ(meter.GetTruePeakDb(), 0.0);
+}
+
+TEST(CMEBUR128Test, ResetAndClearStateForgetPeaksStillInTheHistory)
+{
+  // A peak that entered the history just before a reset must not reach the
+  // read-out after it.
+  for (int which = 0; which < 3; ++which)
+  {
+    CMEBUR128 meter;
+    meter.SetNumInputs(1);
+    const double loud[1] = {0.9};
+    const double silence[1] = {0.0};
+    meter.AddFrame(loud, 1);
+    if (which == 0)
+      meter.Reset();
+    else if (which == 1)
+      meter.ClearState();
+    else
+      meter.SetSampleRate(48000.0);
+    for (int i = 0; i < 60; ++i)
+      meter.AddFrame(silence, 1);
+    EXPECT_EQ(meter.TruePeakMaximum(), 0.0) << "case " << which;
+    EXPECT_EQ(meter.GetTruePeakDb(), -144.0) << "case " << which;
+  }
+}
+
+TEST(CMEBUR128Test, ClearStateForgetsEveryMeasurement)
+{
+  Meter m(2, 48000.0);
+  m.Feed(48000 * 4, [&](int32_t, int64_t n) { return Sine(0.3, 440.0, 48000.0, n); });
+  ASSERT_GT(m.meter.GetIntegratedLufs(), -30.0);
+  m.meter.ClearState();
+  EXPECT_EQ(m.meter.GetMomentaryLufs(), -144.0);
+  EXPECT_EQ(m.meter.GetLoudness(), -144.0);
+  EXPECT_EQ(m.meter.GetMomentaryMaxLufs(), -144.0);
+  EXPECT_EQ(m.meter.GetIntegratedLufs(), -141.0);
+  EXPECT_EQ(m.meter.GetLoudnessRange(), 0.0);
+  EXPECT_EQ(m.meter.GetTruePeakDb(), -144.0);
+  EXPECT_EQ(m.meter.Momentary().State(), 0);
+}
+
+TEST(CMEBUR128Test, PassesAudioThroughUnchangedAndCountsElapsedTime)
+{
+  CMEBUR128 meter;
+  meter.SetSampleRate(48000.0);
+  std::vector<double> left(1000), right(1000), outLeft(1000, 9.0), outRight(1000, 9.0);
+  for (size_t i = 0; i < left.size(); ++i)
+  {
+    left[i] = std::sin(0.01 * static_cast<double>(i));
+    right[i] = -0.5 * left[i];
+  }
+  const std::vector<double> originalLeft = left;
+  double* inputs[2] = {left.data(), right.data()};
+  double* outputs[2] = {outLeft.data(), outRight.data()};
+  for (int block = 0; block < 48; ++block)
+    meter.Process(inputs, outputs, 1000);
+  EXPECT_EQ(outLeft, left);
+  EXPECT_EQ(outRight, right);
+  EXPECT_EQ(meter.SampleCounter(), 48000);
+  EXPECT_EQ(meter.ElapsedMs(), 1000);
+  EXPECT_EQ(meter.ChannelCount(), 2);
+
+  // In place, and with a missing output buffer.
+  double* inPlace[2] = {left.data(), nullptr};
+  meter.Process(inPlace, inPlace, 1000);
+  EXPECT_EQ(left, originalLeft);
+
+  char name[16] = {};
+  EXPECT_TRUE(meter.GetName(name));
+  EXPECT_STREQ(name, "EBUR128");
+  EXPECT_EQ(meter.GetNumParams(), 0);
+}
+
+TEST(CMEBUR128Test, RefusesSampleRatesThatAreNotPositiveNumbers)
+{
+  CMEBUR128 meter;
+  meter.SetSampleRate(48000.0);
+  const double frame[2] = {0.5, 0.5};
+  for (int i = 0; i < 30000; ++i)
+    meter.AddFrame(frame, 2);
+  const double momentary = meter.GetMomentaryLufs();
+  for (double rate : {0.0, -44100.0, std::nan(""), HUGE_VAL})
+  {
+    meter.SetSampleRate(rate);
+    EXPECT_EQ(meter.SampleRate, 48000.0);
+    EXPECT_EQ(meter.GetMomentaryLufs(), momentary);
+  }
+  // A rate so low that a window would be shorter than a frame still has a
+  // one-frame window.
+  meter.SetSampleRate(1.0);
+  for (int i = 0; i < 10; ++i)
+    meter.AddFrame(frame, 2);
+  EXPECT_EQ(meter.Momentary().Length(), 1);
+}
+
+TEST(CMEBUR128Test, OversamplersAreInitialisedForTheRate)
+{
+  CMEBUR128 meter;
+  meter.SetSampleRate(96000.0);
+  for (int32_t c = 0; c < CMEBUR128::kMaxChannels; ++c)
+    EXPECT_EQ(meter.Oversampler(c).Factor, 2);
+  meter.SetSampleRate(44100.0);
+  EXPECT_EQ(meter.Oversampler(5).Factor, 4);
+}
