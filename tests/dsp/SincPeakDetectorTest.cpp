@@ -2,6 +2,7 @@
 #include <cmath>
 #include <cstdint>
 #include <random>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -88,4 +89,25 @@ TEST(SincPeakDetectorTest, ClearForgetsTheHistory)
   detector.Clear();
   for (int32_t i = 0; i < SincPeakDetector::kLength; ++i)
     EXPECT_EQ(detector.PushAndEvaluate(0.0), 0.0);
+}
+
+TEST(SincPeakDetectorTest, PushBlockEqualsSampleBySampleEvaluation)
+{
+  std::mt19937 rng(3);
+  std::uniform_real_distribution<double> dist(-1.0, 1.0);
+  SincPeakDetector bySample;
+  SincPeakDetector byBlock;
+  for (int32_t block : {1, 5, 127, 128, 129, 300, 2})
+  {
+    std::vector<double> x(static_cast<size_t>(block));
+    double expected = 0.0;
+    for (double& v : x)
+    {
+      v = dist(rng);
+      expected = std::max(expected, bySample.PushAndEvaluate(v));
+    }
+    EXPECT_EQ(byBlock.PushBlock(x.data(), block), expected) << block;
+    for (int32_t i = 0; i < SincPeakDetector::kLength; ++i)
+      EXPECT_EQ(byBlock.HistoryAt(i), bySample.HistoryAt(i));
+  }
 }
