@@ -1,0 +1,164 @@
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "StandIn/Hooks.h"
+#include "tests/framework/fakes/ApiTestPlugin.h"
+#include "tests/support/ManualClock.h"
+
+namespace {
+
+using fakes::ApiTestConfig;
+using fakes::ApiTestPlugin;
+using namespace plugkit;
+using testsupport::ManualClockTest;
+
+using ApiBaseTimer = ManualClockTest;
+
+int Count(const std::vector<std::string>& calls, const std::string& name)
+{
+  int n = 0;
+  for (const std::string& call : calls)
+    n += call == name ? 1 : 0;
+  return n;
+}
+
+TEST_F(ApiBaseTimer, RunsIdleWorkAtOnceThenEvery20Milliseconds)
+{
+  ApiTestPlugin plugin;
+  plugin.CreateTimer();
+  standin::RunMainLoopFor(0);
+  EXPECT_EQ(Count(plugin.calls, "OnIdle"), 1);
+  standin::RunMainLoopFor(0.1);
+  EXPECT_EQ(Count(plugin.calls, "OnIdle"), 6);
+}
+
+TEST_F(ApiBaseTimer, HostValuesReachTheEditorOnTheNextTickInOrder)
+{
+  ApiTestPlugin plugin;
+  plugin.CreateTimer();
+  plugin.SendParameterValueFromHost(0, false, 6.0);
+  plugin.SendParameterValueFromHost(2, true, 0.5); // real value 50 on the queue
+  plugin.SendParameterValueFromHost(0, false, -3.0);
+  EXPECT_TRUE(plugin.valuesToEditor.empty()) << "nothing before the main loop runs";
+
+  standin::RunMainLoopFor(0);
+  ASSERT_EQ(plugin.valuesToEditor.size(), 3u);
+  EXPECT_EQ(plugin.valuesToEditor[0].idx, 0);
+  EXPECT_DOUBLE_EQ(plugin.valuesToEditor[0].value, 6.0);
+  EXPECT_EQ(plugin.valuesToEditor[1].idx, 2);
+  EXPECT_DOUBLE_EQ(plugin.valuesToEditor[1].value, 50.0);
+  EXPECT_DOUBLE_EQ(plugin.valuesToEditor[2].value, -3.0);
+  EXPECT_EQ(plugin.PendingToEditor(), 0u);
+  EXPECT_EQ(plugin.calls.back(), "OnIdle") << "idle work comes after the drain";
+}
+
+TEST_F(ApiBaseTimer, WithoutAnEditorNothingIsDrainedButIdleWorkStillRuns)
+{
+  ApiTestPlugin plugin(ApiTestConfig(false));
+  plugin.CreateTimer();
+  plugin.SendParameterValueFromHost(0, false, 6.0);
+  plugin.PushMidiToEditor(IMidiMsg{0, 0xB0, 1, 2});
+  standin::RunMainLoopFor(0.04);
+  EXPECT_EQ(Count(plugin.calls, "OnIdle"), 3);
+  EXPECT_TRUE(plugin.valuesToEditor.empty());
+  EXPECT_TRUE(plugin.midiToEditor.empty());
+  EXPECT_EQ(plugin.PendingToEditor(), 1u);
+
+  plugin.SetHasUI(true);
+  standin::RunMainLoopFor(0.02);
+  EXPECT_EQ(plugin.valuesToEditor.size(), 1u);
+  EXPECT_EQ(plugin.midiToEditor.size(), 1u);
+}
+
+TEST_F(ApiBaseTimer, MidiAndSysExReachTheEditorWithTheirSize)
+{
+  ApiTestPlugin plugin;
+  plugin.PushMidiToEditor(IMidiMsg{4, 0x90, 64, 1});
+  const uint8_t bytes[] = {0xF0, 0x7E, 0x01, 0xF7};
+  plugin.PushSysExToEditor(SysExData::From(ISysExMsg{0, 4, bytes}));
+  Timer* unused = nullptr;
+  plugin.OnTimer(*unused);
+  ASSERT_EQ(plugin.midiToEditor.size(), 1u);
+  EXPECT_EQ(plugin.midiToEditor[0].mData1, 64);
+  ASSERT_EQ(plugin.sysexToEditor.size(), 1u);
+  EXPECT_EQ(plugin.sysexToEditor[0], std::string(reinterpret_cast<const char*>(bytes), 4));
+}
+
+TEST_F(ApiBaseTimer, QueuedIndicesOutsideTheParametersNeverReachTheEditor)
+{
+  ApiTestPlugin plugin;
+  plugin.PushToEditor(ParamTuple{3, 1.0});
+  plugin.PushToEditor(ParamTuple{-1, 1.0});
+  plugin.PushToEditor(ParamTuple{1, 4.0});
+  plugin.CreateTimer();
+  standin::RunMainLoopFor(0);
+  ASSERT_EQ(plugin.valuesToEditor.size(), 1u);
+  EXPECT_EQ(plugin.valuesToEditor[0].idx, 1);
+  EXPECT_EQ(plugin.PendingToEditor(), 0u);
+}
+
+TEST_F(ApiBaseTimer, AFullQueueDropsTheNewestValues)
+{
+  ApiTestPlugin plugin;
+  for (int i = 0; i < PluginAPIBase::kParamChangeQueueSize + 10; ++i)
+    plugin.SendParameterValueFromHost(0, false, i);
+  plugin.CreateTimer();
+  standin::RunMainLoopFor(0);
+  ASSERT_EQ(plugin.valuesToEditor.size(), static_cast<size_t>(PluginAPIBase::kParamChangeQueueSize));
+  EXPECT_DOUBLE_EQ(plugin.valuesToEditor.back().value, PluginAPIBase::kParamChangeQueueSize - 1);
+}
+
+TEST_F(ApiBaseTimer, ANewTimerReplacesTheOldOne)
+{
+  const int before = standin::LiveTimerCount();
+  {
+    ApiTestPlugin plugin;
+    plugin.CreateTimer();
+    plugin.CreateTimer();
+    EXPECT_EQ(standin::LiveTimerCount(), before + 1);
+    standin::RunMainLoopFor(0);
+    EXPECT_EQ(Count(plugin.calls, "OnIdle"), 1);
+  }
+  EXPECT_EQ(standin::LiveTimerCount(), before);
+  EXPECT_EQ(standin::OverReleaseCount(), 0);
+}
+
+// A product whose member runs the main loop while it is destroyed, as a
+// modal panel or a host's concurrent tick would: by then the product's own
+// state is gone.
+class ProductWithState : public ApiTestPlugin
+{
+public:
+  struct LoopDuringTeardown
+  {
+    ~LoopDuringTeardown() { standin::RunMainLoopFor(0.1); }
+  };
+
+  ProductWithState() { CreateTimer(); }
+  ~ProductWithState() override { alive = false; }
+
+  void OnIdle() override
+  {
+    if (!alive)
+      ++idleAfterDestructionBegan;
+  }
+
+  static inline int idleAfterDestructionBegan = 0;
+
+private:
+  bool alive = true;
+  LoopDuringTeardown loop;
+};
+
+TEST_F(ApiBaseTimer, DestroyingAPluginStopsItsTimerBeforeAnyOfItsPartsGo)
+{
+  ProductWithState::idleAfterDestructionBegan = 0;
+  auto* product = new ProductWithState;
+  standin::RunMainLoopFor(0);
+  DestroyPlugin(product);
+  EXPECT_EQ(ProductWithState::idleAfterDestructionBegan, 0);
+  EXPECT_EQ(standin::OverReleaseCount(), 0);
+}
+
+} // namespace
