@@ -1,4 +1,4 @@
-// Buffer and gain helpers shared by the DSP blocks (Part 2.104), and the dB
+// Buffer and gain helpers shared by the DSP blocks, and the dB
 // conversions of the piece's conventions.
 #pragma once
 
@@ -6,8 +6,8 @@
 #include <cstdint>
 
 // --- dB conversions ------------------------------------------------------
-// The literal constants are written as the specification gives them; they
-// are never recomputed from logarithms.
+// The literal constants are written out; they are never recomputed from
+// logarithms, so that every build computes the same bits.
 
 // 20 / ln(10): converts a natural logarithm to dB.
 inline constexpr double kLnToDb = 8.685889638065037;
@@ -39,7 +39,7 @@ inline double RoundToTenthDb(double x)
   return std::floor(x * 10.0 + 0.5) / 10.0;
 }
 
-// --- Part 2.104 plain functions ------------------------------------------
+// --- Buffer functions ---------------------------------------------------
 
 // dB to gain: *out = e^(0.11512925464970228 × dB) when dB > -144.0, else 0.0.
 void DbToGain(double* out, double db);

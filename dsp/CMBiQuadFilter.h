@@ -1,4 +1,4 @@
-// The general biquad block of the subsystem (Part 2.103): one second-order
+// The general biquad block of the DSP: one second-order
 // section per input channel, Direct Form I.
 #pragma once
 
@@ -29,7 +29,7 @@ void BiQuadStageInit(BiQuadStage& stage, const BiQuadCoefficients& c);
 void BiQuadStageProcess(BiQuadStage& stage, const double* in, double* out, int32_t frames);
 double BiQuadStageMagnitudeDb(const BiQuadStage& stage, double f);
 
-// Computes the coefficient set of a filter type (table of Part 2.103).
+// Computes the coefficient set of a filter type.
 BiQuadCoefficients BiQuadDesign(int32_t type, double freq, double gainDb, double q, double fs);
 
 class CMBiQuadFilter : public CPluginProcessor

@@ -1,5 +1,5 @@
-// The processor interface of the DSP blocks (Part 2.103) and its older
-// sibling CPluginProcessor1, the base of the classic engine (Part 2.110).
+// The processor interface of the DSP blocks and its older sibling
+// CPluginProcessor1, the base of the classic engine.
 #pragma once
 
 #include <cstdint>
@@ -10,8 +10,7 @@
 // buffers, knows its channel counts and sample rate, exposes numbered
 // parameters and read-outs and has a short name.
 //
-// The class has no constructor of its own in the Part; the member defaults
-// below are what each subclass's constructor sets.
+// The member defaults below are what every subclass starts from.
 class CPluginProcessor
 {
 public:
@@ -43,7 +42,7 @@ public:
   virtual uint8_t GetOptionB() { return OptionB; }
   virtual void Reserved19() {}
 
-  // Fields, in the Part's order.
+  // Fields.
   uint32_t NumInputs = 2;
   uint32_t NumOutputs = 2;
   double SampleRate = 44100.0;

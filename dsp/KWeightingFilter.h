@@ -1,5 +1,5 @@
 // One biquad stage of the classic engine's ITU-R BS.1770 K-weighting
-// (Part 2.110), also used by the loudness meter.
+// also used by the loudness meter.
 #pragma once
 
 #include <cmath>
@@ -30,8 +30,8 @@ struct KWeightingFilter
   // Clears the state (x1, x2, x, y1, y2, y), keeping the coefficients.
   void Clear();
 
-  // One step. Inputs below the flush level, and non-finite inputs (a mend:
-  // a NaN or infinity from a host must not poison the state), count as 0;
+  // One step. Inputs below the flush level, and non-finite inputs (a NaN
+  // or infinity from a host must not poison the state for good), count as 0;
   // outputs below the flush level are flushed to 0.
   double Tick(double in)
   {

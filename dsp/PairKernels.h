@@ -1,0 +1,288 @@
+// Internal to the riding engine: its biquads and detector sections computed
+// for the left and right channel side by side, two doubles to a vector. Every lane does
+// exactly the operations of the scalar step, in the same order, so the
+// results are bit for bit those of FilterStage::Tick and
+// ProcessDetectorSample; only the number of instructions halves.
+//
+// The state is loaded from the engine's records at the start of a block and
+// stored back at its end; nothing is allocated.
+#pragma once
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+#include "dsp/DetectorSection.h"
+#include "dsp/FilterStage.h"
+
+namespace ride_detail
+{
+// Two doubles (left, right) in one vector register (a GCC and Clang
+// extension; each operation is the IEEE operation on each lane).
+typedef double Pair __attribute__((vector_size(16)));
+typedef long long PairMask __attribute__((vector_size(16)));
+
+inline Pair Splat(double v)
+{
+  return Pair{v, v};
+}
+
+// Both lanes finite.
+inline bool AllFinite(Pair v)
+{
+  const Pair d = v - v;  // 0 for finite lanes, NaN otherwise
+  const PairMask ok = d == d;
+  return (ok[0] & ok[1]) != 0;
+}
+
+// A pair of cut-filter stages (FilterStage::Tick on each lane).
+struct PairCut
+{
+  Pair b0, b1, b2, a1, a2;
+  Pair x1, x2, y1, y2;
+
+  void Load(const FilterStage& l, const FilterStage& r)
+  {
+    b0 = Pair{l.b0, r.b0};
+    b1 = Pair{l.b1, r.b1};
+    b2 = Pair{l.b2, r.b2};
+    a1 = Pair{l.a1, r.a1};
+    a2 = Pair{l.a2, r.a2};
+    x1 = Pair{l.x1, r.x1};
+    x2 = Pair{l.x2, r.x2};
+    y1 = Pair{l.y1, r.y1};
+    y2 = Pair{l.y2, r.y2};
+  }
+
+  void Store(FilterStage& l, FilterStage& r) const
+  {
+    l.x1 = x1[0], r.x1 = x1[1];
+    l.x2 = x2[0], r.x2 = x2[1];
+    l.y1 = y1[0], r.y1 = y1[1];
+    l.y2 = y2[0], r.y2 = y2[1];
+    // After a step, x is x1 and y is y1 (a cleared stage has all zero).
+    l.x = l.x1, r.x = r.x1;
+    l.y = l.y1, r.y = r.y1;
+  }
+
+  Pair Tick(Pair in)
+  {
+    const Pair off = Splat(FilterStage::kOffset);
+    const Pair xn = in + off;
+    Pair yn = b0 * xn + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2 + off;
+    if (!AllFinite(yn)) [[unlikely]]
+      return TickNonFinite(xn, yn);
+    x2 = x1;
+    x1 = xn;
+    y2 = y1;
+    y1 = yn;
+    return yn;
+  }
+
+  // A lane whose result is not finite is cleared and yields 0, as
+  // FilterStage::Tick does; the other lane steps as usual.
+  Pair TickNonFinite(Pair xn, Pair yn)
+  {
+    for (int k = 0; k < 2; ++k)
+    {
+      if (std::isfinite(yn[k]))
+      {
+        x2[k] = x1[k];
+        x1[k] = xn[k];
+        y2[k] = y1[k];
+        y1[k] = yn[k];
+      }
+      else
+      {
+        x1[k] = x2[k] = y1[k] = y2[k] = 0.0;
+        yn[k] = 0.0;
+      }
+    }
+    return yn;
+  }
+};
+
+// A pair of K-weighting stages (KWeightingStage::Tick on each lane).
+struct PairK
+{
+  Pair b0, b1, b2, a1, a2;
+  Pair x1, x2, y1, y2;
+
+  void Load(const KWeightingStage& l, const KWeightingStage& r)
+  {
+    b0 = Pair{l.b0, r.b0};
+    b1 = Pair{l.b1, r.b1};
+    b2 = Pair{l.b2, r.b2};
+    a1 = Pair{l.a1, r.a1};
+    a2 = Pair{l.a2, r.a2};
+    x1 = Pair{l.x1, r.x1};
+    x2 = Pair{l.x2, r.x2};
+    y1 = Pair{l.y1, r.y1};
+    y2 = Pair{l.y2, r.y2};
+  }
+
+  void Store(KWeightingStage& l, KWeightingStage& r, bool stepped) const
+  {
+    l.x1 = x1[0], r.x1 = x1[1];
+    l.x2 = x2[0], r.x2 = x2[1];
+    l.y1 = y1[0], r.y1 = y1[1];
+    l.y2 = y2[0], r.y2 = y2[1];
+    if (stepped)
+    {
+      l.x = l.x1, r.x = r.x1;
+      l.y = l.lastOutput = l.y1;
+      r.y = r.lastOutput = r.y1;
+    }
+  }
+
+  Pair Tick(Pair in)
+  {
+    const Pair off = Splat(KWeightingStage::kOffset);
+    const Pair xn = in + off;
+    // The normalised a0 is exactly 1.0: the division is left out.
+    const Pair yn = (b0 * xn + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2) + off;
+    x2 = x1;
+    x1 = xn;
+    y2 = y1;
+    y1 = yn;
+    return yn;
+  }
+};
+
+// A detector section fed as a pair (ProcessDetectorSample on finite input).
+struct PairSection
+{
+  DetectorSection* section = nullptr;
+  PairK stage1, stage2;
+  double power = 0.0, peak = 0.0, lastPower = 0.0, coefficient = 0.0;
+  bool weighted = false;  // modes 2 to 5
+  bool halved = false;    // modes 1 and 5
+  bool meterMode = false; // mode 6
+  bool fed = false;
+
+  void Load(DetectorSection& s)
+  {
+    section = &s;
+    const int32_t mode = s.mode;
+    weighted = mode >= 2 && mode <= 5;
+    halved = mode == 1 || mode == 5;
+    meterMode = mode == 6;
+    stage1.Load(s.stages[0], s.stages[2]);
+    stage2.Load(s.stages[1], s.stages[3]);
+    power = s.power;
+    peak = s.peak;
+    lastPower = s.lastPower;
+    coefficient = s.coefficient;
+    fed = false;
+  }
+
+  void Store() const
+  {
+    DetectorSection& s = *section;
+    stage1.Store(s.stages[0], s.stages[2], fed && weighted);
+    stage2.Store(s.stages[1], s.stages[3], fed && weighted);
+    s.power = power;
+    s.peak = peak;
+    s.lastPower = lastPower;
+  }
+
+  // in: (left, right), both finite.
+  void Feed(Pair in)
+  {
+    if (meterMode) [[unlikely]]
+    {
+      fed = true;
+      ProcessDetectorSample(*section, in[0], in[1]);
+      return;
+    }
+    Accumulate(weighted ? stage2.Tick(stage1.Tick(in)) : in);
+  }
+
+  // The two K-weighting stages alone (weighted modes).
+  Pair Weight(Pair in)
+  {
+    return stage2.Tick(stage1.Tick(in));
+  }
+
+  // True when this section's weighting would give bit for bit the results
+  // of other's for the same input: both weighted, same coefficients, same
+  // state.
+  bool SameWeighting(const PairSection& other) const
+  {
+    return weighted && other.weighted && !meterMode && !other.meterMode &&
+           std::memcmp(&stage1, &other.stage1, sizeof(PairK)) == 0 &&
+           std::memcmp(&stage2, &other.stage2, sizeof(PairK)) == 0;
+  }
+
+  // Takes over the weighting state of the section that computed it.
+  void AdoptWeighting(const PairSection& leader)
+  {
+    stage1 = leader.stage1;
+    stage2 = leader.stage2;
+  }
+
+  // Power from the weighted pair k (ProcessDetectorSample steps 4 and 5).
+  void Accumulate(Pair k)
+  {
+    fed = true;
+    const Pair sq = k * k;
+    double p = sq[0] + sq[1];
+    if (halved)
+      p = p * 0.5;
+    lastPower = p;
+    power = (power - p) * coefficient + p;
+    if (power > peak)
+      peak = power;
+  }
+
+  // The section's measure now: sqrt(power) × mode gain, as DetectorMeasure.
+  double Measure() const
+  {
+    if (meterMode) [[unlikely]]
+      return DetectorMeasureMode6(*section);
+    return std::sqrt(power) * section->modeGain;
+  }
+};
+// Sections fed the same input in a sample. Those whose weighting is bit for
+// bit the leader's share its K-weighted pair instead of computing it again;
+// the others are fed on their own. Exact by construction: the same
+// operations on the same values give the same results.
+struct FeedGroup
+{
+  PairSection* leader = nullptr;
+  PairSection* shared[4] = {};
+  int nShared = 0;
+  PairSection* own[4] = {};
+  int nOwn = 0;
+
+  void Add(PairSection& s)
+  {
+    if (leader == nullptr && s.weighted && !s.meterMode)
+      leader = &s;
+    else if (leader != nullptr && s.SameWeighting(*leader))
+      shared[nShared++] = &s;
+    else
+      own[nOwn++] = &s;
+  }
+
+  void Feed(Pair in)
+  {
+    if (leader != nullptr)
+    {
+      const Pair k = leader->Weight(in);
+      leader->Accumulate(k);
+      for (int j = 0; j < nShared; ++j)
+        shared[j]->Accumulate(k);
+    }
+    for (int j = 0; j < nOwn; ++j)
+      own[j]->Feed(in);
+  }
+
+  // Before the sections are stored: the sharers hold the leader's weighting.
+  void Finish()
+  {
+    for (int j = 0; j < nShared; ++j)
+      shared[j]->AdoptWeighting(*leader);
+  }
+};
+}  // namespace ride_detail
