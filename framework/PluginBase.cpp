@@ -7,7 +7,7 @@
 
 namespace plugkit {
 
-PluginBase::PluginBase(int nParams, int nPresets, EAPI api) : IEditorDelegate(nParams), mAPI(api)
+PluginBase::PluginBase(int nParams, int nPresets, EAPI api) : gfx::IGEditorDelegate(nParams), mAPI(api)
 {
   for (int i = 0; i < nPresets; ++i)
   {

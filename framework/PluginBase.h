@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "framework/IByteChunk.h"
-#include "framework/IEditorDelegate.h"
+#include "framework/IGEditorDelegate.h"
 #include "framework/IParam.h"
 #include "framework/IPreset.h"
 #include "graphics/PK_PtrList.h"
@@ -41,7 +41,7 @@ enum EAPI : int
 // Bad input: ranges and groups are cut to the parameters that exist; state
 // and preset readers never read past their chunk and report a short chunk
 // with -1, leaving what they could not read unchanged.
-class PluginBase : public IEditorDelegate
+class PluginBase : public gfx::IGEditorDelegate
 {
 public:
   PluginBase(int nParams, int nPresets, EAPI api);

@@ -208,6 +208,9 @@ TEST(IParamValue, ZeroStepOrZeroWidthNeverGivesNaN)
   EXPECT_EQ(flat.GetMax(), 2.0);
   EXPECT_EQ(flat.GetNormalized(), 0.0);
   EXPECT_EQ(flat.FromNormalized(0.7), 2.0);
+  // The shapes themselves never divide by a zero range.
+  EXPECT_EQ(IParam::ShapeLinear().NormalizedFromValue(2.0, flat), 0.0);
+  EXPECT_EQ(IParam::ShapePowCurve(2.0).NormalizedFromValue(2.0, flat), 0.0);
 
   IParam flatExp;
   flatExp.InitDouble("flat", 5.0, 5.0, 5.0, 0.0, "", 0, "", IParam::ShapeExp());
