@@ -2,6 +2,8 @@
 
 namespace fakes {
 
+using plugkit::IParam;
+
 plugkit::PluginConfig ApiTestConfig(bool hasUI, bool stateChunks)
 {
   plugkit::PluginConfig config;
@@ -28,9 +30,13 @@ plugkit::PluginConfig ApiTestConfig(bool hasUI, bool stateChunks)
 ApiTestPlugin::ApiTestPlugin(const plugkit::PluginConfig& config)
   : PluginAPIBase(config, plugkit::kAPIAU)
 {
-  GetParam(0)->InitDouble("Gain", 0.0, -24.0, 24.0, 0.1, "dB");
-  GetParam(1)->InitInt("Mode", 0, 0, 10);
-  GetParam(2)->InitDouble("Mix", 50.0, 0.0, 100.0, 0.01, "%");
+  // As many of the three parameters as the configuration asks for.
+  if (IParam* gain = GetParam(0))
+    gain->InitDouble("Gain", 0.0, -24.0, 24.0, 0.1, "dB");
+  if (IParam* mode = GetParam(1))
+    mode->InitInt("Mode", 0, 0, 10);
+  if (IParam* mix = GetParam(2))
+    mix->InitDouble("Mix", 50.0, 0.0, 100.0, 0.01, "%");
 }
 
 void ApiTestPlugin::OnParamChange(int idx, plugkit::EParamChangeSource source, int)
