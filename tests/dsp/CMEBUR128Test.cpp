@@ -102,14 +102,42 @@ TEST(CMEBUR128Test, ChannelsAreSummedWithTheSurroundWeights)
   const double mono = meanWith(1, 0);
   ASSERT_GT(mono, 0.0);
   EXPECT_DOUBLE_EQ(meanWith(2, 99), 2.0 * mono);  // summed, not averaged: +3 LU
-  const double fiveWeights[5] = {1.0, 1.0, 1.0, 1.41, 1.41};
-  const double sixWeights[6] = {1.0, 1.0, 1.0, 0.0, 1.41, 1.41};
-  for (uint32_t c = 0; c < 5; ++c)
-    EXPECT_NEAR(meanWith(5, c), fiveWeights[c] * mono, 1e-15) << "five channels, channel " << c;
-  for (uint32_t c = 0; c < 6; ++c)
-    EXPECT_NEAR(meanWith(6, c), sixWeights[c] * mono, 1e-15) << "six channels, channel " << c;
-  // More than six inputs: only the first six are measured.
-  EXPECT_EQ(meanWith(8, 7), 0.0);
+  // Six channels with the same signal on LFE and left surround: only the
+  // surround counts, weighted by 1.41.
+  Meter six(6, 48000.0);
+  six.Feed(19200, [&](int32_t c, int64_t n) { return c == 3 || c == 4 ? noise[static_cast<size_t>(n)] : 0.0; });
+  EXPECT_NEAR(six.meter.Momentary().Mean(), 1.41 * mono, 1e-15);
+}
+
+TEST(CMEBUR128Test, FrameEnergyWeightsEachChannelOfEachLayout)
+{
+  struct Layout
+  {
+    int32_t n;
+    std::vector<double> weights;
+  };
+  const Layout layouts[] = {
+    {1, {1.0}},
+    {2, {1.0, 1.0}},
+    {3, {1.0, 1.0, 1.0}},
+    {4, {1.0, 1.0, 1.0, 1.0}},
+    {5, {1.0, 1.0, 1.0, 1.41, 1.41}},
+    {6, {1.0, 1.0, 1.0, 0.0, 1.41, 1.41}},
+    {8, {1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0, 1.0}},
+  };
+  for (const Layout& layout : layouts)
+  {
+    for (int32_t c = 0; c < layout.n; ++c)
+    {
+      std::vector<double> z(static_cast<size_t>(layout.n), 0.0);
+      z[static_cast<size_t>(c)] = 0.5;
+      EXPECT_DOUBLE_EQ(LoudnessWindow::FrameEnergy(z.data(), layout.n), 0.25 * layout.weights[static_cast<size_t>(c)])
+        << layout.n << " channels, channel " << c;
+    }
+  }
+  const double z[2] = {0.5, 0.5};
+  EXPECT_EQ(LoudnessWindow::FrameEnergy(z, 0), 0.0);
+  EXPECT_EQ(LoudnessWindow::FrameEnergy(z, 2), 0.5);
 }
 
 TEST(CMEBUR128Test, MomentaryAndShortTermMeansFollowTheirHops)
@@ -117,27 +145,28 @@ TEST(CMEBUR128Test, MomentaryAndShortTermMeansFollowTheirHops)
   CMEBUR128 meter;
   meter.SetSampleRate(48000.0);
   std::vector<int64_t> momentary;
-  std::vector<int64_t> shortTerm;
-  for (int64_t n = 1; n <= 144000 + 2 * 48001; ++n)
+  for (int64_t n = 1; n <= 19200 + 3 * 4801; ++n)
   {
     const double frame[1] = {Sine(0.25, 1000.0, 48000.0, n)};
     meter.AddFrame(frame, 1);
     if (meter.Momentary().NewMeanFlag() != 0)
       momentary.push_back(n);
-    if (meter.ShortTerm().NewMeanFlag() != 0)
-      shortTerm.push_back(n);
   }
-  ASSERT_GE(momentary.size(), 3u);
-  EXPECT_EQ(momentary[0], 19200);
-  for (size_t i = 1; i < momentary.size(); ++i)
-    EXPECT_EQ(momentary[i] - momentary[i - 1], 4801);
-  ASSERT_EQ(shortTerm.size(), 3u);
-  EXPECT_EQ(shortTerm[0], 144000);
-  EXPECT_EQ(shortTerm[1], 144000 + 48001);
-  EXPECT_EQ(shortTerm[2], 144000 + 2 * 48001);
+  const std::vector<int64_t> expectedMomentary = {19200, 19200 + 4801, 19200 + 2 * 4801, 19200 + 3 * 4801};
+  EXPECT_EQ(momentary, expectedMomentary);
   // Every momentary mean is one gating block.
-  EXPECT_EQ(meter.Gate().Count, static_cast<int64_t>(momentary.size()));
-  EXPECT_EQ(meter.Range().Count, 3);
+  EXPECT_EQ(meter.Gate().Count, 4);
+
+  // The short-term window of the same meter, fed energies directly.
+  LoudnessWindow shortTerm;
+  shortTerm.Init(3000.0, 0.6666666666666666, 48000.0);
+  std::vector<int64_t> means;
+  for (int64_t n = 1; n <= 144000 + 2 * 48001; ++n)
+    if (shortTerm.AddEnergy(0.01) != 0)
+      means.push_back(n);
+  const std::vector<int64_t> expectedShortTerm = {144000, 144000 + 48001, 144000 + 2 * 48001};
+  EXPECT_EQ(means, expectedShortTerm);
+  EXPECT_NEAR(shortTerm.Mean(), 0.01, 1e-12);
 }
 
 TEST(CMEBUR128Test, LevelStepOfTenDecibelsGivesARangeOfAboutTenLu)
@@ -242,6 +271,13 @@ TEST(CMEBUR128Test, PassesAudioThroughUnchangedAndCountsElapsedTime)
   EXPECT_EQ(meter.SampleCounter(), 48000);
   EXPECT_EQ(meter.ElapsedMs(), 1000);
   EXPECT_EQ(meter.ChannelCount(), 2);
+  meter.SetNumInputs(8);
+  std::vector<double> more(1000, 0.0);
+  double* eight[8] = {more.data(), more.data(), more.data(), more.data(),
+                      more.data(), more.data(), more.data(), more.data()};
+  meter.Process(eight, eight, 1000);
+  EXPECT_EQ(meter.ChannelCount(), 6);
+  meter.SetNumInputs(2);
 
   // In place, and with a missing output buffer.
   double* inPlace[2] = {left.data(), nullptr};
