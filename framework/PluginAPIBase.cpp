@@ -2,26 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
-#include <type_traits>
-
-#include "framework/IGEditorDelegate.h"
 
 namespace plugkit {
 
 namespace {
 
 constexpr int kIdentityTextLimit = 128;
-
-// The editor's context lives in the graphics delegate; a plug-in base that
-// is not one has no editor to offer.
-template <class Base>
-gfx::IGfx* ReadyGraphicsOf(const Base& plugin)
-{
-  if constexpr (std::is_base_of_v<gfx::IGEditorDelegate, Base>)
-    return static_cast<const gfx::IGEditorDelegate&>(plugin).GetUI();
-  else
-    return nullptr;
-}
 
 } // namespace
 
@@ -168,7 +154,7 @@ void PluginAPIBase::AppendParamIndices(int n, IByteChunk& chunk) const
 
 gfx::IGfx* PluginAPIBase::GetOpenGraphics() const
 {
-  return ReadyGraphicsOf<PluginBase>(*this);
+  return GetUI();
 }
 
 void PluginAPIBase::PrintDebugInfo() const

@@ -5,6 +5,7 @@
 
 #include "framework/IGEditorDelegate.h"
 #include "tests/framework/fakes/ApiTestPlugin.h"
+#include "tests/framework/fakes/FakeGfx.h"
 
 namespace {
 
@@ -202,9 +203,23 @@ TEST(ApiBaseHooks, AppendParamIndicesOnlyForPartOfTheParameters)
   EXPECT_EQ(second, 1);
 }
 
-TEST(ApiBaseHooks, NoOpenGraphicsWithoutAReadyEditor)
+TEST(ApiBaseHooks, OpenGraphicsOnlyWhileTheEditorWindowIsReady)
 {
   ApiTestPlugin plugin;
+  EXPECT_EQ(plugin.GetOpenGraphics(), nullptr);
+  bool ready = false;
+  plugin.SetMakeGraphicsFunc([&]() -> gfx::IGfx* {
+    auto* g = new fakes::FakeGfx(plugin, 1008, 584);
+    g->contextReady = ready;
+    return g;
+  });
+  plugin.OpenWindow(nullptr);
+  EXPECT_EQ(plugin.GetOpenGraphics(), nullptr) << "the drawing context is not ready";
+  ready = true;
+  plugin.OpenWindow(nullptr);
+  ASSERT_NE(plugin.GetOpenGraphics(), nullptr);
+  EXPECT_EQ(plugin.GetOpenGraphics(), plugin.GetGraphicsContext());
+  plugin.CloseWindow();
   EXPECT_EQ(plugin.GetOpenGraphics(), nullptr);
 }
 

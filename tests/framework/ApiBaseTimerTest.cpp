@@ -4,6 +4,7 @@
 
 #include "StandIn/Hooks.h"
 #include "tests/framework/fakes/ApiTestPlugin.h"
+#include "tests/framework/fakes/FakeGfx.h"
 #include "tests/support/ManualClock.h"
 
 namespace {
@@ -51,6 +52,22 @@ TEST_F(ApiBaseTimer, HostValuesReachTheEditorOnTheNextTickInOrder)
   EXPECT_DOUBLE_EQ(plugin.valuesToEditor[2].value, -3.0);
   EXPECT_EQ(plugin.PendingToEditor(), 0u);
   EXPECT_EQ(plugin.calls.back(), "OnIdle") << "idle work comes after the drain";
+}
+
+TEST_F(ApiBaseTimer, AHostValueMovesTheKnobOfAnOpenEditor)
+{
+  ApiTestPlugin plugin;
+  auto* knob = new fakes::FakeControl(gfx::IRECT(0, 0, 10, 10), 2);
+  plugin.SetMakeGraphicsFunc([&]() -> gfx::IGfx* { return new fakes::FakeGfx(plugin, 1008, 584); });
+  plugin.SetLayoutFunc([&](gfx::IGfx* g) { g->AttachControl(knob); });
+  plugin.OpenWindow(nullptr);
+  plugin.CreateTimer();
+
+  plugin.SendParameterValueFromHost(2, false, 75.0);
+  EXPECT_DOUBLE_EQ(knob->GetValue(0), 0.5) << "the default until the timer runs";
+  standin::RunMainLoopFor(0);
+  EXPECT_DOUBLE_EQ(knob->GetValue(0), 0.75);
+  plugin.CloseWindow();
 }
 
 TEST_F(ApiBaseTimer, WithoutAnEditorNothingIsDrainedButIdleWorkStillRuns)
