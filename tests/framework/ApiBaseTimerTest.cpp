@@ -94,8 +94,8 @@ TEST_F(ApiBaseTimer, MidiAndSysExReachTheEditorWithTheirSize)
   plugin.PushMidiToEditor(IMidiMsg{4, 0x90, 64, 1});
   const uint8_t bytes[] = {0xF0, 0x7E, 0x01, 0xF7};
   plugin.PushSysExToEditor(SysExData::From(ISysExMsg{0, 4, bytes}));
-  Timer* unused = nullptr;
-  plugin.OnTimer(*unused);
+  plugin.CreateTimer();
+  standin::RunMainLoopFor(0);
   ASSERT_EQ(plugin.midiToEditor.size(), 1u);
   EXPECT_EQ(plugin.midiToEditor[0].mData1, 64);
   ASSERT_EQ(plugin.sysexToEditor.size(), 1u);
