@@ -92,7 +92,7 @@ double IParam::ShapeExp::NormalizedFromValue(double v, const IParam& param) cons
 
 // Construction and initialisation ---------------------------------------------
 
-IParam::IParam() : mShape(new ShapeLinear), mDisplayTexts(4096) {}
+IParam::IParam() : mShape(new ShapeLinear), mDisplayTexts(512) {}
 
 IParam::~IParam() = default;
 
