@@ -133,6 +133,9 @@ public:
                   DisplayFunction displayFunc = nullptr);
   void InitBool(const char* name, bool defaultValue, const char* label = "", int flags = 0,
                 const char* group = "", const char* offText = "off", const char* onText = "on");
+  // A text where the default belongs would convert silently to true.
+  void InitBool(const char* name, const char* notADefault, const char* label = "", int flags = 0,
+                const char* group = "", const char* offText = "off", const char* onText = "on") = delete;
   // texts name the values 0, 1, ... in order; texts beyond the count are
   // ignored, values without a text show their number.
   void InitEnum(const char* name, int defaultValue, int nEnums, const char* label = "", int flags = 0,

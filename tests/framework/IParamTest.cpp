@@ -17,6 +17,11 @@ std::string Display(const IParam& p, double value, bool normalized = false, bool
   return s.Get();
 }
 
+// A text where the bool default belongs must not compile.
+template <class P>
+concept TakesTextAsBoolDefault = requires(P& p) { p.InitBool("Bypass", "On"); };
+static_assert(!TakesTextAsBoolDefault<IParam>);
+
 } // namespace
 
 // Initialisation ------------------------------------------------------------
