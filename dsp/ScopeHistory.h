@@ -7,7 +7,8 @@
 // resets only clear its indexes. Readers never block the writer: every write is framed by a
 // sequence counter (odd while a write is under way) and a reader copies the
 // record and retries when the counter moved (a sequence lock). The entries
-// and indexes are relaxed atomics, so the copy is free of data races.
+// and indexes are atomics (plain moves on x86), so the copy is free of data
+// races.
 //
 // Writers (Push, Clear) must be serialised by the caller (the product's DSP
 // mutex); readers may run on any thread at any time.
