@@ -30,7 +30,10 @@ function(tolvane3_add_test name)
   cmake_parse_arguments(T "" "" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} test_support)
-  set(props ENVIRONMENT "LC_ALL=C;LANG=C")
+  # One value only: a list here would be spread over the property pairs and
+  # swallow the LABELS that follow. LC_ALL=C outranks every other locale
+  # variable.
+  set(props ENVIRONMENT "LC_ALL=C")
   if(T_LABELS)
     list(APPEND props LABELS "${T_LABELS}")
   endif()
