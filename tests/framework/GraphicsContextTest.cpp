@@ -154,17 +154,6 @@ TEST_F(GraphicsContext, ReleasingCapturesShowsAHiddenCursor)
   EXPECT_EQ(g.showCursorCalls, 1);
 }
 
-TEST_F(GraphicsContext, MessageBoxesGoToThePlatform)
-{
-  int completed = 0;
-  g.messageBoxAnswer = plugkit::gfx::kOK;
-  EXPECT_EQ(g.ShowMessageBox("Saved", "Tolvane3", plugkit::gfx::kMB_OK, [&](plugkit::gfx::EMsgBoxResult r) {
-    completed = r;
-  }), plugkit::gfx::kOK);
-  EXPECT_EQ(completed, plugkit::gfx::kOK);
-  EXPECT_EQ(g.messages, std::vector<std::string>{"Tolvane3: Saved"});
-}
-
 // Controls --------------------------------------------------------------------
 
 TEST_F(GraphicsContext, AOneValueControlSendsValueZeroWhateverIndexItIsGiven)
