@@ -18,6 +18,13 @@ if(TOLVANE3_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# Fuzzing instruments every library, not only the fuzz targets, so that an
+# out-of-bounds read inside a reader is found.
+if(TOLVANE3_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 if(TOLVANE3_TSAN)
   add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
   add_link_options(-fsanitize=thread)

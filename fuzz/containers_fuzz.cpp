@@ -28,7 +28,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
       case 2: text.SetLen(arg); break;
       case 3: text.SetFormatted(arg, "%s", chunk.c_str()); break;
       case 4: text.AppendFormatted(arg, "%s-%d", chunk.c_str(), arg); break;
-      case 5: text.Append(text.Get() + (arg & 0x7f) % (text.GetLength() + 1)); break;
+      case 5: // appending to itself doubles the text: keep it bounded
+        if (text.GetLength() < 4096)
+          text.Append(text.Get() + (arg & 0x7f) % (text.GetLength() + 1));
+        break;
       case 6: list.Add(&item); break;
       case 7: list.Delete(arg); (void)list.Get(arg); break;
     }
