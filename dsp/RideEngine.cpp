@@ -546,6 +546,17 @@ void RideEngine::RideEngineProcess(double** inputs, double** outputs, int32_t fr
   delayed.Store();
   noise.Store();
 
+  // Inputs near the largest double can overflow a section's filters or power
+  // even though they are finite; such a section would read silence for the
+  // rest of the session. It starts afresh instead (never on real audio).
+  for (DetectorSection& sec : s.sections)
+    if (!std::isfinite(sec.power) || !std::isfinite(sec.stages[1].y1) || !std::isfinite(sec.stages[3].y1))
+      [[unlikely]] ResetDetectorSection(sec);
+  if (!std::isfinite(smoothed)) [[unlikely]]
+    smoothed = 0.0;
+  if (!std::isfinite(needed)) [[unlikely]]
+    needed = 0.0;
+
   s.smoothedGainDb = smoothed;
   s.neededGainDb = needed;
   s.targetGainDb = targetGain;

@@ -879,6 +879,38 @@ TEST(RideEngineFaults, ANonFiniteFilterStateDoesNotSurvive)
   EXPECT_TRUE(std::isfinite(f.y1) && std::isfinite(f.y2) && std::isfinite(f.x1) && std::isfinite(f.x2));
 }
 
+TEST(RideEngineFaults, OverflowingFiltersAreClearedNotLeftNonFinite)
+{
+  // Finite samples of alternating sign near the largest double (no host can
+  // send them: it delivers 32-bit floats) overflow the cut filters and the
+  // detectors. No filter or section may keep an infinity or a NaN.
+  for (int filterMode : {1, 0})
+  {
+    ref::Settings s;
+    s.filterMode = filterMode;
+    Rig rig(s);
+    const int frames = 8192;
+    std::vector<double> a = Sine(frames, s.fs, 1000.0, 0.1), o0(a.size()), o1(a.size());
+    for (int i = 1000; i < 1100; ++i)
+      a[static_cast<size_t>(i)] = (i % 2 ? 1.7e308 : -1.7e308);
+    for (int pos = 0; pos < frames; pos += 512)
+    {
+      double* in[2] = {a.data() + pos, a.data() + pos};
+      double* out[2] = {o0.data() + pos, o1.data() + pos};
+      rig.Process(in, out, 512);
+      const RideEngineState& st = rig.engine.State();
+      for (const FilterStage& f : st.filters)
+        ASSERT_TRUE(std::isfinite(f.x1) && std::isfinite(f.x2) && std::isfinite(f.y1) && std::isfinite(f.y2))
+            << filterMode << " " << pos;
+      for (const DetectorSection& sec : st.sections)
+        ASSERT_TRUE(std::isfinite(sec.power) && std::isfinite(sec.stages[1].y1) && std::isfinite(sec.stages[3].y1))
+            << filterMode << " " << pos;
+      ASSERT_TRUE(std::isfinite(rig.engine.SmoothedGainDb()));
+      ASSERT_TRUE(std::isfinite(rig.engine.CurrentGainDb()));
+    }
+  }
+}
+
 TEST(RideEngineFaults, NonFiniteInputIsSilenceForTheDetectorsAndPassesThroughTheAudio)
 {
   for (double bad : {std::numeric_limits<double>::quiet_NaN(), std::numeric_limits<double>::infinity(),
