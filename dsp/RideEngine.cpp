@@ -49,6 +49,9 @@ void SetPeriod(PeriodCounter& p, double seconds, double fs)
 RideEngine::RideEngine(std::recursive_mutex& dspMutex, CMTolvaneV1& classic)
     : mMutex(dspMutex), mClassic(classic)
 {
+  // Usable at once, for the default format (the product constructor runs
+  // DspInit again once its mirrors are set).
+  DspInit();
 }
 
 void RideEngine::SetProcessorFormat(const ProcessorFormat& format)

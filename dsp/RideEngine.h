@@ -159,6 +159,8 @@ struct RideEngineState
 class RideEngine
 {
 public:
+  // Both must be constructed before the engine and outlive it (declare them
+  // first among the owner's members). Runs DspInit for the default format.
   RideEngine(std::recursive_mutex& dspMutex, CMTolvaneV1& classic);
   RideEngine(const RideEngine&) = delete;
   RideEngine& operator=(const RideEngine&) = delete;
@@ -178,6 +180,11 @@ public:
   void RecomputeFilters();
   void RideEngineProcess(double** inputs, double** outputs, int32_t frames, int32_t connectedInputs,
                          int32_t connectedOutputs);
+  // The side-chain rows may read up to inputs[3] (with two output channels
+  // on the processor base, a connected count of 2 or 3 reads the side-chain
+  // from inputs 2 and 3), so inputs must hold a pointer for every input
+  // channel of the processor base, null for an unconnected one;
+  // RideEngineProcess does nothing when a routed pointer is null.
   RoutedChannels RouteChannels(double** inputs, int32_t connectedInputs, double** outputs,
                                int32_t connectedOutputs, bool sideChainMode) const;
 

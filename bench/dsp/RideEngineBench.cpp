@@ -80,6 +80,39 @@ void BM_RideEngine(benchmark::State& state)
   Report(state, fs, frames);
 }
 
+// Settings where fewer sections share their weighting: a pre-delay (the
+// delayed section has input of its own) and SideChain1 on a 4-2 layout.
+void BM_RideEngineVariant(benchmark::State& state)
+{
+  const double fs = 48000.0;
+  const bool sideChain = state.range(0) != 0;
+  std::recursive_mutex mutex;
+  CMTolvaneV1 classic;
+  RideEngine engine(mutex, classic);
+  engine.ResetIfFormatChanged(ProcessorFormat{fs, kBlock, sideChain ? 4 : 2, 2});
+  engine.ApplyFilterMode(1);
+  engine.ApplyPreDelay(100.0);
+  if (sideChain)
+    engine.ApplyDetectionMode(1);
+  const int total = static_cast<int>(fs);
+  Signal sig(fs, total), side(fs, total);
+  int64_t frames = 0;
+  int pos = 0;
+  for (auto _ : state)
+  {
+    double* in[4] = {sig.in[0] + pos, sig.in[1] + pos, side.in[1] + pos, side.in[0] + pos};
+    double* out[2] = {sig.out[0] + pos, sig.out[1] + pos};
+    std::lock_guard<std::recursive_mutex> lock(mutex);
+    engine.RideEngineProcess(in, out, kBlock, sideChain ? 4 : 2, 2);
+    benchmark::DoNotOptimize(out[0][kBlock - 1]);
+    frames += kBlock;
+    pos += kBlock;
+    if (pos + kBlock > total)
+      pos = 0;
+  }
+  Report(state, fs, frames);
+}
+
 void BM_ClassicEngine(benchmark::State& state)
 {
   const double fs = static_cast<double>(state.range(0));
@@ -121,6 +154,7 @@ BENCHMARK(BM_RideEngine)
     ->Args({48000, 1})
     ->Args({96000, 0})
     ->Args({96000, 1});
+BENCHMARK(BM_RideEngineVariant)->ArgNames({"preDelay100msCutSideChain1"})->Arg(0)->Arg(1);
 BENCHMARK(BM_ClassicEngine)
     ->ArgNames({"fs", "cut"})
     ->Args({44100, 0})
