@@ -11,6 +11,7 @@
 
 #include "dsp/CMTolvaneV1.h"
 #include "dsp/RideEngine.h"
+#include "tests/dsp/RideTestSupport.h"
 
 namespace
 {
@@ -249,6 +250,23 @@ TEST(CMTolvaneV1, NameAndInterface)
   EXPECT_EQ(e.GetParam(0), 0.0);
   e.SetOptionA(0x101);
   EXPECT_EQ(e.GetOptionA(), 1);
+}
+
+TEST(CMTolvaneV1, ProcessingAndAResetAtTheSameRateAllocateNothing)
+{
+  Classic c(48000.0);
+  c.engine.FilterMode = 5;
+  std::vector<double> a(48000, 0.01), oa(48000), ob(48000);
+  {
+    ridetest::AllocationCounter count;
+    c.Run(a, a, oa, ob, 0, 48000);
+    c.engine.WindowMs = 2000.0;
+    c.engine.PreDelayFraction = 1.0;
+    c.engine.Reset();
+    c.engine.SetLowCutFreq(100.0);
+    c.Run(a, a, oa, ob, 0, 48000);
+    EXPECT_EQ(count.Count(), 0);
+  }
 }
 
 // --- Mended faults -------------------------------------------------------------

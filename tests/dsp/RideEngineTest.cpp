@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <limits>
 #include <new>
+#include <ostream>
 #include <random>
 #include <vector>
 
@@ -212,6 +213,12 @@ std::vector<Scenario> Scenarios()
     v.push_back({"SilentVolumeAndIdle", s, false});
   }
   return v;
+}
+
+// Shown by ctest and gtest instead of the bytes of the record.
+[[maybe_unused]] void PrintTo(const Scenario& sc, std::ostream* os)
+{
+  *os << sc.name;
 }
 
 class RideEngineModel : public ::testing::TestWithParam<Scenario>
