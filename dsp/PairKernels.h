@@ -35,13 +35,17 @@ inline bool AllFinite(Pair v)
   return (ok[0] & ok[1]) != 0;
 }
 
-// A pair of cut-filter stages (FilterStage::Tick on each lane).
-struct PairCut
+// A pair of biquad stages (Stage::Tick on each lane, without what Stage
+// does beyond the difference equation). FilterStage and KWeightingStage keep
+// their coefficients and history under the same names and step with the same
+// expression; only their denormal offsets differ.
+template <class Stage>
+struct PairStage
 {
   Pair b0, b1, b2, a1, a2;
   Pair x1, x2, y1, y2;
 
-  void Load(const FilterStage& l, const FilterStage& r)
+  void Load(const Stage& l, const Stage& r)
   {
     b0 = Pair{l.b0, r.b0};
     b1 = Pair{l.b1, r.b1};
@@ -54,12 +58,50 @@ struct PairCut
     y2 = Pair{l.y2, r.y2};
   }
 
-  void Store(FilterStage& l, FilterStage& r) const
+  void StoreHistory(Stage& l, Stage& r) const
   {
     l.x1 = x1[0], r.x1 = x1[1];
     l.x2 = x2[0], r.x2 = x2[1];
     l.y1 = y1[0], r.y1 = y1[1];
     l.y2 = y2[0], r.y2 = y2[1];
+  }
+
+  // x = in + offset.
+  static Pair Input(Pair in)
+  {
+    return in + Splat(Stage::kOffset);
+  }
+
+  // y = b0·x + b1·x1 + b2·x2 − a1·y1 − a2·y2 + offset, in that order. The
+  // normalised a0 is exactly 1.0: the division is left out.
+  Pair Output(Pair xn) const
+  {
+    return b0 * xn + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2 + Splat(Stage::kOffset);
+  }
+
+  void Advance(Pair xn, Pair yn)
+  {
+    x2 = x1;
+    x1 = xn;
+    y2 = y1;
+    y1 = yn;
+  }
+
+  Pair Tick(Pair in)
+  {
+    const Pair xn = Input(in);
+    const Pair yn = Output(xn);
+    Advance(xn, yn);
+    return yn;
+  }
+};
+
+// A pair of cut-filter stages (FilterStage::Tick on each lane).
+struct PairCut : PairStage<FilterStage>
+{
+  void Store(FilterStage& l, FilterStage& r) const
+  {
+    StoreHistory(l, r);
     // After a step, x is x1 and y is y1 (a cleared stage has all zero).
     l.x = l.x1, r.x = r.x1;
     l.y = l.y1, r.y = r.y1;
@@ -67,15 +109,11 @@ struct PairCut
 
   Pair Tick(Pair in)
   {
-    const Pair off = Splat(FilterStage::kOffset);
-    const Pair xn = in + off;
-    Pair yn = b0 * xn + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2 + off;
+    const Pair xn = Input(in);
+    const Pair yn = Output(xn);
     if (!AllFinite(yn)) [[unlikely]]
       return TickNonFinite(xn, yn);
-    x2 = x1;
-    x1 = xn;
-    y2 = y1;
-    y1 = yn;
+    Advance(xn, yn);
     return yn;
   }
 
@@ -103,49 +141,17 @@ struct PairCut
 };
 
 // A pair of K-weighting stages (KWeightingStage::Tick on each lane).
-struct PairK
+struct PairK : PairStage<KWeightingStage>
 {
-  Pair b0, b1, b2, a1, a2;
-  Pair x1, x2, y1, y2;
-
-  void Load(const KWeightingStage& l, const KWeightingStage& r)
-  {
-    b0 = Pair{l.b0, r.b0};
-    b1 = Pair{l.b1, r.b1};
-    b2 = Pair{l.b2, r.b2};
-    a1 = Pair{l.a1, r.a1};
-    a2 = Pair{l.a2, r.a2};
-    x1 = Pair{l.x1, r.x1};
-    x2 = Pair{l.x2, r.x2};
-    y1 = Pair{l.y1, r.y1};
-    y2 = Pair{l.y2, r.y2};
-  }
-
   void Store(KWeightingStage& l, KWeightingStage& r, bool stepped) const
   {
-    l.x1 = x1[0], r.x1 = x1[1];
-    l.x2 = x2[0], r.x2 = x2[1];
-    l.y1 = y1[0], r.y1 = y1[1];
-    l.y2 = y2[0], r.y2 = y2[1];
+    StoreHistory(l, r);
     if (stepped)
     {
       l.x = l.x1, r.x = r.x1;
       l.y = l.lastOutput = l.y1;
       r.y = r.lastOutput = r.y1;
     }
-  }
-
-  Pair Tick(Pair in)
-  {
-    const Pair off = Splat(KWeightingStage::kOffset);
-    const Pair xn = in + off;
-    // The normalised a0 is exactly 1.0: the division is left out.
-    const Pair yn = (b0 * xn + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2) + off;
-    x2 = x1;
-    x1 = xn;
-    y2 = y1;
-    y1 = yn;
-    return yn;
   }
 };
 
