@@ -39,6 +39,18 @@ inline double RoundToTenthDb(double x)
   return std::floor(x * 10.0 + 0.5) / 10.0;
 }
 
+// --- Sample counts ---------------------------------------------------------
+
+// trunc(x) as an int32_t within [lo, hi]; NaN gives lo.
+inline int32_t TruncClamp(double x, int32_t lo, int32_t hi)
+{
+  if (!(x >= static_cast<double>(lo)))
+    return lo;
+  if (x >= static_cast<double>(hi))
+    return hi;
+  return static_cast<int32_t>(x);
+}
+
 // --- Buffer functions ---------------------------------------------------
 
 // dB to gain: *out = e^(0.11512925464970228 × dB) when dB > -144.0, else 0.0.

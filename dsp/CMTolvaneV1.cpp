@@ -7,16 +7,6 @@
 
 namespace
 {
-// trunc(x) as an int32_t within [lo, hi]; NaN gives lo.
-int32_t TruncClamp(double x, int32_t lo, int32_t hi)
-{
-  if (!(x >= static_cast<double>(lo)))
-    return lo;
-  if (x >= static_cast<double>(hi))
-    return hi;
-  return static_cast<int32_t>(x);
-}
-
 int32_t CapacityFor(double fs)
 {
   return TruncClamp(3.0 * fs, 1, INT32_MAX / 2);

@@ -16,27 +16,6 @@ inline double Finite(double x)
   return std::isfinite(x) ? x : 0.0;
 }
 
-// round1(L) = floor(10·L + 0.5) / 10.
-inline double Round1(double L)
-{
-  return std::floor(10.0 * L + 0.5) / 10.0;
-}
-
-// e^(0.11512925464970228 × dB) when dB > -144.0, else 0.0.
-inline double GainFactor(double db)
-{
-  return db > -144.0 ? std::exp(0.11512925464970228 * db) : 0.0;
-}
-
-int32_t TruncClamp(double x, int32_t lo, int32_t hi)
-{
-  if (!(x >= static_cast<double>(lo)))
-    return lo;
-  if (x >= static_cast<double>(hi))
-    return hi;
-  return static_cast<int32_t>(x);
-}
-
 void SetPeriod(PeriodCounter& p, double seconds, double fs)
 {
   p.period = TruncClamp(seconds * fs, 1, INT32_MAX);
@@ -338,7 +317,7 @@ void RideEngine::RideEngineProcess(double** inputs, double** outputs, int32_t fr
   if (s.volumeDb != s.cachedVolumeDb)
   {
     s.cachedVolumeDb = s.volumeDb;
-    s.cachedVolumeFactor = GainFactor(s.volumeDb);
+    s.cachedVolumeFactor = DbToLinear(s.volumeDb);
   }
   const double u = s.cachedVolumeFactor;
   const double hostGainDb = s.currentGainDb.load(std::memory_order_relaxed);
@@ -469,7 +448,7 @@ void RideEngine::RideEngineProcess(double** inputs, double** outputs, int32_t fr
       // 4. Gate: closed when noise level > round1(Level(gate)).
       const double gateLevel = LevelOfMeasure(gateMeasure[k]);
       double v;
-      if (!(noiseLevel > Round1(gateLevel)))
+      if (!(noiseLevel > RoundToTenthDb(gateLevel)))
       {
         // 5. Open.
         rideFlag = 1;
@@ -492,7 +471,7 @@ void RideEngine::RideEngineProcess(double** inputs, double** outputs, int32_t fr
       const double Lp = ringMainL.Push(mL);
       const double Rp = ringMainR.Push(mR);
       // 9.
-      const double gLin = read ? 0.0 : GainFactor(smoothed);
+      const double gLin = read ? 0.0 : DbToLinear(smoothed);
       double g;
       if (ab)
         g = 1.0;
