@@ -4,17 +4,15 @@
 #include <cmath>
 #include <cstring>
 
-double MeanSquareToMeterDb(double p)
-{
-  const double a = std::sqrt(p);
-  const double L = a > 6.309e-08 ? std::log(a) * 8.685889638065037 : -144.0;
-  return std::floor(L * 10.0 + 0.5) / 10.0 + 3.0;
-}
-
 double AmplitudeToMeterDb(double a)
 {
   const double L = a > 6.309e-08 ? std::log(a) * 8.685889638065037 : -144.0;
   return std::floor(L * 10.0 + 0.5) / 10.0;
+}
+
+double MeanSquareToMeterDb(double p)
+{
+  return AmplitudeToMeterDb(std::sqrt(p)) + 3.0;
 }
 
 // --- RmsWindow -------------------------------------------------------------
@@ -28,29 +26,32 @@ void RmsWindow::Init(double minMs, double maxMs, double ms, double overlapFracti
 {
   minimumMs = minMs;
   maximumMs = maxMs;
-  int32_t cap = static_cast<int32_t>(maxMs * 0.001 * fs);
-  if (cap < 1)
-    cap = 1;
-  if (static_cast<int32_t>(buffer.size()) != cap)
-    buffer.assign(static_cast<size_t>(cap), 0.0);
-  capacity = cap;
-  windowMs = ms;
+  SetCapacity(static_cast<int32_t>(maxMs * 0.001 * fs));
+  SetLength(ms, fs);
   overlap = overlapFraction;
-  N = std::clamp(static_cast<int32_t>(ms * 0.001 * fs), 1, capacity);
   Clear();
 }
 
 void RmsWindow::Resize(double ms, double fs)
 {
-  int32_t cap = static_cast<int32_t>(3.0 * fs);
-  if (cap < 1)
-    cap = 1;
-  if (static_cast<int32_t>(buffer.size()) != cap)
-    buffer.assign(static_cast<size_t>(cap), 0.0);
-  capacity = cap;
+  SetCapacity(static_cast<int32_t>(3.0 * fs));
+  SetLength(ms, fs);
+  overlap = 0.75;
+}
+
+void RmsWindow::SetCapacity(int32_t entries)
+{
+  capacity = std::max(entries, 1);
+  // Reallocated only when the size changes; Clear makes the contents read
+  // as zeros either way.
+  if (static_cast<int32_t>(buffer.size()) != capacity)
+    buffer.assign(static_cast<size_t>(capacity), 0.0);
+}
+
+void RmsWindow::SetLength(double ms, double fs)
+{
   windowMs = ms;
   N = std::clamp(static_cast<int32_t>(ms * 0.001 * fs), 1, capacity);
-  overlap = 0.75;
 }
 
 void RmsWindow::Clear()
@@ -71,8 +72,7 @@ void RmsWindow::SetWindowMs(double ms, double fs)
 {
   if (ms == windowMs || !(ms >= minimumMs && ms <= maximumMs))
     return;
-  windowMs = ms;
-  N = std::clamp(static_cast<int32_t>(ms * 0.001 * fs), 1, capacity);
+  SetLength(ms, fs);
   Clear();
 }
 

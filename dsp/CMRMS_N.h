@@ -51,6 +51,13 @@ struct RmsWindow
   // Resizes for trunc(3.0 × fs) entries and sets N for ms (used by
   // CMRMS_N::SetWindowMs); does not clear.
   void Resize(double ms, double fs);
+
+private:
+  // capacity = max(entries, 1); the buffer is reallocated only when its
+  // size changes.
+  void SetCapacity(int32_t entries);
+  // Window ms and N = trunc(ms × 0.001 × fs) within [1, capacity].
+  void SetLength(double ms, double fs);
 };
 
 struct LongTermAverage
