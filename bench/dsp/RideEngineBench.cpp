@@ -51,6 +51,24 @@ void Report(benchmark::State& state, double fs, int64_t frames)
       benchmark::Counter(static_cast<double>(frames) / fs, benchmark::Counter::kIsRate);
 }
 
+// Calls processBlock(pos) once per iteration on successive blocks of a
+// signal of total frames, starting over at its end, then reports the rate.
+template <class ProcessBlock>
+void RunBlocks(benchmark::State& state, double fs, int total, ProcessBlock processBlock)
+{
+  int64_t frames = 0;
+  int pos = 0;
+  for (auto _ : state)
+  {
+    processBlock(pos);
+    frames += kBlock;
+    pos += kBlock;
+    if (pos + kBlock > total)
+      pos = 0;
+  }
+  Report(state, fs, frames);
+}
+
 void BM_RideEngine(benchmark::State& state)
 {
   const double fs = static_cast<double>(state.range(0));
@@ -63,21 +81,13 @@ void BM_RideEngine(benchmark::State& state)
   engine.UpdateLatency();
   const int total = static_cast<int>(fs);  // one second of signal
   Signal sig(fs, total);
-  int64_t frames = 0;
-  int pos = 0;
-  for (auto _ : state)
-  {
+  RunBlocks(state, fs, total, [&](int pos) {
     double* in[2] = {sig.in[0] + pos, sig.in[1] + pos};
     double* out[2] = {sig.out[0] + pos, sig.out[1] + pos};
     std::lock_guard<std::recursive_mutex> lock(mutex);
     engine.RideEngineProcess(in, out, kBlock, 2, 2);
     benchmark::DoNotOptimize(out[0][kBlock - 1]);
-    frames += kBlock;
-    pos += kBlock;
-    if (pos + kBlock > total)
-      pos = 0;
-  }
-  Report(state, fs, frames);
+  });
 }
 
 // Settings where fewer sections share their weighting: a pre-delay (the
@@ -96,21 +106,13 @@ void BM_RideEngineVariant(benchmark::State& state)
     engine.ApplyDetectionMode(1);
   const int total = static_cast<int>(fs);
   Signal sig(fs, total), side(fs, total);
-  int64_t frames = 0;
-  int pos = 0;
-  for (auto _ : state)
-  {
+  RunBlocks(state, fs, total, [&](int pos) {
     double* in[4] = {sig.in[0] + pos, sig.in[1] + pos, side.in[1] + pos, side.in[0] + pos};
     double* out[2] = {sig.out[0] + pos, sig.out[1] + pos};
     std::lock_guard<std::recursive_mutex> lock(mutex);
     engine.RideEngineProcess(in, out, kBlock, sideChain ? 4 : 2, 2);
     benchmark::DoNotOptimize(out[0][kBlock - 1]);
-    frames += kBlock;
-    pos += kBlock;
-    if (pos + kBlock > total)
-      pos = 0;
-  }
-  Report(state, fs, frames);
+  });
 }
 
 void BM_ClassicEngine(benchmark::State& state)
@@ -129,20 +131,12 @@ void BM_ClassicEngine(benchmark::State& state)
   classic.SetSampleRate(fs);
   const int total = static_cast<int>(fs);
   Signal sig(fs, total);
-  int64_t frames = 0;
-  int pos = 0;
-  for (auto _ : state)
-  {
+  RunBlocks(state, fs, total, [&](int pos) {
     double* in[2] = {sig.in[0] + pos, sig.in[1] + pos};
     double* out[2] = {sig.out[0] + pos, sig.out[1] + pos};
     classic.ProcessFrames(in, out, kBlock, 2, 2);
     benchmark::DoNotOptimize(out[0][kBlock - 1]);
-    frames += kBlock;
-    pos += kBlock;
-    if (pos + kBlock > total)
-      pos = 0;
-  }
-  Report(state, fs, frames);
+  });
 }
 }  // namespace
 
