@@ -14,58 +14,16 @@ constexpr double kMomentaryOverlap = 0.75;
 constexpr double kShortTermMs = 3000.0;
 constexpr double kShortTermOverlap = 0.6666666666666666;
 
-// One step of a K-weighting stage held in locals: the same arithmetic, in
-// the same order, as KWeightingFilter::Tick. When a0 is exactly 1 the
-// division is left out, which changes no bit of the result but takes it off
-// the recursion's critical path.
-template <bool kDivide>
-struct StageInRegisters
-{
-  double b0, b1, b2, a0, a1, a2, x1, x2, y1, y2;
-
-  explicit StageInRegisters(const KWeightingFilter& f)
-    : b0(f.b0), b1(f.b1), b2(f.b2), a0(f.a0), a1(f.a1), a2(f.a2), x1(f.x1), x2(f.x2), y1(f.y1), y2(f.y2)
-  {
-  }
-
-  double Tick(double in)
-  {
-    constexpr double flush = KWeightingFilter::kFlush;
-    double xin = in;
-    if (!std::isfinite(xin) || (xin < flush && xin > -flush))
-      xin = 0.0;
-    double out = b0 * xin + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
-    if (kDivide)
-      out /= a0;
-    if (out < flush && out > -flush)
-      out = 0.0;
-    x2 = x1;
-    x1 = xin;
-    y2 = y1;
-    y1 = out;
-    return out;
-  }
-
-  void StoreInto(KWeightingFilter& f) const
-  {
-    f.x2 = x2;
-    f.x1 = x1;
-    f.x = x1;
-    f.y2 = y2;
-    f.y1 = y1;
-    f.y = y1;
-  }
-};
-
 template <bool kDivide1, bool kDivide2>
 void KWeightBlock(KWeightingFilter& stage1, KWeightingFilter& stage2, const double* in, double* out, int32_t frames)
 {
-  StageInRegisters<kDivide1> s1(stage1);
-  StageInRegisters<kDivide2> s2(stage2);
+  // Local copies, so that the state stays in registers over the block.
+  KWeightingFilter s1 = stage1;
+  KWeightingFilter s2 = stage2;
   for (int32_t i = 0; i < frames; ++i)
-    out[i] = s2.Tick(s1.Tick(in[i]));
-  s1.StoreInto(stage1);
-  s2.StoreInto(stage2);
+    out[i] = s2.Tick<kDivide2>(s1.Tick<kDivide1>(in[i]));
+  stage1 = s1;
+  stage2 = s2;
 }
 
 // Both stages of one channel over a block; identical to Tick of stage 1 then

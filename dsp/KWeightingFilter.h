@@ -33,12 +33,19 @@ struct KWeightingFilter
   // One step. Inputs below the flush level, and non-finite inputs (a NaN
   // or infinity from a host must not poison the state for good), count as 0;
   // outputs below the flush level are flushed to 0.
+  //
+  // kDivide = false may be used only when a0 is exactly 1: the division,
+  // which would then change no bit, is left out, taking it off the
+  // recursion's critical path.
+  template <bool kDivide = true>
   double Tick(double in)
   {
     double xin = in;
     if (!std::isfinite(xin) || (xin < kFlush && xin > -kFlush))
       xin = 0.0;
-    double out = (b0 * xin + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2) / a0;
+    double out = b0 * xin + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
+    if constexpr (kDivide)
+      out /= a0;
     if (out < kFlush && out > -kFlush)
       out = 0.0;
     x = xin;
