@@ -129,91 +129,24 @@ struct Scenario
   bool sideChain4in;
 };
 
-std::vector<Scenario> Scenarios()
-{
-  std::vector<Scenario> v;
-  ref::Settings d;  // product defaults at 48 kHz
-  v.push_back({"Defaults", d, false});
-  {
-    ref::Settings s = d;
-    s.filterMode = 1;
-    v.push_back({"CutFilters", s, false});
-  }
-  {
-    ref::Settings s = d;
-    s.fs = 44100.0;
-    s.filterMode = 1;
-    s.lowCut = 120.0;
-    s.highCut = 9000.0;
-    s.preDelayMs = 9;
-    s.sensitivity = 50.0;
-    v.push_back({"CutFiltersPreDelay44k", s, false});
-  }
-  {
-    ref::Settings s = d;
-    s.detectionMode = 1;
-    v.push_back({"SideChain1", s, true});
-  }
-  {
-    ref::Settings s = d;
-    s.detectionMode = 2;
-    s.filterMode = 1;
-    v.push_back({"SideChain2", s, true});
-  }
-  {
-    ref::Settings s = d;
-    s.noiseDetection = 1;
-    s.noiseTiming = 3.0;
-    s.noise = -40.0;
-    v.push_back({"NoiseDetection", s, false});
-  }
-  {
-    ref::Settings s = d;
-    s.detectionMode = 1;
-    s.noiseDetection = 1;
-    v.push_back({"NoiseDetectionSideChain1", s, true});
-  }
-  {
-    ref::Settings s = d;
-    s.gainHold = 1;
-    s.preDelayMs = 120;
-    v.push_back({"GainHoldPreDelay", s, false});
-  }
-  {
-    ref::Settings s = d;
-    s.rangeMin = 6.0;
-    s.rangeMax = -6.0;
-    s.idle = 12.0;
-    s.volume = -7.5;
-    v.push_back({"InvertedRangeIdleVolume", s, false});
-  }
-  {
-    ref::Settings s = d;
-    s.ab = 1;
-    s.preDelayMs = 3;
-    v.push_back({"AB", s, false});
-  }
-  {
-    ref::Settings s = d;
-    s.automation = 1;
-    s.fs = 96000.0;
-    v.push_back({"AutomationWrite96k", s, false});
-  }
-  {
-    ref::Settings s = d;
-    s.automation = 2;
-    s.hostGain = -6.25;
-    s.preDelayMs = 10;
-    v.push_back({"AutomationRead", s, false});
-  }
-  {
-    ref::Settings s = d;
-    s.volume = -200.0;
-    s.idle = -150.0;
-    v.push_back({"SilentVolumeAndIdle", s, false});
-  }
-  return v;
-}
+// Product defaults at 48 kHz with the changes each scenario is named after.
+const Scenario kScenarios[] = {
+    {"Defaults", {}, false},
+    {"CutFilters", {.filterMode = 1}, false},
+    {"CutFiltersPreDelay44k",
+     {.fs = 44100.0, .filterMode = 1, .lowCut = 120.0, .highCut = 9000.0, .sensitivity = 50.0, .preDelayMs = 9},
+     false},
+    {"SideChain1", {.detectionMode = 1}, true},
+    {"SideChain2", {.filterMode = 1, .detectionMode = 2}, true},
+    {"NoiseDetection", {.noise = -40.0, .noiseDetection = 1, .noiseTiming = 3.0}, false},
+    {"NoiseDetectionSideChain1", {.detectionMode = 1, .noiseDetection = 1}, true},
+    {"GainHoldPreDelay", {.preDelayMs = 120, .gainHold = 1}, false},
+    {"InvertedRangeIdleVolume", {.rangeMin = 6.0, .rangeMax = -6.0, .idle = 12.0, .volume = -7.5}, false},
+    {"AB", {.preDelayMs = 3, .ab = 1}, false},
+    {"AutomationWrite96k", {.fs = 96000.0, .automation = 1}, false},
+    {"AutomationRead", {.preDelayMs = 10, .automation = 2, .hostGain = -6.25}, false},
+    {"SilentVolumeAndIdle", {.idle = -150.0, .volume = -200.0}, false},
+};
 
 // Shown by ctest and gtest instead of the bytes of the record.
 [[maybe_unused]] void PrintTo(const Scenario& sc, std::ostream* os)
@@ -238,7 +171,7 @@ TEST_P(RideEngineModel, MatchesTheModelInOneSampleBlocks)
   CompareWithModel(sc.settings, {1}, static_cast<int>(0.6 * sc.settings.fs), sc.sideChain4in, 3u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Scenarios, RideEngineModel, ::testing::ValuesIn(Scenarios()),
+INSTANTIATE_TEST_SUITE_P(Scenarios, RideEngineModel, ::testing::ValuesIn(kScenarios),
                          [](const ::testing::TestParamInfo<Scenario>& p) { return std::string(p.param.name); });
 
 TEST(RideEngineModelChanges, MatchesTheModelAcrossModeSwitchesAndResets)
