@@ -5,17 +5,12 @@
 #include <gtest/gtest.h>
 
 #include "framework/IParam.h"
+#include "tests/framework/ParamDisplay.h"
 
 using plugkit::IParam;
+using testsupport::Display;
 
 namespace {
-
-std::string Display(const IParam& p, double value, bool normalized = false, bool withText = true)
-{
-  PK_String s;
-  p.GetDisplay(value, normalized, s, withText);
-  return s.Get();
-}
 
 // A text where the bool default belongs must not compile.
 template <class P>

@@ -5,18 +5,13 @@
 #include <gtest/gtest.h>
 
 #include "framework/IParam.h"
+#include "tests/framework/ParamDisplay.h"
 #include "tests/support/TempHome.h"
 
 using plugkit::IParam;
+using testsupport::Display;
 
 namespace {
-
-std::string Display(const IParam& p, double value, bool normalized = false, bool withText = true)
-{
-  PK_String s;
-  p.GetDisplay(value, normalized, s, withText);
-  return s.Get();
-}
 
 std::string JSON(const IParam& p, int idx)
 {
