@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <vector>
 
 #include "framework/NumberText.h"
@@ -181,23 +182,44 @@ void PutProgramRecord(Bytes& out, const PluginBase& plugin, const IPreset& prese
     out[start + 4 + static_cast<size_t>(i)] = uint8_t(byteSize >> (24 - 8 * i));
 }
 
-// The state and presets as they are now, to put back when a load fails
-// half-way through the plug-in's own readers.
+// The state and every preset slot as they are now, to put back when a load
+// fails half-way through the plug-in's own readers. The slots are copied
+// field by field: reading them back through the presets chunk would restore
+// the current preset, which fills a free current slot as a user preset.
 struct Snapshot
 {
-  IByteChunk state, presets;
+  struct Slot
+  {
+    bool initialized;
+    std::string name;
+    IByteChunk chunk;
+  };
+  IByteChunk state;
+  std::vector<Slot> slots;
   bool taken = false;
 
   explicit Snapshot(const PluginBase& plugin)
   {
-    taken = plugin.SerializeState(state) && plugin.SerializePresets(presets);
+    taken = plugin.SerializeState(state);
+    for (int i = 0; i < plugin.NPresets(); ++i)
+    {
+      const IPreset& preset = *plugin.GetPreset(i);
+      slots.push_back(Slot{preset.mInitialized, preset.mName, preset.mChunk});
+    }
   }
   void Restore(PluginBase& plugin) const
   {
-    if (!taken)
-      return;
-    plugin.UnserializePresets(presets, 0);
-    plugin.UnserializeState(state, 0);
+    for (int i = 0; i < plugin.NPresets() && i < static_cast<int>(slots.size()); ++i)
+    {
+      IPreset& preset = *plugin.GetPreset(i);
+      const Slot& slot = slots[static_cast<size_t>(i)];
+      preset.mInitialized = slot.initialized;
+      CopyToField(preset.mName, sizeof(preset.mName), slot.name.c_str());
+      preset.mChunk.Clear();
+      preset.mChunk.PutChunk(slot.chunk);
+    }
+    if (taken)
+      plugin.UnserializeState(state, 0);
   }
 };
 

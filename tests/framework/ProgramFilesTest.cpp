@@ -373,6 +373,31 @@ TEST_F(ProgramFiles, AChunkTheStateReaderRefusesIsReportedAndChangesNothing)
   EXPECT_EQ(Fingerprint(plugin), before);
 }
 
+TEST_F(ProgramFiles, ARefusedChunkLeavesAFreeCurrentPresetFree)
+{
+  // Nothing made: the current preset is a free slot, which restoring it
+  // would fill as a user preset.
+  ChunkPlugin plugin;
+  plugin.GetParam(2)->Set(80.0);
+  ASSERT_TRUE(SavePresetAsFXP(plugin, Path("c.fxp").c_str()));
+  ASSERT_TRUE(SaveBankAsFXB(plugin, Path("c.fxb").c_str()));
+  for (const char* file : {"c.fxp", "c.fxb"})
+  {
+    Bytes b = ReadAll(Path(file));
+    b.back() = 'X'; // the state reader refuses the last tag byte
+    WriteAll(Path("bad"), b, b.size());
+
+    plugin.GetParam(2)->Set(10.0);
+    const std::string before = Fingerprint(plugin);
+    const bool loaded = std::string(file) == "c.fxp" ? LoadPresetFromFXP(plugin, Path("bad").c_str())
+                                                     : LoadBankFromFXB(plugin, Path("bad").c_str());
+    EXPECT_FALSE(loaded) << file;
+    EXPECT_EQ(Fingerprint(plugin), before) << file;
+    EXPECT_FALSE(plugin.GetPreset(0)->mInitialized) << file;
+    EXPECT_STREQ(plugin.GetPreset(0)->mName, "empty") << file;
+  }
+}
+
 TEST_F(ProgramFiles, ABankWithAMismatchedRecordChangesNoPreset)
 {
   ApiTestPlugin plugin(Config(3, 2));
