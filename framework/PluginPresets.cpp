@@ -180,6 +180,10 @@ bool PluginBase::RestorePreset(int idx)
         ++nUserPresets;
     }
     preset->mInitialized = true;
+    // A free slot may already hold a state (a program stored into the
+    // current slot before it is restored); keep exactly one, or readers of
+    // the presets chunk would lose their place after this slot.
+    preset->mChunk.Clear();
     PK_String name;
     name.SetFormatted(IPreset::kNameFieldSize - 1, "%s %d", "user preset", nUserPresets + 1);
     CopyToField(preset->mName, sizeof(preset->mName), name.Get());

@@ -164,6 +164,28 @@ TEST(PluginPresetsRestore, AFreeSlotBecomesTheNextUserPreset)
   EXPECT_EQ(plug.GetParam(0)->Value(), 50.0);
 }
 
+TEST(PluginPresetsRestore, AFreeSlotAlreadyHoldingAStateKeepsOneCopy)
+{
+  // Storing a state into a free current slot (as loading a program file
+  // does) and then restoring it must leave one state in the slot, or the
+  // presets chunk would carry two and every later slot would be misread.
+  StandalonePlugin plug(2, 2);
+  InitParams(plug);
+  plug.ModifyCurrentPreset("Loaded");
+  EXPECT_TRUE(plug.RestorePreset(0));
+  EXPECT_EQ(Doubles(plug.GetPreset(0)->mChunk), (std::vector<double>{1.0, 2.0}));
+
+  IByteChunk presets;
+  ASSERT_TRUE(plug.SerializePresets(presets));
+  // Slot 0: length 13, "user preset 1", flag 1, two doubles; slot 1: length
+  // 5, "empty", flag 0.
+  EXPECT_EQ(presets.Size(), (4 + 13 + 1 + 16) + (4 + 5 + 1));
+  StandalonePlugin other(2, 2);
+  InitParams(other);
+  EXPECT_EQ(other.UnserializePresets(presets, 0), presets.Size());
+  EXPECT_STREQ(other.GetPresetName(1), "empty");
+}
+
 TEST(PluginPresetsRestore, AStateThatCannotBeReadIsRefused)
 {
   StandalonePlugin plug(2, 1);
