@@ -78,7 +78,10 @@ void IGEditorDelegate::SendControlValueFromDelegate(int ctrlTag, double normaliz
 {
   if (!mGraphics)
     return;
-  if (IControl* control = mGraphics->GetControlWithTag(ctrlTag))
+  // A control may hold no value at all (a display that only draws): there is
+  // no value 0 to set then.
+  IControl* control = mGraphics->GetControlWithTag(ctrlTag);
+  if (control && control->NVals() > 0)
     control->SetValueFromDelegate(normalizedValue, 0);
 }
 

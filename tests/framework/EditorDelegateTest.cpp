@@ -1,5 +1,6 @@
 #include <cmath>
 #include <cstring>
+#include <initializer_list>
 
 #include <gtest/gtest.h>
 
@@ -189,6 +190,16 @@ TEST_F(EditorDelegate, ControlValuesAndMessagesGoByTag)
   ASSERT_EQ(tagged->msgTags.size(), 1u);
   EXPECT_EQ(tagged->msgTags[0], 42);
   EXPECT_EQ(tagged->msgData[0], "scope");
+}
+
+TEST_F(EditorDelegate, AValueByTagLeavesAControlWithoutValuesAlone)
+{
+  FakeGfx* g = Open();
+  auto* valueless = new FakeControl(IRECT(0, 0, 10, 10), std::initializer_list<int>{});
+  ASSERT_EQ(valueless->NVals(), 0);
+  g->AttachControl(valueless, 7);
+  dlg.SendControlValueFromDelegate(7, 0.5);
+  EXPECT_EQ(valueless->NVals(), 0);
 }
 
 TEST_F(EditorDelegate, AControlHeldByTheMouseKeepsItsValue)
