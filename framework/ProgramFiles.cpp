@@ -251,6 +251,21 @@ bool IsOurs(const FileView& file, const PluginBase& plugin, uint32_t& fxMagic)
          id == static_cast<uint32_t>(plugin.GetUniqueID());
 }
 
+// Replaces preset idx's state with the current one, and its name when the
+// file gives one. Aimed at the program's own slot rather than the current
+// preset: when restoring that slot failed, another preset is still current
+// and must not receive this program.
+void StoreInto(PluginBase& plugin, int idx, const char* name)
+{
+  IPreset* preset = plugin.GetPreset(idx);
+  if (!preset)
+    return;
+  preset->mChunk.Clear();
+  plugin.SerializeState(preset->mChunk);
+  if (name && name[0])
+    CopyToField(preset->mName, sizeof(preset->mName), name);
+}
+
 } // namespace
 
 bool SavePresetAsFXP(const PluginBase& plugin, const char* path)
@@ -401,7 +416,7 @@ bool LoadBankFromFXB(PluginBase& plugin, const char* path)
     plugin.RestorePreset(i);
     for (int k = 0; k < nParams; ++k)
       plugin.GetParam(k)->SetNormalized(file.FloatBE(rec + kProgramHeader + 4L * k));
-    plugin.ModifyCurrentPreset(name[0] ? name : nullptr);
+    StoreInto(plugin, i, name);
   }
   plugin.RestorePreset(static_cast<int32_t>(current));
   plugin.NotifyPresetChange();

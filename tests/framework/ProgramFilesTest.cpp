@@ -282,6 +282,35 @@ TEST_F(ProgramFiles, ProgramsBeyondThePresetsAreSkipped)
   EXPECT_DOUBLE_EQ(mode, 2.0) << "the last preset keeps its own program";
 }
 
+TEST_F(ProgramFiles, EachProgramOfABankGoesIntoItsOwnPresetEvenWhenThatPresetCannotBeRead)
+{
+  ApiTestPlugin source(Config(3, 2));
+  for (int i = 0; i < 2; ++i)
+  {
+    source.GetParam(1)->Set(i + 4);
+    source.MakeDefaultPreset(("P" + std::to_string(i)).c_str());
+  }
+  ASSERT_TRUE(SaveBankAsFXB(source, Path("b.fxb").c_str()));
+
+  // Preset 1 holds a state too short to read, so restoring it fails and
+  // preset 0 stays current while program 1 is applied.
+  ApiTestPlugin target(Config(3, 2));
+  target.MakeDefaultPreset("Init");
+  IByteChunk unreadable;
+  unreadable.PutDouble(1.0);
+  target.MakePresetFromChunk("Broken", unreadable);
+  ASSERT_TRUE(LoadBankFromFXB(target, Path("b.fxb").c_str()));
+
+  double mode = 0.0;
+  EXPECT_STREQ(target.GetPreset(0)->mName, "P0");
+  target.GetPreset(0)->mChunk.GetDouble(mode, 8);
+  EXPECT_DOUBLE_EQ(mode, 4.0);
+  EXPECT_STREQ(target.GetPreset(1)->mName, "P1");
+  ASSERT_EQ(target.GetPreset(1)->mChunk.Size(), 24);
+  target.GetPreset(1)->mChunk.GetDouble(mode, 8);
+  EXPECT_DOUBLE_EQ(mode, 5.0);
+}
+
 TEST_F(ProgramFiles, AnotherPluginsFilesAreRefused)
 {
   ApiTestPlugin plugin(Config(3, 2));
