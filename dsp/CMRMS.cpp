@@ -43,6 +43,14 @@ int32_t FramesIn(double ms, double fs, double maxMs)
   return static_cast<int32_t>(std::min(frames, most));
 }
 
+// A NaN or infinity from the host would stay in the running sums and the
+// weighting filters' state until the next reset, so the meter measures it
+// as silence; the audio itself passes through untouched.
+double MeasurableSample(double x)
+{
+  return std::isfinite(x) ? x : 0.0;
+}
+
 int32_t TruncToInt(double value)
 {
   const double t = std::trunc(value);
@@ -371,7 +379,8 @@ void CMRMS::Process(double** inputs, double** outputs, int32_t frames)
     for (uint32_t c = 0; c < channels; ++c)
     {
       mRawInputs[c] = inputs[c] != nullptr ? inputs[c] + start : kSilence;
-      std::memcpy(mScratchA[c], mRawInputs[c], static_cast<size_t>(len) * sizeof(double));
+      for (int32_t i = 0; i < len; ++i)
+        mScratchA[c][i] = MeasurableSample(mRawInputs[c][i]);
     }
     double* const* measured = mScratchA.data();
     if (mWeighted)
@@ -390,7 +399,7 @@ void CMRMS::Process(double** inputs, double** outputs, int32_t frames)
       for (uint32_t c = 0; c < channels; ++c)
       {
         mFrameValues[c] = measured[c][i];
-        mRawValues[c] = mRawInputs[c][i];
+        mRawValues[c] = MeasurableSample(mRawInputs[c][i]);
       }
       if (mWeighted)
         WeightedFrame(mFrameValues.data(), mRawValues.data(), n);

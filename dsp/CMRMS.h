@@ -19,8 +19,8 @@
 // Bad input: a window shorter than one frame measures over one frame and
 // one longer than kMaxWindowMs over kMaxWindowMs; parameter values and
 // sample rates that are not finite (and rates not above 0) are refused;
-// more than kMaxChannels inputs are refused; a null input buffer measures
-// as silence.
+// more than kMaxChannels inputs are refused; a null input buffer, and any
+// sample that is not a finite number, measures as silence.
 #pragma once
 
 #include <cstdint>

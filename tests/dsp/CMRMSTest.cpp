@@ -297,6 +297,71 @@ TEST(CMRMSTest, WeightedPathIsSafeInPlace)
   EXPECT_GT(inPlace.GetMeterValue(CMRMS::kMeterTruePeak), inPlace.GetMeterValue(CMRMS::kMeterWindowRms) - 3.0);
 }
 
+TEST(CMRMSTest, NonFiniteSamplesMeasureAsSilence)
+{
+  // One NaN or infinity from the host must not hold every read-out at NaN
+  // (or a peak at infinity) until the next reset.
+  const auto sample = [](uint32_t c, int64_t n) {
+    if (c == 1 && n == 100)
+      return std::nan("");
+    if (c == 1 && n == 200)
+      return HUGE_VAL;
+    if (c == 0 && n == 300)
+      return -HUGE_VAL;
+    // A quarter-frame phase keeps every other sample well away from zero.
+    return (c == 0 ? 0.5 : 0.25) * std::sin(2.0 * kPi * 997.0 * (static_cast<double>(n) + 0.25) / kRate);
+  };
+  const auto measurable = [&](uint32_t c, int64_t n) {
+    const double x = sample(c, n);
+    return std::isfinite(x) ? x : 0.0;
+  };
+  CMRMS meter;
+  Prepare(meter, 2, 1);
+  meter.SetParam(CMRMS::kParamTruePeak, 1);
+  Feeder feeder{meter, 2};
+  const int64_t frames = 48000;
+  feeder.Feed(frames, sample);
+
+  // Expected values from the samples, the bad ones taken as silence: a frame
+  // with a silent channel is not measured; the window is the last 28800
+  // measured frames.
+  std::vector<double> measured;
+  double sumAbs = 0.0, peak = 0.0;
+  for (int64_t n = 0; n < frames; ++n)
+  {
+    const double x0 = measurable(0, n), x1 = measurable(1, n);
+    sumAbs += (std::fabs(x0) + std::fabs(x1)) / 2.0;
+    peak = std::max({peak, std::fabs(x0), std::fabs(x1)});
+    const double quietest = std::min(std::fabs(x0), std::fabs(x1));
+    ASSERT_TRUE(quietest == 0.0 || quietest > 1e-6) << n;
+    if (quietest > 0.0)
+      measured.push_back((x0 * x0 + x1 * x1) / 2.0);
+  }
+  double sumSquares = 0.0, windowSquares = 0.0;
+  for (size_t i = 0; i < measured.size(); ++i)
+  {
+    sumSquares += measured[i];
+    if (i + 28800 >= measured.size())
+      windowSquares += measured[i];
+  }
+  ASSERT_EQ(measured.size(), static_cast<size_t>(frames - 3));
+  EXPECT_NEAR(meter.GetMeterValue(CMRMS::kMeterLongTerm), Db(std::sqrt(sumSquares / measured.size())) + 3.0, 1e-9);
+  EXPECT_NEAR(meter.GetMeterValue(CMRMS::kMeterWindowRms), Db(std::sqrt(windowSquares / 28800)) + 3.0, 1e-9);
+  EXPECT_NEAR(meter.GetMeterValue(CMRMS::kMeterMeanAbsolute), Db(sumAbs / frames), 1e-9);
+  EXPECT_NEAR(meter.GetMeterValue(CMRMS::kMeterSamplePeak), Db(peak), 1e-12);
+  EXPECT_TRUE(std::isfinite(meter.GetMeterValue(CMRMS::kMeterTruePeak)));
+  EXPECT_EQ(meter.GetMeterValue(CMRMS::kMeterOverCount), 0.0);
+
+  // The weighted path: the bad samples must not reach the weighting filters.
+  CMRMS weighted;
+  Prepare(weighted, 2, 2);
+  Feeder weightedFeeder{weighted, 2};
+  weightedFeeder.Feed(frames * 4, sample);
+  for (int32_t index = CMRMS::kMeterLongTerm; index <= CMRMS::kMeterTruePeak; ++index)
+    EXPECT_TRUE(std::isfinite(weighted.GetMeterValue(index))) << "read-out " << index;
+  EXPECT_GT(weighted.GetMeterValue(CMRMS::kMeterLongTerm), -20.0);
+}
+
 TEST(CMRMSTest, RefusesNonFiniteValuesAndTooManyChannels)
 {
   CMRMS meter;
