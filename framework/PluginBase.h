@@ -163,6 +163,9 @@ protected:
   static int VersionOf(int packed, bool decimal);
   static void VersionStrOf(int packed, PK_String& str);
   IPreset* FirstFreePreset() const;
+  // The first free slot, made initialised, named and emptied; null when no
+  // slot is free.
+  IPreset* ClaimFreePreset(const char* name);
   // Fills the slot from the current state; false when it cannot be captured.
   bool CaptureStateInto(IPreset& preset) const;
 

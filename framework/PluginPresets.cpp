@@ -67,6 +67,20 @@ IPreset* PluginBase::FirstFreePreset() const
   return nullptr;
 }
 
+IPreset* PluginBase::ClaimFreePreset(const char* name)
+{
+  IPreset* preset = FirstFreePreset();
+  if (!preset)
+    return nullptr;
+  preset->mInitialized = true;
+  CopyToField(preset->mName, sizeof(preset->mName), name);
+  // A free slot may still hold bytes (its flag cleared by a presets chunk,
+  // or a state stored into it as the current preset): the new preset starts
+  // from nothing, or its readers would find the old bytes first.
+  preset->mChunk.Clear();
+  return preset;
+}
+
 bool PluginBase::CaptureStateInto(IPreset& preset) const
 {
   return SerializeState(preset.mChunk);
@@ -76,11 +90,9 @@ void PluginBase::MakeDefaultPreset(const char* name, int count)
 {
   for (int i = 0; i < count; ++i)
   {
-    IPreset* preset = FirstFreePreset();
+    IPreset* preset = ClaimFreePreset(name ? name : "Empty");
     if (!preset)
       return;
-    preset->mInitialized = true;
-    CopyToField(preset->mName, sizeof(preset->mName), name ? name : "Empty");
     CaptureStateInto(*preset);
   }
 }
@@ -94,11 +106,9 @@ bool PluginBase::MakePreset(const char* name, std::initializer_list<double> valu
 {
   if (static_cast<int>(values.size()) != NParams())
     return false;
-  IPreset* preset = FirstFreePreset();
+  IPreset* preset = ClaimFreePreset(name);
   if (!preset)
     return false;
-  preset->mInitialized = true;
-  CopyToField(preset->mName, sizeof(preset->mName), name);
   for (double value : values)
     preset->mChunk.PutDouble(value);
   return true;
@@ -106,11 +116,9 @@ bool PluginBase::MakePreset(const char* name, std::initializer_list<double> valu
 
 bool PluginBase::MakePresetFromNamedParams(const char* name, std::initializer_list<std::pair<int, double>> values)
 {
-  IPreset* preset = FirstFreePreset();
+  IPreset* preset = ClaimFreePreset(name);
   if (!preset)
     return false;
-  preset->mInitialized = true;
-  CopyToField(preset->mName, sizeof(preset->mName), name);
 
   const int n = NParams();
   std::vector<double> entries(static_cast<size_t>(n), kUnsetMarker);
@@ -131,11 +139,9 @@ bool PluginBase::MakePresetFromNamedParams(const char* name, std::initializer_li
 
 bool PluginBase::MakePresetFromChunk(const char* name, const IByteChunk& chunk)
 {
-  IPreset* preset = FirstFreePreset();
+  IPreset* preset = ClaimFreePreset(name);
   if (!preset)
     return false;
-  preset->mInitialized = true;
-  CopyToField(preset->mName, sizeof(preset->mName), name);
   preset->mChunk.PutChunk(chunk);
   return true;
 }

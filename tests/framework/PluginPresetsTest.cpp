@@ -251,6 +251,32 @@ TEST(PluginPresetsChunk, RoundTrip)
   EXPECT_EQ(other.GetParam(0)->Value(), 5.0);
 }
 
+TEST(PluginPresetsChunk, ASlotTheChunkFreesHoldsOnlyTheNextPresetMadeInIt)
+{
+  StandalonePlugin plug(1, 3);
+  InitParams(plug);
+  plug.MakeDefaultPreset("A", 1);
+  plug.GetParam(0)->Set(2.0);
+  plug.MakeDefaultPreset("B", 1);
+
+  // Slot 0 initialised with 3.0; slots 1 and 2 free.
+  IByteChunk chunk;
+  chunk.PutStr("x");
+  chunk.PutBool(true);
+  chunk.PutDouble(3.0);
+  chunk.PutStr("y");
+  chunk.PutBool(false);
+  chunk.PutStr("z");
+  chunk.PutBool(false);
+  ASSERT_EQ(plug.UnserializePresets(chunk, 0), chunk.Size());
+  ASSERT_FALSE(plug.GetPreset(1)->mInitialized);
+
+  plug.GetParam(0)->Set(7.0);
+  plug.MakeDefaultPreset("C", 1);
+  EXPECT_STREQ(plug.GetPresetName(1), "C");
+  EXPECT_EQ(Doubles(plug.GetPreset(1)->mChunk), (std::vector<double>{7.0}));
+}
+
 TEST(PluginPresetsChunk, ACutNameKeepsTheOldName)
 {
   StandalonePlugin plug(1, 1);
