@@ -122,6 +122,10 @@ std::unique_ptr<double[]> MakeWindow(int32_t length, EWindowKind kind, bool norm
     double sum = 0.0;
     for (int32_t n = 0; n < length; ++n)
       sum += window[static_cast<size_t>(n)];
+    // A window of zeros (the two-point Hann, for one) cannot be scaled to a
+    // sum of 1; dividing by its sum would turn it into NaNs.
+    if (sum == 0.0)
+      return window;
     const double scale = 1.0 / sum;
     for (int32_t n = 0; n < length; ++n)
       window[static_cast<size_t>(n)] *= scale;

@@ -38,7 +38,7 @@ double BesselI0(double x);
 // The cosine windows and the Kaiser windows are symmetric about
 // (length - 1) / 2; the sinc window is centred on length / 2.
 // When normalise is true every value is divided by the sum of all values, so
-// that the window sums to 1.
+// that the window sums to 1; a window whose values sum to 0 is left as it is.
 // A length of 1 gives {1.0} whatever the kind (a one-point window has no
 // shape). A length below 1 is refused: the result is null.
 std::unique_ptr<double[]> MakeWindow(int32_t length, EWindowKind kind, bool normalise);

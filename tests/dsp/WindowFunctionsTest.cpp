@@ -134,6 +134,19 @@ TEST(MakeWindowTest, NormalisedWindowsSumToOne)
   }
 }
 
+TEST(MakeWindowTest, NormalisingAWindowOfZerosLeavesItZero)
+{
+  // At length 2 both points are ends: Hann, Hann squared and Bartlett are
+  // 0 there (0.5 - 0.5·cos 0, its square, 1 - 2·(1/2)/1), so their sum is 0
+  // and there is nothing to scale.
+  for (EWindowKind kind : {kWindowHann, kWindowHannSquared, kWindowBartlett})
+  {
+    const std::vector<double> w = Window(2, kind, true);
+    EXPECT_EQ(w[0], 0.0) << "kind " << kind;
+    EXPECT_EQ(w[1], 0.0) << "kind " << kind;
+  }
+}
+
 TEST(MakeWindowTest, LengthOneIsOneAndShorterLengthsAreRefused)
 {
   for (int32_t kind = 0; kind <= 14; ++kind)
