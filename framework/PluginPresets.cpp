@@ -267,6 +267,10 @@ int PluginBase::UnserializePresets(const IByteChunk& chunk, int startPos)
     if (pos < 0)
       break;
     preset->mInitialized = initialized;
+    // A slot the chunk marks free holds no state, like any free slot; what
+    // it held before must not be written out or read back as its values.
+    if (!initialized)
+      preset->mChunk.Clear();
 
     if (preset->mInitialized)
     {

@@ -311,6 +311,36 @@ TEST_F(ProgramFiles, EachProgramOfABankGoesIntoItsOwnPresetEvenWhenThatPresetCan
   EXPECT_DOUBLE_EQ(mode, 5.0);
 }
 
+TEST_F(ProgramFiles, ASlotFreedByAPresetsChunkIsWrittenAsAFreeSlot)
+{
+  ApiTestPlugin plugin(Config(3, 2));
+  plugin.GetParam(0)->Set(12.0);
+  plugin.GetParam(1)->Set(7.0);
+  plugin.GetParam(2)->Set(80.0);
+  plugin.MakeDefaultPreset("A", 2);
+
+  // Slot 0 keeps a state of (12, 7, 80); slot 1 becomes free.
+  IByteChunk presets;
+  presets.PutStr("A");
+  presets.PutBool(true);
+  presets.PutDouble(12.0);
+  presets.PutDouble(7.0);
+  presets.PutDouble(80.0);
+  presets.PutStr("empty");
+  presets.PutBool(false);
+  ASSERT_EQ(plugin.UnserializePresets(presets, 0), presets.Size());
+
+  ASSERT_TRUE(SaveBankAsFXB(plugin, Path("b.fxb").c_str()));
+  const Bytes b = ReadAll(Path("b.fxb"));
+  ASSERT_EQ(b.size(), 156u + 2u * 68u);
+  // A free slot holds no values: each reads as 0.0, which is 0.5 of the
+  // gain's -24..24 and the bottom of the mode's and the mix's ranges.
+  const size_t values = 156 + 68 + 56;
+  EXPECT_FLOAT_EQ(FloatAt(b, values), 0.5f);
+  EXPECT_FLOAT_EQ(FloatAt(b, values + 4), 0.0f);
+  EXPECT_FLOAT_EQ(FloatAt(b, values + 8), 0.0f);
+}
+
 TEST_F(ProgramFiles, AnotherPluginsFilesAreRefused)
 {
   ApiTestPlugin plugin(Config(3, 2));
