@@ -277,6 +277,21 @@ TEST(PluginPresetsChunk, ASlotTheChunkFreesHoldsOnlyTheNextPresetMadeInIt)
   EXPECT_EQ(Doubles(plug.GetPreset(1)->mChunk), (std::vector<double>{7.0}));
 }
 
+TEST(PluginPresetsMake, AFreeCurrentSlotHoldingAStateIsMadeFromNothing)
+{
+  // Storing the state into the current preset while it is free (as loading
+  // a program file does) leaves bytes in a slot that is still free.
+  StandalonePlugin plug(1, 1);
+  InitParams(plug);
+  plug.GetParam(0)->Set(2.0);
+  plug.ModifyCurrentPreset(nullptr);
+  ASSERT_FALSE(plug.GetPreset(0)->mInitialized);
+
+  plug.GetParam(0)->Set(7.0);
+  plug.MakeDefaultPreset("C", 1);
+  EXPECT_EQ(Doubles(plug.GetPreset(0)->mChunk), (std::vector<double>{7.0}));
+}
+
 TEST(PluginPresetsChunk, ACutNameKeepsTheOldName)
 {
   StandalonePlugin plug(1, 1);
