@@ -51,6 +51,15 @@ double MeasurableSample(double x)
   return std::isfinite(x) ? x : 0.0;
 }
 
+// Frames in milliseconds, truncated. Past about 24.8 days (at 48 kHz) the
+// count no longer fits the i32 read-out; it stays at the largest value
+// rather than wrapping negative.
+int32_t ElapsedMsOf(int64_t frames, double sampleRate)
+{
+  const double ms = std::trunc(static_cast<double>(frames) / (sampleRate / 1000.0));
+  return ms < 2147483647.0 ? static_cast<int32_t>(ms) : 2147483647;
+}
+
 int32_t TruncToInt(double value)
 {
   const double t = std::trunc(value);
@@ -284,7 +293,7 @@ void CMRMS::PlainFrame(const double* x, int32_t n)
 
 void CMRMS::WeightedFrame(const double* x, const double* raw, int32_t n)
 {
-  mElapsedMs = static_cast<int32_t>(static_cast<double>(mWeightedFrameCounter) / (SampleRate / 1000.0));
+  mElapsedMs = ElapsedMsOf(mWeightedFrameCounter, SampleRate);
   double a = 0.0;
   double q = 0.0;
   int32_t k = 0;

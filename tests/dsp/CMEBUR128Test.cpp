@@ -290,6 +290,21 @@ TEST(CMEBUR128Test, PassesAudioThroughUnchangedAndCountsElapsedTime)
   EXPECT_EQ(meter.GetNumParams(), 0);
 }
 
+TEST(CMEBUR128Test, ElapsedTimeStopsAtTheLargestMillisecondCountInsteadOfWrapping)
+{
+  // At 0.001 Hz every frame is 10^6 ms, so 3000 frames are 3·10^9 ms, past
+  // the 2147483647 ms (about 24.8 days) an i32 holds.
+  CMEBUR128 meter;
+  meter.SetNumInputs(1);
+  meter.SetSampleRate(0.001);
+  std::vector<double> silence(3000, 0.0);
+  double* io[1] = {silence.data()};
+  meter.Process(io, io, 1000);
+  EXPECT_GT(meter.ElapsedMs(), 0);
+  meter.Process(io, io, 2000);
+  EXPECT_EQ(meter.ElapsedMs(), 2147483647);
+}
+
 TEST(CMEBUR128Test, RefusesSampleRatesThatAreNotPositiveNumbers)
 {
   CMEBUR128 meter;

@@ -362,6 +362,23 @@ TEST(CMRMSTest, NonFiniteSamplesMeasureAsSilence)
   EXPECT_GT(weighted.GetMeterValue(CMRMS::kMeterLongTerm), -20.0);
 }
 
+TEST(CMRMSTest, ElapsedTimeStopsAtTheLargestMillisecondCountInsteadOfWrapping)
+{
+  // At 0.001 Hz every frame is 10^6 ms, so 3000 weighted frames are past
+  // the 2147483647 ms (about 24.8 days) an i32 holds.
+  CMRMS meter;
+  meter.SetNumInputs(1);
+  meter.SetNumOutputs(1);
+  meter.SetSampleRate(0.001);
+  meter.SetParam(CMRMS::kParamMode, 2);
+  std::vector<double> silence(3000, 0.0);
+  double* io[1] = {silence.data()};
+  meter.Process(io, io, 1000);
+  EXPECT_GT(meter.ElapsedMs(), 0);
+  meter.Process(io, io, 2000);
+  EXPECT_EQ(meter.ElapsedMs(), 2147483647);
+}
+
 TEST(CMRMSTest, RefusesNonFiniteValuesAndTooManyChannels)
 {
   CMRMS meter;
