@@ -1,6 +1,7 @@
 #include "dsp/FourierTransform.h"
 
 #include <cmath>
+#include <functional>
 #include <utility>
 
 namespace
@@ -28,9 +29,11 @@ void BitReverse(double* data, int32_t n)
 }
 
 // Converts count/2 complex values with convert(a, b, &outA, &outB). When the
-// ranges overlap with the destination later in the array, the values are
-// taken from the last one backwards so that no value is overwritten before
-// it is read.
+// destination begins later in memory than the source, the values are taken
+// from the last one backwards so that no value is overwritten before it is
+// read. Comparing addresses rather than the two starts also covers a caller
+// that passes two pointers into one buffer; for separate buffers the order
+// does not matter.
 template <typename Convert>
 bool ConvertPairs(const double* src, int32_t srcStart, double* dst, int32_t dstStart,
                   int32_t count, Convert convert)
@@ -38,7 +41,7 @@ bool ConvertPairs(const double* src, int32_t srcStart, double* dst, int32_t dstS
   if (src == nullptr || dst == nullptr || srcStart < 0 || dstStart < 0 || count < 0)
     return false;
   const int32_t pairs = count / 2;
-  const bool backwards = src == dst && srcStart < dstStart;
+  const bool backwards = std::greater<const double*>{}(dst + dstStart, src + srcStart);
   for (int32_t step = 0; step < pairs; ++step)
   {
     const int32_t k = backwards ? pairs - 1 - step : step;

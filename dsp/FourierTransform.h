@@ -30,9 +30,10 @@ bool RealFFT(double* data, int32_t n, int32_t sign);
 
 // For each complex value (re, im) in src[srcStart .. srcStart + count),
 // writes (magnitude, phase) to dst from dstStart; count is a number of
-// doubles (two per value; an odd last double is left alone). src and dst may
-// be the same array with overlapping ranges. Refused: a null array or a
-// negative start or count.
+// doubles (two per value; an odd last double is left alone). The source and
+// destination ranges may overlap, whether src and dst are the same pointer
+// or two pointers into one buffer. Refused: a null array or a negative
+// start or count.
 bool ToPolar(const double* src, int32_t srcStart, double* dst, int32_t dstStart, int32_t count);
 
 // The inverse of ToPolar: (m, φ) becomes (m·cos φ, m·sin φ). Same contract.

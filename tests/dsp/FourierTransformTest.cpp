@@ -171,6 +171,23 @@ TEST(PolarTest, ConvertsBothWaysAndShiftsSafelyInPlace)
   EXPECT_NEAR(shared[4], 0.0, 1e-15);
   EXPECT_NEAR(shared[5], 1.0, 1e-15);
 
+  // The same shift with the two places given as two pointers into the array.
+  std::vector<double> buffer = {3.0, 4.0, 6.0, 8.0, 0.0, 1.0, 0.0, 0.0};
+  ASSERT_TRUE(ToPolar(buffer.data(), 0, buffer.data() + 2, 0, 6));
+  EXPECT_DOUBLE_EQ(buffer[2], 5.0);
+  EXPECT_DOUBLE_EQ(buffer[3], std::atan2(4.0, 3.0));
+  EXPECT_DOUBLE_EQ(buffer[4], 10.0);
+  EXPECT_DOUBLE_EQ(buffer[5], std::atan2(8.0, 6.0));
+  EXPECT_DOUBLE_EQ(buffer[6], 1.0);
+  EXPECT_DOUBLE_EQ(buffer[7], kPi / 2.0);
+  ASSERT_TRUE(FromPolar(buffer.data() + 1, 1, buffer.data(), 0, 6));
+  EXPECT_NEAR(buffer[0], 3.0, 1e-15);
+  EXPECT_NEAR(buffer[1], 4.0, 1e-15);
+  EXPECT_NEAR(buffer[2], 6.0, 1e-14);
+  EXPECT_NEAR(buffer[3], 8.0, 1e-14);
+  EXPECT_NEAR(buffer[4], 0.0, 1e-15);
+  EXPECT_NEAR(buffer[5], 1.0, 1e-15);
+
   EXPECT_FALSE(ToPolar(nullptr, 0, polar.data(), 0, 2));
   EXPECT_FALSE(FromPolar(polar.data(), -1, polar.data(), 0, 2));
   EXPECT_FALSE(ToPolar(polar.data(), 0, polar.data(), 0, -2));
