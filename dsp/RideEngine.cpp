@@ -175,7 +175,9 @@ void RideEngine::RecomputeFilters()
   const double fs = s.sampleRate;
   // 1.
   ApplyRingDelays();
-  // 2.
+  // 2. The sensitivity copy follows "Sensitivity" like every other value
+  // derived from it.
+  s.sensitivityCopyMs = s.sensitivityMs;
   SetupSections(s.sensitivityMs);
   // 3.
   s.gainCoefficient = std::pow(10.0, -1.0 / (s.sensitivityMs / 1000.0 * fs));

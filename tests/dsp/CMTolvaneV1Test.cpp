@@ -5,12 +5,14 @@
 #include <cmath>
 #include <limits>
 #include <mutex>
+#include <random>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 #include "dsp/CMTolvaneV1.h"
 #include "dsp/RideEngine.h"
+#include "tests/dsp/ClassicReferenceModel.h"
 #include "tests/dsp/RideTestSupport.h"
 
 namespace
@@ -266,6 +268,136 @@ TEST(CMTolvaneV1, ProcessingAndAResetAtTheSameRateAllocateNothing)
     c.engine.SetLowCutFreq(100.0);
     c.Run(a, a, oa, ob, 0, 48000);
     EXPECT_EQ(count.Count(), 0);
+  }
+}
+
+TEST(CMTolvaneV1, MatchesTheModelForRandomSettingsLayoutsAndChanges)
+{
+  // Random settings, every layout of the routing table, random block sizes
+  // (0 included) and, between blocks, settings changed with and without a
+  // reset, a new sample rate and new cut frequencies: outputs, shown gain,
+  // ride flag, detection level and the two scope meters bit for bit.
+  const int kLayouts[][2] = {{2, 2}, {4, 2}, {3, 2}, {2, 1}, {1, 1}, {3, 1}};
+  const double kRates[] = {22050.0, 32000.0, 44100.0, 48000.0, 96000.0};
+  std::mt19937 gen(77u);
+  auto I = [&](int a, int b) { return std::uniform_int_distribution<int>(a, b)(gen); };
+  auto R = [&](double a, double b) { return std::uniform_real_distribution<double>(a, b)(gen); };
+  for (int iteration = 0; iteration < 24; ++iteration)
+  {
+    CMTolvaneV1 e;
+    classicref::Model m;
+    // The same setting written into the engine and the model.
+    auto set = [](auto& engineMember, auto& modelMember, auto value) { engineMember = modelMember = value; };
+    set(e.WindowMs, m.windowMs, static_cast<double>(I(10, 1500)));
+    set(e.PreDelayFraction, m.fraction, I(0, 100) / 100.0);
+    set(e.TargetDb, m.target, R(-40.0, 0.0));
+    set(e.NoiseDb, m.noise, R(-70.0, -20.0));
+    set(e.RangeMinDb, m.rangeMin, R(-24.0, 24.0));
+    set(e.RangeMaxDb, m.rangeMax, R(-24.0, 24.0));
+    set(e.IdleGainDb, m.idle, R(-24.0, 24.0));
+    set(e.OutputGainDb, m.outputGain, R(-24.0, 24.0));
+    set(e.DetectionSource, m.detectionSource, I(0, 1));
+    set(e.FilterMode, m.filterMode, I(0, 2) == 0 ? 0 : I(4, 5));
+    set(e.RideEnabled, m.rideEnabled, I(0, 4) == 0 ? 0 : 1);
+    set(e.LowCutHz, m.lowCut, R(10.0, 1000.0));
+    set(e.HighCutHz, m.highCut, R(1000.0, 10000.0));
+    set(e.SampleRate, m.fs, kRates[I(0, 4)]);
+    e.Reset();
+    m.Reset();
+    const int layout = I(0, 5);
+    const int nIn = kLayouts[layout][0], nOut = kLayouts[layout][1];
+    const int frames = static_cast<int>(R(0.4, 1.0) * m.fs);
+    std::vector<double> ch[4];
+    for (int c = 0; c < 4; ++c)
+    {
+      ch[c] = ridetest::Programme(frames, m.fs, c & 1, static_cast<uint32_t>(iteration * 4 + c));
+      const double scale = R(0.05, 2.0);
+      for (double& v : ch[c])
+        v *= scale;
+    }
+    std::vector<double> got[2], want[2];
+    for (int c = 0; c < 2; ++c)
+      got[c].assign(static_cast<size_t>(frames), 0.0), want[c].assign(static_cast<size_t>(frames), 0.0);
+    SCOPED_TRACE(testing::Message() << "iteration " << iteration << ", layout " << nIn << "-" << nOut);
+    int pos = 0;
+    while (pos < frames)
+    {
+      const int n = std::min(I(0, 2500), frames - pos);
+      double* in[4] = {ch[0].data() + pos, ch[1].data() + pos, ch[2].data() + pos, ch[3].data() + pos};
+      double* outE[2] = {got[0].data() + pos, got[1].data() + pos};
+      double* outM[2] = {want[0].data() + pos, want[1].data() + pos};
+      e.ProcessFrames(in, outE, n, nIn, nOut);
+      m.Process(in, outM, n, nIn, nOut);
+      const int M = std::min(nOut, 2);
+      for (int c = 0; c < M; ++c)
+        for (int i = 0; i < n; ++i)
+          ASSERT_TRUE(ridetest::SameBits(outE[c][i], outM[c][i])) << "channel " << c << " frame " << pos + i;
+      pos += n;
+      ASSERT_TRUE(ridetest::SameBits(e.DetectionLevelDb, m.detectionLevel)) << pos;
+      ASSERT_TRUE(ridetest::SameBits(e.GainDb, m.gainDb)) << pos;
+      ASSERT_EQ(e.RideFlag, m.rideFlag) << pos;
+      ASSERT_TRUE(ridetest::SameBits(e.OutputMeter.GetLevelDb(), m.output.Db())) << pos;
+      ASSERT_TRUE(ridetest::SameBits(e.DelayedDetectionMeter.GetLevelDb(), m.delayedDetection.Db())) << pos;
+      switch (I(0, 15))
+      {
+        case 0:
+          set(e.WindowMs, m.windowMs, static_cast<double>(I(10, 1500)));
+          e.Reset();
+          m.Reset();
+          break;
+        case 1:
+          set(e.PreDelayFraction, m.fraction, I(0, 100) / 100.0);
+          e.Reset();
+          m.Reset();
+          break;
+        case 2:
+          e.Reset();
+          m.Reset();
+          break;
+        case 3:
+        {
+          const double fs = kRates[I(0, 4)];
+          e.SetSampleRate(fs);
+          m.fs = fs;
+          m.Reset();
+          break;
+        }
+        case 4:
+        {
+          const double hz = R(10.0, 1000.0);
+          e.SetLowCutFreq(hz);
+          m.lowCut = hz;
+          m.DesignUserStages();
+          break;
+        }
+        case 5:
+        {
+          const double hz = R(1000.0, 10000.0);
+          e.SetHighCutFreq(hz);
+          m.highCut = hz;
+          m.DesignUserStages();
+          break;
+        }
+        case 6:
+          set(e.TargetDb, m.target, R(-40.0, 0.0));
+          break;
+        case 7:
+          set(e.IdleGainDb, m.idle, R(-24.0, 24.0));
+          break;
+        case 8:
+          set(e.DetectionSource, m.detectionSource, I(0, 1));
+          break;
+        case 9:
+          set(e.FilterMode, m.filterMode, I(0, 2) == 0 ? 0 : I(4, 5));
+          break;
+        case 10:
+          set(e.RideEnabled, m.rideEnabled, I(0, 1));
+          set(e.OutputGainDb, m.outputGain, R(-24.0, 24.0));
+          break;
+        default:
+          break;
+      }
+    }
   }
 }
 

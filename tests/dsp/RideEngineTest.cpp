@@ -252,6 +252,198 @@ TEST(RideEngineModelChanges, MatchesTheModelAcrossModeSwitchesAndResets)
   }
 }
 
+namespace
+{
+// The routing table for one sample: the main and side-chain pairs read from
+// the input samples v[0..3] (written out here row by row, not taken from
+// RouteChannels).
+void RoutedSample(const double* v, bool sideChainMode, int n, int m, bool dagger, double& mL, double& mR,
+                  double& sL, double& sR)
+{
+  if (sideChainMode)
+  {
+    if (n == 1 && m == 1)
+      mL = mR = sL = sR = v[0];
+    else if (n == 2 && m == 1)
+      mL = mR = v[0], sL = sR = dagger ? v[2] : v[1];
+    else if (n == 3 && m == 1)
+      mL = mR = v[0], sL = dagger ? v[2] : v[1], sR = dagger ? v[3] : v[2];
+    else if (n == 3 && m == 2)
+      mL = v[0], mR = v[1], sL = sR = v[2];
+    else if (n == 4 && m == 2)
+      mL = v[0], mR = v[1], sL = v[2], sR = v[3];
+    else
+      mL = sL = v[0], mR = sR = v[1];
+  }
+  else if (m == 1)
+    mL = mR = sL = sR = v[0];
+  else
+    mL = sL = v[0], mR = sR = v[1];
+}
+}  // namespace
+
+TEST(RideEngineModelChanges, MatchesTheModelForRandomSettingsLayoutsAndFollowUps)
+{
+  // Random settings at several rates, every legal layout (with one and two
+  // output channels on the processor base), random block sizes, and between
+  // blocks random parameter follow-ups: detection mode, sensitivity, pre-delay
+  // (ring lengths change without clearing), cut frequencies (states kept),
+  // noise timing, automation mode, host gain, gain hold, noise detection, AB,
+  // detector reset.
+  struct Layout
+  {
+    int nIn, nOut, baseOut;
+  };
+  const Layout kLayouts[] = {{2, 2, 2}, {3, 2, 2}, {4, 2, 2}, {1, 1, 1}, {2, 1, 1}, {3, 1, 1}, {2, 1, 2}, {3, 1, 2}};
+  const double kRates[] = {22050.0, 32000.0, 44100.0, 48000.0, 96000.0};
+  std::mt19937 gen(2024u);
+  auto I = [&](int a, int b) { return std::uniform_int_distribution<int>(a, b)(gen); };
+  auto R = [&](double a, double b) { return std::uniform_real_distribution<double>(a, b)(gen); };
+  for (int iteration = 0; iteration < 32; ++iteration)
+  {
+    ref::Settings s;
+    s.fs = kRates[I(0, 4)];
+    s.filterMode = I(0, 1);
+    s.lowCut = R(10.0, 2000.0);
+    s.highCut = R(1000.0, std::min(22000.0, 0.45 * s.fs));
+    s.detectionMode = I(0, 2);
+    s.target = R(-40.0, 0.0);
+    s.sensitivity = R(10.0, 3000.0);
+    s.preDelayMs = I(0, 2) == 0 ? 0 : I(1, 150);
+    s.noise = R(-90.0, -10.0);
+    s.rangeMin = R(-24.0, 0.0);
+    s.rangeMax = R(0.0, 24.0);
+    if (I(0, 4) == 0)
+      std::swap(s.rangeMin, s.rangeMax);
+    s.idle = R(-24.0, 24.0);
+    s.volume = R(-24.0, 24.0);
+    s.gainHold = I(0, 1);
+    s.noiseDetection = I(0, 1);
+    s.noiseTiming = R(1.0, 3000.0);
+    s.ab = I(0, 4) == 0 ? 1 : 0;
+    s.automation = I(0, 2);
+    s.hostGain = R(-24.0, 24.0);
+    const Layout L = kLayouts[I(0, 7)];
+    const bool dagger = L.baseOut == 2;
+    Rig rig(s, L.nIn > 2 ? 4 : 2, L.baseOut);
+    ref::Model model(s);
+    const int frames = static_cast<int>(R(0.2, 0.7) * s.fs);
+    const uint32_t seed = static_cast<uint32_t>(I(1, 1000));
+    std::vector<double> ch[4];
+    for (int c = 0; c < 4; ++c)
+      ch[c] = Programme(frames, s.fs, c & 1, seed + (c >= 2 ? 7u : 0u));
+    std::vector<double> o0(static_cast<size_t>(frames)), o1(static_cast<size_t>(frames));
+    SCOPED_TRACE(testing::Message() << "iteration " << iteration << ", layout " << L.nIn << "-" << L.nOut
+                                    << " of " << L.baseOut << ", fs " << s.fs);
+    int pos = 0;
+    while (pos < frames)
+    {
+      const int n = std::min(I(1, 1500), frames - pos);
+      double* in[4] = {ch[0].data() + pos, ch[1].data() + pos, ch[2].data() + pos, ch[3].data() + pos};
+      double* out[2] = {o0.data() + pos, o1.data() + pos};
+      rig.Process(in, out, n, L.nIn, L.nOut);
+      for (int i = 0; i < n; ++i)
+      {
+        const size_t k = static_cast<size_t>(pos + i);
+        const double v[4] = {ch[0][k], ch[1][k], ch[2][k], ch[3][k]};
+        double mL, mR, sL, sR, eL, eR;
+        RoutedSample(v, model.s.detectionMode >= 1, L.nIn, L.nOut, dagger, mL, mR, sL, sR);
+        model.Sample(mL, mR, sL, sR, eL, eR);
+        // With one output both results go to the same buffer, right last.
+        ASSERT_TRUE(SameBits(o0[k], L.nOut == 1 ? eR : eL)) << "sample " << k;
+        if (L.nOut == 2)
+        {
+          ASSERT_TRUE(SameBits(o1[k], eR)) << "sample " << k;
+        }
+      }
+      pos += n;
+      const RideEngine& e = rig.engine;
+      ASSERT_TRUE(SameBits(e.SmoothedGainDb(), model.smoothed)) << pos;
+      ASSERT_TRUE(SameBits(e.NeededGainDb(), model.needed)) << pos;
+      ASSERT_TRUE(SameBits(e.CurrentGainDb(), model.current)) << pos;
+      ASSERT_TRUE(SameBits(e.InputLevelDb(), model.inputLevel)) << pos;
+      ASSERT_TRUE(SameBits(e.OutputLevelDb(), model.outputLevel)) << pos;
+      ASSERT_EQ(e.RideFlag(), model.ride) << pos;
+      switch (I(0, 14))
+      {
+        case 0:
+        {
+          const int mode = I(0, 2);
+          rig.engine.ApplyDetectionMode(mode);
+          model.s.detectionMode = mode;
+          model.ResetDetectors();
+          break;
+        }
+        case 1:
+        {
+          const double ms = R(10.0, 3000.0);
+          rig.engine.ApplySensitivity(ms);
+          model.SetSensitivity(ms);
+          break;
+        }
+        case 2:
+        {
+          const int ms = I(0, 150);
+          rig.engine.ApplyPreDelay(ms);
+          model.SetPreDelay(ms);
+          break;
+        }
+        case 3:
+        {
+          const double hz = R(10.0, 2000.0);
+          rig.engine.ApplyLowCut(hz);
+          model.SetLowCut(hz);
+          break;
+        }
+        case 4:
+        {
+          const double hz = R(1000.0, std::min(22000.0, 0.45 * s.fs));
+          rig.engine.ApplyHighCut(hz);
+          model.SetHighCut(hz);
+          break;
+        }
+        case 5:
+        {
+          const double ms = R(1.0, 3000.0);
+          rig.engine.ApplyNoiseDetectionTiming(ms);
+          model.SetNoiseTiming(ms);
+          break;
+        }
+        case 6:
+        {
+          const int mode = I(0, 2);
+          rig.engine.ApplyAutomationMode(mode);
+          model.SetAutomation(mode);
+          break;
+        }
+        case 7:
+          if (model.s.automation == 2)
+          {
+            const double db = R(-24.0, 24.0);
+            rig.engine.SetCurrentGainDb(db);
+            model.current = db;
+          }
+          break;
+        case 8:
+          rig.engine.ApplyGainHold(model.s.gainHold = I(0, 1));
+          break;
+        case 9:
+          rig.engine.ApplyNoiseDetection(model.s.noiseDetection = I(0, 1));
+          break;
+        case 10:
+          rig.engine.ApplyAB(model.s.ab = I(0, 1));
+          break;
+        case 11:
+          rig.engine.ResetDetectors();
+          model.ResetDetectors();
+          break;
+        default:
+          break;
+      }
+    }
+  }
+}
+
 // --- Invariants ----------------------------------------------------------------
 
 namespace
@@ -924,6 +1116,24 @@ TEST(RideEngineSetup, ResetRunsDspInitOnlyWhenRateOrBlockSizeChange)
   EXPECT_EQ(st.automation.N, 220);
   EXPECT_EQ(st.sections[S::kNoise].mode, 4);
   EXPECT_EQ(st.sections[S::kMainDetection].mode, 2);
+}
+
+TEST(RideEngineSetup, RecomputeFiltersBringsTheDerivedValuesInLineWithTheMirrors)
+{
+  ref::Settings s;
+  Rig rig(s);
+  RideEngineState& st = rig.engine.State();
+  st.sensitivityMs = 250.0;
+  st.preDelayMs = 20.0;
+  st.noiseDetectionTimingMs = 30.0;
+  rig.engine.RecomputeFilters();
+  EXPECT_EQ(st.sensitivityCopyMs, 250.0);
+  EXPECT_EQ(st.gainCoefficient, std::pow(10.0, -1.0 / (250.0 / 1000.0 * 48000.0)));
+  for (const DelayRing& r : st.rings)
+    EXPECT_EQ(r.delayLength, 960);
+  EXPECT_EQ(st.sections[S::kNoise].coefficient, std::pow(10.0, -1.0 / (0.03 * 48000.0)));
+  EXPECT_EQ(rig.classic.WindowMs, 250.0);
+  EXPECT_EQ(rig.engine.LatencySamples(), 960u);
 }
 
 TEST(RideEngineSetup, ClassicEngineIsKeptInStep)

@@ -272,6 +272,48 @@ struct Model
     ResetDetectors();
   }
 
+  // A "Pre-Delay" change: the six rings take the new length without being
+  // cleared or moving their write index, then the detector reset.
+  void SetPreDelay(int ms)
+  {
+    s.preDelayMs = ms;
+    const int D = static_cast<int>(static_cast<int64_t>(ms) * static_cast<int64_t>(s.fs) / 1000);
+    for (Ring* r : {&mainRing[0], &mainRing[1], &detRing[0], &detRing[1], &gainRing, &rideRing})
+      r->L = D;
+    ResetDetectors();
+  }
+
+  // "Low Cut" and "High Cut": the six stages of the kind are designed anew,
+  // their states kept.
+  void SetLowCut(double hz)
+  {
+    s.lowCut = hz;
+    for (int k = 0; k < 2; ++k)
+      for (Biquad* f : {&mainHP[k], &sideHP[k], &outHP[k]})
+        DesignCut(*f, 1, hz, s.fs);
+  }
+  void SetHighCut(double hz)
+  {
+    s.highCut = hz;
+    for (int k = 0; k < 2; ++k)
+      for (Biquad* f : {&mainLP[k], &sideLP[k], &outLP[k]})
+        DesignCut(*f, 2, hz, s.fs);
+  }
+
+  // "Noise Detection Timing": the noise section is set up anew.
+  void SetNoiseTiming(double ms)
+  {
+    s.noiseTiming = ms;
+    noise.Setup(4, ms / 1000.0, s.fs);
+  }
+
+  // "Automation": the current gain becomes 0.
+  void SetAutomation(int mode)
+  {
+    s.automation = mode;
+    current = 0.0;
+  }
+
   static double Round1(double L) { return std::floor(10.0 * L + 0.5) / 10.0; }
   static double Fin(double x) { return std::isfinite(x) ? x : 0.0; }
 
