@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+#include "dsp/BufferHelpers.h"
+
 double AmplitudeToMeterDb(double a)
 {
   const double L = a > 6.309e-08 ? std::log(a) * 8.685889638065037 : -144.0;
@@ -308,7 +310,9 @@ void CMRMS_N::Process(double** inputs, double** outputs, int32_t frames)
     mSampleCounter += 1;
     if (mTenthCounter >= tenth - 1)
     {
-      mElapsedMs = static_cast<int32_t>(static_cast<double>(mSampleCounter) / (SampleRate / 1000.0));
+      // Past 2^31 - 1 ms (about 24.8 days) the read-out stays at the largest
+      // i32 instead of leaving its range.
+      mElapsedMs = TruncClamp(static_cast<double>(mSampleCounter) / (SampleRate / 1000.0), 0, INT32_MAX);
       mTenthCounter = 0;
     }
     else

@@ -135,6 +135,22 @@ TEST(CMRMS_N, NonFiniteValuesCountAsSilence)
   EXPECT_TRUE(std::isfinite(a.GetLongTermDb()));
 }
 
+TEST(CMRMS_N, ElapsedTimeStopsAtTheLargestMillisecondCountInsteadOfLeavingItsRange)
+{
+  // At 0.001 Hz every frame is 10^6 ms (and the read-out is refreshed at
+  // every frame), so 3000 frames are past the 2147483647 ms (about 24.8
+  // days) an i32 holds.
+  CMRMS_N m;
+  m.SetNumInputs(1);
+  m.SetSampleRate(0.001);
+  std::vector<double> silence(3000, 0.0);
+  double* io[1] = {silence.data()};
+  m.Process(io, io, 1000);
+  EXPECT_EQ(m.ElapsedMs(), 1000000000);
+  m.Process(io, io, 2000);
+  EXPECT_EQ(m.ElapsedMs(), 2147483647);
+}
+
 TEST(CubicSegment, EndsAtTheTwoMiddleSamples)
 {
   EXPECT_EQ(CubicSegmentValue(0.0, 1.0, 2.0, 3.0, 0.0), 1.0);
