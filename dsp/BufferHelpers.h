@@ -51,6 +51,14 @@ inline int32_t TruncClamp(double x, int32_t lo, int32_t hi)
   return static_cast<int32_t>(x);
 }
 
+// Frames counted at a sample rate, in whole milliseconds for the meters'
+// i32 read-out. Past about 24.8 days (at 48 kHz) it stays at the largest
+// value rather than wrapping negative.
+inline int32_t ElapsedMsOf(int64_t frames, double sampleRate)
+{
+  return TruncClamp(static_cast<double>(frames) / (sampleRate / 1000.0), 0, INT32_MAX);
+}
+
 // --- Buffer functions ---------------------------------------------------
 
 // dB to gain: *out = e^(0.11512925464970228 × dB) when dB > -144.0, else 0.0.

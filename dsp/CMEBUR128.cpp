@@ -45,14 +45,6 @@ void KWeight(KWeightingFilter& stage1, KWeightingFilter& stage2, const double* i
 // Stands in for a missing input buffer.
 constexpr std::array<double, 256> kSilentChunk{};
 
-// Frames in milliseconds, truncated. Past about 24.8 days (at 48 kHz) the
-// count no longer fits the i32 read-out; it stays at the largest value
-// rather than wrapping negative.
-int32_t ElapsedMsOf(int64_t frames, double sampleRate)
-{
-  const double ms = std::trunc(static_cast<double>(frames) / (sampleRate / 1000.0));
-  return ms < 2147483647.0 ? static_cast<int32_t>(ms) : 2147483647;
-}
 }  // namespace
 
 CMEBUR128::CMEBUR128()

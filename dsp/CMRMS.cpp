@@ -51,20 +51,6 @@ double MeasurableSample(double x)
   return std::isfinite(x) ? x : 0.0;
 }
 
-// Frames in milliseconds, truncated. Past about 24.8 days (at 48 kHz) the
-// count no longer fits the i32 read-out; it stays at the largest value
-// rather than wrapping negative.
-int32_t ElapsedMsOf(int64_t frames, double sampleRate)
-{
-  const double ms = std::trunc(static_cast<double>(frames) / (sampleRate / 1000.0));
-  return ms < 2147483647.0 ? static_cast<int32_t>(ms) : 2147483647;
-}
-
-int32_t TruncToInt(double value)
-{
-  const double t = std::trunc(value);
-  return static_cast<int32_t>(std::clamp(t, -2147483648.0, 2147483647.0));
-}
 }  // namespace
 
 CMRMS::CMRMS()
@@ -152,7 +138,7 @@ void CMRMS::SetParam(int32_t index, double value)
     switch (index)
     {
       case kParamMode:
-        mMode = TruncToInt(value);
+        mMode = TruncClamp(value, INT32_MIN, INT32_MAX);
         modeJustSet = true;
         break;
       case kParamWindowMs:
@@ -162,7 +148,7 @@ void CMRMS::SetParam(int32_t index, double value)
         mFloorDb = value;
         break;
       case kParamTruePeak:
-        mTruePeakOn = TruncToInt(value);
+        mTruePeakOn = TruncClamp(value, INT32_MIN, INT32_MAX);
         break;
       default:
         break;

@@ -312,7 +312,7 @@ void CMRMS_N::Process(double** inputs, double** outputs, int32_t frames)
     {
       // Past 2^31 - 1 ms (about 24.8 days) the read-out stays at the largest
       // i32 instead of leaving its range.
-      mElapsedMs = TruncClamp(static_cast<double>(mSampleCounter) / (SampleRate / 1000.0), 0, INT32_MAX);
+      mElapsedMs = ElapsedMsOf(mSampleCounter, SampleRate);
       mTenthCounter = 0;
     }
     else
