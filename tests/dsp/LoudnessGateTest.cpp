@@ -1,3 +1,5 @@
+// The gate of integrated loudness and the loudness range, against their
+// definitions computed straight over every block.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -20,48 +22,36 @@ double EnergyOf(double lufs)
   return std::pow(10.0, (lufs + 0.691) / 10.0);
 }
 
-// Integrated loudness straight from its definition, over every block.
-double ReferenceIntegrated(const std::vector<double>& energies)
-{
-  double sum = 0.0;
-  int64_t count = 0;
-  for (double e : energies)
-    if (Lufs(e) >= -70.0)
-    {
-      sum += e;
-      ++count;
-    }
-  const double threshold = Lufs(sum / count) - 10.0;
-  double kept = 0.0;
-  int64_t keptCount = 0;
-  for (double e : energies)
-    if (Lufs(e) >= -70.0 && Lufs(e) >= threshold)
-    {
-      kept += e;
-      ++keptCount;
-    }
-  return Lufs(kept / keptCount);
-}
-
-// Loudness range straight from its definition: sort, gate, percentiles.
-double ReferenceRange(const std::vector<double>& energies)
+// The blocks at or above -70 LUFS and at or above the mean of those minus
+// relativeLu.
+std::vector<double> Gated(const std::vector<double>& energies, double relativeLu)
 {
   std::vector<double> above;
   double sum = 0.0;
   for (double e : energies)
     if (Lufs(e) >= -70.0)
-    {
-      above.push_back(e);
-      sum += e;
-    }
-  const double threshold = Lufs(sum / above.size()) - 20.0;
-  std::vector<double> kept;
-  for (double e : above)
-    if (Lufs(e) >= threshold)
-      kept.push_back(Lufs(e));
+      above.push_back(e), sum += e;
+  const double threshold = Lufs(sum / above.size()) - relativeLu;
+  std::erase_if(above, [&](double e) { return Lufs(e) < threshold; });
+  return above;
+}
+
+double ReferenceIntegrated(const std::vector<double>& energies)
+{
+  const std::vector<double> kept = Gated(energies, 10.0);
+  double sum = 0.0;
+  for (double e : kept)
+    sum += e;
+  return Lufs(sum / kept.size());
+}
+
+// Sort, gate, and the 10th and 95th percentiles.
+double ReferenceRange(const std::vector<double>& energies)
+{
+  std::vector<double> kept = Gated(energies, 20.0);
   std::sort(kept.begin(), kept.end());
   const double m = static_cast<double>(kept.size());
-  const auto at = [&](double p) { return kept[static_cast<size_t>(std::floor((m - 1) * p / 100.0 + 0.5))]; };
+  const auto at = [&](double p) { return Lufs(kept[static_cast<size_t>(std::floor((m - 1) * p / 100.0 + 0.5))]); };
   return at(95.0) - at(10.0);
 }
 }  // namespace
@@ -74,7 +64,6 @@ TEST(LoudnessGateTest, ReadsMinus141BeforeItsFirstBlockAndIgnoresBlocksBelowMinu
   EXPECT_EQ(gate.Count, 0);
   EXPECT_EQ(gate.IntegratedLufs, -141.0);
   EXPECT_EQ(gate.AbsoluteGatedLufs, -141.0);
-
   gate.AddBlock(EnergyOf(-23.0));
   const double integrated = gate.IntegratedLufs;
   EXPECT_NEAR(integrated, -23.0, 1e-9);
@@ -103,17 +92,13 @@ TEST(LoudnessGateTest, KeepsEveryBlockOfATenHourProgramme)
   // keeping its sum reads nonsense from the second hour on.
   LoudnessGate gate;
   std::vector<double> energies;
-  const int64_t blocksPerHour = 36000;
-  for (int64_t i = 0; i < blocksPerHour; ++i)
-    energies.push_back(EnergyOf(-40.0));
-  for (int64_t i = 0; i < 9 * blocksPerHour; ++i)
-    energies.push_back(EnergyOf(-18.0 + 0.5 * std::sin(0.001 * static_cast<double>(i))));
-  for (int64_t i = 0; i < blocksPerHour; ++i)
-    energies.push_back(EnergyOf(-30.0));
+  const int64_t hour = 36000;
+  for (int64_t i = 0; i < 11 * hour; ++i)
+    energies.push_back(EnergyOf(i < hour ? -40.0 : i < 10 * hour ? -18.0 + 0.5 * std::sin(0.001 * (i - hour)) : -30.0));
   for (size_t i = 0; i < energies.size(); ++i)
   {
     gate.AddBlock(energies[i]);
-    if (i == 2 * blocksPerHour || i + 1 == energies.size())
+    if (i == 2 * hour || i + 1 == energies.size())
     {
       const std::vector<double> sofar(energies.begin(), energies.begin() + static_cast<std::ptrdiff_t>(i) + 1);
       EXPECT_NEAR(gate.IntegratedLufs, ReferenceIntegrated(sofar), 0.005) << "block " << i;
@@ -138,30 +123,21 @@ TEST(LoudnessRangeTest, SingleValueGivesZeroAndQuietValuesChangeNothing)
   EXPECT_EQ(range.Count, 2);
 }
 
-TEST(LoudnessRangeTest, MatchesTheSortedPercentilesOfALevelSteppedProgramme)
+TEST(LoudnessRangeTest, MatchesTheSortedPercentilesOfASteppedProgrammeAndATenHourFade)
 {
-  LoudnessRange range;
-  std::vector<double> energies;
-  const double levels[] = {-20.0, -30.0, -25.0, -50.0, -14.0, -22.0};
-  for (double level : levels)
-    for (int i = 0; i < 30; ++i)
-      energies.push_back(EnergyOf(level));
-  for (double e : energies)
-    range.AddBlock(e);
-  EXPECT_NEAR(range.Range, ReferenceRange(energies), 1e-9);
-}
-
-TEST(LoudnessRangeTest, ATenHourFadeMeasuresLikeTheSortedReference)
-{
-  // One short-term value per second for ten hours, rising steadily: already
-  // sorted input, and ten times more values than an hour holds.
-  LoudnessRange range;
-  std::vector<double> energies;
-  const int32_t count = 36000;
-  for (int32_t i = 0; i < count; ++i)
-    energies.push_back(EnergyOf(-60.0 + 50.0 * i / count));
-  for (double e : energies)
-    range.AddBlock(e);
-  EXPECT_NEAR(range.Range, ReferenceRange(energies), 0.01);
-  EXPECT_EQ(range.Count, count);
+  // Level steps; then one short-term value per second for ten hours, rising
+  // steadily: already sorted input, ten times more values than an hour holds.
+  std::vector<double> steps, fade;
+  for (double level : {-20.0, -30.0, -25.0, -50.0, -14.0, -22.0})
+    steps.insert(steps.end(), 30, EnergyOf(level));
+  for (int32_t i = 0; i < 36000; ++i)
+    fade.push_back(EnergyOf(-60.0 + 50.0 * i / 36000));
+  for (const auto& [energies, tolerance] : {std::pair{steps, 1e-9}, std::pair{fade, 0.01}})
+  {
+    LoudnessRange range;
+    for (double e : energies)
+      range.AddBlock(e);
+    EXPECT_NEAR(range.Range, ReferenceRange(energies), tolerance);
+    EXPECT_EQ(range.Count, static_cast<int64_t>(energies.size()));
+  }
 }
