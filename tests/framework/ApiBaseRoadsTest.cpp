@@ -25,47 +25,31 @@ static_assert(!TakesValueBeforeFlag<PluginAPIBase>);
 static_assert(!TakesValueBeforeFlag<ApiTestPlugin>);
 static_assert(TakesFlagBeforeValue<PluginAPIBase>);
 
-TEST(ApiBaseConstruction, TakesItsIdentityFromTheConfiguration)
+TEST(ApiBaseConstruction, TakesItsIdentityFromTheConfigurationAndIdentifiesTheHost)
 {
   PluginConfig config = ApiTestConfig();
   const std::string longName(200, 'n');
   config.pluginName = longName.c_str();
   ApiTestPlugin plugin(config);
-
   EXPECT_EQ(std::string(plugin.GetPluginName()), longName.substr(0, 128));
   EXPECT_STREQ(plugin.GetMfrName(), "Kestrova");
   EXPECT_STREQ(plugin.GetBundleID(), "com.kestrova.audiounit.Tolvane3");
-  EXPECT_EQ(plugin.GetPluginVersion(true), 3280);
-  EXPECT_EQ(plugin.GetUniqueID(), config.uniqueId);
-  EXPECT_TRUE(plugin.HasUI());
   EXPECT_STREQ(plugin.GetHostName(), "Unknown");
-  EXPECT_EQ(plugin.GetHost(), kHostUninit);
-  EXPECT_EQ(plugin.GetHostVersion(false), 0);
-  EXPECT_EQ(plugin.GetEditorWidth(), 1008);
-  // Each pair of limits is stored smaller first.
-  EXPECT_EQ(plugin.GetMinWidth(), 504);
-  EXPECT_EQ(plugin.GetMaxWidth(), 1512);
-  EXPECT_EQ(plugin.GetMinHeight(), 292);
-  EXPECT_EQ(plugin.GetMaxHeight(), 876);
-  EXPECT_EQ(plugin.PendingToEditor(), 0u);
-}
-
-TEST(ApiBaseHost, IdentifiesTheHostThenTellsTheHooksInOrder)
-{
-  ApiTestPlugin plugin;
+  EXPECT_TRUE(plugin.HasUI() && plugin.GetUniqueID() == config.uniqueId && plugin.GetHost() == kHostUninit);
+  // Each pair of size limits is stored smaller first.
+  EXPECT_EQ((std::vector<int>{plugin.GetPluginVersion(true), plugin.GetHostVersion(false), plugin.GetEditorWidth(),
+              plugin.GetMinWidth(), plugin.GetMaxWidth(), plugin.GetMinHeight(), plugin.GetMaxHeight()}),
+    (std::vector<int>{3280, 0, 1008, 504, 1512, 292, 876}));
   plugin.SetHost("VST Live Pro", (2 << 16) | (1 << 8) | 3);
   EXPECT_EQ(plugin.GetHost(), kHostVSTLive);
   EXPECT_STREQ(plugin.GetHostName(), "VST Live Pro");
   EXPECT_EQ(plugin.GetHostVersion(true), 2130);
   EXPECT_EQ(plugin.calls, (std::vector<std::string>{"InitForHost", "OnHostIdentified"}));
-}
-
-TEST(ApiBaseHost, NoNameKeepsUnknownAndGivesNoIdentity)
-{
-  ApiTestPlugin plugin;
-  plugin.SetHost(nullptr, 0);
-  EXPECT_STREQ(plugin.GetHostName(), "Unknown");
-  EXPECT_EQ(plugin.GetHost(), kHostUnknown);
+  // No name keeps "Unknown" and gives no identity.
+  ApiTestPlugin nameless;
+  nameless.SetHost(nullptr, 0);
+  EXPECT_STREQ(nameless.GetHostName(), "Unknown");
+  EXPECT_EQ(nameless.GetHost(), kHostUnknown);
 }
 
 TEST(ApiBaseRoads, AValueFromTheEditorIsStoredToldAndHandled)
@@ -170,21 +154,24 @@ TEST(ApiBaseRoads, SysExFromTheEditorNeverClaimsMoreBytesThanItHolds)
   EXPECT_EQ(data.mData[2], 2);
 }
 
-TEST(ApiBaseHooks, CompareStateInSinglePrecision)
+TEST(ApiBaseHooks, CompareStateInSinglePrecisionWithinATolerance)
 {
   ApiTestPlugin plugin;
   plugin.GetParam(0)->Set(0.5);
   plugin.GetParam(1)->Set(1.0);
   plugin.GetParam(2)->Set(0.25);
-  const double same[] = {99.0, 0.500001, 1.0, 0.25};
-  const double differs[] = {0.5001, 1.0, 0.25};
-  EXPECT_TRUE(plugin.CompareState(same, 1));
-  EXPECT_FALSE(plugin.CompareState(differs, 0));
-
+  // Equal while every value differs by less than 1e-5 in single precision.
+  struct Case { double first; int start; bool equal; };
+  for (const Case& c : {Case{0.500001, 1, true}, Case{0.5000095, 1, true}, Case{0.5000105, 1, false},
+         Case{0.4999905, 1, true}, Case{0.4999895, 1, false}, Case{0.5001, 0, false}})
+  {
+    const double values[] = {99.0, c.first, 1.0, 0.25};
+    EXPECT_EQ(plugin.CompareState(c.start == 1 ? values : values + 1, c.start), c.equal) << c.first;
+  }
+  EXPECT_FALSE(plugin.CompareState(nullptr, 0));
   PluginConfig none = ApiTestConfig();
   none.paramCount = 0;
-  PluginAPIBase empty(none, kAPIAU);
-  EXPECT_TRUE(empty.CompareState(nullptr, 0));
+  EXPECT_TRUE(PluginAPIBase(none, kAPIAU).CompareState(nullptr, 0));
 }
 
 TEST(ApiBaseHooks, AppendParamIndicesOnlyForPartOfTheParameters)
