@@ -56,31 +56,36 @@ namespace
 {
 using S = RideEngineState;
 
-// The routing table for one sample: the main and side-chain pairs read from
-// the input samples v[0..3] (written out here row by row, not taken from
-// RouteChannels).
-void RoutedSample(const double* v, bool sideChainMode, int n, int m, bool dagger, double& mL, double& mR,
-                  double& sL, double& sR)
+// The routing table, written out row by row: for side-chain mode or not, n
+// connected inputs, m connected outputs and the processor base's outputs,
+// the inputs read as main and side-chain pairs and the outputs written.
+struct Route
 {
-  if (sideChainMode)
-  {
-    if (n == 1 && m == 1)
-      mL = mR = sL = sR = v[0];
-    else if (n == 2 && m == 1)
-      mL = mR = v[0], sL = sR = dagger ? v[2] : v[1];
-    else if (n == 3 && m == 1)
-      mL = mR = v[0], sL = dagger ? v[2] : v[1], sR = dagger ? v[3] : v[2];
-    else if (n == 3 && m == 2)
-      mL = v[0], mR = v[1], sL = sR = v[2];
-    else if (n == 4 && m == 2)
-      mL = v[0], mR = v[1], sL = v[2], sR = v[3];
-    else
-      mL = sL = v[0], mR = sR = v[1];
-  }
-  else if (m == 1)
-    mL = mR = sL = sR = v[0];
-  else
-    mL = sL = v[0], mR = sR = v[1];
+  bool sc;
+  int n, m, baseOutputs;
+  int mainL, mainR, sideL, sideR, outL, outR;
+};
+const Route kRoutes[] = {
+    {true, 1, 1, 1, 0, 0, 0, 0, 0, 0},   {true, 2, 1, 1, 0, 0, 1, 1, 0, 0},
+    {true, 2, 1, 2, 0, 0, 2, 2, 0, 0},  // shifted side-chain with two base outputs
+    {true, 3, 1, 1, 0, 0, 1, 2, 0, 0},   {true, 3, 1, 2, 0, 0, 2, 3, 0, 0},   {true, 2, 2, 2, 0, 1, 0, 1, 0, 1},
+    {true, 3, 2, 2, 0, 1, 2, 2, 0, 1},   {true, 4, 2, 2, 0, 1, 2, 3, 0, 1},
+    {true, 1, 2, 2, 0, 1, 0, 1, 0, 1},   // other
+    {true, 4, 1, 1, 0, 1, 0, 1, 0, 0},   // other, one output
+    {false, 1, 1, 1, 0, 0, 0, 0, 0, 0},  {false, 2, 1, 1, 0, 0, 0, 0, 0, 0}, {false, 3, 1, 1, 0, 0, 0, 0, 0, 0},
+    {false, 2, 1, 2, 0, 0, 0, 0, 0, 0},  {false, 3, 1, 2, 0, 0, 0, 0, 0, 0}, {false, 2, 2, 2, 0, 1, 0, 1, 0, 1},
+    {false, 3, 2, 2, 0, 1, 0, 1, 0, 1},  {false, 4, 2, 2, 0, 1, 0, 1, 0, 1},
+    {false, 1, 2, 2, 0, 0, 0, 0, 0, 1},  // other
+    {false, 4, 1, 1, 0, 0, 0, 0, 0, 0},  // other, one output
+};
+
+const Route& RouteFor(bool sc, int n, int m, int baseOutputs)
+{
+  for (const Route& r : kRoutes)
+    if (r.sc == sc && r.n == n && r.m == m && r.baseOutputs == baseOutputs)
+      return r;
+  ADD_FAILURE() << "no route for " << sc << " " << n << "-" << m << " of " << baseOutputs;
+  return kRoutes[0];
 }
 
 // Engine and model side by side over four input channels (main pair, then
@@ -116,9 +121,9 @@ struct ModelRun
     {
       const size_t k = static_cast<size_t>(pos + i);
       const double v[4] = {ch[0][k], ch[1][k], ch[2][k], ch[3][k]};
-      double mL, mR, sL, sR, eL, eR;
-      RoutedSample(v, model.s.detectionMode >= 1, nIn, nOut, baseOut == 2, mL, mR, sL, sR);
-      model.Sample(mL, mR, sL, sR, eL, eR);
+      const Route& r = RouteFor(model.s.detectionMode >= 1, nIn, nOut, baseOut);
+      double eL, eR;
+      model.Sample(v[r.mainL], v[r.mainR], v[r.sideL], v[r.sideR], eL, eR);
       // With one output both results go to the same buffer, right last.
       ASSERT_TRUE(SameBits(out[0][k], nOut == 1 ? eR : eL)) << "sample " << k << ": " << out[0][k] << " vs " << eL;
       if (nOut == 2)
@@ -445,27 +450,8 @@ TEST(RideEngine, RoutingTable)
   double c[4] = {}, d[2] = {};
   double* in[4] = {&c[0], &c[1], &c[2], &c[3]};
   double* out[2] = {&d[0], &d[1]};
-  struct Row
-  {
-    bool sc;
-    int n, m;
-    int baseOutputs;  // the processor base's output channels
-    int mainL, mainR, sideL, sideR, outL, outR;
-  };
-  const Row rows[] = {
-      {true, 1, 1, 1, 0, 0, 0, 0, 0, 0},   {true, 2, 1, 1, 0, 0, 1, 1, 0, 0},
-      {true, 2, 1, 2, 0, 0, 2, 2, 0, 0},  // shifted side-chain with two base outputs
-      {true, 3, 1, 1, 0, 0, 1, 2, 0, 0},   {true, 3, 1, 2, 0, 0, 2, 3, 0, 0},   {true, 2, 2, 2, 0, 1, 0, 1, 0, 1},
-      {true, 3, 2, 2, 0, 1, 2, 2, 0, 1},   {true, 4, 2, 2, 0, 1, 2, 3, 0, 1},
-      {true, 1, 2, 2, 0, 1, 0, 1, 0, 1},   // other
-      {true, 4, 1, 1, 0, 1, 0, 1, 0, 0},   // other, one output
-      {false, 1, 1, 1, 0, 0, 0, 0, 0, 0},  {false, 2, 1, 1, 0, 0, 0, 0, 0, 0}, {false, 3, 1, 1, 0, 0, 0, 0, 0, 0},
-      {false, 2, 2, 2, 0, 1, 0, 1, 0, 1},  {false, 3, 2, 2, 0, 1, 0, 1, 0, 1}, {false, 4, 2, 2, 0, 1, 0, 1, 0, 1},
-      {false, 1, 2, 2, 0, 0, 0, 0, 0, 1},  // other
-      {false, 4, 1, 1, 0, 0, 0, 0, 0, 0},  // other, one output
-  };
   Rig rig(ref::Settings{});
-  for (const Row& r : rows)
+  for (const Route& r : kRoutes)
   {
     rig.engine.SetProcessorFormat(ProcessorFormat{48000.0, 512, r.n, r.baseOutputs});
     const RoutedChannels rc = rig.engine.RouteChannels(in, r.n, out, r.m, r.sc);
