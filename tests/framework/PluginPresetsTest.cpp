@@ -221,6 +221,21 @@ TEST(PluginPresetsRestore, AStateThatCannotBeReadIsRefused)
   EXPECT_FALSE(plug.RestorePreset(0));
 }
 
+TEST(PluginPresetsRestore, AFreeSlotWhoseStateCannotBeCapturedStaysAsItWas)
+{
+  struct CaptureFails : StandalonePlugin
+  {
+    CaptureFails() : StandalonePlugin(1, 2) {}
+    bool SerializeState(IByteChunk&) const override { return false; }
+  } plug;
+  plug.GetPreset(1)->mChunk.PutDouble(4.0); // a free slot may hold bytes
+  EXPECT_FALSE(plug.RestorePreset(1));
+  EXPECT_FALSE(plug.GetPreset(1)->mInitialized);
+  EXPECT_STREQ(plug.GetPresetName(1), "empty");
+  EXPECT_EQ(Doubles(plug.GetPreset(1)->mChunk), (std::vector<double>{4.0}));
+  EXPECT_EQ(plug.GetCurrentPresetIdx(), 0);
+}
+
 TEST(PluginPresetsRestore, ModifyAndPrune)
 {
   StandalonePlugin plug(1, 3);
