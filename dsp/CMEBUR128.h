@@ -95,7 +95,7 @@ private:
   static constexpr int32_t kChunkFrames = 256;
 
   void MeasureChunk(double* const* inputs, int32_t start, int32_t frames);
-  void TakeWindowedFrame(const double* z, int32_t n);
+  void TakeEnergy(double energy);
   void CountFrame();
 
   std::array<KWeightingFilter, kMaxChannels> mStage1{};
@@ -112,6 +112,8 @@ private:
   int64_t mSampleCounter = 0;
   int64_t mHalfSecondCounter = 0;
   int32_t mElapsedMs = 0;
-  // K-weighted values of the chunk in progress, channel by channel.
+  // K-weighted values of the chunk in progress, channel by channel, and its
+  // frame energies.
   std::array<double, kMaxChannels * kChunkFrames> mChunk{};
+  std::array<double, kChunkFrames> mEnergies{};
 };
