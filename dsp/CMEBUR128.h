@@ -11,7 +11,8 @@
 // 0.5 between them (SincPeakDetector), not the output of the four-times
 // oversampling filter whose coefficients the TruePeakOversampler records
 // hold. The integrated loudness and the range keep every block for as long
-// as the meter runs.
+// as the meter runs: gated exactly over the first hour, then in 0.01 LU
+// steps.
 //
 // Threads: no locking; the owner serialises every call. Process and
 // AddFrame never allocate; SetSampleRate and Reset size the windows and must
