@@ -133,11 +133,12 @@ TEST(LoudnessGateTest, TheMetersIntegratedLoudnessAndRangeAreThoseOfItsOwnBlocks
   double level = 0.0;
   const struct
   {
+    const char* name;
     int64_t seconds;
     std::function<double(int64_t)> sample;
   } programmes[] = {
-    {20, [](int64_t n) { return (n < 160000 ? 0.1 : 0.02298) * std::sin(2.0 * 3.141592653589793 * n / 16.0); }},
-    {40, [&](int64_t n) {
+    {"tone pair", 20, [](int64_t n) { return (n < 160000 ? 0.1 : 0.02298) * std::sin(2.0 * 3.141592653589793 * n / 16.0); }},
+    {"level jumps", 20, [&](int64_t n) {
        if (n % 8000 == 0)
          level = std::pow(10.0, jump(rng) / 20.0);
        return level * noise(rng);
@@ -158,8 +159,8 @@ TEST(LoudnessGateTest, TheMetersIntegratedLoudnessAndRangeAreThoseOfItsOwnBlocks
       if (meter.ShortTerm().NewMeanFlag())
         values.push_back(meter.ShortTerm().Mean());
     }
-    EXPECT_EQ(meter.Gate().IntegratedLufs, ReferenceIntegrated(blocks)) << p.seconds;
-    EXPECT_EQ(meter.Range().Range, ReferenceRange(values)) << p.seconds;
+    EXPECT_EQ(meter.Gate().IntegratedLufs, ReferenceIntegrated(blocks)) << p.name;
+    EXPECT_EQ(meter.Range().Range, ReferenceRange(values)) << p.name;
   }
 }
 
