@@ -474,6 +474,7 @@ TEST_F(ProgramFiles, AChunkWithNoStateOfTheReadersOwnIsRefused)
   const std::string before = Fingerprint(plugin);
   EXPECT_FALSE(LoadPresetFromFXP(plugin, Path("f.fxp").c_str()));
   EXPECT_FALSE(LoadBankFromFXB(plugin, Path("f.fxb").c_str()));
+  EXPECT_FALSE(plugin.RestorePreset(0));
   EXPECT_EQ(Fingerprint(plugin), before);
   IByteChunk presets;
   writer.SerializePresets(presets);
