@@ -124,6 +124,8 @@ PluginAU* CreatePluginInstance(void* memory)
   return memory ? new (memory) fakes::AUTestPlugin(kind) : new fakes::AUTestPlugin(kind);
 }
 
+static_assert(alignof(fakes::AUTestPlugin) <= kPluginInstanceAlignment);
+
 size_t PluginInstanceSize()
 {
   return sizeof(fakes::AUTestPlugin);
