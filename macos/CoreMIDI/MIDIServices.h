@@ -13,8 +13,10 @@
 #include <cstddef>
 #include <cstdint>
 
-typedef uint64_t MIDITimeStamp;
-typedef uint8_t Byte;
+#include "CoreAudio/CoreAudioTypes.h"
+
+typedef UInt64 MIDITimeStamp;
+typedef UInt8 Byte;
 typedef unsigned long ByteCount;
 
 #pragma pack(push, 4)
@@ -22,13 +24,13 @@ typedef unsigned long ByteCount;
 struct MIDIPacket
 {
   MIDITimeStamp timeStamp;
-  uint16_t length;
+  UInt16 length;
   Byte data[256];
 };
 
 struct MIDIPacketList
 {
-  uint32_t numPackets;
+  UInt32 numPackets;
   MIDIPacket packet[1];
 };
 
