@@ -1,0 +1,34 @@
+#include "framework/audiounit/PluginAUViewFactory.h"
+
+#include "framework/audiounit/PluginAU.h"
+
+namespace plugkit {
+
+NSView* PluginAUViewFactory::uiViewForAudioUnit(AudioUnit unit, NSSize)
+{
+  PluginAU* plug = nullptr;
+  UInt32 size = sizeof(plug);
+  if (AudioUnitGetProperty(unit, PluginAU::kPrivatePropertyPluginObject, kAudioUnitScope_Global, 0, &plug, &size) !=
+        noErr ||
+      size != sizeof(plug))
+    return nullptr;
+  mPlug = plug;
+  if (!mPlug || !mPlug->HasUI())
+    return nullptr;
+  return static_cast<NSView*>(mPlug->OpenWindow(nullptr));
+}
+
+CFStringRef PluginAUViewFactory::description()
+{
+  return CFStringCreateWithCString(kCFAllocatorDefault, mDescription.c_str(), kCFStringEncodingUTF8);
+}
+
+void RegisterAUViewFactoryClass(const char* className, const char* pluginName)
+{
+  if (!className || !*className)
+    return;
+  std::string description = std::string(pluginName ? pluginName : "") + " View";
+  NSRegisterClass(className, [description] { return new PluginAUViewFactory(description); });
+}
+
+} // namespace plugkit
