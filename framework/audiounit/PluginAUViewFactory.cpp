@@ -23,12 +23,31 @@ CFStringRef PluginAUViewFactory::description()
   return CFStringCreateWithCString(kCFAllocatorDefault, mDescription.c_str(), kCFStringEncodingUTF8);
 }
 
+namespace {
+
+// The class this module made known. It is forgotten when the module unloads
+// (this object's destructor runs then), since the code that makes its
+// instances goes with the module.
+struct ViewClassRegistration
+{
+  std::string name;
+  ~ViewClassRegistration()
+  {
+    if (!name.empty())
+      NSUnregisterClass(name);
+  }
+};
+
+} // namespace
+
 void RegisterAUViewFactoryClass(const char* className, const char* pluginName)
 {
-  if (!className || !*className)
+  static ViewClassRegistration registration;
+  if (!registration.name.empty() || !className || !*className)
     return;
   std::string description = std::string(pluginName ? pluginName : "") + " View";
-  NSRegisterClass(className, [description] { return new PluginAUViewFactory(description); });
+  if (NSRegisterClass(className, [description] { return new PluginAUViewFactory(description); }))
+    registration.name = className;
 }
 
 } // namespace plugkit

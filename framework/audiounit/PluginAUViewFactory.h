@@ -34,9 +34,10 @@ private:
 };
 
 // Makes the view factory known by the class name the CocoaUI property gives
-// ("<plug-in name> View" its description). The first definition of a name
-// stays; called by each wrapper as it is built, so the class is known before
-// a host can ask for it.
+// ("<plug-in name> View" its description) until this module unloads. Called
+// by each wrapper as it is built, so the class is known before a host can
+// ask for it; a name another module defined already stays theirs. Main
+// thread.
 void RegisterAUViewFactoryClass(const char* className, const char* pluginName);
 
 } // namespace plugkit

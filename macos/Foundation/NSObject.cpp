@@ -14,7 +14,7 @@ struct ClassRegistry
 
 ClassRegistry& Registry()
 {
-  static ClassRegistry* registry = new ClassRegistry; // classes outlive static destructors
+  static ClassRegistry* registry = new ClassRegistry; // outlives the modules' static destructors
   return *registry;
 }
 
@@ -36,4 +36,11 @@ bool NSRegisterClass(const std::string& name, NSClass::Maker make)
     return false;
   r.classes.emplace(name, std::make_unique<NSClass>(name, std::move(make)));
   return true;
+}
+
+void NSUnregisterClass(const std::string& name)
+{
+  ClassRegistry& r = Registry();
+  std::lock_guard<std::mutex> lock(r.mutex);
+  r.classes.erase(name);
 }

@@ -9,8 +9,8 @@
 // whoever made it, and release() of the last one destroys it. Protocol
 // conformance is a C++ base class, asked with dynamic_cast.
 //
-// Classes stay known for the life of the process, as on macOS, where an image
-// that defines Objective-C classes is never unloaded. Any thread.
+// A module that defines classes makes them known when it loads, and must
+// forget them before it unloads, since their code goes with it. Any thread.
 
 #include <functional>
 #include <string>
@@ -54,3 +54,6 @@ Class NSClassFromString(const std::string& name);
 // macOS. The first definition of a name wins: a later one is refused (false)
 // and the known class stays.
 bool NSRegisterClass(const std::string& name, NSClass::Maker make);
+// Forgets a class, as unloading the module that defined it must. Instances
+// already made live on.
+void NSUnregisterClass(const std::string& name);
