@@ -62,9 +62,16 @@ OSStatus PluginAU::Render(AudioUnitRenderActionFlags*, const AudioTimeStamp* inT
     if (!outBus)
       return kAudioUnitErr_InvalidElement;
     // More buffers than the bus has channels would land past the output
-    // scratch buffer, or on the next bus.
+    // scratch buffer, or on the next bus; a buffer shorter than the slice
+    // would be written past its end.
     if (!pBufferList || pBufferList->mNumberBuffers > static_cast<UInt32>(std::max(outBus->mNPlugChannels, 0)))
       return kAudioUnitErr_InvalidPropertyValue;
+    for (UInt32 c = 0; c < pBufferList->mNumberBuffers; ++c)
+    {
+      const AudioBuffer& buffer = pBufferList->mBuffers[c];
+      if (buffer.mData && buffer.mDataByteSize / sizeof(float) < nFrames)
+        return kAudioUnitErr_InvalidPropertyValue;
+    }
   }
 
   // Records the host adds from inside a notification wait for the next call.
@@ -185,7 +192,10 @@ void PluginAU::AttachOutputBuffers(IAUBus& bus, AudioBufferList* pBufferList, UI
   {
     AudioBuffer& buffer = pBufferList->mBuffers[c];
     if (!buffer.mData)
+    {
       buffer.mData = mOutScratchBuf.Get() + static_cast<size_t>(first + c) * nFrames;
+      buffer.mDataByteSize = nFrames * static_cast<UInt32>(sizeof(float));
+    }
     float* data = static_cast<float*>(buffer.mData);
     AttachInputBuffers(kOutput, first + c, 1, &data, static_cast<int>(nFrames));
   }

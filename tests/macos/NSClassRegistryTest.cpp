@@ -35,7 +35,7 @@ TEST(NSClassRegistry, AHostFindsAClassByNameAndOwnsWhatItMakes)
   EXPECT_EQ(Greeter::live, 0);
 }
 
-TEST(NSClassRegistry, TheFirstDefinitionOfANameWins)
+TEST(NSClassRegistry, TheFirstDefinitionOfANameWinsUntilItsModuleForgetsIt)
 {
   ASSERT_TRUE(NSRegisterClass("RegistryTest_First", [] { return new Greeter; }));
   EXPECT_FALSE(NSRegisterClass("RegistryTest_First", [] { return nullptr; }));
@@ -43,8 +43,12 @@ TEST(NSClassRegistry, TheFirstDefinitionOfANameWins)
 
   NSObject* made = NSClassFromString("RegistryTest_First")->allocInit();
   ASSERT_NE(made, nullptr);
+  NSUnregisterClass("RegistryTest_First");
+  EXPECT_EQ(NSClassFromString("RegistryTest_First"), nullptr);
+  EXPECT_EQ(Greeter::live, 1) << "instances outlive their class";
   made->release();
   EXPECT_EQ(Greeter::live, 0);
+  EXPECT_TRUE(NSRegisterClass("RegistryTest_First", [] { return nullptr; }));
 }
 
 } // namespace

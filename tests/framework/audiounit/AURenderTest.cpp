@@ -47,6 +47,7 @@ TEST_F(AURender, RefusedCallsRunNoNotificationAndPullNothing)
     UInt32 flags, frames, bus, nBuffers;
     bool noList;
     OSStatus want;
+    UInt32 shortBufferBytes = 0; // the second buffer's size when set
   };
   constexpr UInt32 kValid = kAudioTimeStampSampleTimeValid;
   const Case cases[] = {
@@ -57,6 +58,8 @@ TEST_F(AURender, RefusedCallsRunNoNotificationAndPullNothing)
     {"an output bus the unit lacks", kValid, 64, 1, 2, false, kAudioUnitErr_InvalidElement},
     {"more buffers than the bus has channels", kValid, 64, 0, 3, false, kAudioUnitErr_InvalidPropertyValue},
     {"no buffer list", kValid, 64, 0, 2, true, kAudioUnitErr_InvalidPropertyValue},
+    {"a buffer shorter than the slice", kValid, 64, 0, 2, false, kAudioUnitErr_InvalidPropertyValue, 63 * 4 + 3},
+    {"a buffer longer than the slice", kValid, 64, 0, 2, false, noErr, 65 * 4},
   };
   for (const Case& c : cases)
   {
@@ -67,6 +70,8 @@ TEST_F(AURender, RefusedCallsRunNoNotificationAndPullNothing)
     AudioUnitAddRenderNotify(Host().Unit(), RecordingNotify, nullptr);
     gNotifyCalls.clear();
     HostBuffers out(c.nBuffers, c.frames);
+    if (c.shortBufferBytes)
+      out.list.mBuffers[1].mDataByteSize = c.shortBufferBytes;
     const AudioTimeStamp ts = SampleTimeStamp(0.0, c.flags);
     EXPECT_EQ(AudioUnitRender(Host().Unit(), nullptr, &ts, c.bus, c.frames, c.noList ? nullptr : out.List()), c.want);
     const bool rendered = c.want == noErr;
