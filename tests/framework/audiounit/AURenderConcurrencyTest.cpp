@@ -71,9 +71,7 @@ TEST_F(AURenderThreads, RenderAndTheIdleTimerShareThePlugInSafely)
     if (i % 10 == 0)
       Plugin().SendSysexMsgFromUI({i, 4, sysEx});
     Plugin().BeginInformHostOfParamChangeFromUI(2);
-    // The test plug-in records parameter changes unguarded: only the host's
-    // road runs its handler here.
-    Plugin().SendParameterValueFromUI(2, false, (i % 11) / 10.0);
+    Plugin().SendParameterValueFromUI(2, true, (i % 11) / 10.0);
     Plugin().EndInformHostOfParamChangeFromUI(2);
     standin::RunMainLoopFor(0.02);
   }

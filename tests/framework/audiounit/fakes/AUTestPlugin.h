@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,7 @@ class AUTestPlugin : public plugkit::PluginAU
 {
 public:
   explicit AUTestPlugin(AUTestKind kind);
+  ~AUTestPlugin() override;
 
   void OnReset() override
   {
@@ -48,8 +50,10 @@ public:
     activations.push_back(active);
     log.push_back(active ? "activate" : "deactivate");
   }
+  // A host may set parameters from two threads at once.
   void OnParamChange(int idx, plugkit::EParamChangeSource source, int sampleOffset) override
   {
+    std::lock_guard<std::mutex> lock(mChangesMutex);
     paramChanges.push_back({idx, source, sampleOffset});
   }
   void ProcessMidiMsg(const plugkit::IMidiMsg& msg) override { midiIn.push_back(msg); }
@@ -89,9 +93,14 @@ public:
   std::vector<std::string> sysExIn;
   bool failSerialize = false;
   std::function<void(double** inputs, double** outputs, int nFrames)> process;
+  // Idle timers running when the constructor body ended.
+  int timersWhenBuilt = -1;
+  // Idle timers running when the last test plug-in's destructor began.
+  static int timersWhenDestroyed;
 
 private:
   AUTestKind mKind;
+  std::mutex mChangesMutex;
 };
 
 } // namespace fakes
