@@ -36,7 +36,7 @@ TEST_F(AURender, RefusedCallsRunNoNotificationAndPullNothing)
     UInt32 flags, frames, bus, nBuffers;
     OSStatus want;
     UInt32 secondBufferBytes = 0; // when set
-    bool noList = false;
+    bool noList = false, noTimeStamp = false;
   };
   const Case cases[] = {
     {"a whole block", kValid, 512, 0, 2, noErr},
@@ -48,6 +48,7 @@ TEST_F(AURender, RefusedCallsRunNoNotificationAndPullNothing)
     {"more buffers than the bus has channels", kValid, 64, 0, 3, kAudioUnitErr_InvalidPropertyValue},
     {"a buffer shorter than the slice", kValid, 64, 0, 2, kAudioUnitErr_InvalidPropertyValue, 63 * 4 + 3},
     {"no buffer list", kValid, 64, 0, 2, kAudioUnitErr_InvalidPropertyValue, 0, true},
+    {"no time stamp", kValid, 64, 0, 2, kAudioUnitErr_InvalidPropertyValue, 0, false, true},
   };
   for (const Case& c : cases)
   {
@@ -61,7 +62,9 @@ TEST_F(AURender, RefusedCallsRunNoNotificationAndPullNothing)
     if (c.secondBufferBytes)
       out.list.mBuffers[1].mDataByteSize = c.secondBufferBytes;
     const AudioTimeStamp ts = SampleTimeStamp(0.0, c.flags);
-    EXPECT_EQ(AudioUnitRender(Host().Unit(), nullptr, &ts, c.bus, c.frames, c.noList ? nullptr : out.List()), c.want);
+    EXPECT_EQ(AudioUnitRender(Host().Unit(), nullptr, c.noTimeStamp ? nullptr : &ts, c.bus, c.frames,
+                              c.noList ? nullptr : out.List()),
+              c.want);
     const bool rendered = c.want == noErr;
     const std::vector<UInt32> notified = rendered ? std::vector<UInt32>{4, 8} : std::vector<UInt32>{};
     EXPECT_EQ(gNotified, notified) << "pre- and post-render";
@@ -134,8 +137,9 @@ TEST_F(AURender, WhatASourceLeavesOutIsSilence)
     ASSERT_EQ(c.asUnit ? source.ConnectAsUnit(Host(), 0) : source.InstallAsCallback(Host(), 0), noErr);
     EXPECT_EQ(Plugin().GetInputConnection(0)->mInputType,
               !c.asUnit ? plugkit::eRenderCallback : c.hasRenderEntry ? plugkit::eDirectFastProc : plugkit::eDirectNoFastProc);
-    // A full block first, so that stale audio would show.
-    source.data = c.asUnit ? SourceData::Own : SourceData::Given;
+    // A block first that leaves audio in the wrapper's input scratch, so
+    // that stale audio would show.
+    source.data = c.asUnit ? SourceData::Short : SourceData::Given;
     HostBuffers first(2, kFrames), out(2, kFrames, c.nullOutput);
     ASSERT_EQ(Render(Host(), 0, first), noErr);
     source.data = c.data;
@@ -145,6 +149,7 @@ TEST_F(AURender, WhatASourceLeavesOutIsSilence)
       std::vector<float> want = Signal(0, ch, kFrames, kFrames);
       std::fill(want.begin() + c.signalFrames[ch], want.end(), 0.0f);
       EXPECT_EQ(out.Channel(ch), want) << "channel " << ch;
+      EXPECT_EQ(out.list.mBuffers[ch].mDataByteSize, kFrames * 4) << "the size of the buffer lent";
     }
   }
 
@@ -158,12 +163,12 @@ TEST_F(AURender, WhatASourceLeavesOutIsSilence)
     for (int ch = 0; ch < 4; ++ch)
       seen.emplace_back(in[ch], in[ch] + n);
   };
-  HostBuffers out(2, 16);
+  HostBuffers out(2, 512);
   ASSERT_EQ(Render(Host(), 256, out), noErr);
   ASSERT_EQ(seen.size(), 4u);
   for (UInt32 ch = 0; ch < 4; ++ch)
   {
-    const std::vector<float> want = Signal(ch / 2, ch % 2, 16, 256);
+    const std::vector<float> want = Signal(ch / 2, ch % 2, 512, 256);
     EXPECT_EQ(seen[ch], std::vector<double>(want.begin(), want.end())) << "input channel " << ch;
   }
 }

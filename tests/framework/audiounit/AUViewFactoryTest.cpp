@@ -1,3 +1,5 @@
+#include <dlfcn.h>
+
 #include <string>
 
 #include <gtest/gtest.h>
@@ -93,6 +95,29 @@ TEST_F(AUViewFactory, TheHostFindsTheFactoryByItsCocoaUINameAndGetsTheEditorsVie
     standin::DisposeComponentInstance(other);
     object->release();
   }
+}
+
+TEST_F(AUViewFactory, AModuleThatUnloadsTakesItsViewClassAlong)
+{
+  // The module built as a bundle defines the class, unless this program
+  // (which links the same wrapper) did so first; the class must never
+  // outlive the code that makes its instances.
+  const bool programsOwn = NSClassFromString(kAUTestViewClass) != nullptr;
+  void* module = dlopen(AU_TEST_BUNDLE_ROOT "/Contents/MacOS/AUTestPlugin", RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(module, nullptr) << dlerror();
+  auto* record = reinterpret_cast<AudioComponentPlugInInterface* (*)()>(dlsym(module, "Tolvane3_Factory"))();
+  AudioUnit unit = standin::NewAudioComponentInstance(record);
+  ASSERT_EQ(record->Open(record, unit), noErr);
+  EXPECT_NE(NSClassFromString(kAUTestViewClass), nullptr);
+  record->Close(record);
+  standin::DisposeComponentInstance(unit);
+  dlclose(module);
+  EXPECT_EQ(NSClassFromString(kAUTestViewClass) != nullptr, programsOwn);
+
+  Open();
+  NSObject* object = nullptr;
+  ASSERT_NE(MakeFactory(Host(), object), nullptr);
+  object->release();
 }
 
 } // namespace

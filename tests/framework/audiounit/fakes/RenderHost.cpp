@@ -28,7 +28,7 @@ HostBuffers::HostBuffers(UInt32 nBuffers, UInt32 nFrames, bool nullData)
   : frames(nFrames), storage(nBuffers, std::vector<float>(nFrames, kUntouched)), list{nBuffers, {}}
 {
   for (UInt32 c = 0; c < nBuffers && c < 8; ++c)
-    list.mBuffers[c] = {1, nFrames * 4, nullData ? nullptr : storage[c].data()};
+    list.mBuffers[c] = nullData ? AudioBuffer{1, 0, nullptr} : AudioBuffer{1, nFrames * 4, storage[c].data()};
 }
 
 std::vector<float> HostBuffers::Channel(UInt32 c) const
