@@ -15,6 +15,7 @@ thread_local bool tCounting = false;
 std::atomic<int> gAllocations{0};
 } // namespace
 
+// The array forms call these.
 void* operator new(std::size_t size)
 {
   gAllocations += tCounting ? 1 : 0;
@@ -22,23 +23,11 @@ void* operator new(std::size_t size)
     return p;
   throw std::bad_alloc();
 }
-void* operator new[](std::size_t size)
-{
-  return operator new(size);
-}
 void operator delete(void* p) noexcept
 {
   std::free(p);
 }
-void operator delete[](void* p) noexcept
-{
-  std::free(p);
-}
 void operator delete(void* p, std::size_t) noexcept
-{
-  std::free(p);
-}
-void operator delete[](void* p, std::size_t) noexcept
 {
   std::free(p);
 }
