@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "framework/audiounit/PluginAUViewFactory.h"
+
 namespace plugkit {
 
 const char* InputKindName(EAUInputKind kind)
@@ -53,6 +55,7 @@ PluginAU::PluginAU(const PluginInstanceInfo& info, const PluginConfig& config)
   AssessInputConnections();
   SetBlockSize(kDefaultBlockSize);
   ResizeScratchBuffers();
+  RegisterAUViewFactoryClass(mCocoaViewFactoryClassName.Get(), GetPluginName());
 }
 
 PluginAU::~PluginAU()

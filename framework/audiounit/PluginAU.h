@@ -8,6 +8,7 @@
 #include "CoreFoundation/CoreFoundation.h"
 #include "framework/PluginAPIBase.h"
 #include "framework/PluginProcessor.h"
+#include "framework/audiounit/MidiPacketListBuffer.h"
 #include "graphics/PK_PtrList.h"
 #include "graphics/PK_String.h"
 #include "graphics/PK_TypedBuf.h"
@@ -239,6 +240,17 @@ protected:
   void ResizeScratchBuffers();
   // Rebuilds the clump names when the parameter list changed.
   void FillClumpNames();
+  // Steps of the render road: pulls every connected input bus (a source's
+  // failure is returned at once), marks and attaches one output bus's
+  // buffers, finds the last bus of the leading run of connected output
+  // buses (-1 when none), and processes (or passes through) the block.
+  OSStatus PullInputs(const AudioTimeStamp* inTimeStamp, UInt32 nFrames);
+  void AttachOutputBuffers(IAUBus& bus, AudioBufferList* pBufferList, UInt32 nFrames);
+  int LastConnectedOutputBus() const;
+  void ProcessSlice(int outputBusIdx, int nFrames);
+  // Hands a packet list to the host's MIDI output callback with the last
+  // render time stamp; false without a callback or when it fails.
+  bool SendPacketList(const MIDIPacketList* list);
 
   bool mActive = false; // initialised
   double mLastRenderSampleTime = -1.0;
@@ -257,6 +269,11 @@ protected:
   AudioTimeStamp mLastRenderTimeStamp = {};
   // The sys-ex entry being sent by OutputSysexFromEditor.
   SysExData mSysExScratch;
+  // MIDI and sys-ex output go out through these, so the render thread never
+  // allocates: room for 255 messages of distinct sample offsets, and for a
+  // whole sys-ex record in packets of 256 bytes.
+  MidiPacketListBuffer<4096> mMidiOutList;
+  MidiPacketListBuffer<1024> mSysExOutList;
   // Distinct parameter groups in parameter order (not owned: they point
   // into the parameters), and the parameter count they were made for.
   std::vector<const char*> mClumpNames;

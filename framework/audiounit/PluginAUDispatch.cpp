@@ -200,6 +200,8 @@ OSStatus PluginAU::Initialize()
   OnActivate(true);
   // A sample rate or block size set before this call reaches the DSP here.
   OnReset();
+  // The next render pulls its inputs, whatever sample time the host gives.
+  mLastRenderSampleTime = -1.0;
   return noErr;
 }
 
@@ -258,6 +260,9 @@ OSStatus PluginAU::ScheduleParameters(const AudioUnitParameterEvent* events, UIn
 OSStatus PluginAU::Reset(AudioUnitScope, AudioUnitElement)
 {
   OnReset();
+  // A host that never advances its sample time still gets fresh input
+  // after a reset.
+  mLastRenderSampleTime = -1.0;
   return noErr;
 }
 

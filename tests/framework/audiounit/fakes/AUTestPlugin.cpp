@@ -38,6 +38,7 @@ plugkit::PluginConfig ConfigFor(AUTestKind kind)
       break;
     case AUTestKind::Wildcard: c.channelIOStr = "*-2 2-2"; break;
     case AUTestKind::TwoOutputs: c.channelIOStr = "2-2.2"; break;
+    case AUTestKind::WideFirstOutput: c.channelIOStr = "2-4.2"; break;
   }
   return c;
 }

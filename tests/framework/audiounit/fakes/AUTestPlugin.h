@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@ enum class AUTestKind
   Instrument, // no audio input, MIDI input, "0-2"
   Wildcard,   // "*-2 2-2": any input channel count
   TwoOutputs, // "2-2.2"
+  WideFirstOutput, // "2-4.2": a first output bus wider than stereo
 };
 
 // The kind the next Open builds (the module's instance hook reads it).
@@ -59,6 +61,16 @@ public:
   {
     sysExIn.emplace_back(reinterpret_cast<const char*>(msg.mData), static_cast<size_t>(msg.mSize));
   }
+  // The test's processing when it set one, else the base's copy.
+  void ProcessBlock(double** inputs, double** outputs, int nFrames) override
+  {
+    if (process)
+      process(inputs, outputs, nFrames);
+    else
+      PluginAU::ProcessBlock(inputs, outputs, nFrames);
+  }
+  // As "HasUI" in the product's settings file does.
+  void SetHasUI(bool hasUI) { mHasUI = hasUI; }
   bool SerializeState(plugkit::IByteChunk& chunk) const override;
   int UnserializeState(const plugkit::IByteChunk& chunk, int startPos) override;
 
@@ -80,6 +92,7 @@ public:
   std::vector<plugkit::IMidiMsg> midiIn;
   std::vector<std::string> sysExIn;
   bool failSerialize = false;
+  std::function<void(double** inputs, double** outputs, int nFrames)> process;
   // Idle timers running when the constructor body ended.
   int timersWhenBuilt = -1;
   // Idle timers running when the last test plug-in's destructor began.
