@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   FuzzPlugin plug;
   const std::vector<double> before = Values(plug);
   const int pos = tolvane3::UnserializeStateContainer(plug, chunk, start);
-  if (pos > chunk.Size() || pos < -1 || (pos >= 0 && pos < start))
+  if (pos != start && (pos < -1 || pos > chunk.Size() || (pos >= 0 && pos < start)))
     __builtin_trap();
   if (pos <= start && Values(plug) != before)
     __builtin_trap();

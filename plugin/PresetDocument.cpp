@@ -13,9 +13,9 @@ namespace tolvane3 {
 namespace {
 
 // The parser recurses once per nesting level, and a host's state thread may
-// have a small stack; our documents have 42 elements. An upper bound on the
-// nesting: every "<" that may open an element counts.
-constexpr size_t kMaxElementStarts = 2048;
+// have a small stack (512 KiB holds 1024 levels); our documents have 42
+// elements. Every "<" that may open an element counts toward the bound.
+constexpr size_t kMaxElementStarts = 512;
 // Preset files are a few kilobytes; anything far larger is not ours.
 constexpr long kMaxFileSize = 16L << 20;
 
