@@ -1,0 +1,75 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "framework/audiounit/PluginAU.h"
+
+namespace fakes {
+
+// The shapes of plug-in the wrapper must serve; the product is only the
+// first of them.
+enum class AUTestKind
+{
+  Effect,     // the product's channel layouts, six parameters, three preset slots
+  Instrument, // no audio input, MIDI input, "0-2"
+  Wildcard,   // "*-2 2-2": any input channel count
+  TwoOutputs, // "2-2.2"
+};
+
+// The kind the next Open builds (the module's instance hook reads it).
+void SetNextAUTestKind(AUTestKind kind);
+
+constexpr const char* kAUTestBundleId = "com.kestrova.audiounit.AUTestPlugin";
+constexpr const char* kAUTestViewClass = "AUTestPlugin_View";
+constexpr int kAUTestUniqueId = ('T' << 24) | ('s' << 16) | ('t' << 8) | '1';
+constexpr int kAUTestMfrId = ('K' << 24) | ('V' << 16) | ('R' << 8) | 'A';
+constexpr int kAUTestNParams = 6;
+
+// A plug-in on the wrapper that records what the wrapper asks of it. Its
+// state is a small container like the product's: the tag "TSTS", a count
+// and the values; its reader answers the start position when the tag is
+// missing, -1 for every later failure (changing nothing), and the position
+// after the values on success.
+class AUTestPlugin : public plugkit::PluginAU
+{
+public:
+  explicit AUTestPlugin(AUTestKind kind);
+
+  void OnReset() override { resets.push_back(GetSampleRate()); }
+  void OnActivate(bool active) override { activations.push_back(active); }
+  void OnParamChange(int idx, plugkit::EParamChangeSource source, int sampleOffset) override
+  {
+    paramChanges.push_back({idx, source, sampleOffset});
+  }
+  void ProcessMidiMsg(const plugkit::IMidiMsg& msg) override { midiIn.push_back(msg); }
+  void ProcessSysEx(const plugkit::ISysExMsg& msg) override
+  {
+    sysExIn.emplace_back(reinterpret_cast<const char*>(msg.mData), static_cast<size_t>(msg.mSize));
+  }
+  bool SerializeState(plugkit::IByteChunk& chunk) const override;
+  int UnserializeState(const plugkit::IByteChunk& chunk, int startPos) override;
+
+  // What the host queued toward the editor, drained.
+  std::vector<plugkit::ParamTuple> DrainToEditor();
+  AUTestKind Kind() const { return mKind; }
+
+  struct ParamChange
+  {
+    int idx;
+    int source;
+    int offset;
+    bool operator==(const ParamChange&) const = default;
+  };
+  std::vector<double> resets; // the sample rate at each reset
+  std::vector<bool> activations;
+  std::vector<ParamChange> paramChanges;
+  std::vector<plugkit::IMidiMsg> midiIn;
+  std::vector<std::string> sysExIn;
+  bool failSerialize = false;
+
+private:
+  AUTestKind mKind;
+};
+
+} // namespace fakes
