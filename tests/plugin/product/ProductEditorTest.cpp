@@ -1,0 +1,170 @@
+// The product's editor hooks on a fake graphics context: what the editor
+// shows, when it follows the settings, and the commands it sends.
+#include <memory>
+#include <string>
+
+#include <sys/stat.h>
+
+#include <gtest/gtest.h>
+
+#include "plugin/XMLPresets.h"
+#include "tests/framework/fakes/FakeGfx.h"
+#include "tests/plugin/support/ProductHost.h"
+#include "tests/support/TempHome.h"
+
+namespace {
+
+using namespace tolvane3;
+using fakes::FakeControl;
+using fakes::FakeGfx;
+using testsupport::ProductUnit;
+
+class FakeScope : public FakeControl, public ScopeView
+{
+public:
+  FakeScope() : FakeControl(plugkit::gfx::IRECT{142, 217, 888, 557}) {}
+  void SetScopeSettings(const ScopeSettings& s) override { settings = s; }
+  void SetScopeReferences(const ScopeReferences& r) override { references = r; }
+  ScopeSettings settings{-1, -1, -1, -1, -1, -1, -1, -1, -1, -1, nullptr};
+  ScopeReferences references{0, 0, 0, 0, 0, -1};
+};
+
+class FakePresetMenu : public FakeControl, public PresetMenuSelection
+{
+public:
+  FakePresetMenu() : FakeControl(plugkit::gfx::IRECT{0, 0, 10, 10}) {}
+  const char* SelectedPresetPath() const override { return path.c_str(); }
+  std::string path;
+};
+
+class ProductEditorTest : public testsupport::TempHomeTest
+{
+protected:
+  void SetUp() override
+  {
+    TempHomeTest::SetUp();
+    SetEditorFunctions(
+      [this](plugkit::gfx::IGEditorDelegate& dlg, int w, int h, int fps, float scale) {
+        madeWith = {w, h, fps, scale};
+        return new FakeGfx(dlg, w, h, fps, scale);
+      },
+      [this](Tolvane3& plug, plugkit::gfx::IGfx& g) {
+        g.AttachControl(new FakeControl(plugkit::gfx::IRECT{0, 0, 1008, 584}));
+        g.AttachControl(new FakeControl(plugkit::gfx::IRECT{485, 107, 545, 167}, kPreDelay));
+        g.AttachControl(new FakeControl(plugkit::gfx::IRECT{485, 107, 545, 167}, kPreDelay1));
+        g.AttachControl(scope = new FakeScope);
+        g.AttachControl(menu = new FakePresetMenu, 3);
+        plug.PreDelayControlIndex = 1;
+        plug.PreDelayV1ControlIndex = 2;
+        plug.ScopeControlIndex = 3;
+        plug.LayoutDone();
+      });
+    unit = std::make_unique<ProductUnit>();
+    ASSERT_EQ(unit->Initialize(), noErr);
+    Plug().OpenWindow(nullptr);
+    ASSERT_NE(Plug().GetUI(), nullptr);
+  }
+  void TearDown() override
+  {
+    unit.reset();
+    SetEditorFunctions(nullptr, nullptr);
+    TempHomeTest::TearDown();
+  }
+  Tolvane3& Plug() { return unit->Plug(); }
+  plugkit::gfx::IGfx& UI() { return *Plug().GetUI(); }
+  void FromEditor(int idx, double value) { Plug().SetParameterValue(idx, true, Plug().GetParam(idx)->ToNormalized(value)); }
+  void Command(int tag) { Plug().OnParamChange(tag, plugkit::kSourceUI, -1); }
+
+  struct Made
+  {
+    int w, h, fps;
+    float scale;
+  } madeWith{};
+  std::unique_ptr<ProductUnit> unit;
+  FakeScope* scope = nullptr;
+  FakePresetMenu* menu = nullptr;
+};
+
+TEST_F(ProductEditorTest, OpeningShowsTheSettingsAndClosingForgetsTheEditor)
+{
+  EXPECT_EQ(madeWith.w, 1008);
+  EXPECT_EQ(madeWith.h, 584);
+  EXPECT_EQ(madeWith.fps, 60);
+  EXPECT_EQ(madeWith.scale, 1.0f);
+  EXPECT_TRUE(Plug().IsEditorOpen());
+  EXPECT_FALSE(UI().GetControl(1)->IsHidden());
+  EXPECT_TRUE(UI().GetControl(2)->IsHidden());
+  EXPECT_EQ(UI().GetControl(2)->GetValue(), 0.75);
+  EXPECT_EQ(scope->settings.xScale, 1.0);
+  EXPECT_EQ(scope->settings.yOffset, 1.0);
+  EXPECT_EQ(scope->settings.xOffset, 0.0);
+  EXPECT_EQ(scope->settings.input + scope->settings.output + scope->settings.gain + scope->settings.ride, 4);
+  EXPECT_EQ(scope->settings.pause, 0);
+  EXPECT_EQ(scope->settings.history, &Plug().GetScopeHistory());
+  EXPECT_EQ(scope->references.targetLevelDb, -18.0);
+  EXPECT_EQ(scope->references.rangeMinDb, -9.0);
+  EXPECT_TRUE(UI().TooltipsEnabled());
+  Plug().CloseWindow();
+  EXPECT_FALSE(Plug().IsEditorOpen());
+  EXPECT_EQ(Plug().GetUI(), nullptr);
+}
+
+TEST_F(ProductEditorTest, ControlsFollowTheSettingsOnlyOnTheIdleTick)
+{
+  unit->SetParam(kTargetLevel, -25.0);
+  unit->SetParam(kScopeXScale, 50.0);
+  FromEditor(kV1ClassicMeterMode, 1.0);
+  FromEditor(kToggleTooltips, 0.0);
+  EXPECT_TRUE(Plug().IsEditorSyncPending());
+  EXPECT_EQ(scope->references.targetLevelDb, -18.0);
+  EXPECT_EQ(scope->settings.xScale, 1.0);
+  EXPECT_TRUE(UI().GetControl(2)->IsHidden());
+  EXPECT_TRUE(UI().TooltipsEnabled());
+  // The engines follow at once.
+  EXPECT_EQ(Plug().Engine().State().targetLevelDb, -25.0);
+
+  Plug().OnIdle();
+  EXPECT_FALSE(Plug().IsEditorSyncPending());
+  EXPECT_EQ(scope->references.targetLevelDb, -25.0);
+  EXPECT_EQ(scope->settings.xScale, 0.5);
+  EXPECT_TRUE(UI().GetControl(1)->IsHidden());
+  EXPECT_FALSE(UI().GetControl(2)->IsHidden());
+  EXPECT_FALSE(UI().TooltipsEnabled());
+}
+
+TEST_F(ProductEditorTest, EditorCommandsActWithAnOpenEditor)
+{
+  Command(kCmdShowAbout);
+  Command(kCmdCheckForUpdate);
+  EXPECT_TRUE(Plug().IsAboutPending());
+  EXPECT_TRUE(Plug().IsUpdateCheckPending());
+
+  UI().Resize(1008, 584, 1.75f, false);
+  Command(kCmdScaleFromWindow);
+  EXPECT_EQ(Plug().GetGUIScale(), 1.75);
+  EXPECT_EQ(unit->Param(kGUIScale), 1.75);
+  EXPECT_FALSE(Plug().IsResizePending());
+
+  // Save and load through the preset menu's file; the name is the file's.
+  menu->path = mTemp.Join("My Song.v2.kps");
+  unit->SetParam(kVolume, -3.0);
+  Command(kCmdSavePreset);
+  unit->SetParam(kVolume, 4.0);
+  Command(kCmdLoadPreset);
+  EXPECT_EQ(unit->Param(kVolume), -3.0);
+  EXPECT_EQ(Plug().Engine().State().volumeDb, -3.0);
+  EXPECT_STREQ(Plug().GetPresetName(0), "My Song.v2");
+  menu->path.clear();
+  Command(kCmdLoadPreset);
+  Command(kCmdSavePreset);
+
+  Command(kCmdSaveDefaultPreset);
+  struct stat info;
+  EXPECT_EQ(stat((Plug().Folders().presetFolder.Get() + std::string("/default.kps")).c_str(), &info), 0);
+  ASSERT_TRUE(WritePresetFile(Plug(), (Plug().Folders().dataFolder.Get() + std::string("/b.kps")).c_str(), "B"));
+  Command(kCmdRescanPresets);
+  ASSERT_EQ(Plug().FilePresets().GetSize(), 1);
+  EXPECT_STREQ(Plug().FilePresets().Get(0)->mName, "B");
+}
+
+} // namespace
