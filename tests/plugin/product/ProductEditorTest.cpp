@@ -130,6 +130,15 @@ TEST_F(ProductEditorTest, ControlsFollowTheSettingsOnlyOnTheIdleTick)
   EXPECT_TRUE(UI().GetControl(1)->IsHidden());
   EXPECT_FALSE(UI().GetControl(2)->IsHidden());
   EXPECT_FALSE(UI().TooltipsEnabled());
+
+  // A new sample rate re-initialises the engines; the scope keeps reading
+  // the one history, which is never replaced.
+  const ScopeHistory* history = scope->settings.history;
+  Plug().SetSampleRate(48000.0);
+  EXPECT_EQ(unit->Reset(), noErr);
+  Plug().OnIdle();
+  EXPECT_EQ(scope->settings.history, history);
+  EXPECT_EQ(history, &Plug().GetScopeHistory());
 }
 
 TEST_F(ProductEditorTest, EditorCommandsActWithAnOpenEditor)
