@@ -75,7 +75,10 @@ struct IAURenderNotify
 // The plug-in base that speaks the Audio Unit (version 2) interface. A host
 // reaches it through the module's exported factory (the plug-in interface
 // record, AUPlugInGlue.h) or its component entry (ComponentDispatch); both
-// roads end in the operations below.
+// roads end in the operations below. The product class derives from it
+// first, and its module defines the two link-time hooks of AUPlugInGlue.h
+// (CreatePluginInstance, PluginInstanceSize) and links the entry points
+// (target plugkit_au_entry, or tolvane3_add_au_bundle for the bundle).
 //
 // Owns: its bus and connection records, the property listeners and render
 // notifications the host added, the input and output scratch buffers (block

@@ -70,7 +70,7 @@ AUTestPlugin::AUTestPlugin(AUTestKind kind) : PluginAU(InfoWithView(), ConfigFor
                           IParam::kUnitCustom);
   MakeDefaultPreset("Init");
   GetParam(0)->Set(6.0);
-  MakePreset("Loud", {6.0, 1.0, 2.0, 0.0, 1000.0, 50.0});
+  MakeDefaultPreset("Loud");
   GetParam(0)->Set(0.0);
 }
 

@@ -36,8 +36,16 @@ class AUTestPlugin : public plugkit::PluginAU
 public:
   explicit AUTestPlugin(AUTestKind kind);
 
-  void OnReset() override { resets.push_back(GetSampleRate()); }
-  void OnActivate(bool active) override { activations.push_back(active); }
+  void OnReset() override
+  {
+    resets.push_back(GetSampleRate());
+    log.push_back("reset");
+  }
+  void OnActivate(bool active) override
+  {
+    activations.push_back(active);
+    log.push_back(active ? "activate" : "deactivate");
+  }
   void OnParamChange(int idx, plugkit::EParamChangeSource source, int sampleOffset) override
   {
     paramChanges.push_back({idx, source, sampleOffset});
@@ -63,6 +71,7 @@ public:
   };
   std::vector<double> resets; // the sample rate at each reset
   std::vector<bool> activations;
+  std::vector<std::string> log; // resets and activations in order
   std::vector<ParamChange> paramChanges;
   std::vector<plugkit::IMidiMsg> midiIn;
   std::vector<std::string> sysExIn;

@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "StandIn/AudioUnits.h"
+#include "StandIn/Bundles.h"
+#include "StandIn/CFObjects.h"
+#include "StandIn/Hooks.h"
 #include "framework/audiounit/PluginAU.h"
 
 namespace fakes {
@@ -68,6 +71,42 @@ AudioStreamBasicDescription FloatFormat(UInt32 channels, Float64 sampleRate, UIn
   d.mChannelsPerFrame = channels;
   d.mBitsPerChannel = 32;
   return d;
+}
+
+std::string TakeText(CFStringRef string)
+{
+  if (!string)
+    return "(null)";
+  std::string text = CFStringGetCStringPtr(string, kCFStringEncodingUTF8);
+  CFRelease(string);
+  return text;
+}
+
+void HostedUnitTest::SetUp()
+{
+  standin::ResetMainLoop();
+  standin::ResetBundles();
+  ListenerCalls().clear();
+  standin::RegisterBundle({kAUTestBundleId, "3.0.28", AU_TEST_BUNDLE_ROOT, "AUTestPlugin"});
+  mLiveBefore = standin::LiveObjectCount();
+}
+
+void HostedUnitTest::TearDown()
+{
+  mHost.reset();
+  standin::FailCreationsAfter(-1);
+  standin::FailArrayCreation(false);
+  EXPECT_EQ(standin::LiveObjectCount(), mLiveBefore) << "objects handed out and never released, or leaked";
+  EXPECT_EQ(standin::OverReleaseCount(), 0);
+  standin::ResetBundles();
+  standin::ResetMainLoop();
+}
+
+HostedUnit& HostedUnitTest::Open(Road road, AUTestKind kind)
+{
+  mHost.reset();
+  mHost.emplace(road, kind);
+  return *mHost;
 }
 
 std::vector<ListenerCall>& ListenerCalls()

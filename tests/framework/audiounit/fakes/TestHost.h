@@ -1,6 +1,10 @@
 #pragma once
 
+#include <optional>
+#include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "AudioUnit/AudioUnit.h"
 #include "tests/framework/audiounit/fakes/AUTestPlugin.h"
@@ -64,6 +68,25 @@ private:
 // A stream format with the fields a host sets.
 AudioStreamBasicDescription FloatFormat(UInt32 channels, Float64 sampleRate = 44100.0,
                                         UInt32 flags = kAudioFormatFlagsCanonical);
+
+// The UTF-8 text of a string the host was handed, which it then releases.
+std::string TakeText(CFStringRef string);
+
+// A unit opened for each test, a registered bundle for the plug-in, and a
+// check that every object handed out has come back when the unit closed.
+class HostedUnitTest : public testing::Test
+{
+protected:
+  void SetUp() override;
+  void TearDown() override;
+  HostedUnit& Open(Road road = Road::Factory, AUTestKind kind = AUTestKind::Effect);
+  HostedUnit& Host() { return *mHost; }
+  AUTestPlugin& Plugin() { return mHost->Plugin(); }
+
+private:
+  std::optional<HostedUnit> mHost;
+  long mLiveBefore = 0;
+};
 
 // A listener that appends each call here.
 struct ListenerCall
