@@ -37,6 +37,21 @@ class ProductStateTest : public testsupport::TempHomeTest
 {
 protected:
   std::string PresetFolder() const { return DataHome() + "/Tolvane3/AU"; }
+
+  // The host's saved state (ClassInfo) of a unit.
+  static CFMutableDictionaryRef SaveClassInfo(const ProductUnit& unit)
+  {
+    CFMutableDictionaryRef dict = nullptr;
+    UInt32 size = sizeof(dict);
+    EXPECT_EQ(AudioUnitGetProperty(unit.Unit(), kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &dict, &size),
+              noErr);
+    return dict;
+  }
+  static OSStatus RestoreClassInfo(const ProductUnit& unit, CFDictionaryRef dict)
+  {
+    return AudioUnitSetProperty(unit.Unit(), kAudioUnitProperty_ClassInfo, kAudioUnitScope_Global, 0, &dict,
+                                sizeof(dict));
+  }
 };
 
 TEST_F(ProductStateTest, AFreshInstanceHasItsDefaultsFoldersAndInitPreset)
@@ -88,6 +103,53 @@ TEST_F(ProductStateTest, SettingsFileAndDefaultPresetShapeTheNewInstance)
   EXPECT_EQ(unit.Plug().GetGUIScale(), 1.5);
   EXPECT_EQ(unit.Param(kTargetLevel), -23.0);
   EXPECT_STREQ(unit.Plug().GetPresetName(0), "Studio");
+}
+
+TEST_F(ProductStateTest, ClassInfoRoundTripAppliesValuesAndFollowUps)
+{
+  ProductUnit source;
+  ASSERT_EQ(source.Initialize(), noErr);
+  source.SetParam(kTargetLevel, -30.0);
+  source.SetParam(kSensitivity, 800.0);
+  CFMutableDictionaryRef saved = SaveClassInfo(source);
+  ASSERT_NE(saved, nullptr);
+
+  ProductUnit target;
+  ASSERT_EQ(target.Initialize(), noErr);
+  EXPECT_EQ(RestoreClassInfo(target, saved), noErr);
+  EXPECT_EQ(target.Param(kTargetLevel), -30.0);
+  EXPECT_EQ(target.Plug().Engine().State().targetLevelDb, -30.0);
+  EXPECT_EQ(target.Plug().Engine().State().sensitivityMs, 800.0);
+  CFRelease(saved);
+}
+
+TEST_F(ProductStateTest, ABrokenSavedStateIsRefusedAndChangesNothing)
+{
+  ProductUnit source;
+  source.SetParam(kTargetLevel, -30.0);
+  CFMutableDictionaryRef saved = SaveClassInfo(source);
+  const auto data = static_cast<CFDataRef>(CFDictionaryGetValue(saved, CFSTR("data")));
+  ASSERT_NE(data, nullptr);
+  const std::string good(reinterpret_cast<const char*>(CFDataGetBytePtr(data)), CFDataGetLength(data));
+
+  std::string wrongMaker = good;
+  wrongMaker[wrongMaker.find("Kestrova")] = 'k';
+  plugkit::IByteChunk framework;
+  source.Plug().SerializeParams(framework);
+  const std::string cases[] = {good.substr(0, 40), good.substr(0, good.size() - 9), wrongMaker,
+                               std::string(reinterpret_cast<const char*>(framework.GetData()), framework.Size())};
+  for (const std::string& bytes : cases)
+  {
+    ProductUnit target;
+    target.SetParam(kTargetLevel, -20.0);
+    CFDataRef broken = CFDataCreate(nullptr, reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+    CFDictionarySetValue(saved, CFSTR("data"), broken);
+    CFRelease(broken);
+    EXPECT_EQ(RestoreClassInfo(target, saved), -10851);
+    EXPECT_EQ(target.Param(kTargetLevel), -20.0);
+    EXPECT_STREQ(target.Plug().GetPresetName(0), "Init");
+  }
+  CFRelease(saved);
 }
 
 } // namespace
