@@ -51,10 +51,18 @@ public:
   virtual const char* SelectedPresetPath() const = 0;
 };
 
-// (plug-in, width, height, frames per second, scale) -> a new context, or
-// null.
-using GraphicsFactory =
-  std::function<plugkit::gfx::IGfx*(plugkit::gfx::IGEditorDelegate&, int, int, int, float)>;
+// The values a context is made with.
+struct GraphicsRequest
+{
+  int width = 1008;
+  int height = 584;
+  int fps = 60;
+  float scale = 1.f;
+  const char* bundleId = "";      // where the context finds its resources
+  const char* resourceSubPath = ""; // the shared resource sub-folder
+};
+// (plug-in, request) -> a new context, or null.
+using GraphicsFactory = std::function<plugkit::gfx::IGfx*(plugkit::gfx::IGEditorDelegate&, const GraphicsRequest&)>;
 // Builds the controls; ends by calling Tolvane3::LayoutDone.
 using LayoutFunction = std::function<void(Tolvane3& plug, plugkit::gfx::IGfx& graphics)>;
 

@@ -40,7 +40,13 @@ void Tolvane3::InitPlugControls()
 {
   SetMakeGraphicsFunc([this]() -> plugkit::gfx::IGfx* {
     const GraphicsFactory& factory = InstalledGraphicsFactory();
-    return factory ? factory(*this, 1008, 584, 60, static_cast<float>(mGUIScale.load())) : nullptr;
+    if (!factory)
+      return nullptr;
+    GraphicsRequest request;
+    request.scale = static_cast<float>(mGUIScale.load());
+    request.bundleId = GetBundleID();
+    request.resourceSubPath = "Tolvane3";
+    return factory(*this, request);
   });
   SetLayoutFunc([this](plugkit::gfx::IGfx* graphics) {
     const LayoutFunction& layout = InstalledLayoutFunction();

@@ -39,8 +39,8 @@ class ProductConcurrencyTest : public testsupport::TempHomeTest
 TEST_F(ProductConcurrencyTest, AudioHostAndIdleThreadsRunTogether)
 {
   SetEditorFunctions(
-    [](plugkit::gfx::IGEditorDelegate& dlg, int w, int h, int fps, float scale) {
-      return new fakes::FakeGfx(dlg, w, h, fps, scale);
+    [](plugkit::gfx::IGEditorDelegate& dlg, const GraphicsRequest& r) {
+      return new fakes::FakeGfx(dlg, r.width, r.height, r.fps, r.scale);
     },
     [](Tolvane3& plug, plugkit::gfx::IGfx& g) {
       g.AttachControl(new fakes::FakeControl(plugkit::gfx::IRECT{0, 0, 10, 10}));

@@ -44,9 +44,9 @@ protected:
   {
     TempHomeTest::SetUp();
     SetEditorFunctions(
-      [this](plugkit::gfx::IGEditorDelegate& dlg, int w, int h, int fps, float scale) {
-        madeWith = {w, h, fps, scale};
-        return new FakeGfx(dlg, w, h, fps, scale);
+      [this](plugkit::gfx::IGEditorDelegate& dlg, const GraphicsRequest& r) {
+        madeWith = r;
+        return new FakeGfx(dlg, r.width, r.height, r.fps, r.scale);
       },
       [this](Tolvane3& plug, plugkit::gfx::IGfx& g) {
         g.AttachControl(new FakeControl(plugkit::gfx::IRECT{0, 0, 1008, 584}));
@@ -75,11 +75,7 @@ protected:
   void FromEditor(int idx, double value) { Plug().SetParameterValue(idx, true, Plug().GetParam(idx)->ToNormalized(value)); }
   void Command(int tag) { Plug().OnParamChange(tag, plugkit::kSourceUI, -1); }
 
-  struct Made
-  {
-    int w, h, fps;
-    float scale;
-  } madeWith{};
+  GraphicsRequest madeWith{0, 0, 0, 0.f, nullptr, nullptr};
   std::unique_ptr<ProductUnit> unit;
   FakeScope* scope = nullptr;
   FakePresetMenu* menu = nullptr;
@@ -87,10 +83,12 @@ protected:
 
 TEST_F(ProductEditorTest, OpeningShowsTheSettingsAndClosingForgetsTheEditor)
 {
-  EXPECT_EQ(madeWith.w, 1008);
-  EXPECT_EQ(madeWith.h, 584);
+  EXPECT_EQ(madeWith.width, 1008);
+  EXPECT_EQ(madeWith.height, 584);
   EXPECT_EQ(madeWith.fps, 60);
   EXPECT_EQ(madeWith.scale, 1.0f);
+  EXPECT_STREQ(madeWith.bundleId, "com.kestrova.audiounit.Tolvane3");
+  EXPECT_STREQ(madeWith.resourceSubPath, "Tolvane3");
   EXPECT_TRUE(Plug().IsEditorOpen());
   EXPECT_FALSE(UI().GetControl(1)->IsHidden());
   EXPECT_TRUE(UI().GetControl(2)->IsHidden());
