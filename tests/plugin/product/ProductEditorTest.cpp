@@ -72,7 +72,6 @@ protected:
   }
   Tolvane3& Plug() { return unit->Plug(); }
   plugkit::gfx::IGfx& UI() { return *Plug().GetUI(); }
-  void FromEditor(int idx, double value) { Plug().SetParameterValue(idx, true, Plug().GetParam(idx)->ToNormalized(value)); }
   void Command(int tag) { Plug().OnParamChange(tag, plugkit::kSourceUI, -1); }
 
   GraphicsRequest madeWith{0, 0, 0, 0.f, nullptr, nullptr};
@@ -111,8 +110,8 @@ TEST_F(ProductEditorTest, ControlsFollowTheSettingsOnlyOnTheIdleTick)
 {
   unit->SetParam(kTargetLevel, -25.0);
   unit->SetParam(kScopeXScale, 50.0);
-  FromEditor(kV1ClassicMeterMode, 1.0);
-  FromEditor(kToggleTooltips, 0.0);
+  unit->FromEditor(kV1ClassicMeterMode, 1.0);
+  unit->FromEditor(kToggleTooltips, 0.0);
   EXPECT_TRUE(Plug().IsEditorSyncPending());
   EXPECT_EQ(scope->references.targetLevelDb, -18.0);
   EXPECT_EQ(scope->settings.xScale, 1.0);

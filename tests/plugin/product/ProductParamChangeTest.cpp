@@ -1,5 +1,4 @@
 // Parameter changes and commands, from the host and from the editor.
-#include <cmath>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -11,19 +10,7 @@ namespace {
 
 using namespace tolvane3;
 using testsupport::ProductUnit;
-
-std::vector<double> Quiet(int n)
-{
-  std::vector<double> v(static_cast<size_t>(n));
-  for (int i = 0; i < n; ++i)
-    v[static_cast<size_t>(i)] = 0.01 * std::sin(0.05 * i);
-  return v;
-}
-
-void FromEditor(Tolvane3& plug, int idx, double value)
-{
-  plug.SetParameterValue(idx, true, plug.GetParam(idx)->ToNormalized(value));
-}
+using testsupport::Sine;
 
 void Command(Tolvane3& plug, int tag)
 {
@@ -73,7 +60,7 @@ TEST_F(ProductParamChangeTest, HostChangesOfNonAutomatableParametersAreIgnored)
     EXPECT_EQ(unit->SetParam(c.idx, c.value), noErr);
     EXPECT_EQ(unit->Param(c.idx), c.value);
     EXPECT_EQ(c.mirror(Plug()), before);
-    FromEditor(Plug(), c.idx, c.value);
+    unit->FromEditor(c.idx, c.value);
     EXPECT_EQ(c.mirror(Plug()), c.value);
   }
   EXPECT_EQ(Plug().GetLatencyWanted(), Plug().GetLatencySamples());
@@ -82,15 +69,15 @@ TEST_F(ProductParamChangeTest, HostChangesOfNonAutomatableParametersAreIgnored)
 TEST_F(ProductParamChangeTest, AnUnchangedComparedValueRunsNoFollowUp)
 {
   for (int i = 0; i < 20; ++i)
-    unit->Process(Quiet(2048));
+    unit->Process(Sine(2048));
   const double gain = Plug().Engine().SmoothedGainDb();
   ASSERT_NE(gain, 0.0);
   for (int idx : {kSensitivity, kFilterMode, kDetectionMode, kLowCut, kPreDelay})
   {
-    FromEditor(Plug(), idx, unit->Param(idx));
+    unit->FromEditor(idx, unit->Param(idx));
     EXPECT_EQ(Plug().Engine().SmoothedGainDb(), gain) << Plug().GetParam(idx)->GetName();
   }
-  FromEditor(Plug(), kSensitivity, 401.0);
+  unit->FromEditor(kSensitivity, 401.0);
   EXPECT_EQ(Plug().Engine().SmoothedGainDb(), 0.0);
 }
 
@@ -115,7 +102,7 @@ TEST_F(ProductParamChangeTest, ScopeResetClearsOnItsRisingEdgeOnly)
   };
   for (const Step& s : {Step{1.0, 0}, {1.0, 1}, {0.0, 2}, {1.0, 0}})
   {
-    unit->Process(Quiet(4410));
+    unit->Process(Sine(4410));
     unit->SetParam(kScopeReset, s.value);
     EXPECT_EQ(scope.Count(), s.countAfter) << s.value;
   }

@@ -1,5 +1,4 @@
 // Block processing, reset and latency as a host drives them.
-#include <cmath>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -11,20 +10,7 @@ namespace {
 
 using namespace tolvane3;
 using testsupport::ProductUnit;
-
-std::vector<double> Sine(int n, double amplitude = 0.01)
-{
-  std::vector<double> v(static_cast<size_t>(n));
-  for (int i = 0; i < n; ++i)
-    v[static_cast<size_t>(i)] = amplitude * std::sin(0.05 * i);
-  return v;
-}
-
-// An editor change: the value set as the editor sets it.
-void FromEditor(Tolvane3& plug, int idx, double value)
-{
-  plug.SetParameterValue(idx, true, plug.GetParam(idx)->ToNormalized(value));
-}
+using testsupport::Sine;
 
 class ProductProcessTest : public testsupport::TempHomeTest
 {
@@ -46,7 +32,7 @@ TEST_F(ProductProcessTest, TheScopeTakesOneEntryPerPeriodAndSaturates)
   EXPECT_EQ(scope.WriteIndex(), 705);
 
   // Paused: the history keeps still.
-  FromEditor(unit.Plug(), kScopePause, 1.0);
+  unit.FromEditor(kScopePause, 1.0);
   const uint32_t version = scope.Version();
   unit.Process(Sine(4410));
   EXPECT_EQ(scope.Version(), version);
@@ -111,7 +97,7 @@ TEST_F(ProductProcessTest, LatencyReachesEachHostWhenItExpectsIt)
       ASSERT_EQ(unit.Initialize(c.host), noErr);
     }
     // 750 ms lies on the knob's curve exactly: 33075 samples at 44.1 kHz.
-    FromEditor(unit.Plug(), kPreDelay, 750.0);
+    unit.FromEditor(kPreDelay, 750.0);
     EXPECT_EQ(unit.Plug().GetLatencyWanted(), 33075);
     EXPECT_EQ(unit.Latency(), c.atOnce);
     unit.Plug().OnIdle();

@@ -1,5 +1,7 @@
 #include "tests/plugin/support/ProductHost.h"
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 #include "StandIn/AudioUnits.h"
@@ -42,6 +44,11 @@ OSStatus ProductUnit::SetParam(int idx, double value) const
                                static_cast<AudioUnitParameterValue>(value), 0);
 }
 
+void ProductUnit::FromEditor(int idx, double value) const
+{
+  Plug().SetParameterValue(idx, true, Plug().GetParam(idx)->ToNormalized(value));
+}
+
 int ProductUnit::Latency() const
 {
   return Plug().GetLatency();
@@ -58,6 +65,14 @@ std::vector<double> ProductUnit::Process(const std::vector<double>& left)
   double* outputs[2] = {outL.data(), outR.data()};
   plug.ProcessBlock(inputs, outputs, static_cast<int>(left.size()));
   return outL;
+}
+
+std::vector<double> Sine(int n, double amplitude)
+{
+  std::vector<double> v(static_cast<size_t>(n));
+  for (int i = 0; i < n; ++i)
+    v[static_cast<size_t>(i)] = amplitude * std::sin(0.05 * i);
+  return v;
 }
 
 } // namespace testsupport

@@ -27,6 +27,9 @@ public:
   // Initialize with a host application as the main bundle ("" for none).
   OSStatus Initialize(const char* hostBundleId = "com.example.anyhost");
   OSStatus SetParam(int idx, double value) const;
+  // A change made in the editor: the normalised value, with the change
+  // handler run as for the editor.
+  void FromEditor(int idx, double value) const;
   double Param(int idx) const { return Plug().GetParam(idx)->Value(); }
   int Latency() const;
   OSStatus Reset() const { return AudioUnitReset(mUnit, kAudioUnitScope_Global, 0); }
@@ -39,5 +42,8 @@ private:
   AudioComponentPlugInInterface* mRecord = nullptr;
   AudioUnit mUnit = nullptr;
 };
+
+// A quiet sine block (-40 dB by default), far below the default target.
+std::vector<double> Sine(int n, double amplitude = 0.01);
 
 } // namespace testsupport
