@@ -1,11 +1,14 @@
 // Feeds arbitrary bytes to the product's state readers: the state container
-// with its XML document, and the document parser on its own. Under
+// with its XML document, the document parser on its own and the plain tree
+// view. Under
 // AddressSanitizer any read outside the data is caught; the checks below
 // catch a position outside the chunk, a refused state that changed values,
 // and a NaN or out-of-range value reaching a parameter.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <string>
 #include <vector>
 
 #include "framework/IByteChunk.h"
@@ -13,6 +16,7 @@
 #include "plugin/PresetDocument.h"
 #include "plugin/Tolvane3Params.h"
 #include "plugin/XMLPresets.h"
+#include "plugin/XmlDocView.h"
 
 namespace {
 
@@ -67,5 +71,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     tolvane3::ApplyPresetValues(plug, doc);
     Values(plug);
   }
+
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  tolvane3::XmlDocViewFree(tolvane3::XmlDocViewParse(text.c_str(), std::strlen(text.c_str()), "fuzz"));
   return 0;
 }

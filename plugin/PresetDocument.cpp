@@ -19,7 +19,9 @@ constexpr size_t kMaxElementStarts = 512;
 // Preset files are a few kilobytes; anything far larger is not ours.
 constexpr long kMaxFileSize = 16L << 20;
 
-bool TooManyElements(const std::string& text)
+} // namespace
+
+bool ExceedsNestingBound(const std::string& text)
 {
   size_t starts = 0;
   for (size_t i = 0; i + 1 < text.size(); ++i)
@@ -29,6 +31,8 @@ bool TooManyElements(const std::string& text)
   }
   return false;
 }
+
+namespace {
 
 std::string FormatValue(double value)
 {
@@ -98,7 +102,7 @@ bool CheckDocument(const plugkit::PluginBase& plug, const TiXmlDocument& xml, Pr
 
 bool ParseText(const plugkit::PluginBase& plug, const std::string& text, TiXmlEncoding encoding, PresetDocument& doc)
 {
-  if (TooManyElements(text))
+  if (ExceedsNestingBound(text))
     return false;
   TiXmlDocument xml;
   xml.Parse(text.c_str(), nullptr, encoding);

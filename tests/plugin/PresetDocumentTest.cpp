@@ -1,6 +1,7 @@
 // The "PresetXMLTree" document: its exact text, and what readers accept,
 // refuse and apply.
 #include <cmath>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -8,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "plugin/PresetDocument.h"
+#include "plugin/XmlDocView.h"
 #include "tests/plugin/support/StatePlugin.h"
 #include "tests/support/TempHome.h"
 
@@ -158,6 +160,37 @@ TEST(PresetDocument, DeepNestingIsRefusedBeforeParsing)
     text += "<a>";
   PresetDocument doc;
   EXPECT_FALSE(ParsePresetDocument(plug, text.data(), text.size(), doc));
+}
+
+TEST(XmlDocView, ShowsTheDocumentAsAPlainTree)
+{
+  StatePlugin plug;
+  const std::string text = PrintPresetDocument(plug, "Init");
+  XmlDocView* view = XmlDocViewParse(text.c_str(), text.size(), "state");
+  ASSERT_NE(view, nullptr);
+  const XmlNodeView* root = XmlDocViewRoot(view);
+  ASSERT_NE(root, nullptr);
+  EXPECT_EQ(root->kind, XmlNodeView::kElement);
+  EXPECT_STREQ(root->value, "PresetXMLTree");
+  EXPECT_STREQ(XmlNodeViewFindAttr(root, "VERSION")->value, "1");
+  EXPECT_EQ(XmlNodeViewFindAttr(root, ""), nullptr);
+  char* copy = XmlNodeViewGetAttr(root, "version");
+  EXPECT_STREQ(copy, "1");
+  std::free(copy);
+  EXPECT_EQ(XmlNodeViewGetAttr(root, "none"), nullptr);
+
+  // The root's children in order, with the texts below them.
+  std::vector<std::string> children;
+  for (const XmlNodeView* n = root->firstChild.get(); n; n = n->nextSibling.get())
+    children.push_back(std::string(n->value) + "=" + (n->firstChild ? n->firstChild->value : ""));
+  EXPECT_EQ(children, (std::vector<std::string>{"PluginVendor=Kestrova", "PluginName=Tolvane3",
+                                                "PluginVersion=v3.0.28", "Preset=Parameter"}));
+  EXPECT_EQ(root->firstChild->firstChild->kind, XmlNodeView::kText);
+  XmlDocViewFree(view);
+
+  EXPECT_EQ(XmlDocViewParse(text.c_str(), text.size() - 1, nullptr), nullptr);
+  EXPECT_EQ(XmlDocViewParse("<a><b></a>", 10, nullptr), nullptr);
+  EXPECT_EQ(XmlDocViewParse(nullptr, 0, nullptr), nullptr);
 }
 
 } // namespace
