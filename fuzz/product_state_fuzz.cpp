@@ -1,9 +1,8 @@
 // Feeds arbitrary bytes to the product's state readers: the state container
 // with its XML document, the document parser on its own and the plain tree
-// view. Under
-// AddressSanitizer any read outside the data is caught; the checks below
-// catch a position outside the chunk, a refused state that changed values,
-// and a NaN or out-of-range value reaching a parameter.
+// view. Under AddressSanitizer any read outside the data is caught; the
+// checks below catch a position outside the chunk, a refused state that
+// changed values, and a NaN or out-of-range value reaching a parameter.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
