@@ -97,6 +97,7 @@ public:
 
   // Read-outs for the idle work, the editor and tests ----------------------------
   const RideEngine& Engine() const { return mEngine; }
+  const CMTolvaneV1& ClassicEngine() const { return mClassic; }
   const ScopeHistory& GetScopeHistory() const { return mEngine.Scope(); }
   double GetGUIScale() const { return mGUIScale.load(); }
   int GetTooltips() const { return mTooltips.load(); }

@@ -49,7 +49,7 @@ protected:
         return new FakeGfx(dlg, r.width, r.height, r.fps, r.scale);
       },
       [this](Tolvane3& plug, plugkit::gfx::IGfx& g) {
-        g.AttachControl(new FakeControl(plugkit::gfx::IRECT{0, 0, 1008, 584}));
+        g.AttachControl(new FakeControl(plugkit::gfx::IRECT{0, 0, 1008, 584}, kGUIScale));
         g.AttachControl(new FakeControl(plugkit::gfx::IRECT{485, 107, 545, 167}, kPreDelay));
         g.AttachControl(new FakeControl(plugkit::gfx::IRECT{485, 107, 545, 167}, kPreDelay1));
         g.AttachControl(scope = new FakeScope);
@@ -92,6 +92,7 @@ TEST_F(ProductEditorTest, OpeningShowsTheSettingsAndClosingForgetsTheEditor)
   EXPECT_FALSE(UI().GetControl(1)->IsHidden());
   EXPECT_TRUE(UI().GetControl(2)->IsHidden());
   EXPECT_EQ(UI().GetControl(2)->GetValue(), 0.75);
+  EXPECT_DOUBLE_EQ(UI().GetControl(0)->GetValue(), 0.2);
   EXPECT_EQ(scope->settings.xScale, 1.0);
   EXPECT_EQ(scope->settings.yOffset, 1.0);
   EXPECT_EQ(scope->settings.xOffset, 0.0);
@@ -104,12 +105,18 @@ TEST_F(ProductEditorTest, OpeningShowsTheSettingsAndClosingForgetsTheEditor)
   Plug().CloseWindow();
   EXPECT_FALSE(Plug().IsEditorOpen());
   EXPECT_EQ(Plug().GetUI(), nullptr);
+
+  // The next editor opens at the GUI scale.
+  unit->FromEditor(kGUIScale, 1.5);
+  Plug().OpenWindow(nullptr);
+  EXPECT_EQ(madeWith.scale, 1.5f);
 }
 
 TEST_F(ProductEditorTest, ControlsFollowTheSettingsOnlyOnTheIdleTick)
 {
   unit->SetParam(kTargetLevel, -25.0);
   unit->SetParam(kScopeXScale, 50.0);
+  unit->SetParam(kScopeYOffset, 30.0);
   unit->FromEditor(kV1ClassicMeterMode, 1.0);
   unit->FromEditor(kToggleTooltips, 0.0);
   EXPECT_TRUE(Plug().IsEditorSyncPending());
@@ -124,6 +131,7 @@ TEST_F(ProductEditorTest, ControlsFollowTheSettingsOnlyOnTheIdleTick)
   EXPECT_FALSE(Plug().IsEditorSyncPending());
   EXPECT_EQ(scope->references.targetLevelDb, -25.0);
   EXPECT_EQ(scope->settings.xScale, 0.5);
+  EXPECT_EQ(scope->settings.yOffset, 0.3);
   EXPECT_TRUE(UI().GetControl(1)->IsHidden());
   EXPECT_FALSE(UI().GetControl(2)->IsHidden());
   EXPECT_FALSE(UI().TooltipsEnabled());

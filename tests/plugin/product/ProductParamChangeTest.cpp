@@ -66,6 +66,46 @@ TEST_F(ProductParamChangeTest, HostChangesOfNonAutomatableParametersAreIgnored)
   EXPECT_EQ(Plug().GetLatencyWanted(), Plug().GetLatencySamples());
 }
 
+TEST_F(ProductParamChangeTest, HostChangesReachTheEngines)
+{
+  using S = RideEngineState;
+  struct Case
+  {
+    int idx;
+    double value;
+    double (*mirror)(const S&);
+  };
+  const Case cases[] = {
+    {kFilterMode, 1, [](const S& s) { return double(s.filterMode); }},
+    {kLowCut, 120, [](const S& s) { return s.lowCutHz; }},
+    {kHighCut, 5000, [](const S& s) { return s.highCutHz; }},
+    {kDetectionMode, 2, [](const S& s) { return double(s.detectionMode); }},
+    {kTargetLevel, -12, [](const S& s) { return s.targetLevelDb; }},
+    {kSensitivity, 900, [](const S& s) { return s.sensitivityMs; }},
+    {kNoiseLevel, -60, [](const S& s) { return s.noiseLevelDb; }},
+    {kRangeMin, -3, [](const S& s) { return s.rangeMinDb; }},
+    {kRangeMax, 12, [](const S& s) { return s.rangeMaxDb; }},
+    {kIdleGain, -6, [](const S& s) { return s.idleGainDb; }},
+    {kVolume, 2, [](const S& s) { return s.volumeDb; }},
+    {kAB, 1, [](const S& s) { return double(s.ab); }},
+    {kAutomation, 1, [](const S& s) { return double(s.automationMode); }},
+    {kDAWSync, 1, [](const S& s) { return double(s.dawSync); }},
+    {kGainHold, 1, [](const S& s) { return double(s.gainHold); }},
+    {kEnableNoiseDetection, 1, [](const S& s) { return double(s.noiseDetection); }},
+    {kNoiseDetectionTiming, 250, [](const S& s) { return s.noiseDetectionTimingMs; }},
+  };
+  for (const Case& c : cases)
+  {
+    unit->SetParam(c.idx, c.value);
+    EXPECT_EQ(c.mirror(State()), c.value) << Plug().GetParam(c.idx)->GetName();
+  }
+  // The classic engine follows too.
+  const CMTolvaneV1& classic = Plug().ClassicEngine();
+  EXPECT_EQ(classic.IdleGainDb, -6.0);
+  EXPECT_EQ(classic.TargetDb, -12.0);
+  EXPECT_EQ(classic.RideEnabled, 0);
+}
+
 TEST_F(ProductParamChangeTest, AnUnchangedComparedValueRunsNoFollowUp)
 {
   for (int i = 0; i < 20; ++i)

@@ -74,6 +74,9 @@ TEST_F(ProductStateTest, AFreshInstanceHasItsDefaultsFoldersAndInitPreset)
   struct stat info;
   EXPECT_EQ(stat(PresetFolder().c_str(), &info), 0);
   EXPECT_TRUE(plug.HasUI());
+  EXPECT_EQ(plug.GetUniqueID(), 0x4B563632);  // "KV62"
+  EXPECT_EQ(plug.GetMfrID(), 0x4B565241);     // "KVRA"
+  EXPECT_EQ(plug.GetPluginVersion(false), 0x0003001C);
   EXPECT_EQ(plug.GetGUIScale(), 1.0);
 
   // Preset 0, the own "Init" record and the saved state all hold the
