@@ -206,6 +206,11 @@ TEST_F(PresetFilesTest, PresetRecordsFillMissingValuesWithDefaults)
   EXPECT_EQ(plug.GetParam(kVolume)->Value(), -6.0);
   EXPECT_EQ(plug.GetParam(kTargetLevel)->Value(), -18.0);
   EXPECT_STREQ(plug.GetPresetName(0), "Named");
+
+  // Copied into the bank, the record replaces what the slot held.
+  CopyPresetToBank(plug, preset, 0);
+  CopyPresetToBank(plug, preset, 0);
+  EXPECT_TRUE(plug.GetPreset(0)->mChunk.IsEqual(preset.mChunk));
 }
 
 } // namespace

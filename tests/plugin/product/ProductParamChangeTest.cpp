@@ -150,7 +150,6 @@ TEST_F(ProductParamChangeTest, ScopeResetClearsOnItsRisingEdgeOnly)
 
 TEST_F(ProductParamChangeTest, GUIScaleCommandsSetTheScaleAndAskForAResize)
 {
-  plugkit::IParam& fixed = *Plug().GetExtraParam(kCmdFixedGUIScale);
   struct Case
   {
     int tag;
@@ -158,14 +157,18 @@ TEST_F(ProductParamChangeTest, GUIScaleCommandsSetTheScaleAndAskForAResize)
     double scale;
   };
   for (const Case& c : {Case{kCmdScaleMinimum, 0, 0.5}, {kCmdScaleReset, 0, 1.0}, {kCmdFixedGUIScale, 10, 3.0},
-                        {kCmdFixedGUIScale, 4, 1.5}, {kCmdFixedGUIScale, 2, 1.0}})
+                        {kCmdFixedGUIScale, 4, 1.5}, {kCmdFixedGUIScale, 0, 0.5}})
   {
     SCOPED_TRACE(c.tag);
-    fixed.Set(c.fixedIndex);
-    Command(Plug(), c.tag);
-    EXPECT_EQ(Plug().GetGUIScale(), c.scale);
-    EXPECT_EQ(unit->Param(kGUIScale), c.scale);
-    EXPECT_TRUE(Plug().IsResizePending());
+    ProductUnit fresh;
+    Tolvane3& plug = fresh.Plug();
+    plug.GetParam(kGUIScale)->Set(2.0);
+    plug.GetExtraParam(kCmdFixedGUIScale)->Set(c.fixedIndex);
+    ASSERT_FALSE(plug.IsResizePending());
+    Command(plug, c.tag);
+    EXPECT_EQ(plug.GetGUIScale(), c.scale);
+    EXPECT_EQ(fresh.Param(kGUIScale), c.scale);
+    EXPECT_TRUE(plug.IsResizePending());
   }
   // Commands that need an open editor do nothing without one.
   const double scale = Plug().GetGUIScale();

@@ -38,6 +38,25 @@ TEST_F(ProductProcessTest, TheScopeTakesOneEntryPerPeriodAndSaturates)
   EXPECT_EQ(scope.Version(), version);
 }
 
+TEST_F(ProductProcessTest, PeriodsAskForAScopeRedrawAndAnAutomationWrite)
+{
+  struct Case
+  {
+    double automation;
+    int frames;
+    bool redraw, write;
+  };
+  for (const Case& c : {Case{0, 4410, true, false}, {1, 2205, false, true}, {2, 4410, true, true}, {1, 2204, false, false}})
+  {
+    ProductUnit unit;
+    unit.Plug().GetParam(kAutomation)->Set(c.automation);
+    unit.Plug().OnParamChange(kAutomation, plugkit::kSourceUI, -1);
+    unit.Process(Sine(c.frames));
+    EXPECT_EQ(unit.Plug().IsScopeRedrawPending(), c.redraw) << c.frames;
+    EXPECT_EQ(unit.Plug().Engine().State().automationWritePending.load(), c.write) << c.automation;
+  }
+}
+
 TEST_F(ProductProcessTest, DAWSyncPassesThroughWhileStoppedAndStartsClean)
 {
   ProductUnit unit;
