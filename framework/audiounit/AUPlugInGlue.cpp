@@ -10,11 +10,11 @@ namespace plugkit {
 namespace {
 
 // The factory's block: the record, the object's address, then the object
-// at an offset that suits any type.
+// on the next cache-line boundary (the block itself starts on one).
 constexpr size_t kPluginSlotOffset = sizeof(AUPlugInRecord);
 constexpr size_t kObjectOffset =
-  (kPluginSlotOffset + sizeof(void*) + alignof(std::max_align_t) - 1) / alignof(std::max_align_t) *
-  alignof(std::max_align_t);
+  (kPluginSlotOffset + sizeof(void*) + kPluginInstanceAlignment - 1) / kPluginInstanceAlignment *
+  kPluginInstanceAlignment;
 
 PluginAU** PluginSlot(void* record)
 {
@@ -30,7 +30,8 @@ void* ObjectArea(void* record)
 
 AudioComponentPlugInInterface* NewAUPlugInBlock()
 {
-  void* block = ::operator new(kObjectOffset + PluginInstanceSize(), std::nothrow);
+  void* block =
+    ::operator new(kObjectOffset + PluginInstanceSize(), std::align_val_t{kPluginInstanceAlignment}, std::nothrow);
   if (!block)
     return nullptr;
   auto* record = new (block) AUPlugInRecord{};
@@ -81,7 +82,7 @@ OSStatus AUPlugInClose(void* self)
     record->mDestroy(plugin);
   *PluginSlot(self) = nullptr;
   record->~AUPlugInRecord();
-  ::operator delete(self);
+  ::operator delete(self, std::align_val_t{kPluginInstanceAlignment});
   return noErr;
 }
 

@@ -19,6 +19,10 @@ class PluginAU;
 PluginAU* CreatePluginInstance(void* memory);
 // sizeof the product class: the room the factory leaves behind the record.
 size_t PluginInstanceSize();
+// The factory places the object on this boundary; the product class may
+// need no more (static_assert(alignof(Product) <= kPluginInstanceAlignment)
+// beside the hooks).
+constexpr size_t kPluginInstanceAlignment = 64;
 
 // The plug-in interface record the module's factory hands out: eight
 // pointer-sized words (Open, Close, Lookup, null, Construct, Destroy, null,

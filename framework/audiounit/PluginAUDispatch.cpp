@@ -87,6 +87,7 @@ ComponentResult PluginAU::ComponentDispatch(ComponentParameters* params, PluginA
           self->mOutBuses.Get(i)->mConnected = false;
           self->mOutBuses.Get(i)->mNHostChannels = -1;
         }
+        SetComponentInstanceStorage(self->mCI, nullptr);
         DestroyPlugin(self);
       }
       return noErr;

@@ -115,8 +115,10 @@ TEST(AUConstruction, StartsTheIdleTimerOnceBuiltAndLeavesNothingBehind)
   {
     {
       HostedUnit host(road);
+      EXPECT_EQ(host.Plugin().timersWhenBuilt, 0);
       EXPECT_EQ(standin::ScheduledTimerCount(), 1);
     }
+    EXPECT_EQ(AUTestPlugin::timersWhenDestroyed, 0);
     EXPECT_EQ(standin::ScheduledTimerCount(), 0);
     EXPECT_EQ(standin::LiveTimerCount(), 0);
     EXPECT_EQ(standin::LiveObjectCount(), liveBefore);

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "StandIn/Hooks.h"
 #include "framework/audiounit/AUPlugInGlue.h"
 
 namespace fakes {
@@ -72,6 +73,14 @@ AUTestPlugin::AUTestPlugin(AUTestKind kind) : PluginAU(InfoWithView(), ConfigFor
   GetParam(0)->Set(6.0);
   MakeDefaultPreset("Loud");
   GetParam(0)->Set(0.0);
+  timersWhenBuilt = standin::ScheduledTimerCount();
+}
+
+int AUTestPlugin::timersWhenDestroyed = -1;
+
+AUTestPlugin::~AUTestPlugin()
+{
+  timersWhenDestroyed = standin::ScheduledTimerCount();
 }
 
 bool AUTestPlugin::SerializeState(plugkit::IByteChunk& chunk) const
@@ -123,6 +132,8 @@ PluginAU* CreatePluginInstance(void* memory)
   const fakes::AUTestKind kind = fakes::gNextKind;
   return memory ? new (memory) fakes::AUTestPlugin(kind) : new fakes::AUTestPlugin(kind);
 }
+
+static_assert(alignof(fakes::AUTestPlugin) <= kPluginInstanceAlignment);
 
 size_t PluginInstanceSize()
 {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -35,6 +36,7 @@ class AUTestPlugin : public plugkit::PluginAU
 {
 public:
   explicit AUTestPlugin(AUTestKind kind);
+  ~AUTestPlugin() override;
 
   void OnReset() override
   {
@@ -46,8 +48,10 @@ public:
     activations.push_back(active);
     log.push_back(active ? "activate" : "deactivate");
   }
+  // A host may set parameters from two threads at once.
   void OnParamChange(int idx, plugkit::EParamChangeSource source, int sampleOffset) override
   {
+    std::lock_guard<std::mutex> lock(mChangesMutex);
     paramChanges.push_back({idx, source, sampleOffset});
   }
   void ProcessMidiMsg(const plugkit::IMidiMsg& msg) override { midiIn.push_back(msg); }
@@ -76,9 +80,14 @@ public:
   std::vector<plugkit::IMidiMsg> midiIn;
   std::vector<std::string> sysExIn;
   bool failSerialize = false;
+  // Idle timers running when the constructor body ended.
+  int timersWhenBuilt = -1;
+  // Idle timers running when the last test plug-in's destructor began.
+  static int timersWhenDestroyed;
 
 private:
   AUTestKind mKind;
+  std::mutex mChangesMutex;
 };
 
 } // namespace fakes
