@@ -232,6 +232,29 @@ TEST_F(ControlList, NoRemovalLeavesADanglingEventState)
   }
 }
 
+TEST_F(ControlList, TheFrameTimeDisplayIsMadeOnceAndRecordsARing)
+{
+  ProbeControl* a = Attach("a");
+  a->SetClean();
+  g->ShowFPSDisplay(true);
+  IFPSDisplayControl* fps = g->GetFPSDisplay();
+  ASSERT_NE(fps, nullptr);
+  EXPECT_EQ(fps->GetRECT(), IRECT(10, 10, 210, 60));
+  EXPECT_STREQ(fps->GetLabel(), "Frame Time");
+  EXPECT_TRUE(a->IsDirty());
+  g->ShowFPSDisplay(true);
+  EXPECT_EQ(g->GetFPSDisplay(), fps);
+  for (int i = 1; i <= IFPSDisplayControl::kNumFrames + 1; ++i)
+    fps->Update(static_cast<float>(i));
+  EXPECT_EQ(fps->GetReadPos(), 1);
+  EXPECT_EQ(fps->GetFrameTime(1), 101.f);
+  EXPECT_EQ(fps->GetFrameTime(0), 100.f);
+  a->SetClean();
+  g->ShowFPSDisplay(false);
+  EXPECT_EQ(g->GetFPSDisplay(), nullptr);
+  EXPECT_TRUE(a->IsDirty());
+}
+
 TEST_F(ControlList, TheMouseOverIndexFollowsItsControl)
 {
   Attach("a");
