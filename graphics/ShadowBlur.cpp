@@ -10,30 +10,40 @@ namespace {
 constexpr float kMaxTaps = 16384.f;
 
 // Blurs one row of len alpha values (in) into out[i * outStep].
-void BlurRow(const uint8_t* in, int len, uint8_t* out, long outStep, const ShadowKernel& k, std::vector<int>& nextDiff)
+void BlurRow(const uint8_t* in, int len, uint8_t* out, long outStep, const ShadowKernel& k)
 {
   const int n = static_cast<int>(k.weights.size());
   const uint8_t* w = k.weights.data();
-  // nextDiff[i]: the first index after i whose value differs from in[i], so
-  // a window of equal values is seen at once and copied.
-  nextDiff[static_cast<size_t>(len - 1)] = len;
-  for (int i = len - 2; i >= 0; --i)
-    nextDiff[static_cast<size_t>(i)] = in[i] == in[i + 1] ? nextDiff[static_cast<size_t>(i + 1)] : i + 1;
+  // The start of the run of equal values that holds index seen: a window
+  // inside that run has nothing to average and keeps its value.
+  int seen = 0, runStart = 0;
   for (int x = 0; x < len; ++x)
   {
     const int lo = x - (n - 1), hi = x + (n - 1);
-    if (lo >= 0 && hi < len && nextDiff[static_cast<size_t>(lo)] > hi)
-    {
-      out[x * outStep] = in[x];
-      continue;
-    }
     int sum = w[0] * in[x];
-    for (int j = 1; j < n; ++j)
+    if (lo >= 0 && hi < len)
     {
-      if (x - j >= 0)
-        sum += w[j] * in[x - j];
-      if (x + j < len)
-        sum += w[j] * in[x + j];
+      for (; seen < hi; ++seen)
+        if (in[seen + 1] != in[seen])
+          runStart = seen + 1;
+      if (runStart <= lo)
+      {
+        out[x * outStep] = in[x];
+        continue;
+      }
+      // The kernel is symmetric: one multiply per pair of taps.
+      for (int j = 1; j < n; ++j)
+        sum += w[j] * (in[x - j] + in[x + j]);
+    }
+    else
+    {
+      for (int j = 1; j < n; ++j)
+      {
+        if (x - j >= 0)
+          sum += w[j] * in[x - j];
+        if (x + j < len)
+          sum += w[j] * in[x + j];
+      }
     }
     out[x * outStep] = static_cast<uint8_t>(std::min(255, sum / k.normaliser));
   }
@@ -66,7 +76,6 @@ void BlurAlpha(uint8_t* image, uint8_t* scratch, int w, int h, bool flipped, int
   // Row y of the image in memory; flipped images keep their rows bottom up.
   auto row = [&](int y) { return image + (flipped ? h - 1 - y : y) * rowBytes; };
   std::vector<uint8_t> line(static_cast<size_t>(std::max(w, h)));
-  std::vector<int> nextDiff(line.size());
   // Pass 1: row y of the image becomes column y of the scratch image, which
   // has w rows of h pixels.
   for (int y = 0; y < h; ++y)
@@ -74,7 +83,7 @@ void BlurAlpha(uint8_t* image, uint8_t* scratch, int w, int h, bool flipped, int
     const uint8_t* src = row(y) + alphaIndex;
     for (int x = 0; x < w; ++x)
       line[static_cast<size_t>(x)] = src[4 * x];
-    BlurRow(line.data(), w, scratch + 4L * y + alphaIndex, 4L * h, k, nextDiff);
+    BlurRow(line.data(), w, scratch + 4L * y + alphaIndex, 4L * h, k);
   }
   // Pass 2: row x of the scratch image goes back into column x.
   for (int x = 0; x < w; ++x)
@@ -83,7 +92,7 @@ void BlurAlpha(uint8_t* image, uint8_t* scratch, int w, int h, bool flipped, int
     for (int y = 0; y < h; ++y)
       line[static_cast<size_t>(y)] = src[4 * y];
     uint8_t* dst = row(0) + 4L * x + alphaIndex;
-    BlurRow(line.data(), h, dst, flipped ? -rowBytes : rowBytes, k, nextDiff);
+    BlurRow(line.data(), h, dst, flipped ? -rowBytes : rowBytes, k);
   }
 }
 
