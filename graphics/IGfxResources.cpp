@@ -82,11 +82,26 @@ APIBitmap* IGfx::SearchBitmapInCache(const char* name, int targetScale, int& sou
   return nullptr;
 }
 
-// Both LoadBitmap forms end here: a bitmap at another scale is rescaled
-// (and a newly loaded one dropped), a new one at the target scale cached.
-static IBitmap FinishLoad(IGfx& g, APIBitmap* bitmap, bool newlyLoaded, const char* name, int nStates,
-  bool framesAreHorizontal, int targetScale)
+// Both LoadBitmap forms: a cached copy at the target scale, else what
+// findOrLoad supplies (telling whether it loaded a new bitmap). A bitmap at
+// another scale is rescaled, and a newly loaded one dropped afterwards; a
+// new one at the target scale is cached. Neither a file nor a cached copy
+// gives the invalid bitmap, and nothing is cached.
+template <class FindOrLoad>
+static IBitmap LoadThroughCache(IGfx& g, const char* name, int nStates, bool framesAreHorizontal, int targetScale,
+  FindOrLoad findOrLoad)
 {
+  if (!name || !name[0])
+    return IBitmap();
+  if (targetScale == 0)
+    targetScale = static_cast<int>(g.GetScreenScale());
+  PK_Mutex::Scope lock(BitmapStorage().Lock());
+  if (APIBitmap* cached = BitmapStorage().Find(name, targetScale))
+    return IBitmap(cached, nStates, framesAreHorizontal, name);
+  if (!g.BitmapExtSupported(Extension(name)))
+    return IBitmap();
+  bool newlyLoaded = false;
+  APIBitmap* bitmap = findOrLoad(targetScale, newlyLoaded);
   if (!bitmap)
     return IBitmap();
   if (bitmap->GetScale() != static_cast<float>(targetScale))
@@ -110,60 +125,35 @@ static IBitmap FinishLoad(IGfx& g, APIBitmap* bitmap, bool newlyLoaded, const ch
 
 IBitmap IGfx::LoadBitmap(const char* name, int nStates, bool framesAreHorizontal, int targetScale)
 {
-  if (!name || !name[0])
-    return IBitmap();
-  if (targetScale == 0)
-    targetScale = static_cast<int>(GetScreenScale());
-  PK_Mutex::Scope lock(BitmapStorage().Lock());
-  if (APIBitmap* cached = BitmapStorage().Find(name, targetScale))
-    return IBitmap(cached, nStates, framesAreHorizontal, name);
-  const char* ext = Extension(name);
-  if (!BitmapExtSupported(ext))
-    return IBitmap();
-  PK_String path;
-  int sourceScale = 0;
-  APIBitmap* bitmap = nullptr;
-  bool newlyLoaded = false;
-  const EResourceLocation location = SearchScaledResource(name, ext, path, targetScale, sourceScale);
-  if (location != kNotFound)
-  {
-    if (sourceScale != targetScale)
-      bitmap = BitmapStorage().Find(name, sourceScale);
-    if (!bitmap)
-    {
-      bitmap = LoadAPIBitmap(path.Get(), sourceScale, location, ext);
-      newlyLoaded = bitmap != nullptr;
-    }
-  }
-  else
-  {
-    bitmap = SearchBitmapInCache(name, targetScale, sourceScale);
-  }
-  // Neither a file nor a cached copy: the invalid bitmap, nothing cached.
-  return FinishLoad(*this, bitmap, newlyLoaded, name, nStates, framesAreHorizontal, targetScale);
+  return LoadThroughCache(*this, name, nStates, framesAreHorizontal, targetScale,
+    [&](int target, bool& newlyLoaded) -> APIBitmap* {
+      const char* ext = Extension(name);
+      PK_String path;
+      int sourceScale = 0;
+      const EResourceLocation location = SearchScaledResource(name, ext, path, target, sourceScale);
+      if (location == kNotFound)
+        return SearchBitmapInCache(name, target, sourceScale);
+      if (sourceScale != target)
+        if (APIBitmap* cached = BitmapStorage().Find(name, sourceScale))
+          return cached;
+      APIBitmap* loaded = LoadAPIBitmap(path.Get(), sourceScale, location, ext);
+      newlyLoaded = loaded != nullptr;
+      return loaded;
+    });
 }
 
 IBitmap IGfx::LoadBitmap(const char* name, const void* pData, int dataSize, int nStates, bool framesAreHorizontal,
   int targetScale)
 {
-  if (!name || !name[0])
-    return IBitmap();
-  if (targetScale == 0)
-    targetScale = static_cast<int>(GetScreenScale());
-  PK_Mutex::Scope lock(BitmapStorage().Lock());
-  if (APIBitmap* cached = BitmapStorage().Find(name, targetScale))
-    return IBitmap(cached, nStates, framesAreHorizontal, name);
-  if (!BitmapExtSupported(Extension(name)))
-    return IBitmap();
-  int sourceScale = 0;
-  APIBitmap* bitmap = SearchBitmapInCache(name, targetScale, sourceScale);
-  bool newlyLoaded = false;
-  if (!bitmap && pData && dataSize > 0)
-  {
-    bitmap = LoadAPIBitmap(name, pData, dataSize, 1);
-    newlyLoaded = bitmap != nullptr;
-  }
-  return FinishLoad(*this, bitmap, newlyLoaded, name, nStates, framesAreHorizontal, targetScale);
+  return LoadThroughCache(*this, name, nStates, framesAreHorizontal, targetScale,
+    [&](int target, bool& newlyLoaded) -> APIBitmap* {
+      int sourceScale = 0;
+      if (APIBitmap* cached = SearchBitmapInCache(name, target, sourceScale))
+        return cached;
+      APIBitmap* loaded = pData && dataSize > 0 ? LoadAPIBitmap(name, pData, dataSize, 1) : nullptr;
+      newlyLoaded = loaded != nullptr;
+      return loaded;
+    });
 }
 
 IBitmap IGfx::ScaleBitmap(const IBitmap& inBitmap, const char* cacheName, int targetScale)

@@ -40,13 +40,7 @@ struct ShapeRec
   Xform ctm;
   double localBounds[4] = {};  // for gradients in bounding-box units
   double opacity = 1.0;
-  double strokeWidth = 1.0;
-  double miterLimit = 4.0;
-  double dashOffset = 0.0;
-  double dashes[8] = {};
-  int dashCount = 0;
-  char lineJoin = 0;
-  char lineCap = 0;
+  StrokeGeometry strokeGeometry;  // already scaled to the root's user space
   char fillRule = 0;
   bool visible = true;
   std::vector<CubicPath> paths;  // already in the root's user space

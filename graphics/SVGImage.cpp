@@ -324,14 +324,15 @@ NSVGimage* BuildImage(const Document& doc, const char* units)
       MakePaint(doc, rec, rec.stroke, final, shape->stroke);
       bool finite = true;
       shape->opacity = ToFloat(std::clamp(rec.opacity, 0.0, 1.0), finite);
-      shape->strokeWidth = ToFloat(rec.strokeWidth * strokeScale, finite);
-      shape->strokeDashOffset = ToFloat(rec.dashOffset * strokeScale, finite);
-      shape->strokeDashCount = static_cast<char>(rec.dashCount);
-      for (int i = 0; i < rec.dashCount; ++i)
-        shape->strokeDashArray[i] = ToFloat(rec.dashes[i] * strokeScale, finite);
-      shape->strokeLineJoin = rec.lineJoin;
-      shape->strokeLineCap = rec.lineCap;
-      shape->miterLimit = static_cast<float>(rec.miterLimit);
+      const StrokeGeometry stroke = rec.strokeGeometry.Scaled(strokeScale);
+      shape->strokeWidth = ToFloat(stroke.width, finite);
+      shape->strokeDashOffset = ToFloat(stroke.dashOffset, finite);
+      shape->strokeDashCount = static_cast<char>(stroke.dashCount);
+      for (int i = 0; i < stroke.dashCount; ++i)
+        shape->strokeDashArray[i] = ToFloat(stroke.dashes[i], finite);
+      shape->strokeLineJoin = stroke.lineJoin;
+      shape->strokeLineCap = stroke.lineCap;
+      shape->miterLimit = static_cast<float>(stroke.miterLimit);
       shape->fillRule = rec.fillRule;
       shape->flags = rec.visible ? kSVGFlagsVisible : 0;
       if (!finite)

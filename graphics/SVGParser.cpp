@@ -406,14 +406,7 @@ private:
     shape.stroke = {st.stroke, st.strokeOpacity};
     shape.ctm = st.ctm;
     shape.opacity = st.opacity;
-    shape.strokeWidth = st.strokeWidth * scale;
-    shape.miterLimit = st.miterLimit;
-    shape.dashOffset = st.dashOffset * scale;
-    shape.dashCount = st.dashCount;
-    for (int i = 0; i < st.dashCount; ++i)
-      shape.dashes[i] = st.dashes[i] * scale;
-    shape.lineJoin = st.lineJoin;
-    shape.lineCap = st.lineCap;
+    shape.strokeGeometry = st.strokeGeometry.Scaled(scale);
     shape.fillRule = st.fillRule;
     shape.visible = st.visible && st.displayed;
     mDoc.shapes.push_back(std::move(shape));

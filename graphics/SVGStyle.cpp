@@ -86,7 +86,7 @@ ParseStatus ParseDashArray(std::string_view text, Style& style, const LengthCont
 {
   if (text == "none")
   {
-    style.dashCount = 0;
+    style.strokeGeometry.dashCount = 0;
     return ParseStatus::kOk;
   }
   double dashes[8];
@@ -116,14 +116,14 @@ ParseStatus ParseDashArray(std::string_view text, Style& style, const LengthCont
     sum += dashes[i];
   if (n == 0 || !(sum > 0.0))
   {
-    style.dashCount = 0;
+    style.strokeGeometry.dashCount = 0;
     return ParseStatus::kOk;
   }
   // An odd list is repeated to make it even, as far as eight entries go.
   const int count = n % 2 == 1 ? std::min(2 * n, 8) : n;
   for (int i = 0; i < count; ++i)
-    style.dashes[i] = dashes[i % n];
-  style.dashCount = count;
+    style.strokeGeometry.dashes[i] = dashes[i % n];
+  style.strokeGeometry.dashCount = count;
   return ParseStatus::kOk;
 }
 
@@ -262,6 +262,16 @@ ParseStatus ParsePaint(std::string_view text, PaintSpec& out)
   return ParseStatus::kOk;
 }
 
+StrokeGeometry StrokeGeometry::Scaled(double scale) const
+{
+  StrokeGeometry out = *this;
+  out.width *= scale;
+  out.dashOffset *= scale;
+  for (int i = 0; i < dashCount; ++i)
+    out.dashes[i] *= scale;
+  return out;
+}
+
 Style Style::Child() const
 {
   Style child = *this;
@@ -320,17 +330,17 @@ ParseStatus ApplyProperty(Style& s, std::string_view name, std::string_view valu
   else if (name == "stroke-width")
   {
     if ((st = ParseLength(value, len)) == ParseStatus::kOk && (v = ToPixels(len, ctx, Axis::kOther)) >= 0.0)
-      s.strokeWidth = v;
+      s.strokeGeometry.width = v;
   }
   else if (name == "stroke-miterlimit")
   {
     if ((st = ParseLength(value, len)) == ParseStatus::kOk && len.unit == Unit::kUser && len.value >= 1.0)
-      s.miterLimit = len.value;
+      s.strokeGeometry.miterLimit = len.value;
   }
   else if (name == "stroke-dashoffset")
   {
     if ((st = ParseLength(value, len)) == ParseStatus::kOk)
-      s.dashOffset = ToPixels(len, ctx, Axis::kOther);
+      s.strokeGeometry.dashOffset = ToPixels(len, ctx, Axis::kOther);
   }
   else if (name == "stroke-dasharray")
   {
@@ -339,12 +349,12 @@ ParseStatus ApplyProperty(Style& s, std::string_view name, std::string_view valu
   else if (name == "stroke-linejoin")
   {
     static const char* const kJoins[] = {"miter", "round", "bevel"};
-    Keyword(value, kJoins, s.lineJoin);
+    Keyword(value, kJoins, s.strokeGeometry.lineJoin);
   }
   else if (name == "stroke-linecap")
   {
     static const char* const kCaps[] = {"butt", "round", "square"};
-    Keyword(value, kCaps, s.lineCap);
+    Keyword(value, kCaps, s.strokeGeometry.lineCap);
   }
   else if (name == "fill-rule")
   {

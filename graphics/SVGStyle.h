@@ -66,6 +66,21 @@ bool ParseColor(std::string_view text, uint32_t& rgb);
 // A colour keyword, ignoring case; false when unknown.
 bool LookUpColorName(std::string_view name, uint32_t& rgb);
 
+// The geometry of a stroke: its width, joins, caps and dashes.
+struct StrokeGeometry
+{
+  double width = 1.0;
+  double miterLimit = 4.0;
+  double dashOffset = 0.0;
+  double dashes[8] = {};
+  int dashCount = 0;
+  char lineJoin = 0;
+  char lineCap = 0;
+
+  // The lengths (not the miter limit, a ratio) grown by scale.
+  StrokeGeometry Scaled(double scale) const;
+};
+
 // The style of one element after inheritance from its ancestors.
 struct Style
 {
@@ -76,13 +91,7 @@ struct Style
   double strokeOpacity = 1.0;
   double opacity = 1.0;  // the product of the element's and its ancestors'
   double parentOpacity = 1.0;
-  double strokeWidth = 1.0;
-  double miterLimit = 4.0;
-  double dashOffset = 0.0;
-  double dashes[8] = {};
-  int dashCount = 0;
-  char lineJoin = 0;
-  char lineCap = 0;
+  StrokeGeometry strokeGeometry;
   char fillRule = 0;
   bool visible = true;
   bool displayed = true;

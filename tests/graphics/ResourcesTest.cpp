@@ -10,18 +10,10 @@
 #include <string>
 #include <vector>
 
-// stb_image_write's functions stay private to this file.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-function"
-#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
-#define STB_IMAGE_WRITE_STATIC
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#include <stb/stb_image_write.h>
-#pragma GCC diagnostic pop
-
 #include "graphics/StaticStorage.h"
 #include "tests/support/TempHome.h"
 #include "tests/support/gfx/FakeEditorDelegate.h"
+#include "tests/support/gfx/ImageEncoding.h"
 
 namespace {
 
@@ -37,7 +29,7 @@ protected:
   {
     const std::string path = temp.Join(name);
     std::vector<uint8_t> rgba(static_cast<size_t>(w * h * 4), 255);
-    EXPECT_NE(stbi_write_png(path.c_str(), w, h, 4, rgba.data(), w * 4), 0);
+    EXPECT_TRUE(WritePngFile(path, w, h, rgba.data()));
     return path;
   }
 
