@@ -94,7 +94,12 @@ public:
       mHaveRoot = true;
       Style root;
       if (!ReadRoot(attrs) || ApplyAttributes(root, attrs) == ParseStatus::kNotFinite)
-        root.displayed = false;
+      {
+        // A broken root ends the document: an empty image.
+        mDoc.root = RootInfo();
+        mRootClosed = true;
+        return;
+      }
       Push(root, Kind::kSvg, selfClosing);
       return;
     }

@@ -435,6 +435,7 @@ TEST(SVGDocument, BrokenInputNeverCrashes)
       "<path d='M0 0 L1e999 0'/><g transform='scale(1e999)'><rect width='1' height='1'/></g></svg>", true, 1},
     {"float overflow drops the shape", "<svg><rect width='1e300' height='1'/></svg>", true, 0},
     {"unclosed root", "<svg><rect width='1' height='1'/>", true, 1},
+    {"overflowing root size ends the document", "<svg width='1e999'><rect width='1' height='1'/></svg>", true, 0},
     {"stray end tags", "<svg></g></g><rect width='1' height='1'/></svg>", true, 0},
     {"mismatched quotes", "<svg width='10\"><rect width='1' height='1'/></svg>", true, 0},
   };
