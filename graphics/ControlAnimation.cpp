@@ -34,7 +34,7 @@ void IControl::OnEndAnimation()
 
 void DefaultAnimationFunc(IControl* pCaller)
 {
-  if (pCaller->GetAnimationFunction() && pCaller->GetAnimationProgress() > 1.0)
+  if (pCaller->IsAnimating() && pCaller->GetAnimationProgress() > 1.0)
     pCaller->OnEndAnimation();
 }
 

@@ -181,6 +181,7 @@ public:
     StartAnimation(durationMs);
   }
   IAnimationFunction GetAnimationFunction() const { return mAnimationFunc; }
+  bool IsAnimating() const { return static_cast<bool>(mAnimationFunc); }
   void SetAnimationEndActionFunction(IActionFunction func) { mAnimationEndActionFunc = std::move(func); }
   double GetAnimationDuration() const { return mAnimationDuration; }
 

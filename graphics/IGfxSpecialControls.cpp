@@ -7,19 +7,35 @@
 
 namespace plugkit::gfx {
 
-void IGfx::AttachCornerResizer(ICornerResizerControl* pControl, EUIResizerMode mode, bool layoutOnResize)
+namespace {
+
+// Installs the control in an empty slot; a slot already taken keeps its
+// control and the new one is destroyed. True when installed.
+template <class T, class Prepare>
+bool FillSlot(std::unique_ptr<T>& slot, T* pControl, Prepare prepare)
 {
   if (!pControl)
-    return;
-  if (mCornerResizer)
+    return false;
+  if (slot)
   {
     delete pControl;
-    return;
+    return false;
   }
-  mCornerResizer.reset(pControl);
-  mGUISizeMode = mode;
-  mLayoutOnResize = layoutOnResize;
-  PrepareControl(pControl);
+  slot.reset(pControl);
+  prepare(pControl);
+  return true;
+}
+
+} // namespace
+
+void IGfx::AttachCornerResizer(ICornerResizerControl* pControl, EUIResizerMode mode, bool layoutOnResize)
+{
+  // The modes belong to the resizer: a refused one changes nothing.
+  if (FillSlot(mCornerResizer, pControl, [this](IControl* c) { PrepareControl(c); }))
+  {
+    mGUISizeMode = mode;
+    mLayoutOnResize = layoutOnResize;
+  }
 }
 
 void IGfx::AttachBubbleControl(IBubbleControl* pControl)
@@ -36,41 +52,17 @@ void IGfx::AttachBubbleControl(IBubbleControl* pControl)
 
 void IGfx::AttachPopupMenuControl(IPopupMenuControl* pControl)
 {
-  if (!pControl)
-    return;
-  if (mPopupControl)
-  {
-    delete pControl;
-    return;
-  }
-  mPopupControl.reset(pControl);
-  PrepareControl(pControl);
+  FillSlot(mPopupControl, pControl, [this](IControl* c) { PrepareControl(c); });
 }
 
 void IGfx::AttachTextEntryControl(ITextEntryControl* pControl)
 {
-  if (!pControl)
-    return;
-  if (mTextEntryControl)
-  {
-    delete pControl;
-    return;
-  }
-  mTextEntryControl.reset(pControl);
-  PrepareControl(pControl);
+  FillSlot(mTextEntryControl, pControl, [this](IControl* c) { PrepareControl(c); });
 }
 
 void IGfx::AttachFPSDisplayControl(IFPSDisplayControl* pControl)
 {
-  if (!pControl)
-    return;
-  if (mPerfDisplay)
-  {
-    delete pControl;
-    return;
-  }
-  mPerfDisplay.reset(pControl);
-  PrepareControl(pControl);
+  FillSlot(mPerfDisplay, pControl, [this](IControl* c) { PrepareControl(c); });
 }
 
 void IGfx::RemovePopupMenuControl()

@@ -233,7 +233,7 @@ TEST_F(ControlBase, AClickAnimationRunsItsFullDurationAndEndsOnce)
   button->SetAnimationEndActionFunction([&](IControl*) { ++ends; });
   button->SetDirty(true);
   button->SetClean();
-  standin::AdvanceManualClock(0.1);
+  standin::RunMainLoopFor(0.1); // timers and animations move together
   button->Animate();
   EXPECT_EQ(button->GetAnimationProgress(), 1.0);
   EXPECT_TRUE(button->IsDirty()) << "still running at exactly 100 ms";

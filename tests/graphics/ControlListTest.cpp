@@ -128,7 +128,9 @@ TEST_F(ControlList, EverythingIsDestroyedInItsOrderAndASecondSlotControlIsRefuse
   Attach("b", -1, 2);
   AttachSpecials();
   journal.clear();
-  g->AttachCornerResizer(new Journaled<ICornerResizerControl>(journal, "resizer2", g->GetBounds(), 20.f));
+  g->AttachCornerResizer(
+    new Journaled<ICornerResizerControl>(journal, "resizer2", g->GetBounds(), 20.f), kResizeModeSize, true);
+  EXPECT_EQ(g->GetResizerMode(), kResizeModeScale) << "the refused resizer's mode is not taken";
   g->AttachPopupMenuControl(new Journaled<IPopupMenuControl>(journal, "menu2"));
   g->AttachTextEntryControl(new Journaled<ITextEntryControl>(journal, "entry2"));
   EXPECT_EQ(journal, (Journal{"resizer2 destroyed", "menu2 destroyed", "entry2 destroyed"}));
