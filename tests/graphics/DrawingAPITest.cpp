@@ -83,6 +83,10 @@ TEST_F(Drawing, ShapesBuildTheirPathsFromThePrimitives)
         gr.FillConvexPolygon(kColorRed, x, y, 3);
       },
       {"PathClear", "PathMoveTo 0 0", "PathLineTo 10 0", "PathLineTo 5 8", "PathClose", "PathFill"}},
+    {"open arc", [](IGfx& gr) { gr.DrawArc(kColorRed, 5, 6, 7, 10, 20); },
+      {"PathClear", "PathArc 5 6 7 10 20 0", "PathStroke"}},
+    {"dotted line", [](IGfx& gr) { gr.DrawDottedLine(kColorRed, 1, 2, 3, 4); },
+      {"PathClear", "PathMoveTo 1 2", "PathLineTo 3 4", "PathStroke"}},
     {"point", [](IGfx& gr) { gr.DrawPoint(kColorRed, 3, 4); },
       {"PathClear", "PathMoveTo 3 4", "PathLineTo 4 4", "PathLineTo 4 5", "PathLineTo 3 5", "PathClose", "PathFill"}},
   };
@@ -156,18 +160,29 @@ struct Svg
 
 TEST_F(Drawing, SvgHolesAreFoundByTheRayTest)
 {
-  const Svg svg("<path d='M0 0 H100 V100 H0 Z M50 25 A25 25 0 1 1 50 75 A25 25 0 1 1 50 25 Z"
-                " M200 0 H210 V10 H200 Z'/>",
-    "width='300' height='100'");
-  g->DrawSVG(svg.Get(), IRECT(0, 0, 300, 100));
-  std::vector<float> windings;
-  for (const GfxCall& c : g->CallsNamed("PathSetWinding"))
-    windings.push_back(c.args[0]);
-  // The square, the circle inside it (a hole) and a square beside it.
-  EXPECT_EQ(windings, (std::vector<float>{0, 1, 0}));
-  const auto fills = g->CallsNamed("PathFill");
-  ASSERT_EQ(fills.size(), 1u);
-  EXPECT_EQ(fills[0].fill.mFillRule, kFillPreserve);
+  struct Case { const char* name; const char* d; std::vector<float> windings; };
+  const Case cases[] = {
+    {"circle inside a square, square beside",
+      "M0 0 H100 V100 H0 Z M50 25 A25 25 0 1 1 50 75 A25 25 0 1 1 50 25 Z M200 0 H210 V10 H200 Z", {0, 1, 0}},
+    {"open square: its closing edge counts", "M0 0 V100 H100 V0 M50 25 A25 25 0 1 1 50 75 A25 25 0 1 1 50 25 Z",
+      {0, 1}},
+    {"ring in a ring in a square",
+      "M0 0 H100 V100 H0 Z M10 10 H90 V90 H10 Z M20 20 H80 V80 H20 Z", {0, 1, 0}},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    Reset();
+    const Svg svg(std::string("<path d='") + c.d + "'/>", "width='300' height='100'");
+    g->DrawSVG(svg.Get(), IRECT(0, 0, 300, 100));
+    std::vector<float> windings;
+    for (const GfxCall& call : g->CallsNamed("PathSetWinding"))
+      windings.push_back(call.args[0]);
+    EXPECT_EQ(windings, c.windings);
+    const auto fills = g->CallsNamed("PathFill");
+    ASSERT_EQ(fills.size(), 1u);
+    EXPECT_EQ(fills[0].fill.mFillRule, kFillPreserve);
+  }
 }
 
 TEST_F(Drawing, SvgPaintsBecomePatterns)

@@ -129,6 +129,7 @@ TEST(SVGPathData, ArcsBecomeQuarterCubicsOnTheEllipse)
     {"flags without separators", "M50 0a50 50 0 1150 50", 100, 0, 50, 50, 3, 100, 50},
     {"radii grown to reach the end", "M0 0 A1 1 0 0 1 20 0", 10, 0, 10, 10, 2, 20, 0},
     {"ellipse quarter", "M100 50 A40 20 0 0 1 60 70", 60, 50, 40, 20, 1, 60, 70},
+    {"rotated ellipse quarter", "M60 90 A40 20 90 0 1 40 50", 60, 50, 20, 40, 1, 40, 50},
   };
   for (const Case& c : cases)
   {
@@ -246,7 +247,7 @@ TEST(SVGStyle, PaintsOpacitiesAndStrokeProperties)
     "  <rect width='1' height='1'/>"
     "  <rect width='1' height='1' fill='none' stroke='#abc' stroke-opacity='0.5' opacity='0.5'/>"
     "  <rect width='1' height='1' fill='rgb(255, 0, 50%)' style='fill:red; stroke: none' stroke='green'/>"
-    "  <rect width='1' height='1' fill='CornflowerBlue' fill-opacity='50%' fill-rule='evenodd'/>"
+    "  <rect width='1' height='1' fill='CornflowerBlue' fill-opacity='50%' fill-rule='evenodd' stroke='rgb(255,0,50%)'/>"
     "</g>"
     "<path d='M0 0 L1 1' stroke='red' stroke-linejoin='round' stroke-linecap='square' stroke-miterlimit='8'"
     "  stroke-dasharray='1 2 3' stroke-dashoffset='4'/>"
@@ -259,7 +260,7 @@ TEST(SVGStyle, PaintsOpacitiesAndStrokeProperties)
     {kSVGPaintColor, 0xFF302010, kSVGPaintColor, 0xFFFF0000, 0.5f, 2},
     {kSVGPaintNone, 0, kSVGPaintColor, 0x80CCBBAA, 0.25f, 2},
     {kSVGPaintColor, 0xFF0000FF, kSVGPaintNone, 0, 0.5f, 2},  // style wins over the attribute
-    {kSVGPaintColor, 0x80ED9564, kSVGPaintColor, 0xFFFF0000, 0.5f, 2},
+    {kSVGPaintColor, 0x80ED9564, kSVGPaintColor, 0xFF8000FF, 0.5f, 2},
     {kSVGPaintNone, 0, kSVGPaintColor, 0xFF0000FF, 1, 1},
     {kSVGPaintColor, 0xFF000000, kSVGPaintColor, 0xFF0000FF, 1, 1},
     {kSVGPaintColor, 0xFF000000, kSVGPaintNone, 0, 1, 1},  // a bad colour keeps the inherited black
@@ -321,6 +322,12 @@ TEST(SVGTransform, NestedTransformsMovePointsAndScaleStrokes)
     {"skewY", "skewY(45)", "", {1, 2}, 1.2071068f},
     {"list composes left to right", "translate(10) scale(3,1)", "", {13, 1}, 2},
   };
+  // An inner svg element places and fits its own viewBox.
+  const Image nested = ParseBody("<svg x='10' y='20' width='20' height='20' viewBox='0 0 10 10'>"
+                                 "<path stroke='red' d='M1 1 L2 2'/></svg>");
+  ASSERT_EQ(Shapes(nested).size(), 1u);
+  ExpectNear({nested->shapes->paths->pts, nested->shapes->paths->pts + 2}, {12, 22});
+  EXPECT_FLOAT_EQ(nested->shapes->strokeWidth, 2);
   for (const Case& c : cases)
   {
     SCOPED_TRACE(c.name);
@@ -342,6 +349,7 @@ TEST(SVGGradients, GradientSpaceAndInheritance)
     "<rect width='1' height='1' fill='url(#empty)'/>"
     "<rect width='1' height='1' fill='url(#single)'/>"
     "<rect width='1' height='1' fill='url(#missing)'/>"
+    "<rect width='1' height='1' fill='url(#flat)'/>"
     "<defs>"
     "  <linearGradient id='later' x1='0' y1='0' x2='0' y2='1' spreadMethod='reflect'>"
     "    <stop offset='-1' stop-color='red'/><stop offset='50%' style='stop-color:#00ff00;stop-opacity:0.5'/>"
@@ -354,9 +362,10 @@ TEST(SVGGradients, GradientSpaceAndInheritance)
     "  <linearGradient id='child' xlink:href='#later'/>"
     "  <linearGradient id='empty'/>"
     "  <linearGradient id='single'><stop stop-color='#123456'/></linearGradient>"
+    "  <radialGradient id='flat' r='0' href='#round'/>"
     "</defs>");
   const auto s = Shapes(img);
-  ASSERT_EQ(s.size(), 7u);
+  ASSERT_EQ(s.size(), 8u);
   auto map = [](const NSVGgradient* g, float x, float y) {
     const float* m = g->xform;
     return std::vector<float>{m[0] * x + m[2] * y + m[4], m[1] * x + m[3] * y + m[5]};
@@ -397,6 +406,9 @@ TEST(SVGGradients, GradientSpaceAndInheritance)
   EXPECT_EQ(s[5]->fill.type, kSVGPaintColor);
   EXPECT_EQ(s[5]->fill.color, 0xFF563412u);
   EXPECT_EQ(s[6]->fill.type, kSVGPaintNone);
+  // A radius of 0 paints the last stop's colour.
+  EXPECT_EQ(s[7]->fill.type, kSVGPaintColor);
+  EXPECT_EQ(s[7]->fill.color, 0xFFFFFFFFu);
 }
 
 TEST(SVGDocument, XmlDetailsAreReadOrSkipped)
