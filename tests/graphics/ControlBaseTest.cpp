@@ -198,7 +198,7 @@ TEST_F(ControlBase, DisablingSetsTheWeightAndHighlightsKeepUnknownColours)
 
   struct Case { int idx; IColor want; };
   const Case cases[] = {{1, kColorBlue}, {7, kColorBlue}, {2, kColorGreen}, {-1, kColorGreen}, {3, kColorYellow},
-    {0, kColorRed}};
+    {4, kColorYellow}, {0, kColorRed}};
   for (const Case& h : cases)
   {
     c->SetHighlight(true, h.idx);
@@ -217,10 +217,14 @@ TEST_F(ControlBase, MovingAndSizingKeepTheHitAreaWithTheControl)
 {
   ProbeControl* c = Attach(-1, IRECT(10, 10, 50, 30));
   c->SetTargetRECT(IRECT(15, 12, 45, 28));
+  c->OnMouseOver(20, 20, IMouseMod());
   c->SetPosition(-5, 100);
+  EXPECT_FALSE(c->GetMouseIsOver()) << "the pointer is no longer known to be over it";
   EXPECT_EQ(c->GetRECT(), IRECT(0, 100, 40, 120));
   EXPECT_EQ(c->GetTargetRECT(), IRECT(5, 102, 35, 118));
+  c->OnMouseOver(20, 20, IMouseMod());
   c->SetSize(-3, 8);
+  EXPECT_FALSE(c->GetMouseIsOver());
   EXPECT_EQ(c->GetRECT(), IRECT(0, 100, 0, 108));
   EXPECT_EQ(c->GetTargetRECT(), c->GetRECT());
 }
@@ -239,6 +243,7 @@ TEST_F(ControlBase, AClickAnimationRunsItsFullDurationAndEndsOnce)
   EXPECT_TRUE(button->IsDirty()) << "still running at exactly 100 ms";
   standin::AdvanceManualClock(0.001);
   button->Animate();
+  EXPECT_TRUE(button->IsDirty()) << "the end of an animation is drawn once more";
   button->Animate();
   EXPECT_EQ(ends, 1);
   EXPECT_EQ(button->GetAnimationProgress(), 0.0);
@@ -250,13 +255,35 @@ TEST_F(ControlBase, ARightClickPromptsAndADisplayWithLabelAddsTheUnit)
 {
   ProbeControl* c = Attach(Dlg::kGain);
   MouseAction right(Button::kRight);
-  c->OnMouseDown(5, 5, right.Press(5, 5)[0].ms);
-  EXPECT_EQ(NamesWith(journal, "OnMouseDown right"), std::vector<std::string>{"c"});
+  for (bool refused : {true, false})
+  {
+    c->DisablePrompt(refused);
+    c->SetClean();
+    c->OnMouseDown(5, 5, right.Press(5, 5)[0].ms);
+    EXPECT_EQ(c->IsDirty(), !refused) << "a prompt redraws its control";
+  }
+  EXPECT_EQ(NamesWith(journal, "OnMouseDown right"), (std::vector<std::string>{"c", "c"}));
   PK_String text;
   dlg.GetParam(Dlg::kGain)->GetDisplayWithLabel(text);
   EXPECT_STREQ(text.Get(), "1.3 dB");
   dlg.GetParam(Dlg::kCount)->GetDisplayWithLabel(text);
   EXPECT_STREQ(text.Get(), "2");
+}
+
+TEST_F(ControlBase, AGestureReachesOnlyItsRegisteredHandler)
+{
+  ProbeControl* c = Attach(-1);
+  IGestureInfo pinch;
+  pinch.type = kGesturePinch;
+  int handled = 0;
+  EXPECT_FALSE(c->OnGesture(pinch));
+  c->AttachGestureHandler(kGestureSwipeLeft, [&](IControl*, const IGestureInfo&) { handled += 1; });
+  c->AttachGestureHandler(kGesturePinch, [&](IControl* caller, const IGestureInfo& info) {
+    handled += caller == c && info.type == kGesturePinch ? 10 : 100;
+  });
+  EXPECT_TRUE(c->OnGesture(pinch));
+  EXPECT_EQ(handled, 10);
+  EXPECT_EQ(c->GetLastGesture(), kGesturePinch);
 }
 
 } // namespace

@@ -99,6 +99,8 @@ TEST_F(ControlList, AttachingRunsTheHooksInOrderAndTagsOnlyFreeTags)
   EXPECT_EQ(g->GetControlWithTag(-1), nullptr) << "tag -1 never enters the map";
   EXPECT_EQ(g->NControls(), 3);
   EXPECT_STREQ(a->GetGroup(), "knobs");
+  EXPECT_EQ(g->GetControlParamIdx(0), Dlg::kGain);
+  EXPECT_EQ(g->GetControlParamIdx(3), -1);
 }
 
 TEST_F(ControlList, IterationReachesTheSpecialControlsAfterTheListOnlyWhenAskedTo)
@@ -114,6 +116,14 @@ TEST_F(ControlList, IterationReachesTheSpecialControlsAfterTheListOnlyWhenAskedT
   EXPECT_EQ(Visited([&](auto f) { g->ForMatchingControls(Dlg::kGain, f); }), (Names{"a", "c"}));
   EXPECT_EQ(Visited([&](auto f) { g->ForControlInGroup("left", f); }), (Names{"a", "c"}));
   EXPECT_EQ(Visited([&](auto f) { g->ForControlInGroup("", f); }), Names{}) << "an empty group matches none";
+
+  for (int i = 0; i < g->NBubbles(); ++i)
+    EXPECT_EQ(g->GetBubbleControl(i)->GetUI(), g);
+  EXPECT_EQ(g->GetTextEntryControl()->GetDelegate(), &dlg);
+  g->AttachBubbleControl(nullptr);
+  g->AttachPopupMenuControl(nullptr);
+  g->AttachCornerResizer(nullptr);
+  EXPECT_EQ(g->NBubbles(), 2);
 
   g->SetAllControlsClean();
   g->HideControl(Dlg::kGain, true);
@@ -210,13 +220,39 @@ TEST_F(ControlList, NoRemovalLeavesADanglingEventState)
     g->Capture(0, victim);
     g->SetMouseOverControl(victim);
     g->SetCallers(victim, victim);
+    dlg.valuesFromUI.clear();
     c.remove(*g);
+    EXPECT_EQ(c.victim(*g), nullptr) << "destroyed and gone from its place";
+    EXPECT_TRUE(dlg.valuesFromUI.empty()) << "redrawing sends no value";
     EXPECT_FALSE(g->ControlIsCaptured(victim));
     EXPECT_EQ(g->GetMouseOver(), nullptr);
     EXPECT_EQ(g->GetMouseOverIdx(), -1);
     EXPECT_EQ(g->GetTextEntryCaller(), nullptr);
     EXPECT_EQ(g->GetPopupCaller(), nullptr);
   }
+}
+
+TEST_F(ControlList, TheFrameTimeDisplayIsMadeOnceAndRecordsARing)
+{
+  ProbeControl* a = Attach("a");
+  a->SetClean();
+  g->ShowFPSDisplay(true);
+  IFPSDisplayControl* fps = g->GetFPSDisplay();
+  ASSERT_NE(fps, nullptr);
+  EXPECT_EQ(fps->GetRECT(), IRECT(10, 10, 210, 60));
+  EXPECT_STREQ(fps->GetLabel(), "Frame Time");
+  EXPECT_TRUE(a->IsDirty());
+  g->ShowFPSDisplay(true);
+  EXPECT_EQ(g->GetFPSDisplay(), fps);
+  for (int i = 1; i <= IFPSDisplayControl::kNumFrames + 1; ++i)
+    fps->Update(static_cast<float>(i));
+  EXPECT_EQ(fps->GetReadPos(), 1);
+  EXPECT_EQ(fps->GetFrameTime(1), 101.f);
+  EXPECT_EQ(fps->GetFrameTime(0), 100.f);
+  a->SetClean();
+  g->ShowFPSDisplay(false);
+  EXPECT_EQ(g->GetFPSDisplay(), nullptr);
+  EXPECT_TRUE(a->IsDirty());
 }
 
 TEST_F(ControlList, TheMouseOverIndexFollowsItsControl)

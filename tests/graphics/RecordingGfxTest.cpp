@@ -17,6 +17,7 @@
 #include "tests/support/TempHome.h"
 #include "tests/support/gfx/FakeEditorDelegate.h"
 #include "tests/support/gfx/MouseEvents.h"
+#include "tests/support/gfx/ProbeControl.h"
 
 namespace {
 
@@ -78,6 +79,11 @@ TEST_F(Recording, PointsAreAlsoReadInEditorCoordinatesAndLoggingCanBeOff)
   EXPECT_EQ(line.args, (std::vector<float>{1, 2}));
   EXPECT_EQ(line.editorPts, (std::vector<float>{12, 24}));
   EXPECT_EQ(line.clip, IRECT(0, 0, 5, 5));
+  Journal journal;
+  ProbeControl probe(journal, "p", IRECT(0, 0, 9, 9));
+  probe.Draw(*g);
+  EXPECT_EQ(journal, Journal{"p Draw 0 0 5 5"}) << "a probe journals the clip it is drawn in";
+
   g->logging = false;
   const size_t n = g->calls.size();
   g->PathMoveTo(3, 3);

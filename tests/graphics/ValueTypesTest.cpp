@@ -90,14 +90,14 @@ TEST(Transforms, EachOperationMultipliesOnTheRight)
   const double r = 30.0 / 180.0 * pi;
   const double t1 = std::tan(10.0 / 180.0 * pi), t2 = std::tan(20.0 / 180.0 * pi);
   const Mat3 translate{{{1, 0, 3}, {0, 1, -2}, {0, 0, 1}}};
-  const Mat3 scale{{{2, 0, 0}, {0, 0.5, 0}, {0, 0, 1}}};
+  const Mat3 scale{{{3, 0, 0}, {0, 0.5, 0}, {0, 0, 1}}};
   const Mat3 rotate{{{std::cos(r), -std::sin(r), 0}, {std::sin(r), std::cos(r), 0}, {0, 0, 1}}};
   const Mat3 skew{{{1, t1, 0}, {t2, 1, 0}, {0, 0, 1}}}; // x skew 10, y skew 20
   const IMatrix other(1, 2, 3, 4, 5, 6);
 
   IMatrix m(0.5, -1, 2, 1.5, 7, 8);
   Mat3 want = Mat3::FromI(m);
-  m.Translate(3, -2).Scale(2, 0.5f).Rotate(30).Skew(10, 20).Transform(other);
+  m.Translate(3, -2).Scale(3, 0.5f).Rotate(30).Skew(10, 20).Transform(other);
   want = want * translate * scale * rotate * skew * Mat3::FromI(other);
   const Mat3 got = Mat3::FromI(m);
   for (int a = 0; a < 2; ++a)
