@@ -32,6 +32,12 @@ IGfx::~IGfx()
   // The platform layer is already gone: no virtual operation may run here.
   ForgetEventState(false);
   DestroyAllControls();
+  // Layers still pushed belong to the stack.
+  while (!mLayers.empty())
+  {
+    delete mLayers.top();
+    mLayers.pop();
+  }
 }
 
 void IGfx::PrepareControl(IControl* pControl)

@@ -21,6 +21,7 @@
 #include "graphics/IText.h"
 #include "graphics/PK_PtrList.h"
 #include "graphics/PlatformFont.h"
+#include "graphics/StaticStorage.h"
 
 namespace plugkit::gfx {
 
@@ -305,6 +306,177 @@ public:
   virtual float GetPlatformWindowScale() const { return 1.f; }
   virtual float GetTotalScale() const { return mScreenScale * mDrawScale; }
 
+  // Drawing API --------------------------------------------------------------
+  // Every shape clears the path, builds it from the path primitives and
+  // strokes or fills it once; a colour becomes a solid pattern, strokes and
+  // fills use the default options. Bitmap and SVG draws do nothing for an
+  // invalid or empty image.
+  virtual void DrawSVG(const ISVG& svg, const IRECT& bounds, const IBlend* pBlend = nullptr);
+  virtual void DrawRotatedSVG(const ISVG& svg, float destCentreX, float destCentreY, float width, float height,
+    float angle, const IBlend* pBlend = nullptr);
+  virtual void DrawFittedBitmap(const IBitmap& bitmap, const IRECT& bounds, const IBlend* pBlend = nullptr);
+  virtual void DrawRotatedBitmap(const IBitmap& bitmap, float destCentreX, float destCentreY, float angle,
+    const IBlend* pBlend = nullptr);
+  virtual void DrawPoint(const IColor& color, float x, float y, const IBlend* pBlend = nullptr);
+  virtual void DrawLine(const IColor& color, float x1, float y1, float x2, float y2, const IBlend* pBlend = nullptr,
+    float thickness = 1.f);
+  virtual void DrawDottedLine(const IColor& color, float x1, float y1, float x2, float y2,
+    const IBlend* pBlend = nullptr, float thickness = 1.f, float dashLen = 2.f);
+  virtual void DrawTriangle(const IColor& color, float x1, float y1, float x2, float y2, float x3, float y3,
+    const IBlend* pBlend = nullptr, float thickness = 1.f);
+  virtual void DrawRect(const IColor& color, const IRECT& bounds, const IBlend* pBlend = nullptr,
+    float thickness = 1.f);
+  virtual void DrawRoundRect(const IColor& color, const IRECT& bounds, float cornerRadius = 5.f,
+    const IBlend* pBlend = nullptr, float thickness = 1.f);
+  virtual void DrawRoundRect(const IColor& color, const IRECT& bounds, float cRTL, float cRTR, float cRBL,
+    float cRBR, const IBlend* pBlend = nullptr, float thickness = 1.f);
+  virtual void DrawArc(const IColor& color, float cx, float cy, float r, float a1, float a2,
+    const IBlend* pBlend = nullptr, float thickness = 1.f);
+  virtual void DrawCircle(const IColor& color, float cx, float cy, float r, const IBlend* pBlend = nullptr,
+    float thickness = 1.f);
+  virtual void DrawEllipse(const IColor& color, const IRECT& bounds, const IBlend* pBlend = nullptr,
+    float thickness = 1.f);
+  virtual void DrawEllipse(const IColor& color, float x, float y, float r1, float r2, float angle = 0.f,
+    const IBlend* pBlend = nullptr, float thickness = 1.f);
+  virtual void DrawConvexPolygon(const IColor& color, float* x, float* y, int nPoints,
+    const IBlend* pBlend = nullptr, float thickness = 1.f);
+  virtual void DrawDottedRect(const IColor& color, const IRECT& bounds, const IBlend* pBlend = nullptr,
+    float thickness = 1.f, float dashLen = 2.f);
+  virtual void FillTriangle(const IColor& color, float x1, float y1, float x2, float y2, float x3, float y3,
+    const IBlend* pBlend = nullptr);
+  virtual void FillRect(const IColor& color, const IRECT& bounds, const IBlend* pBlend = nullptr);
+  virtual void PatternFillRect(const IPattern& pattern, const IRECT& bounds, const IBlend* pBlend = nullptr);
+  virtual void FillRoundRect(const IColor& color, const IRECT& bounds, float cornerRadius = 5.f,
+    const IBlend* pBlend = nullptr);
+  virtual void FillRoundRect(const IColor& color, const IRECT& bounds, float cRTL, float cRTR, float cRBL,
+    float cRBR, const IBlend* pBlend = nullptr);
+  virtual void FillEllipse(const IColor& color, const IRECT& bounds, const IBlend* pBlend = nullptr);
+  virtual void FillEllipse(const IColor& color, float x, float y, float r1, float r2, float angle = 0.f,
+    const IBlend* pBlend = nullptr);
+  // A pie slice from the centre, clockwise from a1 to a2 degrees (0 up).
+  virtual void FillArc(const IColor& color, float cx, float cy, float r, float a1, float a2,
+    const IBlend* pBlend = nullptr);
+  virtual void FillConvexPolygon(const IColor& color, float* x, float* y, int nPoints,
+    const IBlend* pBlend = nullptr);
+  // A soft shadow of the box inner, filled over outer; nothing by default.
+  virtual void DrawBoxShadow(const IRECT& inner, const IRECT& outer, const IBlend* pBlend, float offset,
+    float cornerRadius, float feather)
+  {
+  }
+  // Lines every spacing inside bounds, never on its edges; a spacing of 1 or
+  // less draws none in that direction. One stroke.
+  virtual void DrawGrid(const IColor& color, const IRECT& bounds, float gridSizeH, float gridSizeV,
+    const IBlend* pBlend = nullptr, float thickness = 1.f);
+  // A polyline of normalised values (0 at the bottom), evenly spread when
+  // normXPoints is null.
+  virtual void DrawData(const IColor& color, const IRECT& bounds, float* normYPoints, int nPoints,
+    float* normXPoints = nullptr, const IBlend* pBlend = nullptr, float thickness = 1.f);
+
+  // Path helpers: they add to the current path without clearing it.
+  void PathRect(const IRECT& bounds);
+  void PathTriangle(float x1, float y1, float x2, float y2, float x3, float y3);
+  void PathConvexPolygon(float* x, float* y, int nPoints);
+  void PathRoundRect(const IRECT& bounds, float cornerRadius);
+  void PathRoundRect(const IRECT& bounds, float cRTL, float cRTR, float cRBL, float cRBR);
+  void PathEllipse(const IRECT& bounds);
+  void PathEllipse(float x, float y, float r1, float r2, float angle = 0.f);
+
+  // Text, bitmap-frame and line conveniences ---------------------------------
+  // Nothing for a null or empty string.
+  void DrawText(const IText& text, const char* str, const IRECT& bounds, const IBlend* pBlend = nullptr);
+  void DrawText(const IText& text, const char* str, float x, float y, const IBlend* pBlend = nullptr);
+  // The text's width with bounds set to its box; 0 (bounds untouched) for a
+  // null or empty string.
+  virtual float MeasureText(const IText& text, const char* str, IRECT& bounds) const;
+  // Frame 1..N of a film strip; frames outside are clamped.
+  void DrawBitmapFrame(const IBitmap& bitmap, const IRECT& bounds, int frame = 1, const IBlend* pBlend = nullptr);
+  // A bitmap font whose frame k holds the character k + 31, one cell of
+  // charWidth x charHeight per character.
+  void DrawBitmapText(const IBitmap& bitmap, const IRECT& bounds, const IText& text, const IBlend* pBlend,
+    const char* str, bool vCentre = true, bool multiline = false, int charWidth = 6, int charHeight = 12,
+    int charOffset = 0);
+  // x from 0 (left) to 1 (right) of r, clamped.
+  void DrawVerticalLine(const IColor& color, const IRECT& r, float x, const IBlend* pBlend = nullptr,
+    float thickness = 1.f);
+  void DrawVerticalLine(const IColor& color, float xi, float yLo, float yHi, const IBlend* pBlend = nullptr,
+    float thickness = 1.f);
+  // y from 0 (bottom) to 1 (top) of r, clamped.
+  void DrawHorizontalLine(const IColor& color, const IRECT& r, float y, const IBlend* pBlend = nullptr,
+    float thickness = 1.f);
+  void DrawHorizontalLine(const IColor& color, float yi, float xLo, float xHi, const IBlend* pBlend = nullptr,
+    float thickness = 1.f);
+  // From radius rMin to rMax on the ray at angle degrees (0 up, clockwise).
+  void DrawRadialLine(const IColor& color, float cx, float cy, float angle, float rMin, float rMax,
+    const IBlend* pBlend = nullptr, float thickness = 1.f);
+  void PathRadialLine(float cx, float cy, float angle, float rMin, float rMax);
+
+  // Transforms and clip ------------------------------------------------------
+  // Each changes the current transform (the new operation applies to points
+  // first) and hands it to the back-end.
+  void PathTransformSave();
+  // Nothing when nothing was saved.
+  void PathTransformRestore();
+  void PathTransformReset(bool clearStates = false);
+  void PathTransformTranslate(float x, float y);
+  void PathTransformScale(float x, float y);
+  void PathTransformScale(float scale);
+  void PathTransformRotate(float angle);
+  void PathTransformSkew(float xAngle, float yAngle);
+  void PathTransformMatrix(const IMatrix& matrix);
+  const IMatrix& GetTransform() const { return mTransform; }
+  // Clips to r (untransformed points) within the current layer, or the
+  // control's drawing area without one; an empty r clips to that area.
+  void PathClipRegion(const IRECT& r = IRECT());
+  // The drawing area of the control being drawn (the draw road sets it).
+  void SetBaseClipRect(const IRECT& r) { mClipRECT = r; }
+
+  // Layers -------------------------------------------------------------------
+  // Redirects drawing into a new layer over r, aligned to whole pixels.
+  void StartLayer(IControl* pControl, const IRECT& r, bool cacheable = false);
+  // The layer drawn into since its StartLayer; null without one.
+  ILayerPtr EndLayer();
+  // Draws into a kept layer again; nothing for a null one.
+  void ResumeLayer(ILayerPtr& layer);
+  // False when the layer must be drawn again: missing, its control moved or
+  // resized (noticed once), or made for another scale.
+  bool CheckLayer(const ILayerPtr& layer);
+  void DrawLayer(const ILayerPtr& layer, const IBlend* pBlend = nullptr);
+  void DrawFittedLayer(const ILayerPtr& layer, const IRECT& bounds, const IBlend* pBlend = nullptr);
+  void DrawRotatedLayer(const ILayerPtr& layer, double angle);
+  // Blurs the layer's alpha and lets the back-end draw the shadow from it.
+  void ApplyLayerDropShadow(ILayerPtr& layer, const IShadow& shadow);
+  void WriteLayerBitmapData(const ILayerPtr& layer, const IRawBitmapData& data) { SetLayerBitmapData(layer, data); }
+  int NLayers() const { return static_cast<int>(mLayers.size()); }
+
+  // Resources ----------------------------------------------------------------
+  // Bitmaps and SVGs live in process-wide caches shared by every context;
+  // a missing or broken resource gives the invalid bitmap or SVG, never a
+  // crash. targetScale 0 is the screen scale.
+  virtual IBitmap LoadBitmap(const char* name, int nStates = 1, bool framesAreHorizontal = false,
+    int targetScale = 0);
+  virtual IBitmap LoadBitmap(const char* name, const void* pData, int dataSize, int nStates = 1,
+    bool framesAreHorizontal = false, int targetScale = 0);
+  virtual ISVG LoadSVG(const char* fileNameOrResID, const char* units = "px", float dpi = 72.f);
+  virtual ISVG LoadSVG(const char* name, const void* pData, int dataSize, const char* units = "px",
+    float dpi = 72.f);
+  // The file's bytes; empty when it is missing, unreadable, short or too
+  // large for the buffer.
+  virtual IRawBitmapData LoadResource(const char* fileNameOrResID, const char* fileType);
+  // A copy of the bitmap drawn at another pixel scale, cached under name.
+  virtual IBitmap ScaleBitmap(const IBitmap& inBitmap, const char* cacheName, int targetScale);
+  virtual void RetainBitmap(const IBitmap& bitmap, const char* cacheName);
+  virtual void ReleaseBitmap(const IBitmap& bitmap);
+  // True when the platform made the font and the back-end registered it;
+  // only then is it cached.
+  virtual bool LoadFont(const char* fontID, const char* fileNameOrResID);
+  virtual bool LoadFont(const char* fontID, void* pData, int dataSize);
+  bool LoadFont(const char* fontID, const char* fontName, ETextStyle style);
+  // Finds the file of a bitmap for the target scale: the target first, then
+  // 4, 3, 2 and 1 ("name@<scale>x.ext" above 1). Returns where it was found
+  // (kNotFound for nowhere) with its path and scale.
+  EResourceLocation SearchScaledResource(const char* name, const char* type, PK_String& result, int targetScale,
+    int& sourceScale);
+
   // Gestures -----------------------------------------------------------------
   virtual void AttachGestureRecognizer(EGestureType type);
 
@@ -503,6 +675,16 @@ protected:
   IRECT mClipRECT;
   IMatrix mTransform;
   std::stack<IMatrix> mTransformStates;
+  // Counts this context in on the shared bitmap and SVG caches.
+  ResourceCacheUse mResourceCacheUse;
+
+  // The layer stack: pushing re-targets drawing to the layer with an
+  // identity transform and its clip; popping returns to what lies below.
+  void PushLayer(ILayer* pLayer);
+  ILayer* PopLayer();
+  // The first cached bitmap of that name in the scaled search order, with
+  // its scale; null when none.
+  APIBitmap* SearchBitmapInCache(const char* name, int targetScale, int& sourceScale);
 
 private:
   // Gives the control the delegate and this context and runs the first three
