@@ -1,8 +1,10 @@
 #include "CoreFoundation/CFBase.h"
 
+#include <cstdlib>
 #include <mutex>
 #include <unordered_set>
 
+#include "StandIn/CFObjects.h"
 #include "StandIn/Hooks.h"
 
 namespace {
@@ -13,7 +15,14 @@ struct ObjectRegistry
 {
   std::mutex mutex;
   std::unordered_set<const void*> live;
+  // Objects that live as long as the process (constant strings, bundle
+  // strings): not counted as live objects.
+  std::unordered_set<const void*> permanent;
   int overReleases = 0;
+  long allocatorBlocks = 0;
+  // Fault injection: creations left before they fail (-1: never fail).
+  long creationsBeforeFailure = -1;
+  bool failArrayCreation = false;
 };
 
 ObjectRegistry& Registry()
@@ -43,6 +52,7 @@ CFObject::~CFObject()
   ObjectRegistry& r = Registry();
   std::lock_guard<std::mutex> lock(r.mutex);
   r.live.erase(static_cast<const void*>(this));
+  r.permanent.erase(static_cast<const void*>(this));
 }
 
 CFTypeRef CFRetain(CFTypeRef object)
@@ -83,7 +93,97 @@ CFIndex CFGetRetainCount(CFTypeRef object)
   return r.live.count(object) ? AsObject(object)->mRetainCount : 0;
 }
 
+CFTypeID CFGetTypeID(CFTypeRef object)
+{
+  return object ? static_cast<const CFObject*>(object)->TypeID() : kCFStandInTypeIDNone;
+}
+
+Boolean CFEqual(CFTypeRef a, CFTypeRef b)
+{
+  if (a == b)
+    return true;
+  if (!a || !b)
+    return false;
+  const CFObject* x = static_cast<const CFObject*>(a);
+  const CFObject* y = static_cast<const CFObject*>(b);
+  return x->TypeID() == y->TypeID() && x->Equals(*y);
+}
+
+void* CFAllocatorAllocate(CFAllocatorRef, CFIndex size, CFOptionFlags)
+{
+  if (size <= 0 || !standin::CreationAllowed())
+    return nullptr;
+  void* p = std::malloc(static_cast<size_t>(size));
+  if (p)
+  {
+    ObjectRegistry& r = Registry();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    ++r.allocatorBlocks;
+  }
+  return p;
+}
+
+void CFAllocatorDeallocate(CFAllocatorRef, void* ptr)
+{
+  if (!ptr)
+    return;
+  {
+    ObjectRegistry& r = Registry();
+    std::lock_guard<std::mutex> lock(r.mutex);
+    --r.allocatorBlocks;
+  }
+  std::free(ptr);
+}
+
 namespace standin {
+
+bool CreationAllowed()
+{
+  ObjectRegistry& r = Registry();
+  std::lock_guard<std::mutex> lock(r.mutex);
+  if (r.creationsBeforeFailure < 0)
+    return true;
+  if (r.creationsBeforeFailure == 0)
+    return false;
+  --r.creationsBeforeFailure;
+  return true;
+}
+
+bool ArrayCreationAllowed()
+{
+  ObjectRegistry& r = Registry();
+  std::lock_guard<std::mutex> lock(r.mutex);
+  return !r.failArrayCreation;
+}
+
+void FailCreationsAfter(long count)
+{
+  ObjectRegistry& r = Registry();
+  std::lock_guard<std::mutex> lock(r.mutex);
+  r.creationsBeforeFailure = count;
+}
+
+void FailArrayCreation(bool fail)
+{
+  ObjectRegistry& r = Registry();
+  std::lock_guard<std::mutex> lock(r.mutex);
+  r.failArrayCreation = fail;
+}
+
+void MakePermanent(CFTypeRef object)
+{
+  ObjectRegistry& r = Registry();
+  std::lock_guard<std::mutex> lock(r.mutex);
+  if (object && r.live.count(object))
+    r.permanent.insert(object);
+}
+
+long LiveObjectCount()
+{
+  ObjectRegistry& r = Registry();
+  std::lock_guard<std::mutex> lock(r.mutex);
+  return static_cast<long>(r.live.size() - r.permanent.size()) + r.allocatorBlocks;
+}
 
 int OverReleaseCount()
 {

@@ -14,12 +14,29 @@ typedef double CFTimeInterval;
 typedef double CFAbsoluteTime;
 typedef uint32_t CFOptionFlags;
 typedef int32_t OSStatus;
+typedef unsigned long CFTypeID;
+typedef unsigned long CFHashCode;
+
+// The type ids the stand-in objects report.
+enum : CFTypeID
+{
+  kCFStandInTypeIDNone = 0,
+  kCFStandInTypeIDString = 7,
+  kCFStandInTypeIDNumber = 22,
+  kCFStandInTypeIDData = 20,
+  kCFStandInTypeIDArray = 19,
+  kCFStandInTypeIDDictionary = 18,
+  kCFStandInTypeIDURL = 29,
+};
 
 // The base of every stand-in object; its layout is private to the layer.
 struct CFObject
 {
   CFObject();
   virtual ~CFObject();
+  virtual CFTypeID TypeID() const { return kCFStandInTypeIDNone; }
+  // Content equality for CFEqual; identity by default.
+  virtual bool Equals(const CFObject& other) const { return this == &other; }
   CFObject(const CFObject&) = delete;
   CFObject& operator=(const CFObject&) = delete;
   long mRetainCount = 1;
@@ -35,3 +52,13 @@ extern const CFAllocatorRef kCFAllocatorDefault;
 CFTypeRef CFRetain(CFTypeRef object);
 void CFRelease(CFTypeRef object);
 CFIndex CFGetRetainCount(CFTypeRef object);
+// kCFStandInTypeIDNone for null.
+CFTypeID CFGetTypeID(CFTypeRef object);
+// Same object, or equal content (strings, numbers, data).
+Boolean CFEqual(CFTypeRef a, CFTypeRef b);
+
+// Raw memory from an allocator (every allocator of the layer is the C
+// heap). Null when the size is not positive or fault injection says so
+// (StandIn/CFObjects.h).
+void* CFAllocatorAllocate(CFAllocatorRef allocator, CFIndex size, CFOptionFlags hint);
+void CFAllocatorDeallocate(CFAllocatorRef allocator, void* ptr);

@@ -63,18 +63,28 @@ TEST(IParamDisplay, DisplayTextsComeFirstUnlessTurnedOffAndADisplayFunctionRepla
   EXPECT_EQ(Display(p, 0.9) + Display(p, 0.1), "loudsoft");
 }
 
-TEST(CopyToField, CutsAtACharacterBoundaryNeverLeavingALoneLeadByte)
+TEST(CopyToField, CutsLosingAtMostOneSplitCharacterAndNeverLeavesALoneLeadByte)
 {
-  struct Case { size_t field; const char* text; const char* want; };
+  // Bytes that are not UTF-8 are cut at the limit.
+  const std::string a24(24, 'a');
+  struct Case { size_t field; std::string text, want; };
   for (const Case& c : {Case{8, "short", "short"}, Case{4, "abcdef", "abc"}, Case{4, "a\xC3\xA4\xC3\xA4", "a\xC3\xA4"},
          Case{3, "a\xC3\xA4", "a"}, Case{2, "\xC3\xA4", ""}, Case{3, "\xE2\x82\xAC", ""}, Case{1, "abc", ""},
-         Case{4, nullptr, ""}})
+         Case{28, std::string(400, 'x'), std::string(27, 'x')}, Case{28, std::string(40, '\xB0'), std::string(27, '\xB0')},
+         Case{28, "Pad " + std::string(30, '\xB2'), "Pad " + std::string(23, '\xB2')},
+         Case{28, "2" + std::string(16, '\x94') + std::string(16, '\xFF'),
+           "2" + std::string(16, '\x94') + std::string(10, '\xFF')},
+         Case{28, a24 + "ab\xE2\x82\xAC", a24 + "ab"}, Case{28, a24 + "\xF0\x9F\x8E\xB5", a24},
+         Case{28, a24 + "a\xC3\xA9\x80", a24 + "a\xC3\xA9"}})
   {
-    char field[8];
+    char field[32];
     std::memset(field, 'X', sizeof(field));
-    plugkit::CopyToField(field, c.field, c.text);
-    EXPECT_STREQ(field, c.want) << "field of " << c.field;
+    plugkit::CopyToField(field, c.field, c.text.c_str());
+    EXPECT_EQ(std::string(field), c.want) << "field of " << c.field << ": " << c.text;
   }
+  char field[4] = "XXX";
+  plugkit::CopyToField(field, sizeof(field), nullptr);
+  EXPECT_STREQ(field, "");
 }
 
 // Parsing ----------------------------------------------------------------------------
@@ -110,6 +120,12 @@ TEST(IParamJSON, DescribesEachTypeWithEscapedNames)
   EXPECT_EQ(JSON(p, 1), "{\"id\":1, \"name\":\"a\\\"b\\\\c\\nd\\u0001\", \"type\":\"int\", \"min\":0.000000, "
                         "\"max\":1.000000, \"default\":0.000000" + tail);
   EXPECT_NE(JSON(utf8, 0).find("\"name\":\"Gr\xC3\xB6\xC3\x9F" "e\""), std::string::npos);
+  // JSON has no infinity or NaN.
+  IParam unbounded;
+  const double inf = std::numeric_limits<double>::infinity();
+  unbounded.InitDouble("u", std::nan(""), -inf, inf, 0.0);
+  EXPECT_NE(JSON(unbounded, 0).find("\"min\":null, \"max\":null, \"default\":null"), std::string::npos)
+    << JSON(unbounded, 0);
 }
 
 // Locale ------------------------------------------------------------------------------------

@@ -61,11 +61,11 @@ TEST_F(PathHelpers, BundleUserPresetAndSupportFolders)
   EXPECT_EQ(PathOf([](PK_String& p) { AUPresetsPath(p, "Kestrova", "Tolvane3", false); }),
     DataHome() + "/Audio/Presets/Kestrova/Tolvane3/");
   EXPECT_EQ(PathOf([](PK_String& p) { AppSupportPath(p, "Kestrova"); }), DataHome() + "/Kestrova");
-  EXPECT_EQ(PathOf([](PK_String& p) { AppSupportPath(p, false); }), DataHome());
+  EXPECT_EQ(PathOf([](PK_String& p) { AppSupportDomainPath(p, false); }), DataHome());
   setenv("TOLVANE3_LOCAL_LIBRARY", mTemp.Join("local").c_str(), 1);
   setenv("TOLVANE3_SYSTEM_LIBRARY", mTemp.Join("system").c_str(), 1);
   EXPECT_EQ(PathOf([](PK_String& p) { AUPresetsPath(p, "M", "P", true); }), mTemp.Join("local") + "/Audio/Presets/M/P/");
-  EXPECT_EQ(PathOf([](PK_String& p) { AppSupportPath(p, true); }), mTemp.Join("system"));
+  EXPECT_EQ(PathOf([](PK_String& p) { AppSupportDomainPath(p, true); }), mTemp.Join("system"));
   unsetenv("TOLVANE3_LOCAL_LIBRARY");
   unsetenv("TOLVANE3_SYSTEM_LIBRARY");
   // Without a home no folder points at the file system's root.

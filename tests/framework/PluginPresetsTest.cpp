@@ -83,10 +83,13 @@ TEST(PluginPresetsMake, DefaultFillAndValueListsUseTheCurrentStateOrOneValuePerP
     EXPECT_TRUE(plug.GetPreset(i)->mInitialized);
   EXPECT_FALSE(plug.MakePresetFromChunk("late", IByteChunk())) << "no free slot";
   EXPECT_STREQ(plug.GetPresetName(3), "Empty");
-  const std::string longName(400, 'x');
-  Plug cut(1, 1);
-  cut.MakeDefaultPreset(longName.c_str(), 1);
-  EXPECT_EQ(std::string(cut.GetPresetName(0)), longName.substr(0, IPreset::kNameFieldSize - 1));
+  // A name longer than its field, made or read from a presets chunk, is cut.
+  Plug made(1, 1), read(1, 1);
+  made.MakeDefaultPreset(std::string(400, 'x').c_str(), 1);
+  EXPECT_EQ(std::string(made.GetPresetName(0)), std::string(IPreset::kNameFieldSize - 1, 'x'));
+  const IByteChunk chunk = PresetsChunk({{std::string(300, '\x94').c_str(), true, {5.0}}});
+  EXPECT_EQ(read.UnserializePresets(chunk, 0), chunk.Size());
+  EXPECT_EQ(std::string(read.GetPresetName(0)), std::string(IPreset::kNameFieldSize - 1, '\x94'));
 }
 
 TEST(PluginPresetsMake, NamedParamsFillTheRestFromCurrentValues)
@@ -187,6 +190,21 @@ TEST(PluginPresetsRestore, AFreeSlotBecomesTheNextUserPresetWithOneCopyOfTheStat
   IByteChunk presets;
   ASSERT_TRUE(loaded.SerializePresets(presets));
   EXPECT_EQ(Bytes(presets), Bytes(PresetsChunk({{"user preset 1", true, {1.0, 2.0}}, {"empty", false, {}}})));
+}
+
+TEST(PluginPresetsRestore, AFreeSlotWhoseStateCannotBeCapturedStaysAsItWas)
+{
+  struct CaptureFails : StandalonePlugin
+  {
+    CaptureFails() : StandalonePlugin(1, 2) {}
+    bool SerializeState(IByteChunk&) const override { return false; }
+  } plug;
+  plug.GetPreset(1)->mChunk.PutDouble(4.0); // a free slot may hold bytes
+  EXPECT_FALSE(plug.RestorePreset(1));
+  EXPECT_FALSE(plug.GetPreset(1)->mInitialized);
+  EXPECT_STREQ(plug.GetPresetName(1), "empty");
+  EXPECT_EQ(Stored(plug, 1), (Doubles{4.0}));
+  EXPECT_EQ(plug.GetCurrentPresetIdx(), 0);
 }
 
 TEST(PluginPresetsRestore, ModifyAndPrune)

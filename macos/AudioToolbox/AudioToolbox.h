@@ -1,0 +1,4 @@
+#pragma once
+
+#include "AudioToolbox/AudioUnitUtilities.h"
+#include "AudioUnit/AudioUnit.h"

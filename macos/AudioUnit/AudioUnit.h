@@ -1,0 +1,5 @@
+#pragma once
+
+#include "AudioUnit/AUComponent.h"
+#include "AudioUnit/AudioUnitProperties.h"
+#include "AudioUnit/MusicDevice.h"
