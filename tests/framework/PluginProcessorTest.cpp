@@ -206,15 +206,16 @@ TEST(ProcessorBuffers, ABlockLongerThanTheBlockSizeStaysInsideTheScratch)
   EXPECT_EQ(out, (Floats{0.5f, 0.5f, 0.5f, 0.5f, 0, 0, 0, 0, 0, 0}));
 }
 
-TEST(ProcessorBuffers, BlockSizeChangesZeroTheScratch)
+TEST(ProcessorBuffers, ChannelsStartUnconnectedAndBlockSizeChangesZeroTheScratch)
 {
-  Processor proc("1-1", 4);
-  proc.SetChannelConnections(kOutput, 0, 1, false);
+  Processor proc("1-1");
+  proc.SetBlockSize(4);
+  proc.SetChannelConnections(kInput, 0, 1, true);
   Floats in = {1, 2, 3, 4};
   proc.Attach({&in}, {}, 4);
   proc.SetChannelConnections(kInput, 0, 1, false);
   // Unconnected: the channel reads its own scratch, which still holds the
-  // block, then is zeroed by a new size.
+  // block, then is zeroed by a new size. The output was never connected.
   std::vector<double> out(4);
   double* outs[] = {out.data()};
   proc.SetBlockSize(4);
