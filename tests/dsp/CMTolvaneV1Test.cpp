@@ -1,5 +1,6 @@
-// The classic engine against its independent model, and its ramp, clamp,
-// floor of the shown gain, delays, routing and mended faults.
+// The classic engine against its independent model (which also holds its
+// idle gain, clamp, floor of the shown gain, routing and once-per-block
+// level), its ramp, delays and mended faults.
 #include <algorithm>
 #include <climits>
 #include <cmath>
@@ -82,35 +83,6 @@ TEST(CMTolvaneV1, DefaultsRampInAStraightLineToTheTargetAndClampAtRangeMax)
   EXPECT_EQ(c.engine.RideFlag, 1);
 }
 
-TEST(CMTolvaneV1, GainOfTheIdleInvertedAndFlooredCases)
-{
-  struct Case
-  {
-    const char* name;
-    double level, idle, rangeMin, rangeMax, target;
-    int frames;
-    double gainDb;
-  };
-  const Case cases[] = {
-      {"below the noise level: idle", -50.0, 3.0, -6.0, 6.0, -21.0, 120000, 3.0},
-      {"inverted range: range min", -30.0, 0.0, 4.0, -2.0, -21.0, 1000, 4.0},
-      {"0.05 dB up floors to 0", -30.0, 0.0, -6.0, 6.0, -29.95, 48000, 0.0},
-      {"0.05 dB down floors to -0.1", -30.0, 0.0, -6.0, 6.0, -30.05, 48000, -0.1},
-  };
-  for (const Case& k : cases)
-  {
-    Classic c;
-    c.engine.IdleGainDb = k.idle;
-    c.engine.RangeMinDb = k.rangeMin;
-    c.engine.RangeMaxDb = k.rangeMax;
-    c.engine.TargetDb = k.target;
-    c.engine.Reset();
-    Signal a(static_cast<size_t>(k.frames), std::pow(10.0, (k.level - 3.0) / 20.0)), o(a.size());
-    ridetest::InBlocks(k.frames, {1000}, [&](int pos, int n) { c.RunMono(a, o, pos, n); });
-    EXPECT_EQ(c.engine.GainDb, k.gainDb) << k.name;
-  }
-}
-
 TEST(CMTolvaneV1, DelayLengthsAndTheDelayLineBeyondTwiceItsCapacity)
 {
   struct Case
@@ -164,33 +136,6 @@ TEST(CMTolvaneV1, AResetAfterRidingStartsAgainAtAnIdleGainOfExactlyUnity)
   c.RunMono(a, oa, 0, 900);  // the window is not full yet: idle gain 0 dB
   for (int i = 0; i < 900; ++i)
     ASSERT_EQ(oa[static_cast<size_t>(i)], i >= d ? a[static_cast<size_t>(i - d)] : 0.0) << i;
-}
-
-TEST(CMTolvaneV1, TheLevelIsReadOncePerBlockSoBlockSizesMatter)
-{
-  // The ramp starts at the first block boundary after the window is full:
-  // blocks of 100 start it at 24000, blocks of 7000 at 28000; a block of
-  // zero frames only reads the level.
-  const auto rampAfter = [](std::vector<int> blocks) {
-    Classic c;
-    Signal a(35000, kDcAtMinus30), o(a.size());
-    int pos = 0;
-    for (int n : blocks)
-      c.RunMono(a, o, pos, n), pos += n;
-    return c.engine.Ramp.current;
-  };
-  EXPECT_EQ(rampAfter(std::vector<int>(350, 100)), 9.0);
-  EXPECT_EQ(rampAfter({7000, 7000, 7000, 7000}), 0.0);
-  EXPECT_NEAR(rampAfter({7000, 7000, 7000, 7000, 3000}), 4.5, 1e-9);
-  EXPECT_NEAR(rampAfter({7000, 7000, 7000, 7000, 7000}), 9.0, 1e-9);
-  Classic c;
-  Signal a(30000, kDcAtMinus30), o(a.size());
-  c.RunMono(a, o, 0, 30000);
-  EXPECT_EQ(c.engine.DetectionLevelDb, -141.0);  // read at the block start
-  const double current = c.engine.Ramp.current;
-  c.RunMono(a, o, 0, 0);
-  EXPECT_EQ(c.engine.DetectionLevelDb, -30.0);
-  EXPECT_EQ(c.engine.Ramp.current, current);
 }
 
 TEST(CMTolvaneV1, ProcessingAndAResetAtTheSameRateAllocateNothing)
