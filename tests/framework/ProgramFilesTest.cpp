@@ -375,14 +375,12 @@ TEST_F(ProgramFiles, AChunkWithNoStateOfTheReadersOwnIsRefused)
   };
   ChunkPlugin writer;
   writer.MakeDefaultPreset("Foreign");
-  ASSERT_TRUE(SavePresetAsFXP(writer, Path("f.fxp").c_str()));
-  ASSERT_TRUE(SaveBankAsFXB(writer, Path("f.fxb").c_str()));
-
+  ASSERT_TRUE(Save(writer, "f.fxp") && Save(writer, "f.fxb"));
   ForeignReader plugin;
   plugin.MakeDefaultPreset("Mine");
   const std::string before = Fingerprint(plugin);
-  EXPECT_FALSE(LoadPresetFromFXP(plugin, Path("f.fxp").c_str()));
-  EXPECT_FALSE(LoadBankFromFXB(plugin, Path("f.fxb").c_str()));
+  EXPECT_FALSE(Load(plugin, "f.fxp", false));
+  EXPECT_FALSE(Load(plugin, "f.fxb", true));
   EXPECT_FALSE(plugin.RestorePreset(0));
   EXPECT_EQ(Fingerprint(plugin), before);
   IByteChunk presets;
@@ -394,15 +392,12 @@ TEST_F(ProgramFiles, AProgramLoadedWithoutACurrentPresetRunsTheChangePass)
 {
   ApiTestPlugin writer(Config(3, 1));
   writer.GetParam(1)->Set(7.0);
-  ASSERT_TRUE(SavePresetAsFXP(writer, Path("p.fxp").c_str()));
-
+  ASSERT_TRUE(Save(writer, "p.fxp"));
   ApiTestPlugin plugin(Config(3, 0)); // no preset for the index to name
-  plugin.paramChanges.clear();
-  ASSERT_TRUE(LoadPresetFromFXP(plugin, Path("p.fxp").c_str()));
+  ASSERT_TRUE(Load(plugin, "p.fxp", false));
   EXPECT_DOUBLE_EQ(plugin.GetParam(1)->Value(), 7.0);
-  const std::vector<std::pair<int, int>> pass = {
-    {0, kSourcePresetRecall}, {1, kSourcePresetRecall}, {2, kSourcePresetRecall}};
-  EXPECT_EQ(plugin.paramChanges, pass);
+  const int recall = kSourcePresetRecall;
+  EXPECT_EQ(plugin.paramChanges, (std::vector<std::pair<int, int>>{{0, recall}, {1, recall}, {2, recall}}));
 }
 
 TEST_F(ProgramFiles, ABankWithAMismatchedRecordChangesNoPreset)
