@@ -19,7 +19,8 @@ MVGcontext_vTolvane3_au* Renderer(NVGcontext* ctx)
   return ctx ? Renderer(nvgInternalParams(ctx)->userPtr) : nullptr;
 }
 
-int RenderCreate(void* uptr, void*) { return Renderer(uptr)->renderCreate(); }
+// The renderer is made before NanoVG's context (see mvgCreateContext).
+int RenderCreate(void*, void*) { return 1; }
 
 int RenderCreateTexture(void* uptr, int type, int w, int h, int imageFlags, const unsigned char* data)
 {
@@ -77,6 +78,15 @@ NVGcontext* mvgCreateContext(CAMetalLayer* layer, int flags)
   auto* renderer = new (std::nothrow) MVGcontext_vTolvane3_au(layer, flags);
   if (!renderer)
     return nullptr;
+  // This NanoVG copy, when the back-end's creation fails inside
+  // nvgCreateInternal, frees a font stash pointer it never set. So the
+  // renderer is made first, and a renderer that cannot be made never
+  // reaches NanoVG.
+  if (!renderer->renderCreate())
+  {
+    delete renderer; // its teardown copes with a half-made renderer
+    return nullptr;
+  }
   NVGparams params{};
   params.userPtr = renderer;
   params.edgeAntiAlias = (flags & MVG_ANTIALIAS) ? 1 : 0;
@@ -92,7 +102,8 @@ NVGcontext* mvgCreateContext(CAMetalLayer* layer, int flags)
   params.renderStroke = RenderStroke;
   params.renderTriangles = RenderTriangles;
   params.renderDelete = RenderDelete;
-  // On failure NanoVG has already run the delete callback: nothing to free.
+  // On a later failure NanoVG has already run the delete callback: nothing
+  // to free.
   NVGcontext* ctx = nvgCreateInternal(&params, nullptr);
   if (ctx)
     renderer->setNvgContext(ctx);

@@ -56,9 +56,10 @@ TEST_F(MetalFramePacingTest, TheFourthFrameWaitsForTheFirstWithThreeBufferSets)
     canvas.DrawToScreen(Square);
   EXPECT_EQ(0, canvas.layer->presentCount());
   ExpectBlockedUntilGateOpens([&] { canvas.DrawToScreen(Square); });
+  mvgDeleteTarget(canvas.target);
+  canvas.target = nullptr;
   mvgDeleteContext(canvas.vg); // waits for every frame in flight
   canvas.vg = nullptr;
-  canvas.target = nullptr; // its image went with the context
   EXPECT_EQ(4, canvas.layer->presentCount());
 }
 
