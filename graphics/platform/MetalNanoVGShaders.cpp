@@ -5,10 +5,12 @@
 
 #include "MetalNanoVGShaders.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
 #include "MVGcontext_vTolvane3_au.h"
+#include "StandIn/Gpu.h"
 #include "StandIn/Shaders.h"
 
 namespace {
@@ -46,7 +48,10 @@ void VertexShader(const standin::VertexInput& in, standin::VertexOutput& out)
   out.varyings[3] = in.attributes[1][1];
 }
 
-float ScissorFactor(const Uniforms& u, float x, float y)
+// As the GPU's length(): no care for overflow, which hypot would take.
+float Length(float x, float y) { return std::sqrt(x * x + y * y); }
+
+inline float ScissorFactor(const Uniforms& u, float x, float y)
 {
   float px, py;
   Transform(u.scissorMat, x, y, px, py);
@@ -57,7 +62,7 @@ float ScissorFactor(const Uniforms& u, float x, float y)
 
 float StrokeMask(const Uniforms& u, float tu, float tv)
 {
-  return std::fmin(1.0f, (1.0f - std::fabs(tu * 2.0f - 1.0f)) * u.strokeMult) * std::fmin(1.0f, tv);
+  return std::min(1.0f, (1.0f - std::fabs(tu * 2.0f - 1.0f)) * u.strokeMult) * std::min(1.0f, tv);
 }
 
 // The level of detail for texture coordinates changing by (dudx, dvdx) per
@@ -67,7 +72,7 @@ float LevelOfDetail(const MTLTexture* t, float dudx, float dvdx, float dudy, flo
   if (!t)
     return 0;
   float w = static_cast<float>(t->width()), h = static_cast<float>(t->height());
-  float lx = std::hypot(dudx * w, dvdx * h), ly = std::hypot(dudy * w, dvdy * h);
+  float lx = Length(dudx * w, dvdx * h), ly = Length(dudy * w, dvdy * h);
   float rho = std::fmax(lx, ly);
   return rho > 0 ? std::log2(rho) : 0;
 }
@@ -105,13 +110,26 @@ void FragmentShader(const standin::FragmentInput& in, const standin::FragmentSpa
   else if (u.type != 0)
     lod = LevelOfDetail(texture, span.stepX[2], span.stepX[3], span.stepY[2], span.stepY[3]);
 
+  standin::TextureView view(texture, u.type == 0 ? nullptr : sampler, lod);
+
+  // Shortcuts with the same results: without a scissor its factor is 1
+  // everywhere (p = 0, so 0.5 + 1 saturates to 1), and with texture
+  // coordinates that do not change along the span (fill interiors) the
+  // stroke mask is the same for every pixel.
+  bool fast = standin::AreGpuFastPathsEnabled();
+  bool noScissor = fast && u.scissorExt[0] == 1 && u.scissorExt[1] == 1 && u.scissorScale[0] == 1 &&
+                   u.scissorScale[1] == 1 && u.scissorMat[8] == 0 && u.scissorMat[9] == 0 && u.scissorMat[0] == 0 &&
+                   u.scissorMat[1] == 0 && u.scissorMat[4] == 0 && u.scissorMat[5] == 0;
+  bool constantMask = fast && span.stepX[2] == 0 && span.stepX[3] == 0;
+  float spanMask = StrokeMask(u, span.start[2], span.start[3]);
+
   for (int i = 0; i < span.count; ++i)
   {
     float fi = static_cast<float>(i);
     float x = span.start[0] + span.stepX[0] * fi, y = span.start[1] + span.stepX[1] * fi;
     float tu = span.start[2] + span.stepX[2] * fi, tv = span.start[3] + span.stepX[3] * fi;
     float* out = span.rgba + i * 4;
-    float scissor = ScissorFactor(u, x, y);
+    float scissor = noScissor ? 1.0f : ScissorFactor(u, x, y);
     if (scissor == 0)
     {
       out[0] = out[1] = out[2] = out[3] = 0;
@@ -120,7 +138,7 @@ void FragmentShader(const standin::FragmentInput& in, const standin::FragmentSpa
     float mask = 1;
     if (kAntialias && u.type != 2)
     {
-      mask = StrokeMask(u, tu, tv);
+      mask = constantMask ? spanMask : StrokeMask(u, tu, tv);
       if (mask < u.strokeThr)
       {
         span.keep[i] = 0;
@@ -133,7 +151,7 @@ void FragmentShader(const standin::FragmentInput& in, const standin::FragmentSpa
       float qx, qy;
       Transform(u.paintMat, x, y, qx, qy);
       float dx = std::fabs(qx) - (u.extent[0] - u.radius), dy = std::fabs(qy) - (u.extent[1] - u.radius);
-      float distance = std::fmin(std::fmax(dx, dy), 0.0f) + std::hypot(std::fmax(dx, 0.0f), std::fmax(dy, 0.0f)) - u.radius;
+      float distance = std::fmin(std::fmax(dx, dy), 0.0f) + Length(std::fmax(dx, 0.0f), std::fmax(dy, 0.0f)) - u.radius;
       float t = Saturate((distance + u.feather * 0.5f) / u.feather);
       float k = scissor * mask;
       for (int ch = 0; ch < 4; ++ch)
@@ -148,7 +166,7 @@ void FragmentShader(const standin::FragmentInput& in, const standin::FragmentSpa
         Transform(u.paintMat, x, y, qx, qy);
         su = qx / u.extent[0], sv = qy / u.extent[1];
       }
-      standin::SampleTexture(texture, sampler, su, sv, lod, c);
+      view.Sample(su, sv, c);
       ApplyTexType(u, c);
       float k = scissor * mask;
       for (int ch = 0; ch < 4; ++ch)

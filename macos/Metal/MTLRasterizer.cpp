@@ -36,23 +36,6 @@ struct Target
   size_t stencilPitch = 0; // the stencil may be larger than the colour
 };
 
-void ColorAt(const MTLTexture* t, const uint8_t* p, float out[4])
-{
-  constexpr float k = 1.0f / 255.0f;
-  switch (t->pixelFormat())
-  {
-  case MTLPixelFormatBGRA8Unorm:
-    out[0] = p[2] * k, out[1] = p[1] * k, out[2] = p[0] * k, out[3] = p[3] * k;
-    break;
-  case MTLPixelFormatR8Unorm:
-    out[0] = p[0] * k, out[1] = 0, out[2] = 0, out[3] = 1;
-    break;
-  default:
-    out[0] = p[0] * k, out[1] = p[1] * k, out[2] = p[2] * k, out[3] = p[3] * k;
-    break;
-  }
-}
-
 void StoreColor(const MTLTexture* t, uint8_t* p, const float c[4], MTLColorWriteMask mask)
 {
   switch (t->pixelFormat())
@@ -158,6 +141,14 @@ public:
       mFragmentInput.samplers[i] = draw.fragmentSamplers[i].get();
     }
     ComputeClip();
+    mSingleChannel = target.color->pixelFormat() == MTLPixelFormatR8Unorm;
+    bool bgra = target.color->pixelFormat() == MTLPixelFormatBGRA8Unorm;
+    mRed = bgra ? 2 : 0;
+    mBlue = bgra ? 0 : 2;
+    mPlainOver = mBlend.blendingEnabled && mBlend.sourceRGBBlendFactor == MTLBlendFactorOne &&
+                 mBlend.destinationRGBBlendFactor == MTLBlendFactorOneMinusSourceAlpha &&
+                 mBlend.sourceAlphaBlendFactor == MTLBlendFactorOne &&
+                 mBlend.destinationAlphaBlendFactor == MTLBlendFactorOneMinusSourceAlpha;
   }
 
   void Run()
@@ -377,10 +368,6 @@ private:
     MTLTexture* color = mTarget.color;
     int bpp = color->bytesPerPixel();
     uint8_t* colorRow = color->levelData(0) + static_cast<size_t>(y) * mTarget.width * bpp;
-    bool plainOver = mBlend.blendingEnabled && mBlend.sourceRGBBlendFactor == MTLBlendFactorOne &&
-                     mBlend.destinationRGBBlendFactor == MTLBlendFactorOneMinusSourceAlpha &&
-                     mBlend.sourceAlphaBlendFactor == MTLBlendFactorOne &&
-                     mBlend.destinationAlphaBlendFactor == MTLBlendFactorOneMinusSourceAlpha;
     for (int i = 0; i < count; ++i)
     {
       if (!mKeep[i])
@@ -396,26 +383,63 @@ private:
       }
       if (mBlend.writeMask == MTLColorWriteMaskNone)
         continue;
-      float src[4];
-      for (int c = 0; c < 4; ++c)
-        src[c] = Saturate(mColors[static_cast<size_t>(i) * 4 + c]);
+      const float* c = &mColors[static_cast<size_t>(i) * 4];
+      float src[4] = {Saturate(c[0]), Saturate(c[1]), Saturate(c[2]), Saturate(c[3])};
       uint8_t* p = colorRow + static_cast<size_t>(x + i) * bpp;
       // An opaque source over anything is the source: blending would give
       // the same bits.
-      if (!mBlend.blendingEnabled || (fast && plainOver && src[3] == 1.0f))
+      if (!mBlend.blendingEnabled || (fast && mPlainOver && src[3] == 1.0f))
       {
-        StoreColor(color, p, src, mBlend.writeMask);
+        Store(p, src);
         continue;
       }
       float dst[4], out[4];
-      ColorAt(color, p, dst);
-      for (int c = 0; c < 3; ++c)
-        out[c] = src[c] * Factor(mBlend.sourceRGBBlendFactor, c, src, dst) +
-                 dst[c] * Factor(mBlend.destinationRGBBlendFactor, c, src, dst);
-      out[3] = src[3] * Factor(mBlend.sourceAlphaBlendFactor, 3, src, dst) +
-               dst[3] * Factor(mBlend.destinationAlphaBlendFactor, 3, src, dst);
-      StoreColor(color, p, out, mBlend.writeMask);
+      Load(p, dst);
+      if (mPlainOver)
+      {
+        // The usual premultiplied "over", without the general factor look-ups.
+        float k = 1 - src[3];
+        out[0] = src[0] + dst[0] * k, out[1] = src[1] + dst[1] * k;
+        out[2] = src[2] + dst[2] * k, out[3] = src[3] + dst[3] * k;
+      }
+      else
+      {
+        for (int ch = 0; ch < 3; ++ch)
+          out[ch] = src[ch] * Factor(mBlend.sourceRGBBlendFactor, ch, src, dst) +
+                    dst[ch] * Factor(mBlend.destinationRGBBlendFactor, ch, src, dst);
+        out[3] = src[3] * Factor(mBlend.sourceAlphaBlendFactor, 3, src, dst) +
+                 dst[3] * Factor(mBlend.destinationAlphaBlendFactor, 3, src, dst);
+      }
+      Store(p, out);
     }
+  }
+
+  // Colour access with the target's layout resolved once per draw.
+  void Load(const uint8_t* p, float out[4]) const
+  {
+    constexpr float k = 1.0f / 255.0f;
+    if (mSingleChannel)
+    {
+      out[0] = p[0] * k, out[1] = 0, out[2] = 0, out[3] = 1;
+      return;
+    }
+    out[0] = p[mRed] * k, out[1] = p[1] * k, out[2] = p[mBlue] * k, out[3] = p[3] * k;
+  }
+
+  void Store(uint8_t* p, const float c[4]) const
+  {
+    if (mSingleChannel)
+    {
+      if (mBlend.writeMask & MTLColorWriteMaskRed)
+        p[0] = ToUnorm8(c[0]);
+      return;
+    }
+    if (mBlend.writeMask == MTLColorWriteMaskAll)
+    {
+      p[mRed] = ToUnorm8(c[0]), p[1] = ToUnorm8(c[1]), p[mBlue] = ToUnorm8(c[2]), p[3] = ToUnorm8(c[3]);
+      return;
+    }
+    StoreColor(mTarget.color, p, c, mBlend.writeMask);
   }
 
   const DrawCall& mDraw;
@@ -428,6 +452,8 @@ private:
   int mClipX0 = 0, mClipY0 = 0, mClipX1 = 0, mClipY1 = 0;
   std::vector<float> mColors;
   std::vector<uint8_t> mKeep;
+  bool mSingleChannel = false, mPlainOver = false;
+  int mRed = 0, mBlue = 2;
 };
 
 void FillColor(MTLTexture* t, const MTLClearColor& c)

@@ -152,6 +152,38 @@ void SampleLevel(const MTLTexture* t, const MTLSamplerDescriptor& s, NSUInteger 
 
 } // namespace
 
+TextureView::TextureView(const MTLTexture* t, const MTLSamplerState* sampler, float lod)
+  : mTexture(t), mSampler(sampler), mLod(lod)
+{
+  if (!t || !sampler || t->pixelFormat() == MTLPixelFormatStencil8)
+    return;
+  const MTLSamplerDescriptor& s = sampler->descriptor();
+  NSUInteger level = 0;
+  bool minified = lod > 0;
+  if (minified && s.mipFilter != MTLSamplerMipFilterNotMipmapped && t->mipmapLevelCount() > 1)
+  {
+    float maxLevel = static_cast<float>(t->mipmapLevelCount() - 1);
+    float l = lod < maxLevel ? lod : maxLevel;
+    if (s.mipFilter == MTLSamplerMipFilterLinear && l != std::floor(l))
+    {
+      mGeneral = true;
+      return;
+    }
+    level = static_cast<NSUInteger>(s.mipFilter == MTLSamplerMipFilterNearest ? std::floor(l + 0.5f) : l);
+  }
+  mLinear = (minified ? s.minFilter : s.magFilter) == MTLSamplerMinMagFilterLinear;
+  mRepeatS = s.sAddressMode == MTLSamplerAddressModeRepeat;
+  mRepeatT = s.tAddressMode == MTLSamplerAddressModeRepeat;
+  mData = t->levelData(level);
+  mW = static_cast<int>(t->levelWidth(level));
+  mH = static_cast<int>(t->levelHeight(level));
+  mBytes = t->bytesPerPixel();
+  bool bgra = t->pixelFormat() == MTLPixelFormatBGRA8Unorm;
+  mRed = bgra ? 2 : 0;
+  mBlue = bgra ? 0 : 2;
+  mFast = AreGpuFastPathsEnabled();
+}
+
 void SampleTexture(const MTLTexture* t, const MTLSamplerState* sampler, float u, float v, float lod, float out[4])
 {
   if (!t || !sampler || t->pixelFormat() == MTLPixelFormatStencil8)
