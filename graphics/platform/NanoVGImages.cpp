@@ -29,12 +29,14 @@ int nvgCreateImage(NVGcontext* ctx, const char* filename, int imageFlags)
 {
   PrepareDecoder();
   int w = 0, h = 0, n = 0;
-  return CreateFromPixels(ctx, imageFlags, stbi_load(filename, &w, &h, &n, 4), w, h);
+  unsigned char* pixels = stbi_load(filename, &w, &h, &n, 4);
+  return CreateFromPixels(ctx, imageFlags, pixels, w, h);
 }
 
 int nvgCreateImageMem(NVGcontext* ctx, int imageFlags, const unsigned char* data, int ndata)
 {
   PrepareDecoder();
   int w = 0, h = 0, n = 0;
-  return CreateFromPixels(ctx, imageFlags, stbi_load_from_memory(data, ndata, &w, &h, &n, 4), w, h);
+  unsigned char* pixels = stbi_load_from_memory(data, ndata, &w, &h, &n, 4);
+  return CreateFromPixels(ctx, imageFlags, pixels, w, h);
 }

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <stb_image_write.h>
+
 #include <cmath>
+#include <cstdio>
 
 #include "MetalCanvas.h"
 
@@ -33,6 +36,12 @@ std::vector<int> Row(const Pixels& rgba, int y, int x0, int x1, int channel)
   for (int x = x0; x <= x1; ++x)
     row.push_back(MetalCanvas::At(rgba, x, y, channel));
   return row;
+}
+
+std::vector<int> operator+(std::vector<int> a, const std::vector<int>& b)
+{
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
 }
 
 std::vector<int> Column(const Pixels& rgba, int x, int y0, int y1, int channel)
@@ -181,4 +190,79 @@ TEST_F(MetalPixelTest, LinearGradientAndImagePatternsSampleAtPixelCentres)
       nvgDeleteImage(canvas.vg, id);
     }
   }
+}
+
+TEST_F(MetalPixelTest, ImagesLoadFromPngFilesAndMemoryAndDrawPremultiplied)
+{
+  // Straight alpha in the file; the target holds premultiplied colour.
+  const uint8_t straight[16] = {255, 0, 0, 255, 0, 255, 0, 128, 0, 0, 255, 0, 200, 100, 50, 64};
+  std::string path = testing::TempDir() + "metal_pixel_test.png";
+  ASSERT_NE(0, stbi_write_png(path.c_str(), 2, 2, 4, straight, 8));
+  std::vector<uint8_t> bytes;
+  {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    ASSERT_NE(nullptr, f);
+    for (int b; (b = std::fgetc(f)) != EOF;)
+      bytes.push_back(static_cast<uint8_t>(b));
+    std::fclose(f);
+  }
+  MetalCanvas canvas(MVG_ANTIALIAS);
+  struct Case
+  {
+    const char* name;
+    std::function<int(NVGcontext*)> load;
+  } cases[] = {
+    {"memory", [&](NVGcontext* vg) { return nvgCreateImageMem(vg, NVG_IMAGE_NEAREST, bytes.data(), int(bytes.size())); }},
+    {"file", [&](NVGcontext* vg) { return nvgCreateImage(vg, path.c_str(), NVG_IMAGE_NEAREST); }},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    int id = c.load(canvas.vg);
+    ASSERT_NE(0, id);
+    int w = 0, h = 0;
+    nvgImageSize(canvas.vg, id, &w, &h);
+    EXPECT_EQ(2, w);
+    EXPECT_EQ(2, h);
+    Pixels px = canvas.Draw([id](NVGcontext* vg) {
+      nvgBeginPath(vg);
+      nvgRect(vg, 0, 0, 2, 2);
+      nvgFillPaint(vg, nvgImagePattern(vg, 0, 0, 2, 2, 0, id, 1));
+      nvgFill(vg);
+    });
+    // Red, green, blue and alpha of the first two pixels: opaque red, and
+    // green at alpha 128 premultiplied.
+    EXPECT_EQ((std::vector<int>{255, 0, 0, 128, 0, 0, 255, 128}),
+              Row(px, 0, 0, 1, 0) + Row(px, 0, 0, 1, 1) + Row(px, 0, 0, 1, 2) + Row(px, 0, 0, 1, 3));
+    nvgDeleteImage(canvas.vg, id);
+  }
+  const uint8_t junk[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+  EXPECT_EQ(0, nvgCreateImageMem(canvas.vg, 0, junk, sizeof junk));
+  EXPECT_EQ(0, nvgCreateImage(canvas.vg, (path + ".missing").c_str(), 0));
+  std::remove(path.c_str());
+}
+
+TEST_F(MetalPixelTest, NothingReadsTextureContentsItHasNotWritten)
+{
+  // New textures start magenta in strict mode; a renderer that sampled or
+  // loaded what it never wrote would draw differently.
+  auto scene = [](NVGcontext* vg) {
+    nvgCreateFont(vg, "roboto", "/usr/share/fonts/truetype/roboto/unhinted/RobotoTTF/Roboto-Regular.ttf");
+    nvgFontFace(vg, "roboto");
+    nvgFontSize(vg, 13);
+    nvgFillColor(vg, nvgRGBf(1, 1, 1));
+    nvgText(vg, 3, 20, "Ride -3.5 dB", nullptr);
+    nvgBeginPath(vg);
+    nvgCircle(vg, 40, 30, 12);
+    nvgStrokeColor(vg, nvgRGBAf(0, 1, 1, 0.5f));
+    nvgStroke(vg);
+  };
+  std::vector<uint8_t> plain, strict;
+  for (bool isStrict : {false, true})
+  {
+    standin::SetStrictTextures(isStrict);
+    MetalCanvas canvas(0x2003);
+    (isStrict ? strict : plain) = canvas.Draw(scene);
+  }
+  EXPECT_EQ(plain, strict);
 }

@@ -179,6 +179,10 @@ TEST_F(MetalRendererTest, FramesWithoutTheirOwnTargetDrawToTheLayer)
   ASSERT_EQ(64, w);
   EXPECT_EQ(255, MetalCanvas::At(shown, 10, 10, 1)) << "green, stored BGRA and shown RGBA";
   EXPECT_EQ(0, MetalCanvas::At(shown, 10, 10, 0));
+  other.layer->setPresentsWithTransaction(true); // the renderer presents once scheduled
+  other.DrawToScreen(Stroke);
+  EXPECT_EQ(2, other.layer->presentCount());
+  EXPECT_FALSE(other.layer->isOpaque()) << "the renderer draws with transparency";
 }
 
 TEST_F(MetalRendererTest, TextureSlotsAreReusedWithNewIds)
