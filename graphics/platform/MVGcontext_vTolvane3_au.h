@@ -159,6 +159,9 @@ public:
 
 private:
   int allocCall();
+  // A new call of `type` with the paint's image and the operation's blend;
+  // its index, or -1 when out of memory.
+  int newCall(int type, const NVGpaint* paint, NVGcompositeOperationState op);
   int allocVerts(int n);
   int allocIndexes(int n);
   int allocFragUniforms(int n);

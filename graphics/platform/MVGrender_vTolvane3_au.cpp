@@ -140,18 +140,27 @@ int MVGcontext_vTolvane3_au::convertPaint(Uniforms* frag, const NVGpaint* paint,
   return 1;
 }
 
+int MVGcontext_vTolvane3_au::newCall(int type, const NVGpaint* paint, NVGcompositeOperationState op)
+{
+  int index = allocCall();
+  if (index < 0)
+    return -1;
+  MVGcall& call = mBuffers->calls[index];
+  call.type = type;
+  call.image = paint->image;
+  call.blendFunc = blendCompositeOperation(op);
+  return index;
+}
+
 void MVGcontext_vTolvane3_au::renderFill(NVGpaint* paint, NVGcompositeOperationState op, NVGscissor* scissor,
                                          float fringe, const float* bounds, const NVGpath* paths, int npaths)
 {
-  int callIndex = allocCall();
+  int callIndex = newCall(MVG_FILL, paint, op);
   if (callIndex < 0)
     return;
   MVGbuffers_vTolvane3_au* b = mBuffers;
   MVGcall* call = &b->calls[callIndex];
-  call->type = MVG_FILL;
   call->triangleCount = 4;
-  call->image = paint->image;
-  call->blendFunc = blendCompositeOperation(op);
   if (npaths == 1 && paths[0].convex)
   {
     call->type = MVG_CONVEXFILL;
@@ -223,14 +232,11 @@ void MVGcontext_vTolvane3_au::renderFill(NVGpaint* paint, NVGcompositeOperationS
 void MVGcontext_vTolvane3_au::renderStroke(NVGpaint* paint, NVGcompositeOperationState op, NVGscissor* scissor,
                                            float fringe, float strokeWidth, const NVGpath* paths, int npaths)
 {
-  int callIndex = allocCall();
+  int callIndex = newCall(MVG_STROKE, paint, op);
   if (callIndex < 0)
     return;
   MVGbuffers_vTolvane3_au* b = mBuffers;
   MVGcall* call = &b->calls[callIndex];
-  call->type = MVG_STROKE;
-  call->image = paint->image;
-  call->blendFunc = blendCompositeOperation(op);
 
   int total = 0;
   for (int i = 0; i < npaths; ++i)
@@ -260,14 +266,11 @@ void MVGcontext_vTolvane3_au::renderStroke(NVGpaint* paint, NVGcompositeOperatio
 void MVGcontext_vTolvane3_au::renderTriangles(NVGpaint* paint, NVGcompositeOperationState op, NVGscissor* scissor,
                                               const NVGvertex* verts, int nverts, float fringe)
 {
-  int callIndex = allocCall();
+  int callIndex = newCall(MVG_TRIANGLES, paint, op);
   if (callIndex < 0)
     return;
   MVGbuffers_vTolvane3_au* b = mBuffers;
   MVGcall* call = &b->calls[callIndex];
-  call->type = MVG_TRIANGLES;
-  call->image = paint->image;
-  call->blendFunc = blendCompositeOperation(op);
   int vertOffset = allocVerts(nverts);
   int uniformOffset = vertOffset < 0 ? -1 : allocFragUniforms(1);
   if (uniformOffset < 0)

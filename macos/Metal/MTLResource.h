@@ -63,6 +63,7 @@ public:
 
 private:
   bool RegionFits(MTLRegion region, NSUInteger level, NSUInteger bytesPerRow) const;
+  void CopyRegion(MTLRegion region, NSUInteger level, uint8_t* bytes, NSUInteger bytesPerRow, bool toTexture) const;
 
   MTLTextureDescriptor mDescriptor;
   std::vector<std::vector<uint8_t>> mLevels;

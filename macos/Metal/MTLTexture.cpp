@@ -55,102 +55,35 @@ bool MTLTexture::RegionFits(MTLRegion r, NSUInteger level, NSUInteger bytesPerRo
          bytesPerRow >= r.size.width * bytesPerPixel();
 }
 
-void MTLTexture::replaceRegion(MTLRegion r, NSUInteger level, const void* bytes, NSUInteger bytesPerRow)
+// Copies the rows of a region between a level and caller memory, in the
+// direction `toTexture` says, under the memory lock.
+void MTLTexture::CopyRegion(MTLRegion r, NSUInteger level, uint8_t* bytes, NSUInteger bytesPerRow,
+                            bool toTexture) const
 {
-  if (!bytes || storageMode() == MTLStorageModePrivate || !RegionFits(r, level, bytesPerRow))
-    return;
   std::lock_guard<std::mutex> lock(standin::GpuMemoryLock());
   size_t row = r.size.width * bytesPerPixel();
   size_t pitch = levelWidth(level) * bytesPerPixel();
+  uint8_t* texels = const_cast<uint8_t*>(mLevels[level].data()) + r.origin.y * pitch + r.origin.x * bytesPerPixel();
   for (NSUInteger y = 0; y < r.size.height; ++y)
-    std::memcpy(mLevels[level].data() + (r.origin.y + y) * pitch + r.origin.x * bytesPerPixel(),
-                static_cast<const uint8_t*>(bytes) + y * bytesPerRow, row);
+    if (toTexture)
+      std::memcpy(texels + y * pitch, bytes + y * bytesPerRow, row);
+    else
+      std::memcpy(bytes + y * bytesPerRow, texels + y * pitch, row);
+}
+
+void MTLTexture::replaceRegion(MTLRegion r, NSUInteger level, const void* bytes, NSUInteger bytesPerRow)
+{
+  if (bytes && storageMode() != MTLStorageModePrivate && RegionFits(r, level, bytesPerRow))
+    CopyRegion(r, level, static_cast<uint8_t*>(const_cast<void*>(bytes)), bytesPerRow, true);
 }
 
 void MTLTexture::getBytes(void* bytes, NSUInteger bytesPerRow, MTLRegion r, NSUInteger level) const
 {
-  if (!bytes || storageMode() == MTLStorageModePrivate || !RegionFits(r, level, bytesPerRow))
-    return;
-  std::lock_guard<std::mutex> lock(standin::GpuMemoryLock());
-  size_t row = r.size.width * bytesPerPixel();
-  size_t pitch = levelWidth(level) * bytesPerPixel();
-  for (NSUInteger y = 0; y < r.size.height; ++y)
-    std::memcpy(static_cast<uint8_t*>(bytes) + y * bytesPerRow,
-                mLevels[level].data() + (r.origin.y + y) * pitch + r.origin.x * bytesPerPixel(), row);
+  if (bytes && storageMode() != MTLStorageModePrivate && RegionFits(r, level, bytesPerRow))
+    CopyRegion(r, level, static_cast<uint8_t*>(bytes), bytesPerRow, false);
 }
 
 namespace standin {
-namespace {
-
-int Address(int i, int size, MTLSamplerAddressMode mode)
-{
-  if (mode == MTLSamplerAddressModeRepeat)
-  {
-    i %= size;
-    return i < 0 ? i + size : i;
-  }
-  return i < 0 ? 0 : (i >= size ? size - 1 : i);
-}
-
-// Keeps a texel coordinate (NaN included) in a range that converts to an
-// int; no drawing samples that far out.
-float ClampCoordinate(float c)
-{
-  constexpr float kLimit = 1 << 24;
-  if (!(c > -kLimit))
-    return -kLimit;
-  return c < kLimit ? c : kLimit;
-}
-
-void Texel(const MTLTexture* t, NSUInteger level, int x, int y, float out[4])
-{
-  const uint8_t* p = t->levelData(level) + (static_cast<size_t>(y) * t->levelWidth(level) + x) * t->bytesPerPixel();
-  constexpr float k = 1.0f / 255.0f;
-  switch (t->pixelFormat())
-  {
-  case MTLPixelFormatRGBA8Unorm:
-    out[0] = p[0] * k, out[1] = p[1] * k, out[2] = p[2] * k, out[3] = p[3] * k;
-    break;
-  case MTLPixelFormatBGRA8Unorm:
-    out[0] = p[2] * k, out[1] = p[1] * k, out[2] = p[0] * k, out[3] = p[3] * k;
-    break;
-  default:
-    out[0] = p[0] * k, out[1] = 0, out[2] = 0, out[3] = 1;
-    break;
-  }
-}
-
-void SampleLevel(const MTLTexture* t, const MTLSamplerDescriptor& s, NSUInteger level, bool linear, float u, float v,
-                 float out[4])
-{
-  int w = static_cast<int>(t->levelWidth(level)), h = static_cast<int>(t->levelHeight(level));
-  if (!linear)
-  {
-    int x = Address(static_cast<int>(std::floor(ClampCoordinate(u * w))), w, s.sAddressMode);
-    int y = Address(static_cast<int>(std::floor(ClampCoordinate(v * h))), h, s.tAddressMode);
-    Texel(t, level, x, y, out);
-    return;
-  }
-  float fx = ClampCoordinate(u * w - 0.5f), fy = ClampCoordinate(v * h - 0.5f);
-  float x0f = std::floor(fx), y0f = std::floor(fy);
-  float ax = fx - x0f, ay = fy - y0f;
-  int x0 = static_cast<int>(x0f), y0 = static_cast<int>(y0f);
-  int xa = Address(x0, w, s.sAddressMode), xb = Address(x0 + 1, w, s.sAddressMode);
-  int ya = Address(y0, h, s.tAddressMode), yb = Address(y0 + 1, h, s.tAddressMode);
-  float t00[4], t10[4], t01[4], t11[4];
-  Texel(t, level, xa, ya, t00);
-  Texel(t, level, xb, ya, t10);
-  Texel(t, level, xa, yb, t01);
-  Texel(t, level, xb, yb, t11);
-  for (int c = 0; c < 4; ++c)
-  {
-    float top = t00[c] + (t10[c] - t00[c]) * ax;
-    float bottom = t01[c] + (t11[c] - t01[c]) * ax;
-    out[c] = top + (bottom - top) * ay;
-  }
-}
-
-} // namespace
 
 TextureView::TextureView(const MTLTexture* t, const MTLSamplerState* sampler, float lod)
   : mTexture(t), mSampler(sampler), mLod(lod)
@@ -166,12 +99,23 @@ TextureView::TextureView(const MTLTexture* t, const MTLSamplerState* sampler, fl
     float l = lod < maxLevel ? lod : maxLevel;
     if (s.mipFilter == MTLSamplerMipFilterLinear && l != std::floor(l))
     {
-      mGeneral = true;
+      mGeneral = true; // two levels blended: SampleTexture
       return;
     }
     level = static_cast<NSUInteger>(s.mipFilter == MTLSamplerMipFilterNearest ? std::floor(l + 0.5f) : l);
   }
-  mLinear = (minified ? s.minFilter : s.magFilter) == MTLSamplerMinMagFilterLinear;
+  Resolve(t, s, level, (minified ? s.minFilter : s.magFilter) == MTLSamplerMinMagFilterLinear);
+}
+
+TextureView::TextureView(const MTLTexture* t, const MTLSamplerState* sampler, NSUInteger level, bool linear)
+  : mTexture(t), mSampler(sampler), mLod(0)
+{
+  Resolve(t, sampler->descriptor(), level, linear);
+}
+
+void TextureView::Resolve(const MTLTexture* t, const MTLSamplerDescriptor& s, NSUInteger level, bool linear)
+{
+  mLinear = linear;
   mRepeatS = s.sAddressMode == MTLSamplerAddressModeRepeat;
   mRepeatT = s.tAddressMode == MTLSamplerAddressModeRepeat;
   mData = t->levelData(level);
@@ -184,6 +128,7 @@ TextureView::TextureView(const MTLTexture* t, const MTLSamplerState* sampler, fl
   mFast = AreGpuFastPathsEnabled();
 }
 
+// Linear filtering between two mip levels; everything else is one level.
 void SampleTexture(const MTLTexture* t, const MTLSamplerState* sampler, float u, float v, float lod, float out[4])
 {
   if (!t || !sampler || t->pixelFormat() == MTLPixelFormatStencil8)
@@ -193,26 +138,20 @@ void SampleTexture(const MTLTexture* t, const MTLSamplerState* sampler, float u,
   }
   const MTLSamplerDescriptor& s = sampler->descriptor();
   NSUInteger levels = t->mipmapLevelCount();
-  if (!(lod > 0) || s.mipFilter == MTLSamplerMipFilterNotMipmapped || levels == 1)
+  if (!(lod > 0) || s.mipFilter != MTLSamplerMipFilterLinear || levels == 1)
   {
-    bool linear = (lod > 0 ? s.minFilter : s.magFilter) == MTLSamplerMinMagFilterLinear;
-    SampleLevel(t, s, 0, linear, u, v, out);
+    TextureView(t, sampler, lod).Sample(u, v, out);
     return;
   }
-  bool linear = s.minFilter == MTLSamplerMinMagFilterLinear;
   float maxLevel = static_cast<float>(levels - 1);
   float l = lod < maxLevel ? lod : maxLevel;
-  if (s.mipFilter == MTLSamplerMipFilterNearest)
-  {
-    SampleLevel(t, s, static_cast<NSUInteger>(std::floor(l + 0.5f)), linear, u, v, out);
-    return;
-  }
   NSUInteger l0 = static_cast<NSUInteger>(std::floor(l));
   NSUInteger l1 = l0 + 1 < levels ? l0 + 1 : l0;
   float f = l - static_cast<float>(l0);
+  bool linear = s.minFilter == MTLSamplerMinMagFilterLinear;
   float a[4], b[4];
-  SampleLevel(t, s, l0, linear, u, v, a);
-  SampleLevel(t, s, l1, linear, u, v, b);
+  TextureView(t, sampler, l0, linear).Sample(u, v, a);
+  TextureView(t, sampler, l1, linear).Sample(u, v, b);
   for (int c = 0; c < 4; ++c)
     out[c] = a[c] + (b[c] - a[c]) * f;
 }

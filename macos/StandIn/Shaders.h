@@ -21,6 +21,7 @@
 
 class MTLTexture;
 class MTLSamplerState;
+struct MTLSamplerDescriptor;
 
 namespace standin {
 
@@ -94,6 +95,8 @@ class TextureView
 {
 public:
   TextureView(const MTLTexture* texture, const MTLSamplerState* sampler, float lod);
+  // One given level, filtered as `linear` says.
+  TextureView(const MTLTexture* texture, const MTLSamplerState* sampler, unsigned long level, bool linear);
 
   // Inlined into the shaders' pixel loops: a call per pixel costs as much
   // as the sampling.
@@ -150,6 +153,7 @@ public:
   }
 
 private:
+  void Resolve(const MTLTexture* texture, const MTLSamplerDescriptor& sampler, unsigned long level, bool linear);
   static int Floor(float c) { return static_cast<int>(std::floor(c)); }
   static int Address(int i, int size, bool repeat)
   {

@@ -4,6 +4,7 @@
 // target (or the layer's drawables), for tests that read the pixels.
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "MetalNanoVG.h"
@@ -69,6 +70,21 @@ struct MetalCanvas
   NVGcontext* vg = nullptr;
   MVGframebuffer* target = nullptr;
 };
+
+// Draws `scene` once under each setting of a switch that must not change
+// the result (fast paths, strict textures); both results, first for false.
+inline std::pair<std::vector<uint8_t>, std::vector<uint8_t>> DrawWithAndWithout(
+  void (*setSwitch)(bool), int flags, const std::function<void(NVGcontext*)>& scene)
+{
+  std::vector<uint8_t> results[2];
+  for (bool on : {false, true})
+  {
+    setSwitch(on);
+    MetalCanvas canvas(flags);
+    results[on] = canvas.Draw(scene);
+  }
+  return {results[0], results[1]};
+}
 
 // Every test starts from a synchronous GPU with an empty log.
 class MetalTest : public ::testing::Test

@@ -257,12 +257,6 @@ TEST_F(MetalPixelTest, NothingReadsTextureContentsItHasNotWritten)
     nvgStrokeColor(vg, nvgRGBAf(0, 1, 1, 0.5f));
     nvgStroke(vg);
   };
-  std::vector<uint8_t> plain, strict;
-  for (bool isStrict : {false, true})
-  {
-    standin::SetStrictTextures(isStrict);
-    MetalCanvas canvas(0x2003);
-    (isStrict ? strict : plain) = canvas.Draw(scene);
-  }
+  auto [plain, strict] = DrawWithAndWithout(standin::SetStrictTextures, 0x2003, scene);
   EXPECT_EQ(plain, strict);
 }

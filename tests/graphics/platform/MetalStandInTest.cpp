@@ -243,13 +243,7 @@ TEST_F(MetalStandInTest, FastPathsDrawTheSameBits)
     nvgStrokeWidth(vg, 2.5f);
     nvgStroke(vg);
   };
-  std::vector<uint8_t> with, without;
-  for (bool fast : {true, false})
-  {
-    standin::SetGpuFastPaths(fast);
-    MetalCanvas canvas(0x2003);
-    (fast ? with : without) = canvas.Draw(scene);
-  }
+  auto [without, with] = DrawWithAndWithout(standin::SetGpuFastPaths, 0x2003, scene);
   EXPECT_EQ(without, with);
   EXPECT_GT(std::count_if(with.begin(), with.end(), [](uint8_t b) { return b != 0 && b != 255; }), 1000);
 }
