@@ -211,6 +211,22 @@ TEST_F(MetalRendererTest, TextureSlotsAreReusedWithNewIds)
     EXPECT_EQ(0, nvgCreateImageRaw(canvas.vg, r.w, r.h, 0, static_cast<NVGtexture>(r.type), nullptr)) << r.name;
   EXPECT_EQ(5u, renderer->textures().size()) << "refused images take no slot";
 
+  // A sub-rectangle update reads the caller's whole image, rows as wide as
+  // the texture.
+  std::vector<uint8_t> whole(4 * 3 * 4), got(whole.size());
+  for (size_t i = 0; i < whole.size(); ++i)
+    whole[i] = static_cast<uint8_t>(i);
+  int image = nvgCreateImageRGBA(canvas.vg, 4, 3, 0, std::vector<uint8_t>(whole.size(), 0).data());
+  ASSERT_EQ(1, renderer->renderUpdateTexture(image, 1, 1, 2, 2, whole.data()));
+  EXPECT_EQ(0, renderer->renderUpdateTexture(999, 1, 1, 2, 2, whole.data()));
+  mvgReadImagePixels(canvas.vg, image, 0, 0, 4, 3, got.data());
+  for (int y = 0; y < 3; ++y)
+    for (int x = 0; x < 4; ++x)
+    {
+      bool updated = x >= 1 && x <= 2 && y >= 1;
+      EXPECT_EQ(updated ? whole[(y * 4 + x) * 4] : 0, got[(y * 4 + x) * 4]) << x << ", " << y;
+    }
+
   // An image over a caller's texture: deleting it leaves the texture alive.
   Strong<MTLTexture> own = mvgGetDevice(canvas.vg)->newTextureWithDescriptor(
     MTLTextureDescriptor::texture2DDescriptorWithPixelFormat(MTLPixelFormatRGBA8Unorm, 2, 2, false));
