@@ -29,7 +29,7 @@ struct GradientDef
 
 struct PaintRec
 {
-  PaintSpec paint;
+  PaintValue paint;
   double opacity = 1.0;  // fill- or stroke-opacity
 };
 

@@ -173,11 +173,11 @@ void MakePaint(const Document& doc, const ShapeRec& shape, const PaintRec& rec, 
   out.color = 0;
   switch (rec.paint.kind)
   {
-    case PaintSpec::Kind::kColor:
+    case PaintValue::Kind::kColor:
       out.type = kSVGPaintColor;
       out.color = WithOpacity(rec.paint.rgb | 0xFF000000u, rec.opacity);
       break;
-    case PaintSpec::Kind::kUrl:
+    case PaintValue::Kind::kUrl:
       GradientPaint(doc, shape, rec, final, out);
       break;
     default:
