@@ -48,10 +48,10 @@ public:
       index = 0;
     if (index >= count)
       return Add(item);
-    Add(nullptr);
-    if (GetSize() != count + 1)
+    const int bytes = (count + 1) * static_cast<int>(sizeof(T*));
+    T** list = static_cast<T**>(m_hb.Resize(bytes, false));
+    if (!list || m_hb.GetSize() != bytes)
       return nullptr;
-    T** list = static_cast<T**>(m_hb.Get());
     std::memmove(list + index + 1, list + index, sizeof(T*) * static_cast<size_t>(count - index));
     list[index] = item;
     return item;
