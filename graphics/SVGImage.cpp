@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <new>
-#include <stdexcept>
+#include <exception>
 
 #include "graphics/SVGDocument.h"
 
@@ -365,12 +365,9 @@ NSVGimage* nsvgParse(const char* text, const char* units, float dpi)
       return nullptr;
     return svg::BuildImage(doc, units);
   }
-  catch (const std::bad_alloc&)
+  catch (const std::exception&)
   {
-    return nullptr;
-  }
-  catch (const std::length_error&)
-  {
+    // Exhausted memory (or a container's length limit) ends the parse.
     return nullptr;
   }
 }
