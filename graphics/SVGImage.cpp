@@ -344,7 +344,7 @@ NSVGimage* BuildImage(const Document& doc, const char* units)
       }
     }
   }
-  catch (const std::bad_alloc&)
+  catch (...)
   {
     nsvgDelete(image);
     throw;
