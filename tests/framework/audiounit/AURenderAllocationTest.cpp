@@ -25,6 +25,13 @@ void* operator new(std::size_t size)
     return p;
   throw std::bad_alloc();
 }
+// The wrapper's containers allocate with the non-throwing form: it must take
+// its block from malloc too, or free() would meet the runtime's own new.
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept
+{
+  gAllocations += tCounting ? 1 : 0;
+  return std::malloc(size ? size : 1);
+}
 void operator delete(void* p) noexcept
 {
   std::free(p);
