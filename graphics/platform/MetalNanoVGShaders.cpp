@@ -122,6 +122,7 @@ void FragmentShader(const standin::FragmentInput& in, const standin::FragmentSpa
                    u.scissorMat[1] == 0 && u.scissorMat[4] == 0 && u.scissorMat[5] == 0;
   bool constantMask = fast && span.stepX[2] == 0 && span.stepX[3] == 0;
   float spanMask = StrokeMask(u, span.start[2], span.start[3]);
+  standin::Float4 inner = {u.innerCol[0], u.innerCol[1], u.innerCol[2], u.innerCol[3]};
 
   for (int i = 0; i < span.count; ++i)
   {
@@ -166,9 +167,20 @@ void FragmentShader(const standin::FragmentInput& in, const standin::FragmentSpa
         Transform(u.paintMat, x, y, qx, qy);
         su = qx / u.extent[0], sv = qy / u.extent[1];
       }
+      float k = scissor * mask;
+      if (fast)
+      {
+        standin::Float4 t = view.Sample4(su, sv);
+        if (u.texType == 1)
+          t *= standin::Float4{t[3], t[3], t[3], 1};
+        else if (u.texType == 2)
+          t = standin::Splat(t[0]);
+        t = t * k * inner;
+        std::memcpy(out, &t, sizeof t);
+        continue;
+      }
       view.Sample(su, sv, c);
       ApplyTexType(u, c);
-      float k = scissor * mask;
       for (int ch = 0; ch < 4; ++ch)
         c[ch] = c[ch] * k * u.innerCol[ch];
     }

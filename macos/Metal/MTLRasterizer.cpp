@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "Metal/MTLRenderCommandEncoder.h"
+#include "StandIn/Float4.h"
 #include "StandIn/Gpu.h"
 
 namespace standin {
@@ -149,6 +150,8 @@ public:
                  mBlend.destinationRGBBlendFactor == MTLBlendFactorOneMinusSourceAlpha &&
                  mBlend.sourceAlphaBlendFactor == MTLBlendFactorOne &&
                  mBlend.destinationAlphaBlendFactor == MTLBlendFactorOneMinusSourceAlpha;
+    mVectorStore = AreGpuFastPathsEnabled() && !mSingleChannel && mBlend.writeMask == MTLColorWriteMaskAll &&
+                   (!mBlend.blendingEnabled || mPlainOver);
   }
 
   void Run()
@@ -384,6 +387,11 @@ private:
       if (mBlend.writeMask == MTLColorWriteMaskNone)
         continue;
       const float* c = &mColors[static_cast<size_t>(i) * 4];
+      if (mVectorStore)
+      {
+        StoreOver(colorRow + static_cast<size_t>(x + i) * 4, c);
+        continue;
+      }
       float src[4] = {Saturate(c[0]), Saturate(c[1]), Saturate(c[2]), Saturate(c[3])};
       uint8_t* p = colorRow + static_cast<size_t>(x + i) * bpp;
       // An opaque source over anything is the source: blending would give
@@ -412,6 +420,21 @@ private:
       }
       Store(p, out);
     }
+  }
+
+  // What the loop below does for four-byte targets written whole, either
+  // unblended or with the premultiplied "over", the same float operations
+  // a register at a time.
+  __attribute__((always_inline)) void StoreOver(uint8_t* p, const float* c) const
+  {
+    Float4 src;
+    std::memcpy(&src, c, sizeof src);
+    src = Saturate4(src);
+    if (mBlend.blendingEnabled && src[3] != 1.0f)
+      src = src + LoadBytes(p, mRed, mBlue) * (1.0f / 255.0f) * (1 - src[3]);
+    Int4 b = ToUnorm8x4(src);
+    p[mRed] = static_cast<uint8_t>(b[0]), p[1] = static_cast<uint8_t>(b[1]);
+    p[mBlue] = static_cast<uint8_t>(b[2]), p[3] = static_cast<uint8_t>(b[3]);
   }
 
   // Colour access with the target's layout resolved once per draw.
@@ -452,7 +475,7 @@ private:
   int mClipX0 = 0, mClipY0 = 0, mClipX1 = 0, mClipY1 = 0;
   std::vector<float> mColors;
   std::vector<uint8_t> mKeep;
-  bool mSingleChannel = false, mPlainOver = false;
+  bool mSingleChannel = false, mPlainOver = false, mVectorStore = false;
   int mRed = 0, mBlue = 2;
 };
 
