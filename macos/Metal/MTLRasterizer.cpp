@@ -365,6 +365,11 @@ private:
       span.count = count;
       span.rgba = mColors.data();
       span.keep = mKeep.data();
+      if (mVectorStore)
+      {
+        mOpaque.resize(static_cast<size_t>(count) * 4);
+        span.opaque = mOpaque.data();
+      }
       mFragment(mFragmentInput, span);
     }
 
@@ -387,6 +392,13 @@ private:
       if (mBlend.writeMask == MTLColorWriteMaskNone)
         continue;
       const float* c = &mColors[static_cast<size_t>(i) * 4];
+      if (mKeep[i] == kKeepOpaqueBytes)
+      {
+        const uint8_t* q = &mOpaque[static_cast<size_t>(i) * 4];
+        uint8_t* p = colorRow + static_cast<size_t>(x + i) * 4;
+        p[mRed] = q[0], p[1] = q[1], p[mBlue] = q[2], p[3] = q[3];
+        continue;
+      }
       if (mVectorStore)
       {
         StoreOver(colorRow + static_cast<size_t>(x + i) * 4, c);
@@ -475,6 +487,7 @@ private:
   int mClipX0 = 0, mClipY0 = 0, mClipX1 = 0, mClipY1 = 0;
   std::vector<float> mColors;
   std::vector<uint8_t> mKeep;
+  std::vector<uint8_t> mOpaque; // texel bytes the shader copied
   bool mSingleChannel = false, mPlainOver = false, mVectorStore = false;
   int mRed = 0, mBlue = 2;
 };

@@ -63,7 +63,15 @@ struct FragmentSpan
   int count;
   float* rgba;   // count x 4 floats to write
   uint8_t* keep; // count flags, 1 on entry; 0 discards the pixel
+  // Set (count x 4 bytes) when the target stores an opaque colour as it is.
+  // For a pixel whose colour would round to an opaque texel's bytes, the
+  // shader may copy those (straight R, G, B, A) to opaque[4 i] and set
+  // keep[i] to kKeepOpaqueBytes instead of writing floats: the same bits
+  // land in the target without the float round trip.
+  uint8_t* opaque;
 };
+
+constexpr uint8_t kKeepOpaqueBytes = 2;
 
 using VertexFunction = void (*)(const VertexInput&, VertexOutput&);
 using FragmentFunction = void (*)(const FragmentInput&, const FragmentSpan&);
@@ -172,6 +180,41 @@ public:
     return top + (bottom - top) * ay;
   }
 
+  // The texel whose bytes a sample at (u, v) rounds to, when that sample
+  // is opaque and rounds to one texel whatever the filter weights of the
+  // others: on a texel centre, or within 1/4096 of one (the weights' share
+  // stays far below half a step of 8 bits), with every texel it mixes
+  // opaque. Null otherwise, and for layouts other than four bytes.
+  __attribute__((always_inline)) const uint8_t* OpaqueTexel(float u, float v) const
+  {
+    if (mGeneral || !mData || mBytes != 4)
+      return nullptr;
+    if (!mLinear)
+    {
+      const uint8_t* p = At(Address(Floor(Clamp(u * mW)), mW, mRepeatS), Address(Floor(Clamp(v * mH)), mH, mRepeatT));
+      return p[3] == 255 ? p : nullptr;
+    }
+    float fx = Clamp(u * mW - 0.5f), fy = Clamp(v * mH - 0.5f);
+    float x0f = std::floor(fx), y0f = std::floor(fy);
+    float ax = fx - x0f, ay = fy - y0f;
+    int x0 = static_cast<int>(x0f), y0 = static_cast<int>(y0f);
+    constexpr float kNear = 1.0f / 4096;
+    int dx = ax <= kNear ? 0 : (ax >= 1 - kNear ? 1 : -1);
+    int dy = ay <= kNear ? 0 : (ay >= 1 - kNear ? 1 : -1);
+    if (dx < 0 || dy < 0)
+      return nullptr;
+    int xa = Address(x0, mW, mRepeatS), ya = Address(y0, mH, mRepeatT);
+    int xb = Address(x0 + 1, mW, mRepeatS), yb = Address(y0 + 1, mH, mRepeatT);
+    const uint8_t *p00 = At(xa, ya), *p10 = At(xb, ya), *p01 = At(xa, yb), *p11 = At(xb, yb);
+    if ((p00[3] & p10[3] & p01[3] & p11[3]) != 255)
+      return nullptr;
+    return dy ? (dx ? p11 : p01) : (dx ? p10 : p00);
+  }
+
+  // Where the texture's red and blue bytes are.
+  int RedOffset() const { return mRed; }
+  int BlueOffset() const { return mBlue; }
+
   // Keeps a texel coordinate (NaN included) in a range that converts to
   // an int; no drawing samples that far out.
   static float Clamp(float c)
@@ -207,10 +250,10 @@ private:
   }
 
   // Four-byte layouts only.
+  const uint8_t* At(int x, int y) const { return mData + (static_cast<size_t>(y) * mW + x) * 4; }
   __attribute__((always_inline)) Float4 Texel4(int x, int y) const
   {
-    const uint8_t* p = mData + (static_cast<size_t>(y) * mW + x) * 4;
-    return LoadBytes(p, mRed, mBlue) * (1.0f / 255.0f);
+    return LoadBytes(At(x, y), mRed, mBlue) * (1.0f / 255.0f);
   }
 
   const MTLTexture* mTexture;
