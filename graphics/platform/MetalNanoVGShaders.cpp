@@ -17,6 +17,8 @@ namespace {
 
 // Varyings: position (x, y), texture coordinate (u, v).
 constexpr int kVaryings = 4;
+// Pixels whose image coordinates the fast paths work out ahead.
+constexpr int kChunk = 64;
 
 // NaN saturates to 0, as on the GPU.
 float Saturate(float v) { return v > 0 ? (v < 1 ? v : 1) : 0; }
@@ -106,6 +108,46 @@ void ImageCoordinates(const Uniforms& u, const standin::FragmentSpan& span, int 
   }
 }
 
+// What TextureView::OpaqueTexel works out from a bilinear sample's
+// coordinates before it reads texels, four lanes at once: the top-left
+// texel and which texel the weights leave (NearTexel).
+struct TexelClasses
+{
+  int x0[kChunk], y0[kChunk], dx[kChunk], dy[kChunk];
+};
+
+void ClassifySamples(const standin::TextureView& view, const float* su, const float* sv, int n, TexelClasses& out)
+{
+  using standin::Float4;
+  using standin::Int4;
+  using standin::Splat;
+  const Float4 limit = Splat(1 << 24), near = Splat(1.0f / 4096), w = Splat(static_cast<float>(view.Width())),
+               h = Splat(static_cast<float>(view.Height()));
+  auto clamp = [&](Float4 c) {
+    c = c > -limit ? c : -limit; // NaN too, as TextureView::Clamp
+    return c < limit ? c : limit;
+  };
+  auto classify = [&](Float4 a) {
+    Int4 first = a <= near, second = a >= Splat(1) - near;
+    // The comparisons give -1 in the lanes where they hold.
+    return first ? Int4{0, 0, 0, 0} : (second ? Int4{1, 1, 1, 1} : Int4{-1, -1, -1, -1});
+  };
+  for (int j = 0; j < n; j += 4)
+  {
+    Float4 a, b;
+    std::memcpy(&a, su + j, sizeof a);
+    std::memcpy(&b, sv + j, sizeof b);
+    Float4 fx = clamp(a * w - 0.5f), fy = clamp(b * h - 0.5f);
+    Float4 x0f = standin::Floor4(fx), y0f = standin::Floor4(fy);
+    Int4 x0 = __builtin_convertvector(x0f, Int4), y0 = __builtin_convertvector(y0f, Int4);
+    Int4 dx = classify(fx - x0f), dy = classify(fy - y0f);
+    std::memcpy(out.x0 + j, &x0, sizeof x0);
+    std::memcpy(out.y0 + j, &y0, sizeof y0);
+    std::memcpy(out.dx + j, &dx, sizeof dx);
+    std::memcpy(out.dy + j, &dy, sizeof dy);
+  }
+}
+
 template <bool kAntialias>
 void FragmentShader(const standin::FragmentInput& in, const standin::FragmentSpan& span)
 {
@@ -152,13 +194,19 @@ void FragmentShader(const standin::FragmentInput& in, const standin::FragmentSpa
 
   // Image coordinates four pixels at a time, a chunk ahead: the divisions
   // overlap instead of stalling every pixel.
-  constexpr int kChunk = 64;
   float chunkU[kChunk], chunkV[kChunk];
   bool chunked = fast && u.type == 1;
+  bool classified = chunked && opaqueTexels && view.IsLinearFourBytes();
+  TexelClasses classes;
   for (int i = 0; i < span.count; ++i)
   {
     if (chunked && i % kChunk == 0)
-      ImageCoordinates(u, span, i, std::min(kChunk, span.count - i), chunkU, chunkV);
+    {
+      int n = std::min(kChunk, span.count - i);
+      ImageCoordinates(u, span, i, n, chunkU, chunkV);
+      if (classified)
+        ClassifySamples(view, chunkU, chunkV, n, classes);
+    }
     float fi = static_cast<float>(i);
     float x = span.start[0] + span.stepX[0] * fi, y = span.start[1] + span.stepX[1] * fi;
     float tu = span.start[2] + span.stepX[2] * fi, tv = span.start[3] + span.stepX[3] * fi;
@@ -204,7 +252,10 @@ void FragmentShader(const standin::FragmentInput& in, const standin::FragmentSpa
       }
       float k = scissor * mask;
       if (opaqueTexels && k == 1)
-        if (const uint8_t* texel = view.OpaqueTexel(su, sv))
+        if (const uint8_t* texel =
+              classified ? view.OpaqueTexelNear(classes.x0[i % kChunk], classes.y0[i % kChunk],
+                                                classes.dx[i % kChunk], classes.dy[i % kChunk])
+                         : view.OpaqueTexel(su, sv))
         {
           uint8_t* o = span.opaque + i * 4;
           o[0] = texel[red], o[1] = texel[1], o[2] = texel[blue], o[3] = 255;

@@ -32,6 +32,13 @@ __attribute__((always_inline)) inline Float4 Saturate4(Float4 v)
   return v > zero ? below : zero;
 }
 
+// std::floor for |v| <= 2^24, where the truncated value is exact.
+__attribute__((always_inline)) inline Float4 Floor4(Float4 v)
+{
+  Float4 t = __builtin_convertvector(__builtin_convertvector(v, Int4), Float4);
+  return t > v ? t - 1.0f : t;
+}
+
 // Rounded to nearest into 0..255, as an 8-bit store does.
 __attribute__((always_inline)) inline Int4 ToUnorm8x4(Float4 v)
 {

@@ -196,11 +196,22 @@ public:
     }
     float fx = Clamp(u * mW - 0.5f), fy = Clamp(v * mH - 0.5f);
     float x0f = std::floor(fx), y0f = std::floor(fy);
-    float ax = fx - x0f, ay = fy - y0f;
     int x0 = static_cast<int>(x0f), y0 = static_cast<int>(y0f);
+    return OpaqueTexelNear(x0, y0, NearTexel(fx - x0f), NearTexel(fy - y0f));
+  }
+
+  // Which of two texels a filter weight `a` of the second leaves the
+  // sample rounding to: 0 for the first, 1 for the second, -1 for neither.
+  static int NearTexel(float a)
+  {
     constexpr float kNear = 1.0f / 4096;
-    int dx = ax <= kNear ? 0 : (ax >= 1 - kNear ? 1 : -1);
-    int dy = ay <= kNear ? 0 : (ay >= 1 - kNear ? 1 : -1);
+    return a <= kNear ? 0 : (a >= 1 - kNear ? 1 : -1);
+  }
+
+  // OpaqueTexel for a bilinear sample whose top-left texel is (x0, y0)
+  // and whose weights NearTexel classified as dx and dy.
+  __attribute__((always_inline)) const uint8_t* OpaqueTexelNear(int x0, int y0, int dx, int dy) const
+  {
     if (dx < 0 || dy < 0)
       return nullptr;
     int xa = Address(x0, mW, mRepeatS), ya = Address(y0, mH, mRepeatT);
@@ -210,6 +221,12 @@ public:
       return nullptr;
     return dy ? (dx ? p11 : p01) : (dx ? p10 : p00);
   }
+
+  // Whether OpaqueTexel filters bilinearly within one four-byte level: the
+  // case a shader may classify samples for itself, four at a time.
+  bool IsLinearFourBytes() const { return !mGeneral && mData && mBytes == 4 && mLinear; }
+  int Width() const { return mW; }
+  int Height() const { return mH; }
 
   // Where the texture's red and blue bytes are.
   int RedOffset() const { return mRed; }
