@@ -198,6 +198,23 @@ void FragmentShader(const standin::FragmentInput& in, const standin::FragmentSpa
   bool chunked = fast && u.type == 1;
   bool classified = chunked && opaqueTexels && view.IsLinearFourBytes();
   TexelClasses classes;
+  // Without a scissor and with a mask of 1 the factor is 1 for every pixel
+  // and none is discarded: whole chunks go through a loop of their own.
+  bool wholeChunks = classified && noScissor && (!kAntialias || (constantMask && spanMask == 1 && !(1 < u.strokeThr)));
+  auto copyTexel = [&](int i, const uint8_t* texel) {
+    uint8_t* o = span.opaque + i * 4;
+    o[0] = texel[red], o[1] = texel[1], o[2] = texel[blue], o[3] = 255;
+    span.keep[i] = standin::kKeepOpaqueBytes;
+  };
+  auto shadeSample = [&](float su, float sv, float k, float* out) {
+    standin::Float4 t = view.Sample4(su, sv);
+    if (u.texType == 1)
+      t *= standin::Float4{t[3], t[3], t[3], 1};
+    else if (u.texType == 2)
+      t = standin::Splat(t[0]);
+    t = t * k * inner;
+    std::memcpy(out, &t, sizeof t);
+  };
   for (int i = 0; i < span.count; ++i)
   {
     if (chunked && i % kChunk == 0)
@@ -206,6 +223,16 @@ void FragmentShader(const standin::FragmentInput& in, const standin::FragmentSpa
       ImageCoordinates(u, span, i, n, chunkU, chunkV);
       if (classified)
         ClassifySamples(view, chunkU, chunkV, n, classes);
+      if (wholeChunks)
+      {
+        for (int j = 0; j < n; ++j)
+          if (const uint8_t* texel = view.OpaqueTexelNear(classes.x0[j], classes.y0[j], classes.dx[j], classes.dy[j]))
+            copyTexel(i + j, texel);
+          else
+            shadeSample(chunkU[j], chunkV[j], 1.0f, span.rgba + (i + j) * 4);
+        i += n - 1;
+        continue;
+      }
     }
     float fi = static_cast<float>(i);
     float x = span.start[0] + span.stepX[0] * fi, y = span.start[1] + span.stepX[1] * fi;
@@ -257,20 +284,12 @@ void FragmentShader(const standin::FragmentInput& in, const standin::FragmentSpa
                                                 classes.dx[i % kChunk], classes.dy[i % kChunk])
                          : view.OpaqueTexel(su, sv))
         {
-          uint8_t* o = span.opaque + i * 4;
-          o[0] = texel[red], o[1] = texel[1], o[2] = texel[blue], o[3] = 255;
-          span.keep[i] = standin::kKeepOpaqueBytes;
+          copyTexel(i, texel);
           continue;
         }
       if (fast)
       {
-        standin::Float4 t = view.Sample4(su, sv);
-        if (u.texType == 1)
-          t *= standin::Float4{t[3], t[3], t[3], 1};
-        else if (u.texType == 2)
-          t = standin::Splat(t[0]);
-        t = t * k * inner;
-        std::memcpy(out, &t, sizeof t);
+        shadeSample(su, sv, k, out);
         continue;
       }
       view.Sample(su, sv, c);
