@@ -376,6 +376,20 @@ private:
     MTLTexture* color = mTarget.color;
     int bpp = color->bytesPerPixel();
     uint8_t* colorRow = color->levelData(0) + static_cast<size_t>(y) * mTarget.width * bpp;
+    if (!face && mVectorStore)
+    {
+      // The loop below without stencil: each kept pixel is stored.
+      uint8_t* p = colorRow + static_cast<size_t>(x) * 4;
+      for (int i = 0; i < count; ++i, p += 4)
+        if (mKeep[i] == kKeepOpaqueBytes)
+        {
+          const uint8_t* q = &mOpaque[static_cast<size_t>(i) * 4];
+          p[mRed] = q[0], p[1] = q[1], p[mBlue] = q[2], p[3] = q[3];
+        }
+        else if (mKeep[i])
+          StoreOver(p, &mColors[static_cast<size_t>(i) * 4]);
+      return;
+    }
     for (int i = 0; i < count; ++i)
     {
       if (!mKeep[i])
