@@ -114,6 +114,7 @@ void ImageCoordinates(const Uniforms& u, const standin::FragmentSpan& span, int 
 struct TexelClasses
 {
   int x0[kChunk], y0[kChunk], dx[kChunk], dy[kChunk];
+  float ax[kChunk], ay[kChunk]; // the weights of the texels right and below
 };
 
 void ClassifySamples(const standin::TextureView& view, const float* su, const float* sv, int n, TexelClasses& out)
@@ -140,7 +141,10 @@ void ClassifySamples(const standin::TextureView& view, const float* su, const fl
     Float4 fx = clamp(a * w - 0.5f), fy = clamp(b * h - 0.5f);
     Float4 x0f = standin::Floor4(fx), y0f = standin::Floor4(fy);
     Int4 x0 = __builtin_convertvector(x0f, Int4), y0 = __builtin_convertvector(y0f, Int4);
-    Int4 dx = classify(fx - x0f), dy = classify(fy - y0f);
+    Float4 ax = fx - x0f, ay = fy - y0f;
+    Int4 dx = classify(ax), dy = classify(ay);
+    std::memcpy(out.ax + j, &ax, sizeof ax);
+    std::memcpy(out.ay + j, &ay, sizeof ay);
     std::memcpy(out.x0 + j, &x0, sizeof x0);
     std::memcpy(out.y0 + j, &y0, sizeof y0);
     std::memcpy(out.dx + j, &dx, sizeof dx);
@@ -206,8 +210,7 @@ void FragmentShader(const standin::FragmentInput& in, const standin::FragmentSpa
     o[0] = texel[red], o[1] = texel[1], o[2] = texel[blue], o[3] = 255;
     span.keep[i] = standin::kKeepOpaqueBytes;
   };
-  auto shadeSample = [&](float su, float sv, float k, float* out) {
-    standin::Float4 t = view.Sample4(su, sv);
+  auto shadeSample = [&](standin::Float4 t, float k, float* out) {
     if (u.texType == 1)
       t *= standin::Float4{t[3], t[3], t[3], 1};
     else if (u.texType == 2)
@@ -229,7 +232,8 @@ void FragmentShader(const standin::FragmentInput& in, const standin::FragmentSpa
           if (const uint8_t* texel = view.OpaqueTexelNear(classes.x0[j], classes.y0[j], classes.dx[j], classes.dy[j]))
             copyTexel(i + j, texel);
           else
-            shadeSample(chunkU[j], chunkV[j], 1.0f, span.rgba + (i + j) * 4);
+            shadeSample(view.Bilinear4(classes.x0[j], classes.y0[j], classes.ax[j], classes.ay[j]), 1.0f,
+                        span.rgba + (i + j) * 4);
         i += n - 1;
         continue;
       }
@@ -289,7 +293,7 @@ void FragmentShader(const standin::FragmentInput& in, const standin::FragmentSpa
         }
       if (fast)
       {
-        shadeSample(su, sv, k, out);
+        shadeSample(view.Sample4(su, sv), k, out);
         continue;
       }
       view.Sample(su, sv, c);

@@ -168,8 +168,14 @@ public:
       return Texel4(Address(Floor(Clamp(u * mW)), mW, mRepeatS), Address(Floor(Clamp(v * mH)), mH, mRepeatT));
     float fx = Clamp(u * mW - 0.5f), fy = Clamp(v * mH - 0.5f);
     float x0f = std::floor(fx), y0f = std::floor(fy);
-    float ax = fx - x0f, ay = fy - y0f;
-    int x0 = static_cast<int>(x0f), y0 = static_cast<int>(y0f);
+    return Bilinear4(static_cast<int>(x0f), static_cast<int>(y0f), fx - x0f, fy - y0f);
+  }
+
+  // Sample4's bilinear filter from the top-left texel (x0, y0) and the
+  // weights (ax, ay) of the texels right and below, for a view that
+  // IsLinearFourBytes.
+  __attribute__((always_inline)) Float4 Bilinear4(int x0, int y0, float ax, float ay) const
+  {
     int xa = Address(x0, mW, mRepeatS), ya = Address(y0, mH, mRepeatT);
     if (mFast && ax == 0 && ay == 0)
       return Texel4(xa, ya);
