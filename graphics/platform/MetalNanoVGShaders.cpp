@@ -17,6 +17,8 @@ namespace {
 
 // Varyings: position (x, y), texture coordinate (u, v).
 constexpr int kVaryings = 4;
+// Pixels whose image coordinates the fast paths work out ahead.
+constexpr int kChunk = 64;
 
 // NaN saturates to 0, as on the GPU.
 float Saturate(float v) { return v > 0 ? (v < 1 ? v : 1) : 0; }
@@ -85,6 +87,71 @@ void ApplyTexType(const Uniforms& u, float c[4])
     c[1] = c[2] = c[3] = c[0];
 }
 
+// What the pixel loop computes for an image pattern's coordinates (the
+// same operations in the same order, four lanes at once) for `n` pixels
+// from `first` on.
+void ImageCoordinates(const Uniforms& u, const standin::FragmentSpan& span, int first, int n, float* su, float* sv)
+{
+  using standin::Float4;
+  using standin::Splat;
+  for (int j = 0; j < n; j += 4)
+  {
+    float f = static_cast<float>(first + j);
+    Float4 fi = {f, f + 1, f + 2, f + 3}; // exact: spans are far shorter than 2^24
+    Float4 x = Splat(span.start[0]) + Splat(span.stepX[0]) * fi;
+    Float4 y = Splat(span.start[1]) + Splat(span.stepX[1]) * fi;
+    Float4 qx = Splat(u.paintMat[0]) * x + Splat(u.paintMat[4]) * y + Splat(u.paintMat[8]);
+    Float4 qy = Splat(u.paintMat[1]) * x + Splat(u.paintMat[5]) * y + Splat(u.paintMat[9]);
+    Float4 a = qx / Splat(u.extent[0]), b = qy / Splat(u.extent[1]);
+    std::memcpy(su + j, &a, sizeof a);
+    std::memcpy(sv + j, &b, sizeof b);
+  }
+}
+
+// What TextureView::OpaqueTexel works out from a bilinear sample's
+// coordinates before it reads texels, four lanes at once: the top-left
+// texel and which texel the weights leave (NearTexel).
+struct TexelClasses
+{
+  int x0[kChunk], y0[kChunk], dx[kChunk], dy[kChunk];
+  float ax[kChunk], ay[kChunk]; // the weights of the texels right and below
+};
+
+void ClassifySamples(const standin::TextureView& view, const float* su, const float* sv, int n, TexelClasses& out)
+{
+  using standin::Float4;
+  using standin::Int4;
+  using standin::Splat;
+  const Float4 limit = Splat(1 << 24), near = Splat(1.0f / 4096), w = Splat(static_cast<float>(view.Width())),
+               h = Splat(static_cast<float>(view.Height()));
+  auto clamp = [&](Float4 c) {
+    c = c > -limit ? c : -limit; // NaN too, as TextureView::Clamp
+    return c < limit ? c : limit;
+  };
+  auto classify = [&](Float4 a) {
+    Int4 first = a <= near, second = a >= Splat(1) - near;
+    // The comparisons give -1 in the lanes where they hold.
+    return first ? Int4{0, 0, 0, 0} : (second ? Int4{1, 1, 1, 1} : Int4{-1, -1, -1, -1});
+  };
+  for (int j = 0; j < n; j += 4)
+  {
+    Float4 a, b;
+    std::memcpy(&a, su + j, sizeof a);
+    std::memcpy(&b, sv + j, sizeof b);
+    Float4 fx = clamp(a * w - 0.5f), fy = clamp(b * h - 0.5f);
+    Float4 x0f = standin::Floor4(fx), y0f = standin::Floor4(fy);
+    Int4 x0 = __builtin_convertvector(x0f, Int4), y0 = __builtin_convertvector(y0f, Int4);
+    Float4 ax = fx - x0f, ay = fy - y0f;
+    Int4 dx = classify(ax), dy = classify(ay);
+    std::memcpy(out.ax + j, &ax, sizeof ax);
+    std::memcpy(out.ay + j, &ay, sizeof ay);
+    std::memcpy(out.x0 + j, &x0, sizeof x0);
+    std::memcpy(out.y0 + j, &y0, sizeof y0);
+    std::memcpy(out.dx + j, &dx, sizeof dx);
+    std::memcpy(out.dy + j, &dy, sizeof dy);
+  }
+}
+
 template <bool kAntialias>
 void FragmentShader(const standin::FragmentInput& in, const standin::FragmentSpan& span)
 {
@@ -122,9 +189,55 @@ void FragmentShader(const standin::FragmentInput& in, const standin::FragmentSpa
                    u.scissorMat[1] == 0 && u.scissorMat[4] == 0 && u.scissorMat[5] == 0;
   bool constantMask = fast && span.stepX[2] == 0 && span.stepX[3] == 0;
   float spanMask = StrokeMask(u, span.start[2], span.start[3]);
+  standin::Float4 inner = {u.innerCol[0], u.innerCol[1], u.innerCol[2], u.innerCol[3]};
+  // An opaque texel, times a white paint and a factor of 1, stores as its
+  // own bytes; with an opaque source, alpha times it changes nothing.
+  bool opaqueTexels = fast && span.opaque && u.type != 0 && (u.texType == 0 || u.texType == 1) &&
+                      u.innerCol[0] == 1 && u.innerCol[1] == 1 && u.innerCol[2] == 1 && u.innerCol[3] == 1;
+  int red = view.RedOffset(), blue = view.BlueOffset();
 
+  // Image coordinates four pixels at a time, a chunk ahead: the divisions
+  // overlap instead of stalling every pixel.
+  float chunkU[kChunk], chunkV[kChunk];
+  bool chunked = fast && u.type == 1;
+  bool classified = chunked && opaqueTexels && view.IsLinearFourBytes();
+  TexelClasses classes;
+  // Without a scissor and with a mask of 1 the factor is 1 for every pixel
+  // and none is discarded: whole chunks go through a loop of their own.
+  bool wholeChunks = classified && noScissor && (!kAntialias || (constantMask && spanMask == 1 && !(1 < u.strokeThr)));
+  auto copyTexel = [&](int i, const uint8_t* texel) {
+    uint8_t* o = span.opaque + i * 4;
+    o[0] = texel[red], o[1] = texel[1], o[2] = texel[blue], o[3] = 255;
+    span.keep[i] = standin::kKeepOpaqueBytes;
+  };
+  auto shadeSample = [&](standin::Float4 t, float k, float* out) {
+    if (u.texType == 1)
+      t *= standin::Float4{t[3], t[3], t[3], 1};
+    else if (u.texType == 2)
+      t = standin::Splat(t[0]);
+    t = t * k * inner;
+    std::memcpy(out, &t, sizeof t);
+  };
   for (int i = 0; i < span.count; ++i)
   {
+    if (chunked && i % kChunk == 0)
+    {
+      int n = std::min(kChunk, span.count - i);
+      ImageCoordinates(u, span, i, n, chunkU, chunkV);
+      if (classified)
+        ClassifySamples(view, chunkU, chunkV, n, classes);
+      if (wholeChunks)
+      {
+        for (int j = 0; j < n; ++j)
+          if (const uint8_t* texel = view.OpaqueTexelNear(classes.x0[j], classes.y0[j], classes.dx[j], classes.dy[j]))
+            copyTexel(i + j, texel);
+          else
+            shadeSample(view.Bilinear4(classes.x0[j], classes.y0[j], classes.ax[j], classes.ay[j]), 1.0f,
+                        span.rgba + (i + j) * 4);
+        i += n - 1;
+        continue;
+      }
+    }
     float fi = static_cast<float>(i);
     float x = span.start[0] + span.stepX[0] * fi, y = span.start[1] + span.stepX[1] * fi;
     float tu = span.start[2] + span.stepX[2] * fi, tv = span.start[3] + span.stepX[3] * fi;
@@ -160,15 +273,31 @@ void FragmentShader(const standin::FragmentInput& in, const standin::FragmentSpa
     else
     {
       float su = tu, sv = tv;
-      if (u.type == 1)
+      if (u.type == 1 && chunked)
+        su = chunkU[i % kChunk], sv = chunkV[i % kChunk];
+      else if (u.type == 1)
       {
         float qx, qy;
         Transform(u.paintMat, x, y, qx, qy);
         su = qx / u.extent[0], sv = qy / u.extent[1];
       }
+      float k = scissor * mask;
+      if (opaqueTexels && k == 1)
+        if (const uint8_t* texel =
+              classified ? view.OpaqueTexelNear(classes.x0[i % kChunk], classes.y0[i % kChunk],
+                                                classes.dx[i % kChunk], classes.dy[i % kChunk])
+                         : view.OpaqueTexel(su, sv))
+        {
+          copyTexel(i, texel);
+          continue;
+        }
+      if (fast)
+      {
+        shadeSample(view.Sample4(su, sv), k, out);
+        continue;
+      }
       view.Sample(su, sv, c);
       ApplyTexType(u, c);
-      float k = scissor * mask;
       for (int ch = 0; ch < 4; ++ch)
         c[ch] = c[ch] * k * u.innerCol[ch];
     }

@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "Metal/MTLRenderCommandEncoder.h"
+#include "StandIn/Float4.h"
 #include "StandIn/Gpu.h"
 
 namespace standin {
@@ -149,6 +150,8 @@ public:
                  mBlend.destinationRGBBlendFactor == MTLBlendFactorOneMinusSourceAlpha &&
                  mBlend.sourceAlphaBlendFactor == MTLBlendFactorOne &&
                  mBlend.destinationAlphaBlendFactor == MTLBlendFactorOneMinusSourceAlpha;
+    mVectorStore = AreGpuFastPathsEnabled() && !mSingleChannel && mBlend.writeMask == MTLColorWriteMaskAll &&
+                   (!mBlend.blendingEnabled || mPlainOver);
   }
 
   void Run()
@@ -362,12 +365,31 @@ private:
       span.count = count;
       span.rgba = mColors.data();
       span.keep = mKeep.data();
+      if (mVectorStore)
+      {
+        mOpaque.resize(static_cast<size_t>(count) * 4);
+        span.opaque = mOpaque.data();
+      }
       mFragment(mFragmentInput, span);
     }
 
     MTLTexture* color = mTarget.color;
     int bpp = color->bytesPerPixel();
     uint8_t* colorRow = color->levelData(0) + static_cast<size_t>(y) * mTarget.width * bpp;
+    if (!face && mVectorStore)
+    {
+      // The loop below without stencil: each kept pixel is stored.
+      uint8_t* p = colorRow + static_cast<size_t>(x) * 4;
+      for (int i = 0; i < count; ++i, p += 4)
+        if (mKeep[i] == kKeepOpaqueBytes)
+        {
+          const uint8_t* q = &mOpaque[static_cast<size_t>(i) * 4];
+          p[mRed] = q[0], p[1] = q[1], p[mBlue] = q[2], p[3] = q[3];
+        }
+        else if (mKeep[i])
+          StoreOver(p, &mColors[static_cast<size_t>(i) * 4]);
+      return;
+    }
     for (int i = 0; i < count; ++i)
     {
       if (!mKeep[i])
@@ -384,6 +406,18 @@ private:
       if (mBlend.writeMask == MTLColorWriteMaskNone)
         continue;
       const float* c = &mColors[static_cast<size_t>(i) * 4];
+      if (mKeep[i] == kKeepOpaqueBytes)
+      {
+        const uint8_t* q = &mOpaque[static_cast<size_t>(i) * 4];
+        uint8_t* p = colorRow + static_cast<size_t>(x + i) * 4;
+        p[mRed] = q[0], p[1] = q[1], p[mBlue] = q[2], p[3] = q[3];
+        continue;
+      }
+      if (mVectorStore)
+      {
+        StoreOver(colorRow + static_cast<size_t>(x + i) * 4, c);
+        continue;
+      }
       float src[4] = {Saturate(c[0]), Saturate(c[1]), Saturate(c[2]), Saturate(c[3])};
       uint8_t* p = colorRow + static_cast<size_t>(x + i) * bpp;
       // An opaque source over anything is the source: blending would give
@@ -412,6 +446,21 @@ private:
       }
       Store(p, out);
     }
+  }
+
+  // What the loop below does for four-byte targets written whole, either
+  // unblended or with the premultiplied "over", the same float operations
+  // a register at a time.
+  __attribute__((always_inline)) void StoreOver(uint8_t* p, const float* c) const
+  {
+    Float4 src;
+    std::memcpy(&src, c, sizeof src);
+    src = Saturate4(src);
+    if (mBlend.blendingEnabled && src[3] != 1.0f)
+      src = src + LoadBytes(p, mRed, mBlue) * (1.0f / 255.0f) * (1 - src[3]);
+    Int4 b = ToUnorm8x4(src);
+    p[mRed] = static_cast<uint8_t>(b[0]), p[1] = static_cast<uint8_t>(b[1]);
+    p[mBlue] = static_cast<uint8_t>(b[2]), p[3] = static_cast<uint8_t>(b[3]);
   }
 
   // Colour access with the target's layout resolved once per draw.
@@ -452,7 +501,8 @@ private:
   int mClipX0 = 0, mClipY0 = 0, mClipX1 = 0, mClipY1 = 0;
   std::vector<float> mColors;
   std::vector<uint8_t> mKeep;
-  bool mSingleChannel = false, mPlainOver = false;
+  std::vector<uint8_t> mOpaque; // texel bytes the shader copied
+  bool mSingleChannel = false, mPlainOver = false, mVectorStore = false;
   int mRed = 0, mBlue = 2;
 };
 

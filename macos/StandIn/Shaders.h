@@ -16,8 +16,11 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
+
+#include "StandIn/Float4.h"
 
 class MTLTexture;
 class MTLSamplerState;
@@ -60,7 +63,15 @@ struct FragmentSpan
   int count;
   float* rgba;   // count x 4 floats to write
   uint8_t* keep; // count flags, 1 on entry; 0 discards the pixel
+  // Set (count x 4 bytes) when the target stores an opaque colour as it is.
+  // For a pixel whose colour would round to an opaque texel's bytes, the
+  // shader may copy those (straight R, G, B, A) to opaque[4 i] and set
+  // keep[i] to kKeepOpaqueBytes instead of writing floats: the same bits
+  // land in the target without the float round trip.
+  uint8_t* opaque;
 };
+
+constexpr uint8_t kKeepOpaqueBytes = 2;
 
 using VertexFunction = void (*)(const VertexInput&, VertexOutput&);
 using FragmentFunction = void (*)(const FragmentInput&, const FragmentSpan&);
@@ -142,6 +153,91 @@ public:
     }
   }
 
+  // The same values as Sample, in one register: what the fast paths use.
+  __attribute__((always_inline)) Float4 Sample4(float u, float v) const
+  {
+    if (mGeneral || !mData || mBytes == 1)
+    {
+      Float4 out;
+      float c[4];
+      Sample(u, v, c);
+      std::memcpy(&out, c, sizeof c);
+      return out;
+    }
+    if (!mLinear)
+      return Texel4(Address(Floor(Clamp(u * mW)), mW, mRepeatS), Address(Floor(Clamp(v * mH)), mH, mRepeatT));
+    float fx = Clamp(u * mW - 0.5f), fy = Clamp(v * mH - 0.5f);
+    float x0f = std::floor(fx), y0f = std::floor(fy);
+    return Bilinear4(static_cast<int>(x0f), static_cast<int>(y0f), fx - x0f, fy - y0f);
+  }
+
+  // Sample4's bilinear filter from the top-left texel (x0, y0) and the
+  // weights (ax, ay) of the texels right and below, for a view that
+  // IsLinearFourBytes.
+  __attribute__((always_inline)) Float4 Bilinear4(int x0, int y0, float ax, float ay) const
+  {
+    int xa = Address(x0, mW, mRepeatS), ya = Address(y0, mH, mRepeatT);
+    if (mFast && ax == 0 && ay == 0)
+      return Texel4(xa, ya);
+    int xb = Address(x0 + 1, mW, mRepeatS), yb = Address(y0 + 1, mH, mRepeatT);
+    Float4 t00 = Texel4(xa, ya), t10 = Texel4(xb, ya), t01 = Texel4(xa, yb), t11 = Texel4(xb, yb);
+    Float4 top = t00 + (t10 - t00) * ax;
+    Float4 bottom = t01 + (t11 - t01) * ax;
+    return top + (bottom - top) * ay;
+  }
+
+  // The texel whose bytes a sample at (u, v) rounds to, when that sample
+  // is opaque and rounds to one texel whatever the filter weights of the
+  // others: on a texel centre, or within 1/4096 of one (the weights' share
+  // stays far below half a step of 8 bits), with every texel it mixes
+  // opaque. Null otherwise, and for layouts other than four bytes.
+  __attribute__((always_inline)) const uint8_t* OpaqueTexel(float u, float v) const
+  {
+    if (mGeneral || !mData || mBytes != 4)
+      return nullptr;
+    if (!mLinear)
+    {
+      const uint8_t* p = At(Address(Floor(Clamp(u * mW)), mW, mRepeatS), Address(Floor(Clamp(v * mH)), mH, mRepeatT));
+      return p[3] == 255 ? p : nullptr;
+    }
+    float fx = Clamp(u * mW - 0.5f), fy = Clamp(v * mH - 0.5f);
+    float x0f = std::floor(fx), y0f = std::floor(fy);
+    int x0 = static_cast<int>(x0f), y0 = static_cast<int>(y0f);
+    return OpaqueTexelNear(x0, y0, NearTexel(fx - x0f), NearTexel(fy - y0f));
+  }
+
+  // Which of two texels a filter weight `a` of the second leaves the
+  // sample rounding to: 0 for the first, 1 for the second, -1 for neither.
+  static int NearTexel(float a)
+  {
+    constexpr float kNear = 1.0f / 4096;
+    return a <= kNear ? 0 : (a >= 1 - kNear ? 1 : -1);
+  }
+
+  // OpaqueTexel for a bilinear sample whose top-left texel is (x0, y0)
+  // and whose weights NearTexel classified as dx and dy.
+  __attribute__((always_inline)) const uint8_t* OpaqueTexelNear(int x0, int y0, int dx, int dy) const
+  {
+    if (dx < 0 || dy < 0)
+      return nullptr;
+    int xa = Address(x0, mW, mRepeatS), ya = Address(y0, mH, mRepeatT);
+    int xb = Address(x0 + 1, mW, mRepeatS), yb = Address(y0 + 1, mH, mRepeatT);
+    const uint8_t *p00 = At(xa, ya), *p10 = At(xb, ya), *p01 = At(xa, yb), *p11 = At(xb, yb);
+    if ((p00[3] & p10[3] & p01[3] & p11[3]) != 255)
+      return nullptr;
+    return dy ? (dx ? p11 : p01) : (dx ? p10 : p00);
+  }
+
+  // Whether OpaqueTexel filters bilinearly within one four-byte level: the
+  // case a shader may classify samples for itself, four at a time.
+  bool IsLinearFourBytes() const { return !mGeneral && mData && mBytes == 4 && mLinear; }
+  int Width() const { return mW; }
+  int Height() const { return mH; }
+
+  // Where the texture's red and blue bytes are.
+  int RedOffset() const { return mRed; }
+  int BlueOffset() const { return mBlue; }
+
   // Keeps a texel coordinate (NaN included) in a range that converts to
   // an int; no drawing samples that far out.
   static float Clamp(float c)
@@ -174,6 +270,13 @@ private:
       return;
     }
     out[0] = p[mRed] * k, out[1] = p[1] * k, out[2] = p[mBlue] * k, out[3] = p[3] * k;
+  }
+
+  // Four-byte layouts only.
+  const uint8_t* At(int x, int y) const { return mData + (static_cast<size_t>(y) * mW + x) * 4; }
+  __attribute__((always_inline)) Float4 Texel4(int x, int y) const
+  {
+    return LoadBytes(At(x, y), mRed, mBlue) * (1.0f / 255.0f);
   }
 
   const MTLTexture* mTexture;

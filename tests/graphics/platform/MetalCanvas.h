@@ -3,6 +3,8 @@
 // A NanoVG context on the stand-in GPU drawing into a 64 x 48 off-screen
 // target (or the layer's drawables), for tests that read the pixels.
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <utility>
 #include <vector>
@@ -32,7 +34,22 @@ struct MetalCanvas
   }
 
   // One frame into the target (cleared to transparent first); its RGBA.
+  // While `compareFastPaths` is on, the frame is drawn first without the
+  // GPU's fast paths and then with them, and the two must agree bit for bit.
   std::vector<uint8_t> Draw(const std::function<void(NVGcontext*)>& draw)
+  {
+    if (!compareFastPaths)
+      return DrawOnce(draw);
+    bool fast = standin::AreGpuFastPathsEnabled();
+    standin::SetGpuFastPaths(false);
+    std::vector<uint8_t> general = DrawOnce(draw);
+    standin::SetGpuFastPaths(fast);
+    std::vector<uint8_t> result = DrawOnce(draw);
+    EXPECT_TRUE(general == result) << "the fast paths changed the pixels";
+    return result;
+  }
+
+  std::vector<uint8_t> DrawOnce(const std::function<void(NVGcontext*)>& draw)
   {
     mvgBindTarget(target);
     mvgSetClearColor(vg, nvgRGBAf(0, 0, 0, 0));
@@ -64,6 +81,8 @@ struct MetalCanvas
     return rgba[(static_cast<size_t>(y) * w + x) * 4 + channel];
   }
 
+  static inline bool compareFastPaths = false;
+
   float ratio;
   int width, height;
   Strong<CAMetalLayer> layer;
@@ -91,5 +110,9 @@ class MetalTest : public ::testing::Test
 {
 protected:
   void SetUp() override { standin::ResetGpu(); }
-  void TearDown() override { standin::ResetGpu(); }
+  void TearDown() override
+  {
+    standin::ResetGpu();
+    MetalCanvas::compareFastPaths = false;
+  }
 };

@@ -62,7 +62,17 @@ void FillRect(NVGcontext* vg, float x, float y, float w, float h, NVGcolor color
 
 } // namespace
 
-using MetalPixelTest = MetalTest;
+// Every scene here is also drawn without the GPU's fast paths, which must
+// not change a bit.
+class MetalPixelTest : public MetalTest
+{
+protected:
+  void SetUp() override
+  {
+    MetalTest::SetUp();
+    MetalCanvas::compareFastPaths = true;
+  }
+};
 
 TEST_F(MetalPixelTest, HalfWhiteSquareAtIntegerCornersCoversEachPixelOnce)
 {

@@ -10,6 +10,7 @@
 
 #include "MVGcontext_vTolvane3_au.h"
 #include "Metal/Metal.h"
+#include "EditorFrameScene.h"
 #include "MetalCanvas.h"
 
 namespace {
@@ -246,6 +247,28 @@ TEST_F(MetalStandInTest, FastPathsDrawTheSameBits)
   auto [without, with] = DrawWithAndWithout(standin::SetGpuFastPaths, 0x2003, scene);
   EXPECT_EQ(without, with);
   EXPECT_GT(std::count_if(with.begin(), with.end(), [](uint8_t b) { return b != 0 && b != 255; }), 1000);
+}
+
+TEST_F(MetalStandInTest, FastPathsDrawTheBenchmarksEditorFrameBitForBit)
+{
+  for (float ratio : {1.0f, 2.0f})
+  {
+    SCOPED_TRACE(ratio);
+    std::vector<uint8_t> screens[2][2]; // [fast][full frame, knob tick]
+    for (bool fast : {false, true})
+    {
+      editor_frame_scene::EditorFrame frame(ratio);
+      standin::SetGpuFastPaths(fast);
+      frame.Full();
+      screens[fast][0] = frame.Screen();
+      frame.KnobTick(5);
+      screens[fast][1] = frame.Screen();
+    }
+    EXPECT_TRUE(screens[0][0] == screens[1][0]) << "full frame";
+    EXPECT_TRUE(screens[0][1] == screens[1][1]) << "knob tick";
+    EXPECT_FALSE(screens[1][0] == screens[1][1]) << "the tick turned the knob";
+    EXPECT_EQ(static_cast<size_t>(1008 * ratio) * static_cast<size_t>(584 * ratio) * 4, screens[1][0].size());
+  }
 }
 
 TEST_F(MetalStandInTest, TexturesAreRefusedWhenEmptyAndStartZeroedOrMagentaWhenStrict)
