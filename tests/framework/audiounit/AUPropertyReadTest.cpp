@@ -325,6 +325,13 @@ TEST_F(AUPropertyRead, FactoryPresetsAreCountedRecordsTheHostReleases)
   EXPECT_FALSE(callBacks.equal(CFArrayGetValueAtIndex(presets, 0), CFArrayGetValueAtIndex(presets, 1)));
   CFRelease(presets);
 
+  // Equal records need the same number and the same name.
+  plugkit::AUPresetRecord* a = plugkit::CreateAUPresetRecord(kCFAllocatorDefault, 0, CFSTR("A"));
+  plugkit::AUPresetRecord* b = plugkit::CreateAUPresetRecord(kCFAllocatorDefault, 0, CFSTR("B"));
+  EXPECT_FALSE(plugkit::AUPresetRecordEqual(a, b));
+  plugkit::ReleaseAUPresetRecord(a);
+  plugkit::ReleaseAUPresetRecord(b);
+
   // A record lives until its last release.
   plugkit::AUPresetRecord* record = plugkit::CreateAUPresetRecord(kCFAllocatorDefault, 4, CFSTR("Four"));
   plugkit::RetainAUPresetRecord(record);
