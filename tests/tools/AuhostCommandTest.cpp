@@ -1,0 +1,165 @@
+// The auhost program run as a user runs it.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+
+#include <gtest/gtest.h>
+
+#include "tests/tools/ToolsTestSupport.h"
+#include "tools/AudioFile.h"
+#include "tools/PresetFile.h"
+
+namespace {
+
+struct ProgramRun
+{
+  int status;
+  std::string output; // standard output and error
+};
+
+ProgramRun Auhost(const std::string& args)
+{
+  const std::string command = std::string(AUHOST_EXE) + " " + args + " 2>&1";
+  ProgramRun run{-1, {}};
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe)
+    return run;
+  char buffer[4096];
+  size_t n;
+  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
+    run.output.append(buffer, n);
+  const int raw = pclose(pipe);
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  return run;
+}
+
+bool Exists(const std::string& path)
+{
+  return access(path.c_str(), F_OK) == 0;
+}
+
+class AuhostCommand : public testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    dir = toolstest::TempFolder();
+    std::string error;
+    ASSERT_TRUE(auhost::WriteAudioFile(dir + "/in.wav", toolstest::Bursts(2.0, -24.0), auhost::SampleFormat::Float32,
+                                       error));
+    ASSERT_TRUE(auhost::WriteAudioFile(dir + "/mono.flac", toolstest::Bursts(1.0, -24.0, 1, 44100.0),
+                                       auhost::SampleFormat::Pcm24, error));
+    ASSERT_TRUE(auhost::WriteTextFile(dir + "/bad.aupreset", "<plist><dict><key>data</key></dict></plist>", error));
+    ASSERT_TRUE(auhost::WriteTextFile(dir + "/bad.csv", "time,value\n0,1\nzero,2\n", error));
+  }
+  std::string dir;
+};
+
+TEST_F(AuhostCommand, RendersFilesAndSummarises)
+{
+  struct Case
+  {
+    const char* args;
+    int channels;
+    double rate;
+  };
+  const Case cases[] = {
+    {"render {d}/in.wav {d}/out.wav", 2, 48000.0},
+    {"render {d}/mono.flac {d}/out.aiff --block 100 --format 16 --set \"Target Level=-20 dB\"", 1, 44100.0},
+    {"render {d}/in.wav {d}/out.wav --sidechain {d}/in.wav --set \"Detecion Mode=SideChain2\"", 2, 48000.0},
+  };
+  for (const Case& c : cases)
+  {
+    std::string args = c.args;
+    for (size_t at; (at = args.find("{d}")) != std::string::npos;)
+      args.replace(at, 3, dir);
+    SCOPED_TRACE(args);
+    const ProgramRun run = Auhost(args);
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("loudness range"), std::string::npos) << run.output;
+    auhost::AudioData in, out;
+    std::string error;
+    const std::string outPath = args.substr(args.find(dir + "/out"), args.find(' ', args.find(dir + "/out")) -
+                                                                        args.find(dir + "/out"));
+    ASSERT_TRUE(auhost::ReadAudioFile(outPath, out, error)) << error;
+    EXPECT_EQ(out.NumChannels(), c.channels);
+    EXPECT_EQ(out.sampleRate, c.rate);
+    EXPECT_EQ(out.Frames(), static_cast<long>(c.rate * (c.channels == 1 ? 1.0 : 2.0)));
+  }
+}
+
+TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
+{
+  struct Case
+  {
+    std::string args;
+    int status;
+    const char* says;
+  };
+  const std::string in = dir + "/in.wav", out = dir + "/never.wav";
+  const Case cases[] = {
+    {"render " + dir + "/missing.wav " + out, 1, "cannot read"},
+    {"render " + dir + "/bad.csv " + out, 1, "cannot read"},
+    {"render " + in + " " + out + " --set Nope=1", 1, "no parameter named \"Nope\""},
+    {"render " + in + " " + out + " --set \"Detecion Mode=SideChain9\"", 1, "is not a value"},
+    {"render " + in + " " + out + " --set \"Target Level=loud\"", 1, "is not a number"},
+    {"render " + in + " " + out + " --set \"Target Level=-120\"", 1, "outside"},
+    {"render " + in + " " + out + " --set TargetLevel", 1, "NAME=VALUE"},
+    {"render " + in + " " + out + " --block 0", 2, "--block"},
+    {"render " + in + " " + out + " --block", 2, "wants a value"},
+    {"render " + in + " " + out + " --format 12", 2, "--format"},
+    {"render " + in + " " + out + " --frobnicate", 2, "unknown option"},
+    {"render " + in + " " + dir + "/never.mp3", 2, "unknown file type"},
+    {"render " + in, 2, "an input and an output"},
+    {"render " + in + " " + out + " --preset " + dir + "/bad.aupreset", 1, "not a preset file"},
+    {"render " + in + " " + out + " --automation-in " + dir + "/bad.csv", 1, "line 3"},
+    {"render " + in + " " + out + " --sidechain " + dir + "/mono.flac", 1, "side-chain runs at 44100 Hz"},
+    {"--bundle " + dir + " render " + in + " " + out, 1, "no Audio Unit bundle"},
+    {"--bundle " + std::string(BROKEN_BUNDLE) + " render " + in + " " + out + " --set Nope=1", 1, "no parameter"},
+    {"play", 2, "unknown command"},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.args);
+    const ProgramRun run = Auhost(c.args);
+    EXPECT_EQ(run.status, c.status) << run.output;
+    EXPECT_NE(run.output.find(c.says), std::string::npos) << run.output;
+    EXPECT_FALSE(Exists(out));
+  }
+}
+
+TEST_F(AuhostCommand, SavesAPresetThatGivesTheSameRenderAsItsSettings)
+{
+  const std::string set = " --set \"Target Level=-26\" --set \"Sensitivity=150\" --set \"Pre-Delay=20\" --quiet";
+  ASSERT_EQ(Auhost("render " + dir + "/in.wav " + dir + "/a.wav --save-preset " + dir + "/p.aupreset" + set).status, 0);
+  ASSERT_EQ(Auhost("render " + dir + "/in.wav " + dir + "/b.wav --preset " + dir + "/p.aupreset --quiet").status, 0);
+  auhost::AudioData a, b;
+  std::string error;
+  ASSERT_TRUE(auhost::ReadAudioFile(dir + "/a.wav", a, error) && auhost::ReadAudioFile(dir + "/b.wav", b, error));
+  EXPECT_EQ(a.channels, b.channels);
+}
+
+TEST_F(AuhostCommand, ValidatesTheProductAndFailsABrokenComponent)
+{
+  const ProgramRun good = Auhost("validate");
+  EXPECT_EQ(good.status, 0) << good.output;
+  EXPECT_NE(good.output.find("verdict: PASS"), std::string::npos) << good.output;
+  EXPECT_EQ(good.output.find("FAIL"), std::string::npos) << good.output;
+
+  const ProgramRun broken = Auhost("--bundle " + std::string(BROKEN_BUNDLE) + " validate");
+  EXPECT_EQ(broken.status, 1) << broken.output;
+  EXPECT_NE(broken.output.find("FAIL  silence in gives no non-finite"), std::string::npos) << broken.output;
+  EXPECT_NE(broken.output.find("verdict: FAIL"), std::string::npos) << broken.output;
+}
+
+TEST_F(AuhostCommand, InfoListsEveryParameterAndTheLayouts)
+{
+  const ProgramRun run = Auhost("info");
+  EXPECT_EQ(run.status, 0);
+  for (const char* text : {"Tolvane3 (com.kestrova.audiounit.Tolvane3) version 3.0.28", "subtype KV62",
+                           "1-1 2-1 3-1 2-2 3-2 4-2", "36 parameters", "\"Current Gain\"", "\"SideChain2\"", "\"Init\""})
+    EXPECT_NE(run.output.find(text), std::string::npos) << text << "\n" << run.output;
+}
+
+} // namespace

@@ -1,0 +1,178 @@
+// Renders through the built product bundle, in-process, as the host does.
+#include <stdlib.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include <gtest/gtest.h>
+
+#include "StandIn/Hooks.h"
+#include "tests/tools/ToolsTestSupport.h"
+#include "tools/ComponentBundle.h"
+#include "tools/HostRender.h"
+#include "tools/PresetFile.h"
+#include "tools/ProgrammeSummary.h"
+#include "tools/UnitParameters.h"
+
+namespace toolstest {
+
+std::string TempFolder()
+{
+  char pattern[] = "/tmp/auhost-test-XXXXXX";
+  const char* made = mkdtemp(pattern);
+  return made ? made : "/tmp";
+}
+
+} // namespace toolstest
+
+namespace {
+
+using namespace auhost;
+
+class ProductRender : public testing::Test
+{
+protected:
+  static void SetUpTestSuite()
+  {
+    standin::UseManualClock();
+    std::string error;
+    sBundle = ComponentBundle::Load(PRODUCT_BUNDLE, error).release();
+    ASSERT_NE(sBundle, nullptr) << error;
+  }
+
+  // Opens a unit, applies the settings and renders `in`.
+  RenderOutcome Render(const AudioData& in, const std::vector<std::string>& sets, int block = 512,
+                       const std::vector<AutomationPoint>* lane = nullptr, bool record = false)
+  {
+    std::string error;
+    auto unit = OpenedUnit::Open(*sBundle, error);
+    EXPECT_TRUE(unit) << error;
+    const auto params = ReadParameters(unit->Unit());
+    for (const std::string& s : sets)
+      EXPECT_TRUE(SetParameterFromAssignment(unit->Unit(), params, s, error)) << error;
+    RenderSetup setup;
+    setup.main = &in;
+    setup.blockSize = block;
+    setup.automatedParam = FindParameter(params, "Current Gain")->id;
+    setup.playLane = lane;
+    setup.recordLane = record;
+    RenderOutcome out = RenderThrough(unit->Unit(), setup);
+    EXPECT_TRUE(out.ok) << out.error;
+    return out;
+  }
+
+  static ComponentBundle* sBundle;
+};
+
+ComponentBundle* ProductRender::sBundle = nullptr;
+
+// Level of the second half, where riding has settled.
+double SettledLevelDb(const AudioData& a)
+{
+  double sum = 0.0;
+  const long from = a.Frames() / 2;
+  for (const auto& ch : a.channels)
+    for (long i = from; i < a.Frames(); ++i)
+      sum += double(ch[i]) * ch[i];
+  return 10.0 * std::log10(sum / double((a.Frames() - from) * a.NumChannels()));
+}
+
+TEST_F(ProductRender, OutputLinesUpWithTheInputWhateverTheLatencyAndBlockSize)
+{
+  const AudioData in = toolstest::Bursts(1.0, -12.0);
+  // "AB" applies unity gain, so the output is the input delayed by the
+  // pre-delay, which the host compensates.
+  for (const char* delay : {"0", "50", "333"})
+    for (int block : {64, 512, 1000})
+    {
+      SCOPED_TRACE(std::string("pre-delay ") + delay + " ms, block " + std::to_string(block));
+      const RenderOutcome out = Render(in, {"AB=On", std::string("Pre-Delay=") + delay}, block);
+      EXPECT_EQ(out.latencySamples, std::lround(std::atof(delay) * 48.0));
+      EXPECT_EQ(out.output.channels, in.channels);
+    }
+}
+
+// A steady programme settles at the target, or as near as the default
+// range of +-9 dB lets it.
+TEST_F(ProductRender, RidesASteadyProgrammeToTheTargetWithinTheRange)
+{
+  struct Case
+  {
+    double inputDb, targetDb;
+  };
+  for (const Case c : {Case{-24.0, -18.0}, Case{-10.0, -18.0}, Case{-40.0, -18.0}, Case{-20.0, -12.0}})
+  {
+    SCOPED_TRACE(testing::Message() << c.inputDb << " toward " << c.targetDb);
+    AudioData in = toolstest::Bursts(8.0, 0.0);
+    for (auto& ch : in.channels)
+      for (size_t i = 0; i < ch.size(); ++i)
+        ch[i] = static_cast<float>(std::pow(10.0, c.inputDb / 20.0) * std::sqrt(2.0) * std::sin(0.1305 * double(i)));
+    char target[32];
+    std::snprintf(target, sizeof target, "Target Level=%g", c.targetDb);
+    const RenderOutcome out = Render(in, {target});
+    // The level the plug-in rides sums the channels' powers (and weights
+    // a 1 kHz tone by about 0 dB).
+    const double stereo = 10.0 * std::log10(2.0);
+    const double input = SettledLevelDb(in) + stereo;
+    EXPECT_NEAR(SettledLevelDb(out.output) + stereo, std::clamp(c.targetDb, input - 9.0, input + 9.0), 1.0);
+    const GainStats gain = MeasureGain(in, out.output);
+    EXPECT_LE(gain.maxDb, 9.05);
+    EXPECT_GE(gain.minDb, -9.05);
+  }
+}
+
+TEST_F(ProductRender, PlaysAnAutomationLaneInRead)
+{
+  const AudioData in = toolstest::Bursts(3.0, -20.0);
+  const std::vector<AutomationPoint> lane = {{0.0, 6.0f}, {3.0, 6.0f}};
+  const RenderOutcome out = Render(in, {"Automation=Read"}, 512, &lane);
+  EXPECT_NEAR(SettledLevelDb(out.output) - SettledLevelDb(in), 6.0, 0.2);
+}
+
+TEST_F(ProductRender, AutomationWrittenInWriteReproducesTheGainInRead)
+{
+  const AudioData in = toolstest::Bursts(6.0, -32.0);
+  const RenderOutcome written = Render(in, {"Automation=Write"}, 512, nullptr, true);
+  if (written.recordedLane.empty())
+    GTEST_SKIP() << "the plug-in writes no \"Current Gain\" automation yet";
+  const RenderOutcome read = Render(in, {"Automation=Read"}, 512, &written.recordedLane);
+  const GainStats a = MeasureGain(in, written.output), b = MeasureGain(in, read.output);
+  EXPECT_NEAR(a.meanDb, b.meanDb, 0.5);
+  EXPECT_NEAR(SettledLevelDb(written.output), SettledLevelDb(read.output), 0.5);
+}
+
+TEST_F(ProductRender, PresetFilesRoundTripTheState)
+{
+  const std::string dir = toolstest::TempFolder();
+  std::string error;
+  auto a = OpenedUnit::Open(*sBundle, error);
+  const auto params = ReadParameters(a->Unit());
+  for (const char* s : {"Target Level=-23.5", "Detecion Mode=SideChain1", "Low Cut=1.2k", "Automation=Write"})
+    ASSERT_TRUE(SetParameterFromAssignment(a->Unit(), params, s, error)) << error;
+  ASSERT_TRUE(SavePresetFile(a->Unit(), dir + "/a.aupreset", error)) << error;
+
+  auto b = OpenedUnit::Open(*sBundle, error);
+  ASSERT_TRUE(LoadPresetFile(b->Unit(), dir + "/a.aupreset", error)) << error;
+  for (const ParameterDescription& p : params)
+  {
+    float x = 0, y = 0;
+    AudioUnitGetParameter(a->Unit(), p.id, kAudioUnitScope_Global, 0, &x);
+    AudioUnitGetParameter(b->Unit(), p.id, kAudioUnitScope_Global, 0, &y);
+    EXPECT_FLOAT_EQ(x, y) << p.name;
+  }
+  ASSERT_TRUE(SavePresetFile(b->Unit(), dir + "/b.aupreset", error)) << error;
+  std::string first, second;
+  ASSERT_TRUE(ReadTextFile(dir + "/a.aupreset", first, error) && ReadTextFile(dir + "/b.aupreset", second, error));
+  EXPECT_EQ(first, second);
+
+  // A damaged preset is refused and leaves the unit as it was.
+  const std::string damaged = first.substr(0, first.find("<data>") + 6) + "!!" + first.substr(first.find("<data>") + 6);
+  ASSERT_TRUE(WriteTextFile(dir + "/bad.aupreset", damaged, error));
+  EXPECT_FALSE(LoadPresetFile(b->Unit(), dir + "/bad.aupreset", error));
+  float target = 0;
+  AudioUnitGetParameter(b->Unit(), FindParameter(params, "Target Level")->id, kAudioUnitScope_Global, 0, &target);
+  EXPECT_FLOAT_EQ(target, -23.5f);
+}
+
+} // namespace

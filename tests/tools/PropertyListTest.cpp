@@ -1,0 +1,109 @@
+#include <gtest/gtest.h>
+
+#include "tools/AutomationLaneFile.h"
+#include "tools/PropertyList.h"
+
+namespace {
+
+using auhost::PlistValue;
+
+std::string Wrap(const std::string& body)
+{
+  return "<?xml version=\"1.0\"?><plist version=\"1.0\">" + body + "</plist>";
+}
+
+TEST(PropertyList, WritesWhatItReadsBack)
+{
+  PlistValue root = PlistValue::Dict();
+  root.dict.emplace_back("name", PlistValue::String("a <b> & \"c\" \xC3\xA9"));
+  root.dict.emplace_back("version", PlistValue::Integer(-196636));
+  root.dict.emplace_back("gain", PlistValue::Real(-0.1));
+  for (size_t n : {0u, 1u, 2u, 3u, 4u, 200u})
+  {
+    std::vector<uint8_t> bytes(n);
+    for (size_t i = 0; i < n; ++i)
+      bytes[i] = static_cast<uint8_t>(i * 37 + 11);
+    root.dict.emplace_back("data" + std::to_string(n), PlistValue::Data(bytes));
+  }
+  PlistValue inner = PlistValue::Dict();
+  inner.dict.emplace_back("deep", PlistValue::Integer(1));
+  root.dict.emplace_back("nested", inner);
+  std::string error;
+  const auto back = auhost::ParsePlist(auhost::WritePlist(root), error);
+  ASSERT_TRUE(back) << error;
+  EXPECT_EQ(*back, root);
+}
+
+TEST(PropertyList, RefusesWhatIsNotAPropertyList)
+{
+  std::string deep;
+  for (int i = 0; i < auhost::kMaxPlistDepth + 2; ++i)
+    deep += "<array>";
+  for (int i = 0; i < auhost::kMaxPlistDepth + 2; ++i)
+    deep += "</array>";
+  struct Case
+  {
+    const char* name;
+    std::string text;
+  };
+  const Case cases[] = {
+    {"empty", ""},
+    {"not XML", "RIFF...."},
+    {"unclosed", Wrap("<dict><key>a</key><string>b</string>")},
+    {"another root", "<xml><dict/></xml>"},
+    {"two values", Wrap("<dict/><dict/>")},
+    {"key without value", Wrap("<dict><key>a</key></dict>")},
+    {"value without key", Wrap("<dict><string>a</string></dict>")},
+    {"key twice", Wrap("<dict><key>a</key><integer>1</integer><key>a</key><integer>2</integer></dict>")},
+    {"bad integer", Wrap("<integer>12x</integer>")},
+    {"huge integer", Wrap("<integer>99999999999999999999999</integer>")},
+    {"bad real", Wrap("<real>nan</real>")},
+    {"bad base64 digit", Wrap("<data>AB*D</data>")},
+    {"base64 one digit over", Wrap("<data>ABCDA</data>")},
+    {"padding inside", Wrap("<data>AB=DAAAA</data>")},
+    {"unknown element", Wrap("<date>2020</date>")},
+    {"nested too deep", Wrap(deep)},
+    {"embedded NUL", std::string(Wrap("<string>a</string>")).insert(10, 1, '\0')},
+  };
+  for (const Case& c : cases)
+  {
+    std::string error;
+    EXPECT_FALSE(auhost::ParsePlist(c.text, error)) << c.name;
+    EXPECT_FALSE(error.empty()) << c.name;
+  }
+}
+
+TEST(PropertyList, Base64MatchesKnownTexts)
+{
+  const std::pair<std::string, std::string> cases[] = {
+    {"", ""}, {"f", "Zg=="}, {"fo", "Zm8="}, {"foo", "Zm9v"}, {"foob", "Zm9vYg=="}, {"fooba", "Zm9vYmE="},
+  };
+  for (const auto& [plain, encoded] : cases)
+  {
+    const std::vector<uint8_t> bytes(plain.begin(), plain.end());
+    EXPECT_EQ(auhost::EncodeBase64(bytes), encoded);
+    EXPECT_EQ(auhost::DecodeBase64(" " + encoded.substr(0, 2) + "\n\t" + encoded.substr(std::min<size_t>(2, encoded.size()))),
+              bytes);
+  }
+}
+
+TEST(AutomationLaneFile, ReadsWhatItWritesAndRefusesDisorder)
+{
+  const std::vector<auhost::AutomationPoint> lane = {{0.0, -3.5f}, {0.05, 2.25f}, {1.5, 24.0f}};
+  std::vector<auhost::AutomationPoint> back;
+  std::string error;
+  ASSERT_TRUE(auhost::LaneFromCsv(auhost::LaneToCsv(lane), back, error)) << error;
+  ASSERT_EQ(back.size(), lane.size());
+  for (size_t i = 0; i < lane.size(); ++i)
+    EXPECT_TRUE(back[i].time == lane[i].time && back[i].value == lane[i].value) << i;
+  EXPECT_FLOAT_EQ(auhost::LaneValueAt(lane, 0.025, 0.0f), -0.625f);
+  EXPECT_FLOAT_EQ(auhost::LaneValueAt(lane, 9.0, 0.0f), 24.0f);
+
+  for (const char* bad : {"time,value\n1,2\n0.5,3\n", "1;2\n", "1,2x\n", "-1,2\n", "1,\n", "1,nan\n"})
+  {
+    EXPECT_FALSE(auhost::LaneFromCsv(bad, back, error)) << bad;
+    EXPECT_NE(error.find("line"), std::string::npos) << bad;
+  }
+}
+
+} // namespace

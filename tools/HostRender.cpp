@@ -1,0 +1,258 @@
+#include "tools/HostRender.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "AudioToolbox/AudioUnitUtilities.h"
+#include "StandIn/AudioUnitEvents.h"
+#include "StandIn/Hooks.h"
+
+namespace auhost {
+
+namespace {
+
+// What a bus's input callback hands over: the audio from a start frame on,
+// silence beyond its end.
+struct BusSource
+{
+  const AudioData* audio = nullptr;
+};
+
+OSStatus FeedBus(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeStamp* ts, UInt32, UInt32 nFrames,
+                 AudioBufferList* list)
+{
+  const auto* source = static_cast<const BusSource*>(refCon);
+  const long start = ts ? static_cast<long>(ts->mSampleTime) : 0;
+  const long length = source->audio->Frames();
+  for (UInt32 b = 0; b < list->mNumberBuffers; ++b)
+  {
+    auto* out = static_cast<float*>(list->mBuffers[b].mData);
+    if (!out)
+      continue;
+    const UInt32 capacity = std::min<UInt32>(nFrames, list->mBuffers[b].mDataByteSize / sizeof(float));
+    // A mono file feeds every channel the bus has.
+    const auto& channel = source->audio->channels[std::min<size_t>(b, source->audio->channels.size() - 1)];
+    for (UInt32 f = 0; f < capacity; ++f)
+    {
+      const long at = start + static_cast<long>(f);
+      out[f] = at >= 0 && at < length ? channel[static_cast<size_t>(at)] : 0.0f;
+    }
+  }
+  return noErr;
+}
+
+// The transport: playing from sample 0 at 120 beats per minute.
+struct Transport
+{
+  double sampleRate = 48000.0;
+  double samplePosition = 0.0;
+  bool started = false;
+};
+
+OSStatus BeatAndTempo(void* user, Float64* beat, Float64* tempo)
+{
+  const auto* t = static_cast<const Transport*>(user);
+  if (tempo)
+    *tempo = 120.0;
+  if (beat)
+    *beat = t->samplePosition / t->sampleRate * 2.0;
+  return noErr;
+}
+
+OSStatus TransportState(void* user, Boolean* playing, Boolean* changed, Float64* position, Boolean* cycling,
+                        Float64* cycleStart, Float64* cycleEnd)
+{
+  auto* t = static_cast<Transport*>(user);
+  if (playing)
+    *playing = true;
+  if (changed)
+    *changed = !t->started;
+  t->started = true;
+  if (position)
+    *position = t->samplePosition;
+  if (cycling)
+    *cycling = false;
+  if (cycleStart)
+    *cycleStart = 0.0;
+  if (cycleEnd)
+    *cycleEnd = 0.0;
+  return noErr;
+}
+
+AudioStreamBasicDescription FloatFormat(int channels, double rate)
+{
+  AudioStreamBasicDescription d{};
+  d.mSampleRate = rate;
+  d.mFormatID = kAudioFormatLinearPCM;
+  d.mFormatFlags = kAudioFormatFlagsCanonical;
+  d.mBytesPerPacket = 4;
+  d.mFramesPerPacket = 1;
+  d.mBytesPerFrame = 4;
+  d.mChannelsPerFrame = static_cast<UInt32>(channels);
+  d.mBitsPerChannel = 32;
+  return d;
+}
+
+std::string Refusal(const char* what, OSStatus status)
+{
+  return std::string("the unit refused ") + what + " (status " + std::to_string(status) + ")";
+}
+
+// Points for the automated parameter from the events the unit sent since
+// the last call.
+void CollectLanePoints(AudioUnit unit, AudioUnitParameterID param, double time, std::vector<AutomationPoint>& lane)
+{
+  for (const AudioUnitEvent& e : standin::RecordedAudioUnitEvents())
+  {
+    if (e.mEventType != kAudioUnitEvent_ParameterValueChange || e.mArgument.mParameter.mAudioUnit != unit ||
+        e.mArgument.mParameter.mParameterID != param)
+      continue;
+    AudioUnitParameterValue value = 0.0f;
+    if (AudioUnitGetParameter(unit, param, kAudioUnitScope_Global, 0, &value) == noErr)
+      lane.push_back({std::max(0.0, time), value});
+  }
+  standin::ClearRecordedAudioUnitEvents();
+}
+
+} // namespace
+
+float LaneValueAt(const std::vector<AutomationPoint>& lane, double time, float fallback)
+{
+  if (lane.empty())
+    return fallback;
+  if (time <= lane.front().time)
+    return lane.front().value;
+  if (time >= lane.back().time)
+    return lane.back().value;
+  const auto next = std::upper_bound(lane.begin(), lane.end(), time,
+                                     [](double t, const AutomationPoint& p) { return t < p.time; });
+  const AutomationPoint& b = *next;
+  const AutomationPoint& a = *(next - 1);
+  const double span = b.time - a.time;
+  const double w = span > 0.0 ? (time - a.time) / span : 1.0;
+  return static_cast<float>(a.value + (b.value - a.value) * w);
+}
+
+RenderOutcome RenderThrough(AudioUnit unit, const RenderSetup& setup)
+{
+  RenderOutcome result;
+  const AudioData& main = *setup.main;
+  const int channels = main.NumChannels();
+  const double rate = main.sampleRate;
+  const UInt32 block = static_cast<UInt32>(setup.blockSize);
+
+  const AudioStreamBasicDescription mainFormat = FloatFormat(channels, rate);
+  OSStatus status = AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0,
+                                         &mainFormat, sizeof(mainFormat));
+  if (status == noErr)
+    status = AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &mainFormat,
+                                  sizeof(mainFormat));
+  if (status != noErr)
+  {
+    result.error = Refusal((std::to_string(channels) + " channels at " + std::to_string(static_cast<int>(rate)) +
+                            " Hz")
+                             .c_str(),
+                           status);
+    return result;
+  }
+  BusSource mainSource{&main}, sideSource{setup.sidechain};
+  if (setup.sidechain)
+  {
+    const AudioStreamBasicDescription sideFormat = FloatFormat(setup.sidechain->NumChannels(), rate);
+    if ((status = AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 1, &sideFormat,
+                                       sizeof(sideFormat))) != noErr)
+    {
+      result.error = Refusal("the side-chain's format", status);
+      return result;
+    }
+    const AURenderCallbackStruct sideCallback{FeedBus, &sideSource};
+    if ((status = AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 1,
+                                       &sideCallback, sizeof(sideCallback))) != noErr)
+    {
+      result.error = Refusal("the side-chain input", status);
+      return result;
+    }
+  }
+  const UInt32 maxFrames = block;
+  const AURenderCallbackStruct mainCallback{FeedBus, &mainSource};
+  Transport transport{rate, 0.0, false};
+  const HostCallbackInfo callbacks{&transport, BeatAndTempo, nullptr, TransportState, nullptr};
+  if ((status = AudioUnitSetProperty(unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0,
+                                     &maxFrames, sizeof(maxFrames))) != noErr ||
+      (status = AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0,
+                                     &mainCallback, sizeof(mainCallback))) != noErr ||
+      (status = AudioUnitSetProperty(unit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, &callbacks,
+                                     sizeof(callbacks))) != noErr)
+  {
+    result.error = Refusal("the host's set-up", status);
+    return result;
+  }
+  if ((status = AudioUnitInitialize(unit)) != noErr)
+  {
+    result.error = "the unit failed to initialise with this layout (status " + std::to_string(status) + ")";
+    return result;
+  }
+
+  // One idle tick lets the unit report the latency its settings ask for.
+  standin::RunMainLoopFor(kIdlePeriodSeconds);
+  Float64 latencySeconds = 0.0;
+  UInt32 size = sizeof(latencySeconds);
+  AudioUnitGetProperty(unit, kAudioUnitProperty_Latency, kAudioUnitScope_Global, 0, &latencySeconds, &size);
+  const long latency = std::max(0L, std::lround(latencySeconds * rate));
+  result.latencySamples = static_cast<int>(latency);
+  standin::ClearRecordedAudioUnitEvents();
+
+  const long frames = main.Frames();
+  const long total = frames + latency;
+  std::vector<std::vector<float>> rendered(channels, std::vector<float>(static_cast<size_t>(total)));
+  struct
+  {
+    UInt32 mNumberBuffers;
+    AudioBuffer mBuffers[2];
+  } buffers{};
+  for (long pos = 0; pos < total; pos += block)
+  {
+    const UInt32 n = static_cast<UInt32>(std::min<long>(block, total - pos));
+    const double timelineSeconds = static_cast<double>(pos - latency) / rate;
+    if (setup.playLane)
+      AudioUnitSetParameter(unit, setup.automatedParam, kAudioUnitScope_Global, 0,
+                            LaneValueAt(*setup.playLane, timelineSeconds, 0.0f), 0);
+    buffers.mNumberBuffers = static_cast<UInt32>(channels);
+    for (int c = 0; c < channels; ++c)
+      buffers.mBuffers[c] = {1, n * static_cast<UInt32>(sizeof(float)), rendered[c].data() + pos};
+    AudioTimeStamp ts{};
+    ts.mSampleTime = static_cast<Float64>(pos);
+    ts.mFlags = kAudioTimeStampSampleTimeValid;
+    transport.samplePosition = static_cast<double>(pos);
+    AudioUnitRenderActionFlags flags = 0;
+    status = AudioUnitRender(unit, &flags, &ts, 0, n, reinterpret_cast<AudioBufferList*>(&buffers));
+    if (status != noErr)
+    {
+      AudioUnitUninitialize(unit);
+      result.error = "the unit failed to render at frame " + std::to_string(pos) + " (status " +
+                     std::to_string(status) + ")";
+      return result;
+    }
+    // A unit may hand back its own buffers.
+    for (int c = 0; c < channels; ++c)
+      if (buffers.mBuffers[c].mData != rendered[c].data() + pos && buffers.mBuffers[c].mData)
+        std::memcpy(rendered[c].data() + pos, buffers.mBuffers[c].mData, n * sizeof(float));
+    standin::RunMainLoopFor(static_cast<double>(n) / rate);
+    if (setup.recordLane)
+      CollectLanePoints(unit, setup.automatedParam, static_cast<double>(pos + n - latency) / rate,
+                        result.recordedLane);
+    if (setup.progress)
+      setup.progress(static_cast<double>(pos + n) / static_cast<double>(total));
+  }
+  AudioUnitUninitialize(unit);
+
+  result.output.sampleRate = rate;
+  result.output.channels.resize(channels);
+  for (int c = 0; c < channels; ++c)
+    result.output.channels[c].assign(rendered[c].begin() + latency, rendered[c].end());
+  result.ok = true;
+  return result;
+}
+
+} // namespace auhost

@@ -1,0 +1,58 @@
+// The host's side of a render: stream formats, the input callbacks that
+// hand the file's audio (and a side-chain) to the unit, the transport and
+// tempo callbacks, the slices pulled at a fixed block size, latency
+// compensation as a DAW does it, and the main run loop driven every 20 ms
+// of audio time so the unit's idle work runs as it would in a host.
+//
+// Automation: a lane given is played into "Current Gain" before each slice
+// (the unit reads it in Automation Read); when asked, every value event the
+// unit sends for that parameter is recorded as a point of a lane (as a DAW
+// records in Automation Write). Main thread; the unit must be open and not
+// yet initialised.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "AudioUnit/AudioUnit.h"
+#include "tools/AudioFile.h"
+
+namespace auhost {
+
+struct AutomationPoint
+{
+  double time = 0.0; // seconds on the programme's timeline
+  float value = 0.0f;
+};
+
+struct RenderSetup
+{
+  const AudioData* main = nullptr;
+  const AudioData* sidechain = nullptr; // same rate as main; may be shorter
+  int blockSize = 512;
+  AudioUnitParameterID automatedParam = 0;
+  const std::vector<AutomationPoint>* playLane = nullptr;
+  bool recordLane = false;
+  std::function<void(double fraction)> progress; // may be empty
+};
+
+struct RenderOutcome
+{
+  bool ok = false;
+  std::string error;
+  AudioData output;        // as long as the main input, aligned with it
+  int latencySamples = 0;
+  std::vector<AutomationPoint> recordedLane;
+};
+
+RenderOutcome RenderThrough(AudioUnit unit, const RenderSetup& setup);
+
+// The value of a lane at a time: linear between points, held before the
+// first and after the last. Null lane or no points: fallback.
+float LaneValueAt(const std::vector<AutomationPoint>& lane, double time, float fallback);
+
+// Seconds to let the idle timer run between slices.
+inline constexpr double kIdlePeriodSeconds = 0.02;
+
+} // namespace auhost

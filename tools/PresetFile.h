@@ -1,0 +1,34 @@
+// ".aupreset" files: a unit's ClassInfo dictionary as an XML property list,
+// the way Audio Unit hosts keep presets.
+//
+// Loading checks the whole file before the unit sees anything: it must be a
+// dictionary of strings, numbers and data (nested dictionaries allowed);
+// the unit then checks the codes and the state itself and, when it refuses,
+// keeps its current state.
+#pragma once
+
+#include <string>
+
+#include "AudioUnit/AudioUnit.h"
+#include "CoreFoundation/CFDictionary.h"
+#include "tools/PropertyList.h"
+
+namespace auhost {
+
+// A new dictionary (the caller releases it) of a property-list dictionary;
+// null with `error` set when it holds something a ClassInfo cannot.
+CFDictionaryRef ClassInfoFromPlist(const PlistValue& plist, std::string& error);
+// The property list of a ClassInfo dictionary; false for values it cannot
+// hold.
+bool PlistFromClassInfo(CFDictionaryRef classInfo, PlistValue& out);
+
+// Reads the file and restores it into the unit; false with `error` set.
+bool LoadPresetFile(AudioUnit unit, const std::string& path, std::string& error);
+// Asks the unit for its ClassInfo and writes it (whole or not at all).
+bool SavePresetFile(AudioUnit unit, const std::string& path, std::string& error);
+
+// Writes text to path through a temporary file renamed over it.
+bool WriteTextFile(const std::string& path, const std::string& text, std::string& error);
+bool ReadTextFile(const std::string& path, std::string& text, std::string& error);
+
+} // namespace auhost

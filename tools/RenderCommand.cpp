@@ -1,0 +1,249 @@
+#include "tools/RenderCommand.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "tools/AutomationLaneFile.h"
+#include "tools/HostRender.h"
+#include "tools/PresetFile.h"
+#include "tools/ProgrammeSummary.h"
+#include "tools/UnitParameters.h"
+
+namespace auhost {
+
+namespace {
+
+constexpr int kMaxBlockSize = 8192;
+constexpr const char* kAutomatedParam = "Current Gain";
+constexpr const char* kAutomationModeParam = "Automation";
+
+bool ParseBlockSize(const std::string& text, int& out)
+{
+  char* end = nullptr;
+  const long v = std::strtol(text.c_str(), &end, 10);
+  if (end == text.c_str() || *end || v < 1 || v > kMaxBlockSize)
+    return false;
+  out = static_cast<int>(v);
+  return true;
+}
+
+bool ParseSampleFormat(const std::string& text, SampleFormat& out)
+{
+  if (text == "float")
+    out = SampleFormat::Float32;
+  else if (text == "16")
+    out = SampleFormat::Pcm16;
+  else if (text == "24")
+    out = SampleFormat::Pcm24;
+  else
+    return false;
+  return true;
+}
+
+int Fail(const std::string& message)
+{
+  std::fprintf(stderr, "auhost: %s\n", message.c_str());
+  return 1;
+}
+
+// A bar on the terminal for programmes longer than a minute.
+struct ProgressBar
+{
+  bool shown = false;
+  int lastPercent = -1;
+  void Update(double fraction)
+  {
+    const int percent = static_cast<int>(fraction * 100.0);
+    if (percent == lastPercent)
+      return;
+    lastPercent = percent;
+    const int filled = percent * 40 / 100;
+    std::fprintf(stderr, "\r[%.*s%*s] %3d%%", filled, "########################################", 40 - filled, "",
+                 percent);
+    std::fflush(stderr);
+    shown = true;
+  }
+  ~ProgressBar()
+  {
+    if (shown)
+      std::fprintf(stderr, "\n");
+  }
+};
+
+} // namespace
+
+bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions& options, std::string& error)
+{
+  std::vector<std::string> positional;
+  for (size_t i = 0; i < args.size(); ++i)
+  {
+    const std::string& a = args[i];
+    auto value = [&](std::string& into) {
+      if (i + 1 >= args.size())
+      {
+        error = a + " wants a value";
+        return false;
+      }
+      into = args[++i];
+      return true;
+    };
+    std::string v;
+    if (a == "--set")
+    {
+      if (!value(v))
+        return false;
+      options.sets.push_back(v);
+    }
+    else if (a == "--sidechain")
+    {
+      if (!value(options.sidechain))
+        return false;
+    }
+    else if (a == "--preset")
+    {
+      if (!value(options.presetIn))
+        return false;
+    }
+    else if (a == "--save-preset")
+    {
+      if (!value(options.presetOut))
+        return false;
+    }
+    else if (a == "--automation-in")
+    {
+      if (!value(options.automationIn))
+        return false;
+    }
+    else if (a == "--automation-out")
+    {
+      if (!value(options.automationOut))
+        return false;
+    }
+    else if (a == "--block")
+    {
+      if (!value(v))
+        return false;
+      if (!ParseBlockSize(v, options.blockSize))
+      {
+        error = "--block wants a whole number from 1 to " + std::to_string(kMaxBlockSize) + ", got \"" + v + "\"";
+        return false;
+      }
+    }
+    else if (a == "--format")
+    {
+      if (!value(v))
+        return false;
+      if (!ParseSampleFormat(v, options.format))
+      {
+        error = "--format wants float, 16 or 24, got \"" + v + "\"";
+        return false;
+      }
+    }
+    else if (a == "--quiet")
+      options.quiet = true;
+    else if (a.size() > 1 && a[0] == '-')
+    {
+      error = "unknown option " + a;
+      return false;
+    }
+    else
+      positional.push_back(a);
+  }
+  if (positional.size() != 2)
+  {
+    error = "render wants an input and an output file";
+    return false;
+  }
+  options.input = positional[0];
+  options.output = positional[1];
+  if (!IsKnownAudioExtension(options.output))
+  {
+    error = options.output + ": unknown file type (use .wav, .aif, .aiff or .flac)";
+    return false;
+  }
+  if (!options.automationIn.empty() && !options.automationOut.empty())
+  {
+    error = "--automation-in and --automation-out exclude each other (Automation Read or Write)";
+    return false;
+  }
+  return true;
+}
+
+int RunRender(const ComponentBundle& bundle, const RenderOptions& options)
+{
+  std::string error;
+  AudioData input, sidechain;
+  if (!ReadAudioFile(options.input, input, error))
+    return Fail(error);
+  if (!options.sidechain.empty())
+  {
+    if (!ReadAudioFile(options.sidechain, sidechain, error))
+      return Fail(error);
+    if (sidechain.sampleRate != input.sampleRate)
+      return Fail("the side-chain runs at " + std::to_string(static_cast<int>(sidechain.sampleRate)) +
+                  " Hz and the input at " + std::to_string(static_cast<int>(input.sampleRate)) + " Hz");
+  }
+  std::vector<AutomationPoint> lane;
+  if (!options.automationIn.empty())
+  {
+    std::string text;
+    if (!ReadTextFile(options.automationIn, text, error) || !LaneFromCsv(text, lane, error))
+      return Fail(options.automationIn + ": " + error);
+  }
+
+  auto opened = OpenedUnit::Open(bundle, error);
+  if (!opened)
+    return Fail(error);
+  const AudioUnit unit = opened->Unit();
+  if (!options.presetIn.empty() && !LoadPresetFile(unit, options.presetIn, error))
+    return Fail(error);
+  const std::vector<ParameterDescription> params = ReadParameters(unit);
+  const ParameterDescription* automated = FindParameter(params, kAutomatedParam);
+  const bool automating = !options.automationIn.empty() || !options.automationOut.empty();
+  if (automating && !automated)
+    return Fail(std::string("the unit has no \"") + kAutomatedParam + "\" to automate");
+  if (!options.automationIn.empty() &&
+      !SetParameterFromAssignment(unit, params, std::string(kAutomationModeParam) + "=Read", error))
+    return Fail(error);
+  if (!options.automationOut.empty() &&
+      !SetParameterFromAssignment(unit, params, std::string(kAutomationModeParam) + "=Write", error))
+    return Fail(error);
+  for (const std::string& set : options.sets)
+    if (!SetParameterFromAssignment(unit, params, set, error))
+      return Fail(error);
+
+  RenderSetup setup;
+  setup.main = &input;
+  setup.sidechain = options.sidechain.empty() ? nullptr : &sidechain;
+  setup.blockSize = options.blockSize;
+  setup.automatedParam = automated ? automated->id : 0;
+  setup.playLane = options.automationIn.empty() ? nullptr : &lane;
+  setup.recordLane = !options.automationOut.empty();
+  ProgressBar bar;
+  if (!options.quiet && isatty(STDERR_FILENO) && input.Frames() > 60 * input.sampleRate)
+    setup.progress = [&bar](double fraction) { bar.Update(fraction); };
+  RenderOutcome outcome = RenderThrough(unit, setup);
+  if (!outcome.ok)
+    return Fail(error = outcome.error);
+
+  if (!options.presetOut.empty() && !SavePresetFile(unit, options.presetOut, error))
+    return Fail(error);
+  if (!options.automationOut.empty() &&
+      !WriteTextFile(options.automationOut, LaneToCsv(outcome.recordedLane), error))
+    return Fail(error);
+  if (!WriteAudioFile(options.output, outcome.output, options.format, error))
+    return Fail(error);
+
+  if (!options.quiet)
+  {
+    const std::string summary =
+      FormatSummary(MeasureLoudness(input), MeasureLoudness(outcome.output), MeasureGain(input, outcome.output),
+                    outcome.latencySamples, input.sampleRate);
+    std::printf("%s -> %s\n%s", options.input.c_str(), options.output.c_str(), summary.c_str());
+  }
+  return 0;
+}
+
+} // namespace auhost

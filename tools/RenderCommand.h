@@ -1,0 +1,29 @@
+// `auhost render IN OUT [options]`: rides a file through the unit and
+// prints what it did. Every failure is reported before anything is
+// written, or leaves no output file behind.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tools/AudioFile.h"
+#include "tools/ComponentBundle.h"
+
+namespace auhost {
+
+struct RenderOptions
+{
+  std::string input, output;
+  std::vector<std::string> sets; // NAME=VALUE, in order
+  std::string sidechain, presetIn, presetOut, automationIn, automationOut;
+  int blockSize = 512;
+  SampleFormat format = SampleFormat::Float32;
+  bool quiet = false;
+};
+
+// The options after "render"; false with `error` set.
+bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions& options, std::string& error);
+// 0 on success, 1 on failure (the message on standard error).
+int RunRender(const ComponentBundle& bundle, const RenderOptions& options);
+
+} // namespace auhost
