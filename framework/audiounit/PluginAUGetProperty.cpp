@@ -422,8 +422,7 @@ OSStatus PluginAU::GetProperty(AudioUnitPropertyID id, AudioUnitScope scope, Aud
       const int n = GetChannelLayoutTags(scope, element, nullptr);
       if ((status = answer(static_cast<UInt32>(n) * sizeof(AudioChannelLayoutTag), n > 0)) != noErr || !pData)
         return status;
-      if (n > 0)
-        GetChannelLayoutTags(scope, element, static_cast<AudioChannelLayoutTag*>(pData));
+      GetChannelLayoutTags(scope, element, static_cast<AudioChannelLayoutTag*>(pData));
       return noErr;
     }
     case kAudioUnitProperty_ParameterStringFromValue:

@@ -213,6 +213,21 @@ TEST_F(AUClassInfo, PresetNamesOfAnyLengthAndScriptNeverRefuseAState)
     CFRelease(dict);
     CFRelease(name);
   }
+
+  // A longer name is cut at 255 bytes without splitting a character: here
+  // it then names preset 0.
+  const AUPreset init{0, nullptr};
+  Host().Set(kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, init);
+  const std::string kept(254, 'a');
+  Plugin().ModifyCurrentPreset(kept.c_str());
+  Host().Set(kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, loud);
+  CFStringRef longer =
+    CFStringCreateWithCString(kCFAllocatorDefault, (kept + "\xE2\x84\xA6").c_str(), kCFStringEncodingUTF8);
+  CFMutableDictionaryRef dict = CopyWith(saved, "name", longer);
+  EXPECT_EQ(Restore(dict), noErr);
+  EXPECT_EQ(Plugin().GetCurrentPresetIdx(), 0);
+  CFRelease(dict);
+  CFRelease(longer);
   CFRelease(saved);
 }
 

@@ -157,7 +157,8 @@ TEST_P(AUDispatch, ScheduledParametersApplyImmediateEventsInOrderUntilOneIsRefus
   EXPECT_EQ(AudioUnitScheduleParameters(host.Unit(), stopped, 3), kAudioUnitErr_InvalidProperty);
   EXPECT_FLOAT_EQ(host.Param(0), 5.0f);
   EXPECT_FLOAT_EQ(host.Param(2), 7.0f);
-  EXPECT_EQ(AudioUnitScheduleParameters(host.Unit(), nullptr, 2), kAudioUnitErr_InvalidPropertyValue);
+  EXPECT_EQ(AudioUnitScheduleParameters(host.Unit(), nullptr, 1), kAudioUnitErr_InvalidPropertyValue);
+  EXPECT_EQ(AudioUnitScheduleParameters(host.Unit(), nullptr, 0), noErr);
 }
 
 TEST_P(AUDispatch, ListenersKeepOnePerIdAndFunctionRenderNotificationsKeepDuplicates)
@@ -174,6 +175,19 @@ TEST_P(AUDispatch, ListenersKeepOnePerIdAndFunctionRenderNotificationsKeepDuplic
   EXPECT_EQ(p.NPropertyListeners(), 3);
   EXPECT_EQ(AudioUnitRemovePropertyListenerWithUserData(host.Unit(), 8, RecordingListener, &a), noErr);
   EXPECT_EQ(p.NPropertyListeners(), 2);
+  // Without user data: the first record with that id and function goes.
+  if (GetParam() == Road::Factory)
+  {
+    using Remove = OSStatus (*)(void*, AudioUnitPropertyID, AudioUnitPropertyListenerProc);
+    auto remove = reinterpret_cast<Remove>(host.Record()->Lookup(kAudioUnitRemovePropertyListenerSelect));
+    EXPECT_EQ(remove(host.Record(), 8, OtherListener), noErr);
+  }
+  else
+    EXPECT_EQ(standin::CallComponent(host.Unit(), kAudioUnitRemovePropertyListenerSelect,
+                                     {ComponentWordFromPointer(host.Unit()), 8,
+                                      ComponentWordFromPointer(reinterpret_cast<const void*>(OtherListener))}),
+              noErr);
+  EXPECT_EQ(p.NPropertyListeners(), 1);
 
   auto notify = [](void*, AudioUnitRenderActionFlags*, const AudioTimeStamp*, UInt32, UInt32,
                    AudioBufferList*) -> OSStatus { return noErr; };

@@ -325,6 +325,13 @@ TEST_F(AUPropertyRead, FactoryPresetsAreCountedRecordsTheHostReleases)
   EXPECT_FALSE(callBacks.equal(CFArrayGetValueAtIndex(presets, 0), CFArrayGetValueAtIndex(presets, 1)));
   CFRelease(presets);
 
+  // Equal records need the same number and the same name.
+  plugkit::AUPresetRecord* a = plugkit::CreateAUPresetRecord(kCFAllocatorDefault, 0, CFSTR("A"));
+  plugkit::AUPresetRecord* b = plugkit::CreateAUPresetRecord(kCFAllocatorDefault, 0, CFSTR("B"));
+  EXPECT_FALSE(plugkit::AUPresetRecordEqual(a, b));
+  plugkit::ReleaseAUPresetRecord(a);
+  plugkit::ReleaseAUPresetRecord(b);
+
   // A record lives until its last release.
   plugkit::AUPresetRecord* record = plugkit::CreateAUPresetRecord(kCFAllocatorDefault, 4, CFSTR("Four"));
   plugkit::RetainAUPresetRecord(record);
@@ -358,6 +365,7 @@ TEST_F(AUPropertyRead, CocoaViewNeedsAnEditorAndTheBundle)
   EXPECT_EQ(TakeText(view.mCocoaAUViewClass[0]), kAUTestViewClass);
 
   standin::UnregisterBundle(kAUTestBundleId);
+  EXPECT_EQ(Host().GetInfo(kAudioUnitProperty_CocoaUI).status, kAudioUnitErr_InvalidProperty);
   view = {};
   EXPECT_EQ(Host().Get(kAudioUnitProperty_CocoaUI, kAudioUnitScope_Global, 0, view), kAudioUnitErr_InvalidProperty);
   EXPECT_EQ(view.mCocoaAUViewBundleLocation, nullptr);
@@ -383,6 +391,13 @@ TEST_F(AUPropertyRead, SmallValuesAndHandedOutObjects)
   AUMIDIOutputCallbackStruct callback{};
   EXPECT_EQ(Host().Get(kAudioUnitProperty_MIDIOutputCallback, kAudioUnitScope_Global, 0, callback),
             kAudioUnitErr_InvalidProperty);
+  UInt32 error = 99;
+  EXPECT_EQ(Host().Get(kAudioUnitProperty_LastRenderError, kAudioUnitScope_Global, 0, error), noErr);
+  EXPECT_EQ(error, 0u);
+  // Parameter texts of other scopes are answered with nothing.
+  AudioUnitParameterIDName name{0, kAudioUnitParameterName_Full, nullptr};
+  EXPECT_EQ(Host().Get(kAudioUnitProperty_ParameterIDName, kAudioUnitScope_Input, 0, name), noErr);
+  EXPECT_EQ(name.outName, nullptr);
   Float64 seconds = -1.0;
   Plugin().PluginProcessor::SetLatency(441);
   ASSERT_EQ(Host().Get(kAudioUnitProperty_Latency, kAudioUnitScope_Global, 0, seconds), noErr);

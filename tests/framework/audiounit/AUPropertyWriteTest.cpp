@@ -151,8 +151,9 @@ TEST_F(AUPropertyWrite, SettingsApplyResetAndTellListenersAfterwards)
   const Case cases[] = {
     {kAudioUnitProperty_SampleRate, 199.0, kAudioUnitErr_InvalidPropertyValue, {}},
     {kAudioUnitProperty_SampleRate, std::nan(""), kAudioUnitErr_InvalidPropertyValue, {}},
-    {kAudioUnitProperty_MaximumFramesPerSlice, 1024, noErr, {"reset"}},
     {kAudioUnitProperty_MaximumFramesPerSlice, 0, kAudioUnitErr_InvalidPropertyValue, {}},
+    {kAudioUnitProperty_MaximumFramesPerSlice, 1, noErr, {"reset"}},
+    {kAudioUnitProperty_MaximumFramesPerSlice, 1024, noErr, {"reset"}},
     {kAudioUnitProperty_MaximumFramesPerSlice, 4e9, kAudioUnitErr_InvalidPropertyValue, {}},
     {kAudioUnitProperty_BypassEffect, 1, noErr, {"deactivate", "reset"}},
     {kAudioUnitProperty_BypassEffect, 0, noErr, {"activate", "reset"}},

@@ -33,6 +33,8 @@ public:
   HostedUnit& operator=(const HostedUnit&) = delete;
 
   AudioUnit Unit() const { return mUnit; }
+  // The plug-in interface record (Factory road only).
+  AudioComponentPlugInInterface* Record() const { return mRecord; }
   // The plug-in object, found as the view factory finds it.
   AUTestPlugin& Plugin() const;
 
