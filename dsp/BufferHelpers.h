@@ -1,5 +1,5 @@
-// Buffer and gain helpers shared by the DSP blocks, and the dB
-// conversions of the piece's conventions.
+// Buffer and gain helpers shared by the DSP blocks, and the dB conversions
+// every block uses (silence at -144 dB, rounding to 0.1 dB).
 #pragma once
 
 #include <cmath>

@@ -11,7 +11,8 @@
 // 0.5 between them (SincPeakDetector), not the output of the four-times
 // oversampling filter whose coefficients the TruePeakOversampler records
 // hold. The integrated loudness and the range keep every block for as long
-// as the meter runs.
+// as the meter runs: gated exactly over the first hour, then in 0.01 LU
+// steps.
 //
 // Threads: no locking; the owner serialises every call. Process and
 // AddFrame never allocate; SetSampleRate and Reset size the windows and must
@@ -95,7 +96,7 @@ private:
   static constexpr int32_t kChunkFrames = 256;
 
   void MeasureChunk(double* const* inputs, int32_t start, int32_t frames);
-  void TakeWindowedFrame(const double* z, int32_t n);
+  void TakeEnergy(double energy);
   void CountFrame();
 
   std::array<KWeightingFilter, kMaxChannels> mStage1{};
@@ -112,6 +113,8 @@ private:
   int64_t mSampleCounter = 0;
   int64_t mHalfSecondCounter = 0;
   int32_t mElapsedMs = 0;
-  // K-weighted values of the chunk in progress, channel by channel.
+  // K-weighted values of the chunk in progress, channel by channel, and its
+  // frame energies.
   std::array<double, kMaxChannels * kChunkFrames> mChunk{};
+  std::array<double, kChunkFrames> mEnergies{};
 };

@@ -2,22 +2,28 @@
 // short-term loudness values that pass an absolute gate at -70 LUFS and a
 // relative gate 20 LU below their mean.
 //
-// Every value that passes the absolute gate is kept for as long as the meter
-// runs (in a LoudnessHistogram): percentiles come from counting, not from
-// sorting, so the cost per value stays O(log bins) whatever the order of the
-// values (a long fade costs no more than any other programme). Owned by
+// The first hour of values that pass the absolute gate (3600 of them) is
+// kept sorted by loudness, so the gate and the percentiles of any programme
+// up to an hour are exactly those of a direct computation over its values.
+// Every value also enters a LoudnessHistogram, which takes over once the
+// store is full: percentiles then come from counting in 0.01 LU bins, so the
+// cost per value stays O(log bins) however long the programme runs. Owned by
 // CMEBUR128; whichever thread owns the meter calls it. Only the constructor
 // allocates.
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "dsp/LoudnessHistogram.h"
 
 class LoudnessRange
 {
 public:
-  LoudnessRange() { Clear(); }
+  // Values kept exactly: one hour at one value per second.
+  static constexpr int64_t kStoreCapacity = 3600;
+
+  LoudnessRange();
 
   // Forgets every value; the range returns to 0.0.
   void Clear();
@@ -44,6 +50,15 @@ public:
 private:
   // Index of percentile p among m sorted values: trunc(floor((m − 1)·p/100 + 0.5)).
   static int64_t PercentileIndex(int64_t m, double percentile);
+  // Inserts a loudness value into the sorted store.
+  void Store(double lufs);
+  // The gate and the percentiles over the sorted store, or over the
+  // histogram once the store has overflowed.
+  void RangeOfStore();
+  void RangeOfHistogram();
 
+  // The first kStoreCapacity values above the absolute gate, by ascending
+  // loudness.
+  std::vector<double> mSorted;
   LoudnessHistogram mValues;
 };

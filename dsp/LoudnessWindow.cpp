@@ -38,20 +38,54 @@ void LoudnessWindow::Clear()
   mHopCounter = 0;
 }
 
+namespace
+{
+// The weight of channel c in a frame of n channels: 1, the surround weight,
+// or 0 for a channel left out (the LFE of a 6-channel frame).
+double ChannelWeight(int32_t c, int32_t n)
+{
+  if (n == 5)
+    return c >= 3 ? kSurroundWeight : 1.0;
+  if (n == 6)
+    return c == 3 ? 0.0 : (c >= 4 ? kSurroundWeight : 1.0);
+  return 1.0;
+}
+}  // namespace
+
+// Both forms add the weighted squares to 0.0 in channel order, so they give
+// the same bits.
 double LoudnessWindow::FrameEnergy(const double* z, int32_t n)
 {
-  if (n < 1)
-    return 0.0;
-  if (n == 5)
-    return z[0] * z[0] + z[1] * z[1] + z[2] * z[2] + kSurroundWeight * (z[3] * z[3]) +
-           kSurroundWeight * (z[4] * z[4]);
-  if (n == 6)
-    return z[0] * z[0] + z[1] * z[1] + z[2] * z[2] + kSurroundWeight * (z[4] * z[4]) +
-           kSurroundWeight * (z[5] * z[5]);
   double energy = 0.0;
   for (int32_t c = 0; c < n; ++c)
-    energy += z[c] * z[c];
+  {
+    const double weight = ChannelWeight(c, n);
+    if (weight == 1.0)
+      energy += z[c] * z[c];
+    else if (weight != 0.0)
+      energy += weight * (z[c] * z[c]);
+  }
   return energy;
+}
+
+void LoudnessWindow::FrameEnergies(const double* const* z, int32_t n, double* energies, int32_t frames)
+{
+  std::fill(energies, energies + frames, 0.0);
+  for (int32_t c = 0; c < n; ++c)
+  {
+    const double weight = ChannelWeight(c, n);
+    const double* values = z[c];
+    if (weight == 1.0)
+    {
+      for (int32_t i = 0; i < frames; ++i)
+        energies[i] += values[i] * values[i];
+    }
+    else if (weight != 0.0)
+    {
+      for (int32_t i = 0; i < frames; ++i)
+        energies[i] += weight * (values[i] * values[i]);
+    }
+  }
 }
 
 int32_t LoudnessWindow::AddEnergy(double energy)

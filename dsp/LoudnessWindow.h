@@ -24,6 +24,9 @@ public:
   // (4, 5) frames weighted by 1.41 and the LFE channel (3) of a 6-channel
   // frame left out; 0 for n < 1. A sum, not a mean.
   static double FrameEnergy(const double* z, int32_t n);
+  // FrameEnergy of each of frames frames, the values of channel c at z[c]:
+  // the same values, bit for bit, a block at a time.
+  static void FrameEnergies(const double* const* z, int32_t n, double* energies, int32_t frames);
 
   // Adds one frame; returns 1 when it produced a new mean, else 0.
   int32_t AddFrame(const double* z, int32_t n) { return AddEnergy(FrameEnergy(z, n)); }

@@ -23,9 +23,13 @@ struct SincTables
   // the tables of offsets 0 and 1.0 pick a sample each.
   std::array<double, SincPeakDetector::kLength> nearOffset{};
   std::array<double, SincPeakDetector::kLength> midOffset{};
+  // Whether the processor has four-double vectors.
+  bool wideVectors = false;
 
   SincTables()
   {
+    __builtin_cpu_init();
+    wideVectors = __builtin_cpu_supports("avx") != 0;
     for (int32_t k = 0; k < SincPeakDetector::kLength; ++k)
     {
       nearOffset[static_cast<size_t>(k)] = SincPeakDetector::TableValue(1, k);
@@ -40,24 +44,61 @@ const SincTables& Tables()
   return tables;
 }
 
-// Two doubles that the compiler keeps in one vector register.
+// Two or four doubles that the compiler keeps in one vector register. Each
+// operation on them is the IEEE operation on each element, so both widths
+// give the same bits.
 typedef double Pair __attribute__((vector_size(16)));
+typedef double Quad __attribute__((vector_size(32)));
 
-Pair Splat(double v)
+constexpr int32_t kGroupFrames = 8;
+
+// The two dot products of every window of a pass, eight outputs at a time:
+// they stay in registers while the taps run past them. Each output keeps its
+// ascending-k order of additions, so it matches Evaluate bit for bit.
+// outputs is a multiple of eight; line holds kLength - 1 + outputs values.
+template <typename Vector>
+[[gnu::always_inline]] inline void DotProducts(const SincTables& tables, const double* line, int32_t outputs,
+                                               double* nearOut, double* midOut)
 {
-  return Pair{v, v};
+  constexpr int32_t kLanes = sizeof(Vector) / sizeof(double);
+  constexpr int32_t kVectors = kGroupFrames / kLanes;
+  for (int32_t base = 0; base < outputs; base += kGroupFrames)
+  {
+    Vector nearSum[kVectors] = {};
+    Vector midSum[kVectors] = {};
+    for (int32_t k = 0; k < SincPeakDetector::kLength; ++k)
+    {
+      const double nearTap = tables.nearOffset[static_cast<size_t>(k)];
+      const double midTap = tables.midOffset[static_cast<size_t>(k)];
+#pragma GCC unroll 4
+      for (int32_t v = 0; v < kVectors; ++v)
+      {
+        Vector in;
+        std::memcpy(&in, line + base + k + v * kLanes, sizeof in);
+        nearSum[v] += nearTap * in;
+        midSum[v] += midTap * in;
+      }
+    }
+#pragma GCC unroll 4
+    for (int32_t v = 0; v < kVectors; ++v)
+    {
+      std::memcpy(nearOut + base + v * kLanes, &nearSum[v], sizeof(Vector));
+      std::memcpy(midOut + base + v * kLanes, &midSum[v], sizeof(Vector));
+    }
+  }
 }
 
-Pair LoadPair(const double* p)
+void DotProductsNarrow(const SincTables& tables, const double* line, int32_t outputs, double* nearOut,
+                       double* midOut)
 {
-  Pair v;
-  std::memcpy(&v, p, sizeof v);
-  return v;
+  DotProducts<Pair>(tables, line, outputs, nearOut, midOut);
 }
 
-void StorePair(double* p, Pair v)
+// The same for processors with four-double vectors, chosen at run time.
+__attribute__((target("avx"))) void DotProductsWide(const SincTables& tables, const double* line,
+                                                    int32_t outputs, double* nearOut, double* midOut)
 {
-  std::memcpy(p, &v, sizeof v);
+  DotProducts<Quad>(tables, line, outputs, nearOut, midOut);
 }
 
 // The largest absolute value of the four reconstructed points (0 when all
@@ -77,8 +118,13 @@ double LargestMagnitude(double a, double b, double c, double d)
 
 void SincPeakDetector::Clear()
 {
-  mHistory.fill(0.0);
-  mStart = 0;
+  mLine.fill(0.0);
+}
+
+void SincPeakDetector::Push(double x)
+{
+  std::memmove(mLine.data(), mLine.data() + 1, (kLength - 1) * sizeof(double));
+  mLine[kLength - 1] = x;
 }
 
 double SincPeakDetector::TableValue(int32_t table, int32_t k)
@@ -89,7 +135,7 @@ double SincPeakDetector::TableValue(int32_t table, int32_t k)
 double SincPeakDetector::Evaluate() const
 {
   const SincTables& tables = Tables();
-  const double* history = mHistory.data() + mStart;
+  const double* history = mLine.data();
   // Accumulated in ascending k, exactly as PushBlock does.
   double nearValue = 0.0;
   double midValue = 0.0;
@@ -105,74 +151,37 @@ double SincPeakDetector::PushBlock(const double* x, int32_t frames)
 {
   const SincTables& tables = Tables();
   double peak = 0.0;
-  // The newest kLength - 1 history samples followed by the block: the window
-  // of the block's sample i is line[i .. i + kLength - 1].
-  std::array<double, kLength - 1 + kBlockFrames> line;
   std::array<double, kBlockFrames> nearValues;
   std::array<double, kBlockFrames> midValues;
   while (frames > 0)
   {
     const int32_t n = frames < kBlockFrames ? frames : kBlockFrames;
-    for (int32_t j = 0; j < kLength - 1; ++j)
-      line[static_cast<size_t>(j)] = HistoryAt(j + 1);
-    for (int32_t i = 0; i < n; ++i)
-      line[static_cast<size_t>(kLength - 1 + i)] = x[i];
-    // A short last pass computes a whole pass over zeros and reads only its
-    // first n results: fixed trip counts let the compiler vectorise.
-    for (int32_t i = n; i < kBlockFrames; ++i)
-      line[static_cast<size_t>(kLength - 1 + i)] = 0.0;
-
-    // Eight outputs at a time stay in registers, two to a vector, while the
-    // taps run past them. Vector arithmetic is element by element, so each
-    // output keeps its ascending-k order of additions and matches Evaluate
-    // bit for bit.
-    for (int32_t base = 0; base < kBlockFrames; base += 8)
-    {
-      Pair near0{}, near1{}, near2{}, near3{};
-      Pair mid0{}, mid1{}, mid2{}, mid3{};
-      for (int32_t k = 0; k < kLength; ++k)
-      {
-        const Pair nearTap = Splat(tables.nearOffset[static_cast<size_t>(k)]);
-        const Pair midTap = Splat(tables.midOffset[static_cast<size_t>(k)]);
-        const double* in = line.data() + base + k;
-        const Pair in0 = LoadPair(in), in1 = LoadPair(in + 2), in2 = LoadPair(in + 4), in3 = LoadPair(in + 6);
-        near0 += nearTap * in0;
-        near1 += nearTap * in1;
-        near2 += nearTap * in2;
-        near3 += nearTap * in3;
-        mid0 += midTap * in0;
-        mid1 += midTap * in1;
-        mid2 += midTap * in2;
-        mid3 += midTap * in3;
-      }
-      double* nearOut = nearValues.data() + base;
-      double* midOut = midValues.data() + base;
-      StorePair(nearOut, near0);
-      StorePair(nearOut + 2, near1);
-      StorePair(nearOut + 4, near2);
-      StorePair(nearOut + 6, near3);
-      StorePair(midOut, mid0);
-      StorePair(midOut + 2, mid1);
-      StorePair(midOut + 4, mid2);
-      StorePair(midOut + 6, mid3);
-    }
+    // The window of the pass's sample i is line[i .. i + kLength - 1]: the
+    // newest kLength - 1 history values, then the samples.
+    double* line = mLine.data() + 1;
+    std::memcpy(line + kLength - 1, x, static_cast<size_t>(n) * sizeof(double));
+    // The dot products run in groups of eight outputs: a pass computes n
+    // rounded up to a whole group, over zeros past the samples, and reads
+    // only its first n results. Small host blocks thus cost in proportion to
+    // their frames, not to a whole pass.
+    const int32_t padded = (n + kGroupFrames - 1) / kGroupFrames * kGroupFrames;
+    for (int32_t i = n; i < padded; ++i)
+      line[kLength - 1 + i] = 0.0;
+    if (tables.wideVectors)
+      DotProductsWide(tables, line, padded, nearValues.data(), midValues.data());
+    else
+      DotProductsNarrow(tables, line, padded, nearValues.data(), midValues.data());
     for (int32_t i = 0; i < n; ++i)
     {
-      const double* window = line.data() + i;
+      const double* window = line + i;
       const double value = LargestMagnitude(window[kHalfWidth], nearValues[static_cast<size_t>(i)],
                                             midValues[static_cast<size_t>(i)], window[kHalfWidth + 1]);
       if (value > peak)
         peak = value;
     }
 
-    // The last kLength samples of the line become the history.
-    for (int32_t j = 0; j < kLength; ++j)
-    {
-      const double v = line[static_cast<size_t>(n - 1 + j)];
-      mHistory[static_cast<size_t>(j)] = v;
-      mHistory[static_cast<size_t>(j + kLength)] = v;
-    }
-    mStart = 0;
+    // The newest kLength values become the history.
+    std::memmove(mLine.data(), mLine.data() + n, kLength * sizeof(double));
     x += n;
     frames -= n;
   }

@@ -29,12 +29,7 @@ public:
   void Clear();
 
   // Shifts the history one place toward its start and puts x last.
-  void Push(double x)
-  {
-    mHistory[static_cast<size_t>(mStart)] = x;
-    mHistory[static_cast<size_t>(mStart + kLength)] = x;
-    mStart = mStart + 1 == kLength ? 0 : mStart + 1;
-  }
+  void Push(double x);
 
   // The largest absolute reconstructed value over the four offsets (0 for a
   // silent history).
@@ -49,21 +44,23 @@ public:
   // Pushes frames samples and returns the largest of their evaluations: the
   // same values as PushAndEvaluate sample by sample, bit for bit, computed
   // a block at a time so that the compiler can vectorise the dot products.
+  // Its cost follows the number of frames, so any host block size pays
+  // about the same per frame.
   double PushBlock(const double* x, int32_t frames);
 
   // History entry i, 0 the oldest and kLength - 1 the newest.
-  double HistoryAt(int32_t i) const { return mHistory[static_cast<size_t>(mStart + i)]; }
+  double HistoryAt(int32_t i) const { return mLine[static_cast<size_t>(i)]; }
 
   // Entry k of table j: sinc(h − k + offset j) with sinc(u) = sin(πu)/(πu).
   static double TableValue(int32_t table, int32_t k);
 
 private:
-  // Samples per pass of PushBlock (its scratch lives on the stack).
+  // Samples per pass of PushBlock.
   static constexpr int32_t kBlockFrames = 128;
 
-  // The history is kept twice over in a ring of 2·kLength values, so that
-  // the kLength values from mStart on are always the history in order and a
-  // push costs two stores instead of a shift.
-  std::array<double, 2 * kLength> mHistory{};
-  int32_t mStart = 0;
+  // The history (its first kLength values, oldest first), followed by room
+  // for one pass of PushBlock: a pass appends its samples right after the
+  // history, so the window of each sample is a contiguous run, and then
+  // moves the newest kLength values back to the start.
+  std::array<double, kLength + kBlockFrames> mLine{};
 };

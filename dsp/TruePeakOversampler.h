@@ -2,10 +2,10 @@
 // true-peak measurement, with the oversampling factor and gain chosen from
 // the sample rate.
 //
-// The loudness meter and the riding engine's detectors hold one per channel
-// and initialise it whenever they are set up for a sample rate; nothing feeds
-// samples through it (the loudness meter reconstructs its true peak by sinc
-// interpolation), so its history and output state are only ever cleared.
+// The loudness meter holds one per channel and initialises it whenever it is
+// set up for a sample rate; nothing feeds samples through it (the meter
+// reconstructs its true peak by sinc interpolation), so its history and
+// output state are only ever cleared.
 // Init runs on the set-up thread; it neither allocates nor fails.
 #pragma once
 

@@ -58,6 +58,10 @@ public:
     mEditorWidth = width;
     mEditorHeight = height;
   }
+  // The draw scale of the editor, written with the size by each new
+  // graphics context.
+  float GetEditorScale() const { return mEditorScale; }
+  void SetEditorScale(float scale) { mEditorScale = scale; }
   // Each pair is stored smaller value first.
   void SetSizeConstraints(int widthLo, int widthHi, int heightLo, int heightHi);
 
@@ -139,6 +143,7 @@ protected:
   PK_PtrList<IParam> mParams;
   int mEditorWidth = 0;
   int mEditorHeight = 0;
+  float mEditorScale = 1.f;
   int mMinWidth = 0;
   int mMaxWidth = 0;
   int mMinHeight = 0;

@@ -224,6 +224,17 @@ public:
   {
     GetDisplay(Value(), false, display, withDisplayText);
   }
+  // The display text of the current value, then a blank and the unit label
+  // when there is one.
+  void GetDisplayWithLabel(PK_String& display, bool withDisplayText = true) const
+  {
+    GetDisplay(display, withDisplayText);
+    if (GetLabel()[0] != '\0')
+    {
+      display.Append(" ");
+      display.Append(GetLabel());
+    }
+  }
   // Parses display text back into a real value: a display text first, then
   // a number ("1.5k" reads as 1500), negated, stepped and clamped.
   double StringToValue(const char* text) const;

@@ -189,6 +189,19 @@ double IParam::StringToValue(const char* text) const
   return Constrain(value);
 }
 
+namespace {
+
+// JSON has no infinity and no NaN: a value that is not finite is null.
+void AppendJSONNumber(PK_String& json, double value)
+{
+  if (std::isfinite(value))
+    AppendFixed(json, value, 6);
+  else
+    json.Append("null");
+}
+
+} // namespace
+
 void IParam::GetJSON(PK_String& json, int paramIdx) const
 {
   static const char* const kTypeNames[] = {nullptr, "bool", "int", "enum", "float"};
@@ -201,11 +214,11 @@ void IParam::GetJSON(PK_String& json, int paramIdx) const
   if (mType >= kTypeBool && mType <= kTypeDouble)
     json.AppendFormatted(8192, "\"type\":\"%s\", ", kTypeNames[mType]);
   json.Append("\"min\":");
-  AppendFixed(json, mMin, 6);
+  AppendJSONNumber(json, mMin);
   json.Append(", \"max\":");
-  AppendFixed(json, mMax, 6);
+  AppendJSONNumber(json, mMax);
   json.Append(", \"default\":");
-  AppendFixed(json, mDefault, 6);
+  AppendJSONNumber(json, mDefault);
   json.Append(", \"rate\":\"control\"");
   json.Append("}");
 }

@@ -24,6 +24,24 @@ locale_t CLocale()
   return loc;
 }
 
+bool IsContinuation(unsigned char byte)
+{
+  return (byte & 0xC0) == 0x80;
+}
+
+// The bytes of the UTF-8 character this byte leads; 1 for anything that
+// leads no longer character.
+size_t SequenceLength(unsigned char lead)
+{
+  if (lead >= 0xC0 && lead < 0xE0)
+    return 2;
+  if (lead >= 0xE0 && lead < 0xF0)
+    return 3;
+  if (lead >= 0xF0 && lead < 0xF8)
+    return 4;
+  return 1;
+}
+
 } // namespace
 
 void AppendFixed(PK_String& out, double value, int precision, bool forceSign)
@@ -76,13 +94,23 @@ void CopyToField(char* field, size_t fieldSize, const char* text)
   if (len > fieldSize - 1)
   {
     len = fieldSize - 1;
-    // Step back over UTF-8 continuation bytes, then over the lead byte of
-    // the character they belong to, so no character is left half.
+    // When the first byte left out continues a UTF-8 character, that
+    // character starts at most three bytes earlier; it is dropped whole when
+    // its lead byte says it crosses the limit. Bytes that are not UTF-8 are
+    // cut at the limit, so a cut never costs more than one split character.
     const auto* bytes = reinterpret_cast<const unsigned char*>(text);
-    size_t cut = len;
-    while (cut > 0 && (bytes[cut] & 0xC0) == 0x80)
-      --cut;
-    len = cut;
+    if (IsContinuation(bytes[len]))
+    {
+      for (size_t back = 1; back <= 3 && back <= len; ++back)
+      {
+        const unsigned char lead = bytes[len - back];
+        if (IsContinuation(lead))
+          continue;
+        if (back < SequenceLength(lead))
+          len -= back;
+        break;
+      }
+    }
   }
   if (len)
     std::memcpy(field, text, len);

@@ -26,8 +26,9 @@ int SaturatedRound(double value);
 double ParseLeadingDouble(const char* text);
 
 // Copies text into a fixed, zero-terminated field of fieldSize bytes, cut to
-// fieldSize - 1 bytes at a character boundary (a multi-byte UTF-8 character
-// is never split). Null text gives the empty field.
+// fieldSize - 1 bytes; a UTF-8 character that would be split there is left
+// out whole, and text that is not UTF-8 is cut at the limit. Null text gives
+// the empty field.
 void CopyToField(char* field, size_t fieldSize, const char* text);
 
 } // namespace plugkit

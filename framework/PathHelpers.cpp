@@ -151,7 +151,7 @@ void AppSupportPath(PK_String& path, const char* name)
   path.AppendFormatted(kPathLimit, "/%s", name ? name : "");
 }
 
-void AppSupportPath(PK_String& path, bool isSystem)
+void AppSupportDomainPath(PK_String& path, bool isSystem)
 {
   path.Set(FirstFolder(NSApplicationSupportDirectory, isSystem ? NSSystemDomainMask : NSUserDomainMask).c_str());
 }

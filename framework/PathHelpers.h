@@ -31,7 +31,9 @@ void AUPresetsPath(PK_String& path, const char* mfrName, const char* pluginName,
 // The user's Application Support folder followed by "/<name>".
 void AppSupportPath(PK_String& path, const char* name);
 // The Application Support folder of the user domain, or of the system domain.
-void AppSupportPath(PK_String& path, bool isSystem);
+// Named apart from AppSupportPath: a text passed for the flag would
+// otherwise convert silently to true.
+void AppSupportDomainPath(PK_String& path, bool isSystem);
 
 // True when the home folder lies inside an App Sandbox container.
 bool IsSandboxed();

@@ -156,7 +156,9 @@ public:
   bool SerializePresets(IByteChunk& chunk) const;
   // Reads the presets chunk back into the slots (the list must be as long
   // as when it was written), then restores the current preset. Returns the
-  // next position, or -1 when the chunk is short or a state is refused.
+  // next position, or -1 when the chunk is short or a state is refused (a
+  // state reader that answers with the position it was given found no state
+  // of its own); the refused slot keeps its flag and state.
   int UnserializePresets(const IByteChunk& chunk, int startPos);
 
 protected:

@@ -177,7 +177,12 @@ bool PluginBase::RestorePreset(int idx)
   }
   else
   {
-    // A free slot is filled from the current state instead of read.
+    // A free slot is filled from the current state instead of read. The
+    // state is captured first, so that a capture that fails leaves the slot
+    // exactly as it was.
+    IByteChunk captured;
+    if (!SerializeState(captured))
+      return false;
     int nUserPresets = 0;
     const int n = NPresets();
     for (int i = 0; i < n; ++i)
@@ -190,11 +195,10 @@ bool PluginBase::RestorePreset(int idx)
     // current slot before it is restored); keep exactly one, or readers of
     // the presets chunk would lose their place after this slot.
     preset->mChunk.Clear();
+    preset->mChunk.PutChunk(captured);
     PK_String name;
     name.SetFormatted(IPreset::kNameFieldSize - 1, "%s %d", "user preset", nUserPresets + 1);
     CopyToField(preset->mName, sizeof(preset->mName), name.Get());
-    if (!CaptureStateInto(*preset))
-      return false;
   }
 
   mCurrentPresetIdx = idx;
@@ -266,22 +270,28 @@ int PluginBase::UnserializePresets(const IByteChunk& chunk, int startPos)
     pos = chunk.GetBool(initialized, pos);
     if (pos < 0)
       break;
-    preset->mInitialized = initialized;
-    // A slot the chunk marks free holds no state, like any free slot; what
-    // it held before must not be written out or read back as its values.
     if (!initialized)
-      preset->mChunk.Clear();
-
-    if (preset->mInitialized)
     {
-      pos = UnserializeState(chunk, pos);
-      if (pos > 0)
-      {
-        // Keep the state in the form the plug-in writes now.
-        preset->mChunk.Clear();
-        CaptureStateInto(*preset);
-      }
+      // A slot the chunk marks free holds no state, like any free slot; what
+      // it held before must not be written out or read back as its values.
+      preset->mInitialized = false;
+      preset->mChunk.Clear();
+      continue;
     }
+
+    // A state reader that finds no state of its own answers with the
+    // position it was given: that is a refusal too, not an empty state.
+    const int next = UnserializeState(chunk, pos);
+    if (next <= pos)
+    {
+      pos = -1;
+      break;
+    }
+    pos = next;
+    preset->mInitialized = true;
+    // Keep the state in the form the plug-in writes now.
+    preset->mChunk.Clear();
+    CaptureStateInto(*preset);
   }
   RestorePreset(mCurrentPresetIdx);
   return pos;

@@ -90,12 +90,14 @@ bool WritePresetSource(const PluginBase& plugin, const char* path)
 {
   PK_String text("MakePreset(");
   AppendQuoted(text, CurrentName(plugin));
+  text.Append(", {");
   for (int i = 0; i < plugin.NParams(); ++i)
   {
-    text.Append(", ");
+    if (i > 0)
+      text.Append(", ");
     AppendValueText(text, *plugin.GetParam(i));
   }
-  text.Append(");\n");
+  text.Append("});\n");
   return AppendToFile(path, text);
 }
 
@@ -107,15 +109,16 @@ bool WriteNamedPresetSource(const PluginBase& plugin, const char* path, const ch
     return false;
   PK_String text("  MakePresetFromNamedParams(");
   AppendQuoted(text, CurrentName(plugin));
-  text.AppendFormatted(16, ", %d", n);
+  text.Append(", {");
   for (int i = 0; i < n; ++i)
   {
-    text.Append(",\n    ");
+    text.Append(i > 0 ? ",\n    {" : "\n    {");
     text.Append(paramEnumNames[i] ? paramEnumNames[i] : "");
     text.Append(", ");
     AppendValueText(text, *plugin.GetParam(i));
+    text.Append("}");
   }
-  text.Append(");\n");
+  text.Append("});\n");
   return AppendToFile(path, text);
 }
 

@@ -15,9 +15,9 @@
 
 namespace plugkit {
 
-// MakePreset("name", v0, v1, ...);  with each parameter's current value.
+// MakePreset("name", {v0, v1, ...});  with each parameter's current value.
 bool WritePresetSource(const PluginBase& plugin, const char* path);
-// MakePresetFromNamedParams("name", n, NAME0, v0, ...);  paramEnumNames
+// MakePresetFromNamedParams("name", {{NAME0, v0}, ...});  paramEnumNames
 // holds nNames texts, one per parameter (fewer is refused).
 bool WriteNamedPresetSource(const PluginBase& plugin, const char* path, const char* const* paramEnumNames,
   int nNames);

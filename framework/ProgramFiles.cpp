@@ -332,7 +332,9 @@ bool LoadPresetFromFXP(PluginBase& plugin, const char* path)
     if (pos < 0)
       return false;
     const Snapshot before(plugin);
-    if (plugin.UnserializeState(AsChunk(file), static_cast<int>(pos)) <= 0)
+    // A reader that finds no state of its own answers with the position it
+    // was given: a foreign chunk is refused like a damaged one.
+    if (plugin.UnserializeState(AsChunk(file), static_cast<int>(pos)) <= pos)
     {
       before.Restore(plugin);
       return false;
@@ -350,9 +352,11 @@ bool LoadPresetFromFXP(PluginBase& plugin, const char* path)
     return false;
 
   // Stored into the current preset (when the index names one), which is then
-  // restored.
+  // restored. Values set from the file without a preset to restore still
+  // reach the DSP through a change pass, as every other load's do.
   plugin.ModifyCurrentPreset(name[0] ? name : nullptr);
-  plugin.RestorePreset(plugin.GetCurrentPresetIdx());
+  if (!plugin.RestorePreset(plugin.GetCurrentPresetIdx()) && fxMagic == kFxCk)
+    plugin.OnParamReset(kSourcePresetRecall);
   plugin.NotifyPresetChange();
   return true;
 }

@@ -31,24 +31,38 @@ void Define(plugkit::PluginAPIBase& plugin)
   plugin.MakeDefaultPreset("A");
 }
 
-const std::string& ScratchPath()
+// A file of its own in the temporary folder for as long as it lives,
+// removed when done so that no run leaves files behind.
+struct ScratchFile
 {
-  static const std::string path = [] {
+  std::string path;
+
+  ScratchFile()
+  {
     char pattern[] = "/tmp/program-files-fuzz-XXXXXX";
     const int fd = mkstemp(pattern);
     if (fd >= 0)
+    {
       close(fd);
-    return std::string(pattern);
-  }();
-  return path;
-}
+      path = pattern;
+    }
+  }
+  ~ScratchFile()
+  {
+    if (!path.empty())
+      unlink(path.c_str());
+  }
+  ScratchFile(const ScratchFile&) = delete;
+  ScratchFile& operator=(const ScratchFile&) = delete;
+};
 
 // A saved program or bank of the plug-in, read back as bytes.
 std::string Saved(bool chunks, bool bank)
 {
   plugkit::PluginAPIBase plugin(Config(chunks), plugkit::kAPIAU);
   Define(plugin);
-  const std::string& path = ScratchPath();
+  const ScratchFile scratch;
+  const std::string& path = scratch.path;
   if (bank)
     plugkit::SaveBankAsFXB(plugin, path.c_str());
   else
@@ -82,7 +96,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
   for (size_t i = 3; i + 2 < size && !file.empty(); i += 3)
     file[((size_t(data[i]) << 8) | data[i + 1]) % file.size()] = static_cast<char>(data[i + 2]);
 
-  const std::string& path = ScratchPath();
+  const ScratchFile scratch;
+  const std::string& path = scratch.path;
   if (std::FILE* f = std::fopen(path.c_str(), "wb"))
   {
     std::fwrite(file.data(), 1, file.size(), f);

@@ -2,8 +2,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "framework/IGEditorDelegate.h"
+#include "graphics/IBubbleControl.h"
+#include "graphics/ICornerResizerControl.h"
+#include "graphics/IFPSDisplayControl.h"
+#include "graphics/controls/IPopupMenuControl.h"
+#include "graphics/controls/ITextEntryControl.h"
 
 namespace plugkit::gfx {
 
@@ -16,13 +22,31 @@ IGfx::IGfx(IGEditorDelegate& dlg, int w, int h, int fps, float scale)
   , mMaxScale(scale * 2.f)
   , mDelegate(&dlg)
 {
+  mCtrlTags.max_load_factor(1.f);
+  dlg.SetEditorSize(w, h);
+  dlg.SetEditorScale(scale);
 }
 
 IGfx::~IGfx()
 {
   // The platform layer is already gone: no virtual operation may run here.
-  mCapturedMap.clear();
-  DeleteAllControls();
+  ForgetEventState(false);
+  DestroyAllControls();
+  // Layers still pushed belong to the stack.
+  while (!mLayers.empty())
+  {
+    delete mLayers.top();
+    mLayers.pop();
+  }
+}
+
+void IGfx::PrepareControl(IControl* pControl)
+{
+  pControl->SetDelegate(*mDelegate);
+  pControl->SetGraphics(this);
+  pControl->OnInit();
+  pControl->OnResize();
+  pControl->OnRescale();
 }
 
 IControl* IGfx::AttachControl(IControl* pControl, int ctrlTag, const char* group)
@@ -35,11 +59,7 @@ IControl* IGfx::AttachControl(IControl* pControl, int ctrlTag, const char* group
       return nullptr;
     mCtrlTags[ctrlTag] = pControl;
   }
-  pControl->SetDelegate(*mDelegate);
-  pControl->SetGraphics(this);
-  pControl->OnInit();
-  pControl->OnResize();
-  pControl->OnRescale();
+  PrepareControl(pControl);
   pControl->SetGroup(group);
   if (!mControls.Add(pControl))
   {
@@ -52,37 +72,213 @@ IControl* IGfx::AttachControl(IControl* pControl, int ctrlTag, const char* group
   return pControl;
 }
 
+IControl* IGfx::AttachBackgroundControl(IControl* pControl)
+{
+  if (!pControl)
+    return nullptr;
+  PrepareControl(pControl);
+  if (!mControls.Insert(pControl, 0))
+    return nullptr;
+  SyncMouseOverIdx();
+  return pControl;
+}
+
 IControl* IGfx::GetControlWithTag(int ctrlTag) const
 {
   const auto it = mCtrlTags.find(ctrlTag);
   return it == mCtrlTags.end() ? nullptr : it->second;
 }
 
-void IGfx::RemoveAllControls()
+int IGfx::GetControlParamIdx(int idx) const
 {
-  ReleaseMouseCapture();
-  DeleteAllControls();
+  const IControl* c = GetControl(idx);
+  return c ? c->GetParamIdx(0) : -1;
 }
 
-void IGfx::DeleteAllControls()
+void IGfx::DetachFromEventState(const IControl* pControl)
 {
-  delete mPopupControl;
-  mPopupControl = nullptr;
+  if (ControlIsCaptured(pControl))
+    ReleaseMouseCapture();
+  if (mMouseOver == pControl)
+  {
+    mMouseOver = nullptr;
+    mMouseOverIdx = -1;
+  }
+  if (mInTextEntry == pControl)
+  {
+    mInTextEntry = nullptr;
+    mTextEntryValIdx = -1;
+  }
+  if (mInPopupMenu == pControl)
+  {
+    mInPopupMenu = nullptr;
+    mPopupMenuValIdx = -1;
+  }
+}
+
+void IGfx::SyncMouseOverIdx()
+{
+  mMouseOverIdx = mMouseOver ? mControls.Find(mMouseOver) : -1;
+}
+
+void IGfx::DetachAndDestroy(int idx)
+{
+  IControl* pControl = GetControl(idx);
+  DetachFromEventState(pControl);
+  for (auto it = mCtrlTags.begin(); it != mCtrlTags.end(); ++it)
+    if (it->second == pControl)
+    {
+      mCtrlTags.erase(it);
+      break;
+    }
+  mControls.Delete(idx, true);
+}
+
+void IGfx::RemoveControl(IControl* pControl)
+{
+  const int idx = mControls.Find(pControl);
+  if (idx < 0)
+    return;
+  DetachAndDestroy(idx);
+  SyncMouseOverIdx();
+  SetAllControlsDirty();
+}
+
+void IGfx::RemoveControls(int fromIdx)
+{
+  for (int i = NControls() - 1; i >= std::max(fromIdx, 0); --i)
+    DetachAndDestroy(i);
+  SyncMouseOverIdx();
+  SetAllControlsDirty();
+}
+
+void IGfx::ForgetEventState(bool showCursor)
+{
+  mCapturedMap.clear();
+  if (showCursor && mCursorHidden)
+    HideMouseCursor(false, true);
+  mMouseOver = nullptr;
+  mMouseOverIdx = -1;
+  mInTextEntry = nullptr;
+  mTextEntryValIdx = -1;
+  mInPopupMenu = nullptr;
+  mPopupMenuValIdx = -1;
+}
+
+void IGfx::RemoveAllControls()
+{
+  ForgetEventState(true);
+  DestroyAllControls();
+}
+
+void IGfx::DestroyAllControls()
+{
+  mPopupControl.reset();
+  mTextEntryControl.reset();
+  mCornerResizer.reset();
+  mPerfDisplay.reset();
+  mBubbleControls.Empty(true);
   mCtrlTags.clear();
   mControls.Empty(true);
 }
 
+void IGfx::SetControlPosition(int idx, float x, float y)
+{
+  if (IControl* c = GetControl(idx))
+  {
+    c->SetPosition(x, y);
+    if (!c->IsHidden())
+      SetAllControlsDirty();
+  }
+}
+
+void IGfx::SetControlSize(int idx, float w, float h)
+{
+  if (IControl* c = GetControl(idx))
+  {
+    c->SetSize(w, h);
+    if (!c->IsHidden())
+      SetAllControlsDirty();
+  }
+}
+
+void IGfx::SetControlBounds(int idx, const IRECT& r)
+{
+  if (IControl* c = GetControl(idx))
+  {
+    c->SetTargetAndDrawRECTs(r);
+    if (!c->IsHidden())
+      SetAllControlsDirty();
+  }
+}
+
 void IGfx::ForAllControlsFunc(const std::function<void(IControl* pControl)>& func)
+{
+  ForStandardControlsFunc(func);
+  if (mPerfDisplay)
+    func(mPerfDisplay.get());
+  if (mCornerResizer)
+    func(mCornerResizer.get());
+  if (mTextEntryControl)
+    func(mTextEntryControl.get());
+  if (mPopupControl)
+    func(mPopupControl.get());
+  for (int i = 0; i < mBubbleControls.GetSize(); ++i)
+    func(mBubbleControls.Get(i));
+}
+
+void IGfx::ForStandardControlsFunc(const std::function<void(IControl* pControl)>& func)
 {
   for (int i = 0; i < NControls(); ++i)
     func(GetControl(i));
-  if (mPopupControl)
-    func(mPopupControl);
+}
+
+void IGfx::ForMatchingControls(int paramIdx, const std::function<void(IControl* pControl)>& func)
+{
+  ForStandardControlsFunc([&](IControl* c) {
+    if (c->LinkedToParam(paramIdx) >= 0)
+      func(c);
+  });
+}
+
+void IGfx::ForControlInGroup(const char* group, const std::function<void(IControl* pControl)>& func)
+{
+  if (!group || !*group)
+    return;
+  ForStandardControlsFunc([&](IControl* c) {
+    if (std::strcmp(c->GetGroup(), group) == 0)
+      func(c);
+  });
 }
 
 void IGfx::SetAllControlsDirty()
 {
   ForAllControlsFunc([](IControl* c) { c->SetDirty(false, -1); });
+}
+
+void IGfx::SetAllControlsClean()
+{
+  ForAllControlsFunc([](IControl* c) { c->SetClean(); });
+}
+
+void IGfx::HideControl(int paramIdx, bool hide)
+{
+  ForMatchingControls(paramIdx, [hide](IControl* c) { c->Hide(hide); });
+}
+
+void IGfx::DisableControl(int paramIdx, bool disable)
+{
+  ForMatchingControls(paramIdx, [disable](IControl* c) { c->SetDisabled(disable); });
+}
+
+void IGfx::SetParamControlsDirty(int paramIdx, bool triggerAction, int valIdx)
+{
+  ForMatchingControls(paramIdx, [=](IControl* c) { c->SetDirty(triggerAction, valIdx); });
+}
+
+void IGfx::HighlightParamControls(int paramIdx, bool on, int colorIdx)
+{
+  ForMatchingControls(paramIdx, [=](IControl* c) { c->SetHighlight(on, colorIdx); });
 }
 
 void IGfx::UpdatePeers(IControl* pCaller, int valIdx)
@@ -183,6 +379,20 @@ void IGfx::ReleaseMouseCapture()
     HideMouseCursor(false, true);
 }
 
+void IGfx::SetMouseOver(IControl* pControl)
+{
+  mMouseOver = pControl;
+  SyncMouseOverIdx();
+}
+
+void IGfx::SetPromptCallers(IControl* pTextEntryCaller, int textEntryValIdx, IControl* pPopupCaller, int popupValIdx)
+{
+  mInTextEntry = pTextEntryCaller;
+  mTextEntryValIdx = textEntryValIdx;
+  mInPopupMenu = pPopupCaller;
+  mPopupMenuValIdx = popupValIdx;
+}
+
 bool IGfx::DispatchKey(float x, float y, const IKeyPress& key, bool isUp)
 {
   const int idx = GetMouseControlIdx(x, y, false);
@@ -211,6 +421,25 @@ void IGfx::EnableTooltips(bool enable)
     return;
   mEnableTooltips = enable;
   UpdateTooltips();
+}
+
+int IGfx::SetMouseCursor(ECursor cursorType)
+{
+  const int previous = mCursorType;
+  mCursorType = cursorType;
+  return previous;
+}
+
+void IGfx::AttachGestureRecognizer(EGestureType type)
+{
+  if (std::find(mRegisteredGestures.begin(), mRegisteredGestures.end(), type) == mRegisteredGestures.end())
+    mRegisteredGestures.push_back(type);
+}
+
+void IGfx::PromptUserInput(IControl& control, const IRECT& bounds, int valIdx)
+{
+  // A context that can open neither a menu nor a text entry leaves the value
+  // as it is.
 }
 
 } // namespace plugkit::gfx

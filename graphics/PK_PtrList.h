@@ -39,6 +39,33 @@ public:
     return item;
   }
 
+  // Inserts the item at index (negative: 0; past the end: appended), moving
+  // later entries up; returns it, or null when the list cannot grow.
+  T* Insert(T* item, int index)
+  {
+    const int count = GetSize();
+    if (index < 0)
+      index = 0;
+    if (index >= count)
+      return Add(item);
+    const int bytes = (count + 1) * static_cast<int>(sizeof(T*));
+    T** list = static_cast<T**>(m_hb.Resize(bytes, false));
+    if (!list || m_hb.GetSize() != bytes)
+      return nullptr;
+    std::memmove(list + index + 1, list + index, sizeof(T*) * static_cast<size_t>(count - index));
+    list[index] = item;
+    return item;
+  }
+
+  // The index of the item, or -1.
+  int Find(const T* item) const
+  {
+    for (int i = 0; i < GetSize(); ++i)
+      if (GetList()[i] == item)
+        return i;
+    return -1;
+  }
+
   // Removes the entry at index (deleting the object when asked); later
   // entries move down. Memory is kept for later additions.
   void Delete(int index, bool wantDelete = false)

@@ -119,17 +119,45 @@ void PK_String::SetLen(int n)
   m_hb.Resize(n + 1, false);
 }
 
+namespace {
+
+// Formats into scratch, never into the string itself: an argument may point
+// into the string's own block, which must stay as it is until vsnprintf has
+// read it. Returns the length written (at most maxLen), kEncodingError or
+// kOutOfMemory.
+constexpr int kEncodingError = -1;
+constexpr int kOutOfMemory = -2;
+
+int FormatIntoScratch(PK_HeapBuf& scratch, int maxLen, const char* format, va_list args)
+{
+  va_list measure;
+  va_copy(measure, args);
+  const int needed = std::vsnprintf(nullptr, 0, format, measure);
+  va_end(measure);
+  if (needed < 0)
+    return kEncodingError;
+  const int length = std::min(needed, maxLen);
+  char* block = static_cast<char*>(scratch.Resize(length + 1));
+  if (!block || scratch.GetSize() != length + 1)
+    return kOutOfMemory;
+  std::vsnprintf(block, static_cast<size_t>(length) + 1, format, args);
+  return length;
+}
+
+} // namespace
+
 void PK_String::SetFormattedV(int maxLen, const char* format, va_list args)
 {
   maxLen = std::clamp(maxLen, 0, INT32_MAX - 1);
-  char* block = static_cast<char*>(m_hb.Resize(maxLen + 1, false));
-  if (!block || m_hb.GetSize() != maxLen + 1)
+  PK_HeapBuf scratch(128);
+  const int length = FormatIntoScratch(scratch, maxLen, format, args);
+  if (length == kOutOfMemory)
     return;
-  const int written = std::vsnprintf(block, static_cast<size_t>(maxLen) + 1, format, args);
   // An encoding error writes nothing dependable: leave a consistent empty text.
-  const int length = written < 0 ? 0 : std::min(written, maxLen);
-  block[length] = 0;
-  m_hb.Resize(length + 1, false);
+  if (length <= 0)
+    SetRaw(0, nullptr, 0, 0);
+  else
+    SetRaw(0, static_cast<const char*>(scratch.Get()), length, 0);
 }
 
 void PK_String::AppendFormattedV(int maxLen, const char* format, va_list args)
@@ -138,15 +166,13 @@ void PK_String::AppendFormattedV(int maxLen, const char* format, va_list args)
   maxLen = std::max(maxLen, 0);
   if (start + maxLen + 1 > INT32_MAX)
     return;
-  const int L = static_cast<int>(start);
-  char* block = static_cast<char*>(m_hb.Resize(L + maxLen + 1, false));
-  if (!block || m_hb.GetSize() != L + maxLen + 1)
-    return;
-  const int written = std::vsnprintf(block + L, static_cast<size_t>(maxLen) + 1, format, args);
+  PK_HeapBuf scratch(128);
+  const int added = FormatIntoScratch(scratch, maxLen, format, args);
   // An encoding error keeps the text as it was before the call.
-  const int added = written < 0 ? 0 : std::min(written, maxLen);
-  block[L + added] = 0;
-  m_hb.Resize(L + added + 1, false);
+  if (added > 0)
+    SetRaw(static_cast<int>(start), static_cast<const char*>(scratch.Get()), added, 0);
+  else if (added == 0 && !m_hb.GetSize())
+    SetRaw(0, nullptr, 0, 0);
 }
 
 void PK_String::SetFormatted(int maxLen, const char* format, ...)

@@ -11,8 +11,9 @@
 //
 // Formatted setters write at most a given number of characters and cut the
 // rest; an encoding error in the format leaves the string consistent (empty
-// for SetFormatted, unchanged for AppendFormatted). Out of memory leaves the
-// text unchanged. Not thread-safe.
+// for SetFormatted, unchanged for AppendFormatted); an argument may point
+// into the string itself. Out of memory leaves the text unchanged. Not
+// thread-safe.
 class PK_String
 {
 public:

@@ -1,6 +1,7 @@
 // Throughput of the riding engine and the classic engine: frames per second
 // and the multiple of real time (counter "xRealTime") at 44.1, 48 and 96 kHz,
-// stereo, product defaults, cut filters off and on.
+// stereo, product defaults, cut filters off and on, in 512-frame blocks; and
+// at 48 kHz in the host block sizes of live work (32, 64) against 512.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -54,40 +55,51 @@ void Report(benchmark::State& state, double fs, int64_t frames)
 // Calls processBlock(pos) once per iteration on successive blocks of a
 // signal of total frames, starting over at its end, then reports the rate.
 template <class ProcessBlock>
-void RunBlocks(benchmark::State& state, double fs, int total, ProcessBlock processBlock)
+void RunBlocks(benchmark::State& state, double fs, int total, ProcessBlock processBlock, int block = kBlock)
 {
   int64_t frames = 0;
   int pos = 0;
   for (auto _ : state)
   {
     processBlock(pos);
-    frames += kBlock;
-    pos += kBlock;
-    if (pos + kBlock > total)
+    frames += block;
+    pos += block;
+    if (pos + block > total)
       pos = 0;
   }
   Report(state, fs, frames);
 }
 
-void BM_RideEngine(benchmark::State& state)
+void RunRideEngine(benchmark::State& state, double fs, bool cut, int block)
 {
-  const double fs = static_cast<double>(state.range(0));
-  const bool cut = state.range(1) != 0;
   std::recursive_mutex mutex;
   CMTolvaneV1 classic;
   RideEngine engine(mutex, classic);
-  engine.ResetIfFormatChanged(ProcessorFormat{fs, kBlock, 2, 2});
+  engine.ResetIfFormatChanged(ProcessorFormat{fs, block, 2, 2});
   engine.ApplyFilterMode(cut ? 1 : 0);
   engine.UpdateLatency();
   const int total = static_cast<int>(fs);  // one second of signal
   Signal sig(fs, total);
-  RunBlocks(state, fs, total, [&](int pos) {
-    double* in[2] = {sig.in[0] + pos, sig.in[1] + pos};
-    double* out[2] = {sig.out[0] + pos, sig.out[1] + pos};
-    std::lock_guard<std::recursive_mutex> lock(mutex);
-    engine.RideEngineProcess(in, out, kBlock, 2, 2);
-    benchmark::DoNotOptimize(out[0][kBlock - 1]);
-  });
+  RunBlocks(
+      state, fs, total,
+      [&](int pos) {
+        double* in[2] = {sig.in[0] + pos, sig.in[1] + pos};
+        double* out[2] = {sig.out[0] + pos, sig.out[1] + pos};
+        std::lock_guard<std::recursive_mutex> lock(mutex);
+        engine.RideEngineProcess(in, out, block, 2, 2);
+        benchmark::DoNotOptimize(out[0][block - 1]);
+      },
+      block);
+}
+
+void BM_RideEngine(benchmark::State& state)
+{
+  RunRideEngine(state, static_cast<double>(state.range(0)), state.range(1) != 0, kBlock);
+}
+
+void BM_RideEngineBlock(benchmark::State& state)
+{
+  RunRideEngine(state, 48000.0, false, static_cast<int>(state.range(0)));
 }
 
 // Settings where fewer sections share their weighting: a pre-delay (the
@@ -115,10 +127,8 @@ void BM_RideEngineVariant(benchmark::State& state)
   });
 }
 
-void BM_ClassicEngine(benchmark::State& state)
+void RunClassicEngine(benchmark::State& state, double fs, bool cut, int block)
 {
-  const double fs = static_cast<double>(state.range(0));
-  const bool cut = state.range(1) != 0;
   CMTolvaneV1 classic;
   classic.SetNumInputs(2);
   classic.SetNumOutputs(2);
@@ -131,12 +141,25 @@ void BM_ClassicEngine(benchmark::State& state)
   classic.SetSampleRate(fs);
   const int total = static_cast<int>(fs);
   Signal sig(fs, total);
-  RunBlocks(state, fs, total, [&](int pos) {
-    double* in[2] = {sig.in[0] + pos, sig.in[1] + pos};
-    double* out[2] = {sig.out[0] + pos, sig.out[1] + pos};
-    classic.ProcessFrames(in, out, kBlock, 2, 2);
-    benchmark::DoNotOptimize(out[0][kBlock - 1]);
-  });
+  RunBlocks(
+      state, fs, total,
+      [&](int pos) {
+        double* in[2] = {sig.in[0] + pos, sig.in[1] + pos};
+        double* out[2] = {sig.out[0] + pos, sig.out[1] + pos};
+        classic.ProcessFrames(in, out, block, 2, 2);
+        benchmark::DoNotOptimize(out[0][block - 1]);
+      },
+      block);
+}
+
+void BM_ClassicEngine(benchmark::State& state)
+{
+  RunClassicEngine(state, static_cast<double>(state.range(0)), state.range(1) != 0, kBlock);
+}
+
+void BM_ClassicEngineBlock(benchmark::State& state)
+{
+  RunClassicEngine(state, 48000.0, false, static_cast<int>(state.range(0)));
 }
 }  // namespace
 
@@ -155,3 +178,5 @@ BENCHMARK(BM_ClassicEngine)
     ->Args({48000, 0})
     ->Args({48000, 1})
     ->Args({96000, 0});
+BENCHMARK(BM_RideEngineBlock)->ArgName("block")->Arg(32)->Arg(64)->Arg(512);
+BENCHMARK(BM_ClassicEngineBlock)->ArgName("block")->Arg(32)->Arg(64)->Arg(512);

@@ -1,7 +1,7 @@
 // An independent model of the classic engine (CMTolvaneV1 with its three
 // CMRMS_N meters) for the tests: written straight from the formulas of the
 // classic engine and the sliding RMS meter, one plain loop per frame in the
-// documented step order, freshly zeroed buffers at every reset, no caching
+// engine's step order, freshly zeroed buffers at every reset, no caching
 // and no code shared with dsp/. The engine must reproduce it bit for bit.
 #pragma once
 

@@ -1,5 +1,5 @@
-// The riding engine against its independent model, its invariants and its
-// documented behaviour.
+// The riding engine against its independent model, its invariants and the
+// behaviour its users rely on.
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>

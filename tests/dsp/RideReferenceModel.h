@@ -1,5 +1,5 @@
 // An independent model of the riding engine for the tests: written straight
-// from the engine's formulas, one plain loop per sample in the documented
+// from the engine's formulas, one plain loop per sample in the engine's
 // step order, scalar, no shortcuts and no code shared with dsp/. The engine
 // must reproduce it bit for bit.
 #pragma once

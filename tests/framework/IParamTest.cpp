@@ -21,7 +21,7 @@ static_assert(!TakesTextAsBoolDefault<IParam>);
 
 // Initialisation ------------------------------------------------------------
 
-TEST(IParamInit, NewParameterHasTheDocumentedValues)
+TEST(IParamInit, ANewParameterIsANamelessZeroToOneValueAtZero)
 {
   IParam p;
   EXPECT_EQ(p.Type(), IParam::kTypeNone);

@@ -136,6 +136,13 @@ TEST(IParamJSON, DescribesEachType)
   EXPECT_EQ(JSON(none, 7),
             "{\"id\":7, \"name\":\"\", \"min\":0.000000, \"max\":1.000000, \"default\":0.000000, "
             "\"rate\":\"control\"}");
+
+  // JSON has no infinity or NaN.
+  IParam unbounded;
+  const double inf = std::numeric_limits<double>::infinity();
+  unbounded.InitDouble("u", std::nan(""), -inf, inf, 0.0);
+  EXPECT_NE(JSON(unbounded, 0).find("\"min\":null, \"max\":null, \"default\":null"), std::string::npos)
+    << JSON(unbounded, 0);
 }
 
 TEST(IParamJSON, NamesAreEscaped)

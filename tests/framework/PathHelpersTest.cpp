@@ -87,10 +87,10 @@ TEST_F(PathHelpers, PresetAndSupportFolders)
 
   AppSupportPath(path, "Kestrova");
   EXPECT_EQ(std::string(path.Get()), DataHome() + "/Kestrova");
-  AppSupportPath(path, false);
+  AppSupportDomainPath(path, false);
   EXPECT_EQ(std::string(path.Get()), DataHome());
   setenv("TOLVANE3_SYSTEM_LIBRARY", mTemp.Join("system").c_str(), 1);
-  AppSupportPath(path, true);
+  AppSupportDomainPath(path, true);
   EXPECT_EQ(std::string(path.Get()), mTemp.Join("system"));
   unsetenv("TOLVANE3_SYSTEM_LIBRARY");
 }

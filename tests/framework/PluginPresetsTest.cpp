@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "framework/NumberText.h"
 #include "tests/framework/fakes/StandalonePlugin.h"
 
 using fakes::StandalonePlugin;
@@ -105,12 +106,36 @@ TEST(PluginPresetsMake, BlobIsDecodedIntoAZeroFilledChunk)
   EXPECT_EQ(Bytes(plug.GetPreset(1)->mChunk), (std::vector<uint8_t>{'K', 'e', 's'}));
 }
 
-TEST(PluginPresetsMake, LongNamesAreCutToTheField)
+TEST(PluginPresetsMake, LongNamesAreCutLosingAtMostOneSplitCharacter)
 {
+  const std::string a24(24, 'a');
+  const struct
+  {
+    std::string text, expected; // into a 28-byte field
+  } cases[] = {
+    {std::string(400, 'x'), std::string(27, 'x')},
+    {std::string(40, '\xB0'), std::string(27, '\xB0')},                     // not UTF-8: cut at the limit
+    {"Pad " + std::string(30, '\xB2'), "Pad " + std::string(23, '\xB2')},
+    {"2" + std::string(16, '\x94') + std::string(16, '\xFF'), "2" + std::string(16, '\x94') + std::string(10, '\xFF')},
+    {a24 + "ab\xE2\x82\xAC", a24 + "ab"},                                  // a 3-byte character split
+    {a24 + "\xF0\x9F\x8E\xB5", a24},                                       // a 4-byte character split
+    {a24 + "a\xC3\xA9\x80", a24 + "a\xC3\xA9"},                            // one that fits is kept
+  };
+  for (const auto& c : cases)
+  {
+    char field[28];
+    plugkit::CopyToField(field, sizeof(field), c.text.c_str());
+    EXPECT_EQ(std::string(field), c.expected) << c.text;
+  }
+
+  // A preset name longer than its field, read from a presets chunk.
   StandalonePlugin plug(1, 1);
-  const std::string longName(400, 'x');
-  plug.MakeDefaultPreset(longName.c_str(), 1);
-  EXPECT_EQ(std::string(plug.GetPresetName(0)), longName.substr(0, IPreset::kNameFieldSize - 1));
+  IByteChunk presets;
+  presets.PutStr(std::string(300, '\x94').c_str());
+  presets.PutBool(true);
+  presets.PutDouble(5.0);
+  EXPECT_EQ(plug.UnserializePresets(presets, 0), presets.Size());
+  EXPECT_EQ(std::string(plug.GetPresetName(0)), std::string(IPreset::kNameFieldSize - 1, '\x94'));
 }
 
 // Restoring ------------------------------------------------------------------------------------
@@ -194,6 +219,21 @@ TEST(PluginPresetsRestore, AStateThatCannotBeReadIsRefused)
   tooShort.PutDouble(9.0);
   plug.MakePresetFromChunk("bad", tooShort);
   EXPECT_FALSE(plug.RestorePreset(0));
+}
+
+TEST(PluginPresetsRestore, AFreeSlotWhoseStateCannotBeCapturedStaysAsItWas)
+{
+  struct CaptureFails : StandalonePlugin
+  {
+    CaptureFails() : StandalonePlugin(1, 2) {}
+    bool SerializeState(IByteChunk&) const override { return false; }
+  } plug;
+  plug.GetPreset(1)->mChunk.PutDouble(4.0); // a free slot may hold bytes
+  EXPECT_FALSE(plug.RestorePreset(1));
+  EXPECT_FALSE(plug.GetPreset(1)->mInitialized);
+  EXPECT_STREQ(plug.GetPresetName(1), "empty");
+  EXPECT_EQ(Doubles(plug.GetPreset(1)->mChunk), (std::vector<double>{4.0}));
+  EXPECT_EQ(plug.GetCurrentPresetIdx(), 0);
 }
 
 TEST(PluginPresetsRestore, ModifyAndPrune)

@@ -1,3 +1,4 @@
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -6,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include "framework/PresetSource.h"
+#include "tests/framework/presetsource/SourcePresetPlugin.h"
 #include "tests/framework/fakes/ApiTestPlugin.h"
 #include "tests/support/TempHome.h"
 
@@ -71,7 +73,7 @@ TEST_F(PresetSource, AppendsAMakePresetStatement)
 {
   ASSERT_TRUE(WritePresetSource(plugin, Path().c_str()));
   ASSERT_TRUE(WritePresetSource(plugin, Path().c_str()));
-  const std::string line = "MakePreset(\"Bright\", true, 2, 0.250000);\n";
+  const std::string line = "MakePreset(\"Bright\", {true, 2, 0.250000});\n";
   EXPECT_EQ(ReadText(Path()), line + line);
 }
 
@@ -81,7 +83,7 @@ TEST_F(PresetSource, NumbersDoNotFollowTheProcessLocale)
   if (!comma.IsAvailable())
     GTEST_SKIP() << "no comma-decimal locale on this machine";
   ASSERT_TRUE(WritePresetSource(plugin, Path().c_str()));
-  EXPECT_EQ(ReadText(Path()), "MakePreset(\"Bright\", true, 2, 0.250000);\n");
+  EXPECT_EQ(ReadText(Path()), "MakePreset(\"Bright\", {true, 2, 0.250000});\n");
 }
 
 TEST_F(PresetSource, AppendsANamedParamsStatement)
@@ -89,7 +91,7 @@ TEST_F(PresetSource, AppendsANamedParamsStatement)
   const char* names[] = {"kBypass", "kMode", "kMix"};
   ASSERT_TRUE(WriteNamedPresetSource(plugin, Path().c_str(), names, 3));
   EXPECT_EQ(ReadText(Path()),
-    "  MakePresetFromNamedParams(\"Bright\", 3,\n    kBypass, true,\n    kMode, 2,\n    kMix, 0.250000);\n");
+    "  MakePresetFromNamedParams(\"Bright\", {\n    {kBypass, true},\n    {kMode, 2},\n    {kMix, 0.250000}});\n");
   EXPECT_FALSE(WriteNamedPresetSource(plugin, Path().c_str(), names, 2)) << "one name per parameter";
   EXPECT_FALSE(WriteNamedPresetSource(plugin, Path().c_str(), nullptr, 3));
 }
@@ -128,11 +130,37 @@ TEST_F(PresetSource, ABlobEndsInPaddingWhereTheLengthAsks)
   EXPECT_EQ(ReadText(Path()), "MakePresetFromBlob(\"P\", \"+/8AAQ==\", 4);\n");
 }
 
-TEST_F(PresetSource, NamesAreEscapedSoTheStatementCompiles)
+// The statements the writers wrote during the build for the original preset
+// of SourcePresetPlugin.h, compiled here as a plug-in's own code would hold
+// them.
+class RecreatedPresets : public fakes::StandalonePlugin
 {
-  plugin.ModifyCurrentPreset("Say \"hi\" \\ bye");
-  ASSERT_TRUE(WritePresetSource(plugin, Path().c_str()));
-  EXPECT_EQ(ReadText(Path()), "MakePreset(\"Say \\\"hi\\\" \\\\ bye\", true, 2, 0.250000);\n");
+public:
+  RecreatedPresets() : StandalonePlugin(presetsource::kNumParams, 3)
+  {
+    using namespace presetsource;
+    DefineParams(*this);
+#include "WrittenPresetSources.inc"
+  }
+};
+
+TEST(PresetSourceCompiled, TheWrittenStatementsRecreateTheOriginalPreset)
+{
+  fakes::StandalonePlugin original(presetsource::kNumParams, 1);
+  presetsource::MakeOriginal(original);
+  const IPreset& expected = *original.GetPreset(0);
+  const RecreatedPresets recreated;
+  for (int i = 0; i < 3; ++i)
+  {
+    const IPreset& preset = *recreated.GetPreset(i);
+    EXPECT_TRUE(preset.mInitialized) << i;
+    EXPECT_STREQ(preset.mName, presetsource::kPresetName) << i;
+    ASSERT_EQ(preset.mChunk.Size(), expected.mChunk.Size()) << i;
+    EXPECT_EQ(std::memcmp(preset.mChunk.GetData(), expected.mChunk.GetData(),
+                static_cast<size_t>(expected.mChunk.Size())),
+      0)
+      << i;
+  }
 }
 
 TEST_F(PresetSource, NothingIsWrittenWhereNoFileCanBeOpened)

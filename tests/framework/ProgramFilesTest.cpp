@@ -457,6 +457,45 @@ TEST_F(ProgramFiles, ARefusedChunkLeavesAFreeCurrentPresetFree)
   }
 }
 
+TEST_F(ProgramFiles, AChunkWithNoStateOfTheReadersOwnIsRefused)
+{
+  // The reader answers "nothing of mine here" with the position it was given.
+  struct ForeignReader : ChunkPlugin
+  {
+    int UnserializeState(const IByteChunk&, int startPos) override { return startPos; }
+  };
+  ChunkPlugin writer;
+  writer.MakeDefaultPreset("Foreign");
+  ASSERT_TRUE(SavePresetAsFXP(writer, Path("f.fxp").c_str()));
+  ASSERT_TRUE(SaveBankAsFXB(writer, Path("f.fxb").c_str()));
+
+  ForeignReader plugin;
+  plugin.MakeDefaultPreset("Mine");
+  const std::string before = Fingerprint(plugin);
+  EXPECT_FALSE(LoadPresetFromFXP(plugin, Path("f.fxp").c_str()));
+  EXPECT_FALSE(LoadBankFromFXB(plugin, Path("f.fxb").c_str()));
+  EXPECT_FALSE(plugin.RestorePreset(0));
+  EXPECT_EQ(Fingerprint(plugin), before);
+  IByteChunk presets;
+  writer.SerializePresets(presets);
+  EXPECT_EQ(plugin.UnserializePresets(presets, 0), -1);
+}
+
+TEST_F(ProgramFiles, AProgramLoadedWithoutACurrentPresetRunsTheChangePass)
+{
+  ApiTestPlugin writer(Config(3, 1));
+  writer.GetParam(1)->Set(7.0);
+  ASSERT_TRUE(SavePresetAsFXP(writer, Path("p.fxp").c_str()));
+
+  ApiTestPlugin plugin(Config(3, 0)); // no preset for the index to name
+  plugin.paramChanges.clear();
+  ASSERT_TRUE(LoadPresetFromFXP(plugin, Path("p.fxp").c_str()));
+  EXPECT_DOUBLE_EQ(plugin.GetParam(1)->Value(), 7.0);
+  const std::vector<std::pair<int, int>> pass = {
+    {0, kSourcePresetRecall}, {1, kSourcePresetRecall}, {2, kSourcePresetRecall}};
+  EXPECT_EQ(plugin.paramChanges, pass);
+}
+
 TEST_F(ProgramFiles, ABankWithAMismatchedRecordChangesNoPreset)
 {
   ApiTestPlugin plugin(Config(3, 2));

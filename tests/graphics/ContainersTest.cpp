@@ -257,6 +257,27 @@ TEST(String, FormattedAppendAddsAtMostLimit)
   EXPECT_EQ(s.GetBlockSize(), s.GetLength() + 1);
 }
 
+TEST(String, FormattedSettersTakeArgumentsFromTheStringItself)
+{
+  // The argument points into the block that the setter resizes and writes.
+  const struct
+  {
+    bool append;
+    int offset;
+    const char* expected;
+  } cases[] = {{false, 0, "<abc>"}, {false, 1, "<bc>"}, {true, 0, "abc<abc>"}, {true, 1, "abc<bc>"}};
+  for (const auto& c : cases)
+  {
+    PK_String s("abc");
+    if (c.append)
+      s.AppendFormatted(300, "<%s>", s.Get() + c.offset);
+    else
+      s.SetFormatted(300, "<%s>", s.Get() + c.offset);
+    EXPECT_STREQ(s.Get(), c.expected);
+    EXPECT_EQ(s.GetBlockSize(), s.GetLength() + 1);
+  }
+}
+
 // A wide character that the "C" locale cannot encode makes vsnprintf fail.
 const wchar_t kUnencodable[] = {0xE9, 0};
 

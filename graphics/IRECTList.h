@@ -1,0 +1,35 @@
+#pragma once
+
+#include "graphics/IRECT.h"
+#include "graphics/PK_TypedBuf.h"
+
+namespace plugkit::gfx {
+
+// A list of rectangles: the dirty regions of a frame, tool-tip and gesture
+// regions. An index outside the list reads the empty rectangle.
+struct IRECTList
+{
+  PK_TypedBuf<IRECT> mRects;
+
+  int Size() const { return mRects.GetSize(); }
+  bool Add(const IRECT& r)
+  {
+    const int n = Size();
+    mRects.Resize(n + 1);
+    if (Size() != n + 1)
+      return false; // out of memory: the list stays as it was
+    mRects.Get()[n] = r;
+    return true;
+  }
+  IRECT Get(int idx) const { return idx >= 0 && idx < Size() ? mRects.Get()[idx] : IRECT(); }
+  void Clear() { mRects.Resize(0); }
+  IRECT Bounds() const
+  {
+    IRECT u;
+    for (int i = 0; i < Size(); ++i)
+      u = u.Union(mRects.Get()[i]);
+    return u;
+  }
+};
+
+} // namespace plugkit::gfx

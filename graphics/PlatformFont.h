@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+namespace plugkit::gfx {
+
+enum ETextStyle : int32_t { kTextStyleNormal = 0, kTextStyleBold, kTextStyleItalic };
+
+// A font the platform made from a file, memory or a family name: it owns
+// the font's bytes until the back-end has registered them.
+class PlatformFont
+{
+public:
+  explicit PlatformFont(bool system = false) : mSystem(system) {}
+  PlatformFont(const void* pData, int size, bool system = false)
+    : mData(static_cast<const uint8_t*>(pData), static_cast<const uint8_t*>(pData) + (size > 0 ? size : 0)),
+      mSystem(system)
+  {
+  }
+  virtual ~PlatformFont() = default;
+  PlatformFont(const PlatformFont&) = delete;
+  PlatformFont& operator=(const PlatformFont&) = delete;
+
+  const uint8_t* GetData() const { return mData.data(); }
+  int GetSize() const { return static_cast<int>(mData.size()); }
+  bool IsSystem() const { return mSystem; }
+
+protected:
+  std::vector<uint8_t> mData;
+  bool mSystem;
+};
+
+} // namespace plugkit::gfx

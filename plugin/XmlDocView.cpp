@@ -1,0 +1,104 @@
+#include "plugin/XmlDocView.h"
+
+#include <cstring>
+#include <strings.h>
+
+#include <tinyxml.h>
+
+#include "plugin/PresetDocument.h"
+
+namespace tolvane3 {
+
+namespace {
+
+std::unique_ptr<XmlNodeView> ConvertOne(const TiXmlNode& node)
+{
+  auto view = std::make_unique<XmlNodeView>();
+  if (const TiXmlElement* element = node.ToElement())
+  {
+    view->kind = XmlNodeView::kElement;
+    view->value = element->Value();
+    for (const TiXmlAttribute* a = element->FirstAttribute(); a; a = a->Next())
+      view->attrs.push_back({a->Name(), a->Value()});
+  }
+  else if (node.ToText())
+  {
+    view->kind = XmlNodeView::kText;
+    view->value = node.Value();
+  }
+  return view;
+}
+
+// A node and its following siblings; children recurse once per level, which
+// the nesting bound keeps shallow.
+std::unique_ptr<XmlNodeView> ConvertRun(const TiXmlNode* node)
+{
+  std::unique_ptr<XmlNodeView> first;
+  std::unique_ptr<XmlNodeView>* slot = &first;
+  for (; node; node = node->NextSibling())
+  {
+    *slot = ConvertOne(*node);
+    (*slot)->firstChild = ConvertRun(node->FirstChild());
+    slot = &(*slot)->nextSibling;
+  }
+  return first;
+}
+
+} // namespace
+
+XmlNodeView::~XmlNodeView()
+{
+  // Unlink the sibling chain one by one, so a long run of siblings does not
+  // recurse in the destructors.
+  std::unique_ptr<XmlNodeView> next = std::move(nextSibling);
+  while (next)
+    next = std::move(next->nextSibling);
+}
+
+XmlDocView::~XmlDocView() = default;
+
+XmlDocView* XmlDocViewParse(const char* text, size_t length, const char* name)
+{
+  if (!text || std::strlen(text) != length || ExceedsNestingBound(text))
+    return nullptr;
+  auto doc = std::make_unique<TiXmlDocument>(name ? name : "");
+  doc->Parse(text);
+  if (doc->Error())
+    return nullptr;
+  auto* view = new XmlDocView;
+  view->root = doc->FirstChildElement() ? ConvertOne(*doc->FirstChildElement()) : nullptr;
+  if (view->root)
+    view->root->firstChild = ConvertRun(doc->FirstChildElement()->FirstChild());
+  view->doc = std::move(doc);
+  return view;
+}
+
+const XmlNodeView* XmlDocViewRoot(const XmlDocView* view)
+{
+  return view ? view->root.get() : nullptr;
+}
+
+const XmlAttrView* XmlNodeViewFindAttr(const XmlNodeView* node, const char* name)
+{
+  if (!node || !name || !*name)
+    return nullptr;
+  for (const XmlAttrView& attr : node->attrs)
+  {
+    if (strcasecmp(attr.name, name) == 0)
+      return &attr;
+  }
+  return nullptr;
+}
+
+char* XmlNodeViewGetAttr(const XmlNodeView* node, const char* name)
+{
+  const XmlAttrView* attr = XmlNodeViewFindAttr(node, name);
+  return attr ? strdup(attr->value) : nullptr;
+}
+
+void XmlDocViewFree(XmlDocView* view)
+{
+  delete view;
+}
+
+} // namespace tolvane3
