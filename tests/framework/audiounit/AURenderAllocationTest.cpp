@@ -15,21 +15,20 @@ thread_local bool tCounting = false;
 std::atomic<int> gAllocations{0};
 } // namespace
 
-// The array forms call these. g++ sees free() meet what it inlined as new and
-// warns, although this operator new allocates with malloc.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-void* operator new(std::size_t size)
+// The array forms call these. Not inlined, so that the compiler never pairs
+// the malloc and free inside with a caller's new and delete.
+[[gnu::noinline]] void* operator new(std::size_t size)
 {
   gAllocations += tCounting ? 1 : 0;
   if (void* p = std::malloc(size ? size : 1))
     return p;
   throw std::bad_alloc();
 }
-void operator delete(void* p) noexcept
+[[gnu::noinline]] void operator delete(void* p) noexcept
 {
   std::free(p);
 }
-void operator delete(void* p, std::size_t) noexcept
+[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept
 {
   std::free(p);
 }
