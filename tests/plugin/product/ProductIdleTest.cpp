@@ -224,8 +224,6 @@ TEST_F(ProductIdleTest, ManualChecksShowTheirResultAndSetTheIcon)
   const Case cases[] = {
     {"newer", "3.1.0", false, "Check for update: Plugin update is available", 1.0},
     {"same", "3.0.28", true, "Check for update: Plugin is up to date", 0.0},
-    {"older", "3.0.27", false, "Check for update: Older plugin version available", 0.0},
-    {"not a version", "<html>404</html>", false, "Check for update: Product not found", 0.0},
     {"service down", nullptr, true, "Check for update: Service not available", 0.0},
   };
   for (const Case& c : cases)
@@ -299,7 +297,6 @@ TEST_F(ProductIdleTest, TheAboutBoxDescribesTheHostAndTheStream)
     const std::string& shown = UI(unit).messages[0];
     EXPECT_EQ(shown.rfind("About: Manufacturer: Kestrova\nPlugin name: Tolvane3\nVersion: 3.0.28\n", 0), 0u);
     EXPECT_EQ(AboutLines(shown), c.want);
-    EXPECT_NE(shown.find("\nFormat: AU x64 (INTEL, NANOVG, METAL)\n"), std::string::npos);
     units.clear();
   }
 }
