@@ -57,8 +57,14 @@ void Tolvane3::OnIdle()
 void Tolvane3::WriteAutomation()
 {
   RideEngineState& s = mEngine.State();
-  if (!s.automationWritePending.load() || s.automationMode != RideEngineState::kAutomationWrite)
+  if (!s.automationWritePending.load())
     return;
+  {
+    // The mode is a plain field that parameter changes write under the lock.
+    std::lock_guard<std::recursive_mutex> lock(mDSPMutex);
+    if (s.automationMode != RideEngineState::kAutomationWrite)
+      return;
+  }
   s.automationWritePending.store(false);
   const plugkit::IParam* param = GetParam(kCurrentGain);
   double g = mEngine.CurrentGainDb();
