@@ -152,14 +152,4 @@ void Tolvane3::SetParameterFromPlugin(int paramIdx, bool normalized, double valu
   SendParameterValueFromDelegate(paramIdx, value, false);
 }
 
-void Tolvane3::OnIdle()
-{
-  // Block processing reports the latency to one host; the others hear of it
-  // here.
-  if (GetHost() != plugkit::kHostProTools && mLatencyWanted.load() != GetLatency())
-    ApplyLatency(mLatencyWanted.load());
-  if (mEditorSyncPending.exchange(false))
-    SyncEditor();
-}
-
 } // namespace tolvane3

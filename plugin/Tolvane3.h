@@ -57,8 +57,11 @@ public:
   // The start position when no container is there, -1 when the state was
   // refused (nothing changed), the position after the container on success.
   int UnserializeState(const plugkit::IByteChunk& chunk, int startPos) override;
-  // Reports a changed latency (except to the host whose latency block
-  // processing reports) and brings the editor in line with the settings.
+  // The main thread's work every 20 ms: reports a changed latency (except to
+  // the host whose latency block processing reports), writes "Current Gain"
+  // to the host's automation in Write mode, and, while an editor is open,
+  // serves what could only be requested elsewhere: the resize, the update
+  // checks and icon, the About box, a message box and the scope.
   void OnIdle() override;
   // Re-initialises the engines only when the sample rate or block size
   // changed.
@@ -87,6 +90,9 @@ public:
   void PushScopeSettings();
   // Called by the layout once every control exists.
   void LayoutDone();
+  // The report about the plug-in and its host, and the box that shows it.
+  void AboutText(PK_String& text) const;
+  void ShowAboutBox();
 
   // Positions of four controls in the editor's control list, set by the
   // layout.
@@ -127,6 +133,13 @@ private:
   // An editor whose window is ready.
   bool EditorPresent() const { return GetUI() != nullptr; }
   void FeedScope(int nFrames, bool riding);
+  void WriteAutomation();
+  void ServeResize();
+  void AutomaticUpdateCheck();
+  // The manual check: runs it and shows its result; true when a newer
+  // version exists.
+  bool ShowUpdateResult(const char* productKey, const char* version);
+  void ServeUpdateIcon();
 
   std::atomic<bool> mAboutPending{false};
   std::atomic<bool> mUpdateCheckPending{false};

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstring>
-#include <limits>
 
 // The render road: one host render call for one output bus. It runs on the
 // host's render thread and takes no lock and allocates nothing: the input

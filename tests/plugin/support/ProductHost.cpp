@@ -1,6 +1,7 @@
 #include "tests/plugin/support/ProductHost.h"
 
 #include <cmath>
+#include <cstdlib>
 
 #include <gtest/gtest.h>
 
@@ -8,6 +9,15 @@
 #include "StandIn/Bundles.h"
 
 namespace testsupport {
+
+namespace {
+
+// The update check of an open editor never leaves the machine in tests: it
+// asks a loopback port where nothing listens, unless a test names its own
+// server.
+const bool kUpdateCheckStaysLocal = setenv("TOLVANE3_UPDATE_CHECK_BASE_URL", "http://127.0.0.1:9", 0) == 0;
+
+} // namespace
 
 ProductUnit::ProductUnit()
 {
