@@ -91,7 +91,7 @@ struct MidiOut
     std::vector<Packet>& packets = out->lists.emplace_back();
     const MIDIPacket* p = &list->packet[0];
     for (UInt32 i = 0; i < list->numPackets; ++i, p = MIDIPacketNext(p))
-      packets.emplace_back(p->timeStamp, std::vector<Byte>(p->data, p->data + p->length));
+      packets.emplace_back(MIDITimeStamp{p->timeStamp}, std::vector<Byte>(p->data, p->data + p->length));
     return out->answer;
   }
   void Install(const HostedUnit& host)

@@ -15,23 +15,33 @@ thread_local bool tCounting = false;
 std::atomic<int> gAllocations{0};
 } // namespace
 
-// The array forms call these. Not inlined, so that the compiler never pairs
-// the malloc and free inside with a caller's new and delete.
-[[gnu::noinline]] void* operator new(std::size_t size)
+// Every form without alignment is replaced, so that no allocation pairs one
+// of these with the library's (or a sanitizer's) counterpart. Kept out of
+// line, so the compiler never pairs the malloc and free inside with a
+// caller's new and delete.
+namespace {
+[[gnu::noinline]] void* Allocate(std::size_t size) noexcept
 {
   gAllocations += tCounting ? 1 : 0;
-  if (void* p = std::malloc(size ? size : 1))
+  return std::malloc(size ? size : 1);
+}
+[[gnu::noinline]] void* AllocateOrThrow(std::size_t size)
+{
+  if (void* p = Allocate(size))
     return p;
   throw std::bad_alloc();
 }
-[[gnu::noinline]] void operator delete(void* p) noexcept
-{
-  std::free(p);
-}
-[[gnu::noinline]] void operator delete(void* p, std::size_t) noexcept
-{
-  std::free(p);
-}
+} // namespace
+void* operator new(std::size_t size) { return AllocateOrThrow(size); }
+void* operator new[](std::size_t size) { return AllocateOrThrow(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return Allocate(size); }
+[[gnu::noinline]] void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { operator delete(p); }
+void operator delete(void* p, std::size_t) noexcept { operator delete(p); }
+void operator delete[](void* p, std::size_t) noexcept { operator delete(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { operator delete(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { operator delete(p); }
 
 namespace {
 
