@@ -199,7 +199,6 @@ public:
   bool GetMeta() const { return mFlags & kFlagMeta; }
   double GetMin() const { return mMin; }
   double GetMax() const { return mMax; }
-  double GetRange() const { return mMax - mMin; }
   double GetStep() const { return mStep; }
   double GetDefault() const { return mDefault; }
   int GetDisplayPrecision() const { return mDisplayPrecision; }

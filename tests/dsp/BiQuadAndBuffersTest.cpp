@@ -1,7 +1,8 @@
 // The biquad block, the K-weighting stage, the gain block, the buffer
-// helpers and the processor chain.
+// helpers and the processor list and chain.
 #include <cmath>
 #include <limits>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -14,133 +15,110 @@
 namespace
 {
 constexpr double kPi = 3.141592653589793;
+using Signal = std::vector<double>;
 
-double RmsDb(const std::vector<double>& x, size_t from)
+Signal Tone(double freq, double fs, int n)
 {
-  double s = 0.0;
-  for (size_t i = from; i < x.size(); ++i)
-    s += x[i] * x[i];
-  return 10.0 * std::log10(s / static_cast<double>(x.size() - from));
-}
-
-std::vector<double> Tone(double freq, double fs, int n)
-{
-  std::vector<double> x(static_cast<size_t>(n));
+  Signal x(static_cast<size_t>(n));
   for (int i = 0; i < n; ++i)
     x[static_cast<size_t>(i)] = std::sin(2.0 * kPi * freq * i / fs);
   return x;
 }
 
-void Filter(CMBiQuadFilter& f, std::vector<double>& x, std::vector<double>& y)
+// Gain in dB of y over x, over their second halves.
+double GainDb(const Signal& x, const Signal& y)
 {
-  y.assign(x.size(), 0.0);
+  double sx = 0.0, sy = 0.0;
+  for (size_t i = x.size() / 2; i < x.size(); ++i)
+    sx += x[i] * x[i], sy += y[i] * y[i];
+  return 10.0 * std::log10(sy / sx);
+}
+
+Signal Filter(CMBiQuadFilter& f, Signal x)
+{
+  Signal y(x.size(), 0.0);
   double* in[2] = {x.data(), x.data()};
   double* out[2] = {y.data(), y.data()};
   f.Process(in, out, static_cast<int32_t>(x.size()));
+  return y;
 }
+
+void Set(CMBiQuadFilter& f, double type, double freq, double gainDb, double q, double fs = 48000.0)
+{
+  f.SetSampleRate(fs);
+  f.SetParam(CMBiQuadFilter::kParamType, type);
+  f.SetParam(CMBiQuadFilter::kParamFreq, freq);
+  f.SetParam(CMBiQuadFilter::kParamGain, gainDb);
+  f.SetParam(CMBiQuadFilter::kParamQ, q);
+}
+
+// A processor that counts its destructions.
+struct Counted : CMGain6Ch
+{
+  static inline int destroyed = 0;
+  ~Counted() override { ++destroyed; }
+};
 }  // namespace
 
-TEST(CMBiQuadFilter, DefaultPeakingWithZeroGainPassesTheInput)
+TEST(CMBiQuadFilter, EveryTypeHasTheResponseItIsNamedFor)
 {
-  CMBiQuadFilter f;  // type 0, 100 Hz, 0 dB, Q 1
-  const BiQuadCoefficients& c = f.Coefficients();
-  EXPECT_EQ(c.b0, c.a0);
-  EXPECT_EQ(c.b1, c.a1);
-  EXPECT_EQ(c.b2, c.a2);
-  std::vector<double> x = Tone(440.0, 44100.0, 2000), y;
-  Filter(f, x, y);
+  // The magnitude well below and well above the corner (1 kHz), and the
+  // measured gain of a tone where the filter acts.
+  struct Case
+  {
+    double type, low, high, toneHz, toneDb;
+  };
+  const Case cases[] = {
+      {0, 0.0, 0.0, 1000.0, 6.0},  {1.9, -60.0, 0.0, 20000.0, 0.0},  // 1.9 is truncated to 1
+      {2, 0.0, -60.0, 20.0, 0.0},  {3, 6.0, 0.0, 20.0, 6.0},
+      {4, 0.0, 6.0, 20000.0, 6.0},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.type);
+    CMBiQuadFilter f;
+    Set(f, c.type, 1000.0, 6.0, 0.7);
+    EXPECT_EQ(f.GetParam(CMBiQuadFilter::kParamType), std::trunc(c.type));
+    EXPECT_NEAR(std::max(f.GetMagnitudeDb(10.0), -60.0), c.low, 0.2);
+    EXPECT_NEAR(std::max(f.GetMagnitudeDb(23000.0), -60.0), c.high, 0.2);
+    const Signal x = Tone(c.toneHz, 48000.0, 48000);
+    EXPECT_NEAR(GainDb(x, Filter(f, x)), c.toneDb, 0.2);
+  }
+  // The default (peaking, 0 dB) passes the input unchanged.
+  CMBiQuadFilter flat;
+  const Signal x = Tone(440.0, 44100.0, 2000), y = Filter(flat, x);
   for (size_t i = 0; i < x.size(); ++i)
     ASSERT_NEAR(y[i], x[i], 1e-12);
 }
 
-TEST(CMBiQuadFilter, CoefficientsFollowTheCookbookFormulas)
-{
-  CMBiQuadFilter f;
-  f.SetSampleRate(48000.0);
-  f.SetParam(CMBiQuadFilter::kParamType, 1.9);  // truncated to 1, high-pass
-  f.SetParam(CMBiQuadFilter::kParamFreq, 1000.0);
-  f.SetParam(CMBiQuadFilter::kParamQ, 0.5);
-  EXPECT_EQ(f.GetParam(CMBiQuadFilter::kParamType), 1.0);
-  const double w = 2.0 * kPi * 1000.0 / 48000.0, cw = std::cos(w), alpha = std::sin(w) / (2.0 * 0.5);
-  const BiQuadCoefficients& c = f.Coefficients();
-  EXPECT_EQ(c.b0, (1.0 + cw) / 2.0);
-  EXPECT_EQ(c.b1, -(1.0 + cw));
-  EXPECT_EQ(c.a0, 1.0 + alpha);
-  EXPECT_EQ(c.a1, -2.0 * cw);
-  EXPECT_EQ(c.a2, 1.0 - alpha);
-  f.SetParam(CMBiQuadFilter::kParamType, 4);
-  f.SetParam(CMBiQuadFilter::kParamGain, 6.0);
-  const double A = std::pow(10.0, 6.0 / 40.0);
-  EXPECT_EQ(f.Coefficients().a1, 2.0 * ((A - 1.0) - (A + 1.0) * cw));
-  EXPECT_NEAR(f.GetMagnitudeDb(20000.0), 6.0, 0.1);
-  EXPECT_NEAR(f.GetMagnitudeDb(20.0), 0.0, 0.1);
-  EXPECT_EQ(f.GetParam(9), 0.0);
-  char name[32];
-  EXPECT_TRUE(f.GetName(name));
-  EXPECT_STREQ(name, "MBiQuadFilter");
-}
-
-TEST(CMBiQuadFilter, AParameterChangeRestartsFromZeroState)
-{
-  CMBiQuadFilter f;
-  f.SetParam(CMBiQuadFilter::kParamType, 2);
-  f.SetParam(CMBiQuadFilter::kParamFreq, 500.0);
-  std::vector<double> x = Tone(300.0, 44100.0, 1000), y;
-  Filter(f, x, y);
-  EXPECT_NE(f.Stage(0).y1, 0.0);
-  f.SetParam(CMBiQuadFilter::kParamGain, 0.0);
-  EXPECT_EQ(f.Stage(0).y1, 0.0);
-  EXPECT_EQ(f.Stage(0).x1, 0.0);
-  EXPECT_EQ(f.Stage(0).counter, 0u);
-  Filter(f, x, y);
-  EXPECT_EQ(f.Stage(0).counter, 1000u);
-}
-
 TEST(CMBiQuadFilter, BS1770StagesGiveTheKWeightingCurve)
 {
-  auto gainAt = [](double freq) {
+  for (const auto& [freq, gain, tolerance] : {std::tuple{997.0, 0.7, 0.05}, {4000.0, 4.0, 0.1}, {10000.0, 4.0, 0.2}})
+  {
     CMBiQuadFilter s1, s2;
-    s1.SetSampleRate(48000.0);
-    s2.SetSampleRate(48000.0);
-    s1.SetParam(CMBiQuadFilter::kParamType, 5);
-    s2.SetParam(CMBiQuadFilter::kParamType, 6);
-    std::vector<double> x = Tone(freq, 48000.0, 48000), y, z;
-    Filter(s1, x, y);
-    Filter(s2, y, z);
-    return RmsDb(z, 24000) - RmsDb(x, 24000);
-  };
-  EXPECT_NEAR(gainAt(997.0), 0.7, 0.05);
-  EXPECT_NEAR(gainAt(4000.0), 4.0, 0.1);
-  EXPECT_NEAR(gainAt(10000.0), 4.0, 0.2);
-  EXPECT_LT(gainAt(20.0), -10.0);
+    Set(s1, 5, 0.0, 0.0, 1.0);
+    Set(s2, 6, 0.0, 0.0, 1.0);
+    const Signal x = Tone(freq, 48000.0, 48000);
+    EXPECT_NEAR(GainDb(x, Filter(s2, Filter(s1, x))), gain, tolerance) << freq;
+  }
 }
 
-TEST(CMBiQuadFilter, WithoutInputChannelsThereAreNoStages)
+TEST(CMBiQuadFilter, AParameterChangeRestartsFromZeroStateAndNoInputMeansNoStages)
 {
   CMBiQuadFilter f;
-  f.SetNumInputs(0);
-  EXPECT_EQ(f.NumStages(), 0);
-  double v = 5.0;
-  double* p[1] = {&v};
-  f.Process(p, p, 1);
+  Set(f, 2, 500.0, 0.0, 1.0, 44100.0);
+  Filter(f, Tone(300.0, 44100.0, 1000));
+  EXPECT_NE(f.Stage(0).y1, 0.0);
+  f.SetParam(CMBiQuadFilter::kParamGain, 0.0);
+  EXPECT_TRUE(f.Stage(0).y1 == 0.0 && f.Stage(0).x1 == 0.0 && f.Stage(0).counter == 0u);
+  Filter(f, Tone(300.0, 44100.0, 1000));
+  EXPECT_EQ(f.Stage(0).counter, 1000u);
+  CMBiQuadFilter none;
+  none.SetNumInputs(0);
+  EXPECT_EQ(none.NumStages(), 0);
+  double v = 5.0, *p[1] = {&v};
+  none.Process(p, p, 1);
   EXPECT_EQ(v, 5.0);
-}
-
-TEST(KWeightingFilter, DesignFollowsTheFormulas)
-{
-  KWeightingFilter k;
-  k.DesignStage1(44100.0);
-  const double K = std::tan(kPi * 1681.974450955532 / 44100.0), Q = 0.70717523695542;
-  const double n = K * K + K / Q + 1.0;
-  EXPECT_EQ(k.a0, 1.0);
-  EXPECT_EQ(k.a1, 2.0 * (K * K - 1.0) / n);
-  EXPECT_EQ(k.b0, (1.0 * (K * K) + 1.25872093023256 * K / Q + 1.58486470113086) / n);
-  EXPECT_EQ(k.b2, (1.0 * (K * K) - 1.25872093023256 * K / Q + 1.58486470113086) / n);
-  KWeightingFilter h;
-  h.DesignStage2(44100.0);
-  // A high-pass: the numerator is c0·(1, −2, 1)/a0'.
-  EXPECT_EQ(h.b1, -2.0 * h.b0);
-  EXPECT_EQ(h.b2, h.b0);
 }
 
 TEST(KWeightingFilter, TinyValuesAreFlushedAndNonFiniteInputIsSilence)
@@ -149,82 +127,74 @@ TEST(KWeightingFilter, TinyValuesAreFlushedAndNonFiniteInputIsSilence)
   k.DesignStage1(48000.0);
   EXPECT_EQ(k.Tick(6e-8), 0.0);  // below the flush level
   EXPECT_EQ(k.x1, 0.0);
-  const double y = k.Tick(0.5);
-  EXPECT_EQ(y, k.b0 * 0.5);
+  EXPECT_EQ(k.Tick(0.5), k.b0 * 0.5);
   KWeightingFilter a = k, b = k;
   a.Tick(std::numeric_limits<double>::quiet_NaN());
   b.Tick(0.0);
-  EXPECT_EQ(a.y1, b.y1);
-  EXPECT_EQ(a.x1, b.x1);
+  EXPECT_TRUE(a.y1 == b.y1 && a.x1 == b.x1);
   a.Tick(std::numeric_limits<double>::infinity());
   EXPECT_TRUE(std::isfinite(a.y1));
+  // The second stage is a high-pass: its numerator is c0·(1, −2, 1).
+  KWeightingFilter h;
+  h.DesignStage2(44100.0);
+  EXPECT_TRUE(h.b1 == -2.0 * h.b0 && h.b2 == h.b0);
 }
 
-TEST(BufferHelpers, DbToGain)
+TEST(BufferHelpers, GainsLevelsAndCopies)
 {
   double g = -1.0;
-  DbToGain(&g, -144.0);
-  EXPECT_EQ(g, 0.0);
-  DbToGain(&g, -200.0);
-  EXPECT_EQ(g, 0.0);
-  DbToGain(&g, 0.0);
-  EXPECT_EQ(g, 1.0);
-  DbToGain(&g, -6.0);
-  EXPECT_EQ(g, std::exp(0.11512925464970228 * -6.0));
+  const std::vector<std::pair<double, double>> gains = {{-144.0, 0.0}, {-200.0, 0.0}, {0.0, 1.0},
+                                                        {-6.0, std::exp(0.11512925464970228 * -6.0)}};
+  for (const auto& [db, linear] : gains)
+  {
+    DbToGain(&g, db);
+    EXPECT_EQ(g, linear) << db;
+  }
   UnityGain(&g);
   EXPECT_EQ(g, 1.0);
   EXPECT_EQ(LinearToDb(1e-8), -144.0);
   EXPECT_EQ(LinearToDb(-0.5), 8.685889638065037 * std::log(0.5));
   EXPECT_EQ(RoundToTenthDb(-0.05), 0.0);
   EXPECT_EQ(RoundToTenthDb(-0.06), -0.1);
-}
-
-TEST(BufferHelpers, CopyChannelBuffersSkipsNullChannelsAndHonoursTheOffset)
-{
-  std::vector<double> a{1, 2, 3}, b{4, 5, 6}, oa(5, 0.0), ob(5, 0.0);
+  // Copies skip null channels and honour the offset.
+  Signal a{1, 2, 3}, b{4, 5, 6}, oa(5, 0.0), ob(5, 0.0), o(3);
   double* in[2] = {a.data(), b.data()};
   double* out[2] = {oa.data(), nullptr};
   CopyChannelBuffers(in, out, 3, 0, 0);
-  EXPECT_EQ(oa, (std::vector<double>{0, 0, 0, 0, 0}));
+  EXPECT_EQ(oa, (Signal{0, 0, 0, 0, 0}));
   CopyChannelBuffers(in, out, 3, 2, 2);
-  EXPECT_EQ(oa, (std::vector<double>{0, 0, 1, 2, 3}));
+  EXPECT_EQ(oa, (Signal{0, 0, 1, 2, 3}));
   out[1] = ob.data();
   CopyChannelBuffers(in, out, 3, 2, 0);
-  EXPECT_EQ(ob, (std::vector<double>{4, 5, 6, 0, 0}));
+  EXPECT_EQ(ob, (Signal{4, 5, 6, 0, 0}));
   CopyBuffer(nullptr, ob.data(), 3, 0);
   double** buffers = AllocateChannelBuffers(4, 3);
   ClearChannelBuffers(buffers, 4, 3);
   EXPECT_EQ(buffers[2][3], 0.0);
   FreeChannelBuffers(buffers, 3);
-  std::vector<double> o(3);
   const double half = 0.5;
   ApplyGain(&half, a.data(), o.data(), 3);
-  EXPECT_EQ(o, (std::vector<double>{0.5, 1.0, 1.5}));
+  EXPECT_EQ(o, (Signal{0.5, 1.0, 1.5}));
 }
 
-TEST(CMGain6Ch, GainsInDecibels)
+TEST(CMGain6Ch, GainsInDecibelsOnTheFirstSixChannels)
 {
   CMGain6Ch g;
   g.SetParam(0, -144.0);
-  g.SetParam(1, 0.0);
   g.SetParam(2, 6.0);
-  g.SetParam(6, 6.0);  // ignored
-  EXPECT_EQ(g.Gain(0), 0.0);
-  EXPECT_EQ(g.Gain(1), 1.0);
-  EXPECT_EQ(g.Gain(2), std::exp(0.11512925464970228 * 6.0));
-  g.SetNumInputs(2);
-  std::vector<double> a{1.0, 2.0}, b{3.0, 4.0}, oa(2, 9.0), ob(2, 9.0);
-  double* in[2] = {a.data(), b.data()};
-  double* out[2] = {oa.data(), ob.data()};
-  g.Process(in, out, 2);
-  EXPECT_EQ(oa, (std::vector<double>{0.0, 0.0}));
-  EXPECT_EQ(ob, b);
-  EXPECT_EQ(g.GetNumParams(), 6);
+  g.SetParam(6, 6.0);  // no seventh gain: ignored
+  g.SetNumInputs(7);
+  std::vector<Signal> in(7, Signal{1.0, 2.0}), out(7, Signal(2, 9.0));
+  std::vector<double*> pi, po;
+  for (int c = 0; c < 7; ++c)
+    pi.push_back(in[c].data()), po.push_back(out[c].data());
+  g.Process(pi.data(), po.data(), 2);
+  EXPECT_EQ(out[0], (Signal{0.0, 0.0}));
+  EXPECT_EQ(out[1], in[1]);
+  EXPECT_EQ(out[2], (Signal{std::exp(0.11512925464970228 * 6.0), 2.0 * std::exp(0.11512925464970228 * 6.0)}));
+  EXPECT_EQ(out[6], Signal(2, 9.0)) << "a seventh channel is left alone";
   g.ResetGains();
   EXPECT_EQ(g.Gain(0), 1.0);
-  char name[16];
-  EXPECT_TRUE(g.GetName(name));
-  EXPECT_STREQ(name, "MGain6Ch");
 }
 
 TEST(ProcessorChain, DisabledProcessorsLeaveTheOutputsAsPassed)
@@ -234,31 +204,53 @@ TEST(ProcessorChain, DisabledProcessorsLeaveTheOutputsAsPassed)
   g->SetOptionA(0);
   chain.Append(g);
   chain.SetFormat(1, 1, 48000.0);
-  std::vector<double> a{1.0, 2.0}, o{7.0, 7.0};
+  Signal a{1.0, 2.0}, o{7.0, 7.0};
   double* in[1] = {a.data()};
   double* out[1] = {o.data()};
   chain.Process(in, out, 2);
-  EXPECT_EQ(o, (std::vector<double>{7.0, 7.0}));
+  EXPECT_EQ(o, (Signal{7.0, 7.0}));
   g->SetOptionA(1);
   g->SetParam(0, -144.0);
   chain.Process(in, out, 2);
-  EXPECT_EQ(o, (std::vector<double>{0.0, 0.0}));
+  EXPECT_EQ(o, (Signal{0.0, 0.0}));
   ProcessorChain empty;
   empty.SetFormat(1, 1, 48000.0);
   empty.Process(in, out, 2);
   EXPECT_EQ(o, a);
 }
 
-TEST(ProcessorList, GetStopsAtTheEnds)
+TEST(ProcessorList, GetStopsAtTheEndsAndEachOwnershipModeDisposesAsItSays)
 {
-  ProcessorList list;
-  EXPECT_EQ(list.Get(0), nullptr);
-  EXPECT_EQ(list.CursorIndex(), -1);
-  CPluginProcessor* p[3] = {new CMGain6Ch(), new CMGain6Ch(), new CMGain6Ch()};
-  for (CPluginProcessor* e : p)
-    list.Append(e);
-  EXPECT_EQ(list.Count(), 3);
-  EXPECT_EQ(list.Get(5), p[2]);
-  EXPECT_EQ(list.Get(-3), p[0]);
-  EXPECT_EQ(list.Get(1), p[1]);
+  {
+    ProcessorList list;
+    EXPECT_EQ(list.Get(0), nullptr);
+    EXPECT_EQ(list.CursorIndex(), -1);
+    CPluginProcessor* p[3] = {new CMGain6Ch(), new CMGain6Ch(), new CMGain6Ch()};
+    for (CPluginProcessor* e : p)
+      list.Append(e);
+    EXPECT_EQ(list.Count(), 3);
+    EXPECT_EQ(list.Get(5), p[2]);
+    EXPECT_EQ(list.Get(-3), p[0]);
+    EXPECT_EQ(list.Get(1), p[1]);
+  }  // mode 2 with the default disposer deletes them (ASan watches)
+  static int disposed = 0;
+  for (int mode : {0, 1, 2})
+  {
+    Counted::destroyed = disposed = 0;
+    Counted* kept[2] = {new Counted(), new Counted()};
+    {
+      ProcessorList list;
+      list.SetOwnershipMode(mode);
+      list.SetDisposer([](CPluginProcessor* p) {
+        ++disposed;
+        delete p;
+      });
+      for (Counted* c : kept)
+        list.Append(c);
+    }
+    EXPECT_EQ(Counted::destroyed, mode == 0 ? 0 : 2) << "mode " << mode;
+    EXPECT_EQ(disposed, mode == 2 ? 2 : 0) << "mode " << mode;
+    if (mode == 0)
+      delete kept[0], delete kept[1];
+  }
 }

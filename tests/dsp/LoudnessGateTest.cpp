@@ -24,45 +24,36 @@ double EnergyOf(double lufs)
   return std::exp((lufs + 0.691) / 4.342944819);
 }
 
-// Integrated loudness straight from its definition, over every block.
-double ReferenceIntegrated(const std::vector<double>& energies)
-{
-  double sum = 0.0;
-  int64_t count = 0;
-  for (double e : energies)
-    if (Lufs(e) >= -70.0)
-    {
-      sum += e;
-      ++count;
-    }
-  const double threshold = Lufs(sum / count) - 10.0;
-  double kept = 0.0;
-  int64_t keptCount = 0;
-  for (double e : energies)
-    if (Lufs(e) >= -70.0 && Lufs(e) >= threshold)
-    {
-      kept += e;
-      ++keptCount;
-    }
-  return Lufs(kept / keptCount);
-}
-
-// Loudness range straight from its definition: gate, sort, percentiles.
-double ReferenceRange(const std::vector<double>& energies)
+// The blocks at or above -70 LUFS and at or above the loudness of their
+// mean plus relativeLu, in their order.
+std::vector<double> Gated(const std::vector<double>& energies, double relativeLu)
 {
   std::vector<double> above;
   double sum = 0.0;
   for (double e : energies)
     if (Lufs(e) >= -70.0)
-    {
-      above.push_back(e);
-      sum += e;
-    }
-  const double threshold = Lufs(sum / above.size()) - 20.0;
+      above.push_back(e), sum += e;
+  const double threshold = Lufs(sum / static_cast<double>(above.size())) + relativeLu;
+  std::erase_if(above, [&](double e) { return Lufs(e) < threshold; });
+  return above;
+}
+
+// Integrated loudness straight from its definition, over every block.
+double ReferenceIntegrated(const std::vector<double>& energies)
+{
+  const std::vector<double> kept = Gated(energies, -10.0);
+  double sum = 0.0;
+  for (double e : kept)
+    sum += e;
+  return Lufs(sum / static_cast<double>(kept.size()));
+}
+
+// Loudness range straight from its definition: gate, sort, percentiles.
+double ReferenceRange(const std::vector<double>& energies)
+{
   std::vector<double> kept;
-  for (double e : above)
-    if (Lufs(e) >= threshold)
-      kept.push_back(Lufs(e));
+  for (double e : Gated(energies, -20.0))
+    kept.push_back(Lufs(e));
   std::sort(kept.begin(), kept.end());
   const double m = static_cast<double>(kept.size());
   const auto at = [&](double p) { return kept[static_cast<size_t>(std::floor((m - 1) * p / 100.0 + 0.5))]; };
@@ -193,17 +184,13 @@ TEST(LoudnessGateTest, KeepsEveryBlockOfATenHourProgramme)
   // keeping its sum reads nonsense from the second hour on.
   LoudnessGate gate;
   std::vector<double> energies;
-  const int64_t blocksPerHour = 36000;
-  for (int64_t i = 0; i < blocksPerHour; ++i)
-    energies.push_back(EnergyOf(-40.0));
-  for (int64_t i = 0; i < 9 * blocksPerHour; ++i)
-    energies.push_back(EnergyOf(-18.0 + 0.5 * std::sin(0.001 * static_cast<double>(i))));
-  for (int64_t i = 0; i < blocksPerHour; ++i)
-    energies.push_back(EnergyOf(-30.0));
+  const int64_t hour = 36000;
+  for (int64_t i = 0; i < 11 * hour; ++i)
+    energies.push_back(EnergyOf(i < hour ? -40.0 : i < 10 * hour ? -18.0 + 0.5 * std::sin(0.001 * (i - hour)) : -30.0));
   for (size_t i = 0; i < energies.size(); ++i)
   {
     gate.AddBlock(energies[i]);
-    if (i == 2 * blocksPerHour || i + 1 == energies.size())
+    if (i == 2 * hour || i + 1 == energies.size())
     {
       const std::vector<double> sofar(energies.begin(), energies.begin() + static_cast<std::ptrdiff_t>(i) + 1);
       EXPECT_NEAR(gate.IntegratedLufs, ReferenceIntegrated(sofar), 0.005) << "block " << i;

@@ -1,10 +1,12 @@
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "framework/IParam.h"
+#include "framework/NumberText.h"
 #include "tests/framework/ParamDisplay.h"
 #include "tests/support/TempHome.h"
 
@@ -20,123 +22,104 @@ std::string JSON(const IParam& p, int idx)
   return s.Get();
 }
 
+const int kSign = IParam::kFlagSignDisplay, kNegate = IParam::kFlagNegateDisplay;
+
 } // namespace
 
 // Display text --------------------------------------------------------------------
 
 TEST(IParamDisplay, NegateSignAndPrecisionInThatOrder)
 {
-  IParam plain;
-  plain.InitDouble("x", 0.0, -10.0, 10.0, 0.01);
-  EXPECT_EQ(Display(plain, -0.0), "0.00");
-  EXPECT_EQ(Display(plain, 1.5), "1.50");
-
-  IParam negated;
-  negated.InitDouble("x", 0.0, -10.0, 10.0, 0.01, "", IParam::kFlagNegateDisplay);
-  EXPECT_EQ(Display(negated, 1.5), "-1.50");
-  EXPECT_EQ(Display(negated, 0.0), "0.00");
-
-  IParam signedP;
-  signedP.InitDouble("x", 0.0, -10.0, 10.0, 0.01, "", IParam::kFlagSignDisplay);
-  EXPECT_EQ(Display(signedP, 1.5), "+1.50");
-  EXPECT_EQ(Display(signedP, -1.5), "-1.50");
-  EXPECT_EQ(Display(signedP, 0.0), "0.00");
-
-  IParam both;
-  both.InitDouble("x", 0.0, -10.0, 10.0, 0.01, "", IParam::kFlagSignDisplay | IParam::kFlagNegateDisplay);
-  EXPECT_EQ(Display(both, 1.5), "-1.50");
-
-  // Precision 0 comes before the sign: whole numbers, halves away from zero.
-  IParam whole;
-  whole.InitDouble("x", 0.0, -10.0, 10.0, 1.0, "", IParam::kFlagSignDisplay);
-  EXPECT_EQ(Display(whole, 2.5), "3");
-  EXPECT_EQ(Display(whole, -2.5), "-3");
+  // Precision 0 comes before the sign: whole numbers, halves away from zero;
+  // it saturates and refuses NaN.
+  struct Case { int flags; double step, value; const char* text; };
+  const double inf = std::numeric_limits<double>::infinity(), nan = std::numeric_limits<double>::quiet_NaN();
+  for (const Case& c : {Case{0, 0.01, -0.0, "0.00"}, Case{0, 0.01, 1.5, "1.50"}, Case{kNegate, 0.01, 1.5, "-1.50"},
+         Case{kNegate, 0.01, 0.0, "0.00"}, Case{kSign, 0.01, 1.5, "+1.50"}, Case{kSign, 0.01, -1.5, "-1.50"},
+         Case{kSign, 0.01, 0.0, "0.00"}, Case{kSign | kNegate, 0.01, 1.5, "-1.50"}, Case{kSign, 1.0, 2.5, "3"},
+         Case{kSign, 1.0, -2.5, "-3"}, Case{0, 1.0, 1e12, "2147483647"}, Case{0, 1.0, -1e12, "-2147483648"},
+         Case{0, 1.0, inf, "2147483647"}, Case{0, 1.0, nan, "0"}})
+  {
+    IParam p;
+    p.InitDouble("x", 0.0, -1e300, 1e300, c.step, "", c.flags);
+    EXPECT_EQ(Display(p, c.value), c.text) << c.value << " flags " << c.flags;
+  }
+  IParam big;
+  big.InitDouble("x", 0.0, 0.0, 1e300, 0.001);
+  EXPECT_EQ(Display(big, 1e40).size(), 32u) << "the text is cut to 32 characters";
 }
 
-TEST(IParamDisplay, PrecisionZeroSaturatesAndRefusesNaN)
-{
-  IParam p;
-  p.InitDouble("x", 0.0, -1e300, 1e300, 1.0);
-  EXPECT_EQ(Display(p, 1e12), std::to_string(std::numeric_limits<int32_t>::max()));
-  EXPECT_EQ(Display(p, -1e12), std::to_string(std::numeric_limits<int32_t>::min()));
-  EXPECT_EQ(Display(p, std::numeric_limits<double>::infinity()), std::to_string(std::numeric_limits<int32_t>::max()));
-  EXPECT_EQ(Display(p, std::numeric_limits<double>::quiet_NaN()), "0");
-}
-
-TEST(IParamDisplay, DisplayTextsComeFirstUnlessTurnedOff)
+TEST(IParamDisplay, DisplayTextsComeFirstUnlessTurnedOffAndADisplayFunctionReplacesEverything)
 {
   IParam b;
   b.InitBool("On", false, "", 0, "", "Off", "On");
-  EXPECT_EQ(Display(b, 0.0), "Off");
-  EXPECT_EQ(Display(b, 1.0), "On");
-  EXPECT_EQ(Display(b, 0.0, false, false), "0");
-  EXPECT_EQ(Display(b, 1.0, false, false), "1");
+  EXPECT_EQ(Display(b, 0.0) + Display(b, 1.0), "OffOn");
+  EXPECT_EQ(Display(b, 0.0, false, false) + Display(b, 1.0, false, false), "01");
   // Normalised values go through shape, step and clamp first.
   EXPECT_EQ(Display(b, 0.8, true), "On");
-}
-
-TEST(IParamDisplay, DisplayFunctionReplacesEverything)
-{
   IParam p;
   p.InitDouble("x", 0.0, 0.0, 1.0, 0.1, "", 0, "", IParam::ShapeLinear(), IParam::kUnitCustom,
-               [](double v, PK_String& out) { out.Set(v > 0.5 ? "loud" : "soft"); });
-  EXPECT_EQ(Display(p, 0.9), "loud");
-  EXPECT_EQ(Display(p, 0.1), "soft");
+    [](double v, PK_String& out) { out.Set(v > 0.5 ? "loud" : "soft"); });
+  EXPECT_EQ(Display(p, 0.9) + Display(p, 0.1), "loudsoft");
 }
 
-TEST(IParamDisplay, TextIsCutTo32Characters)
+TEST(CopyToField, CutsLosingAtMostOneSplitCharacterAndNeverLeavesALoneLeadByte)
 {
-  IParam p;
-  p.InitDouble("x", 0.0, 0.0, 1e300, 0.001);
-  EXPECT_EQ(Display(p, 1e40).size(), 32u);
+  // Bytes that are not UTF-8 are cut at the limit.
+  const std::string a24(24, 'a');
+  struct Case { size_t field; std::string text, want; };
+  for (const Case& c : {Case{8, "short", "short"}, Case{4, "abcdef", "abc"}, Case{4, "a\xC3\xA4\xC3\xA4", "a\xC3\xA4"},
+         Case{3, "a\xC3\xA4", "a"}, Case{2, "\xC3\xA4", ""}, Case{3, "\xE2\x82\xAC", ""}, Case{1, "abc", ""},
+         Case{28, std::string(400, 'x'), std::string(27, 'x')}, Case{28, std::string(40, '\xB0'), std::string(27, '\xB0')},
+         Case{28, "Pad " + std::string(30, '\xB2'), "Pad " + std::string(23, '\xB2')},
+         Case{28, "2" + std::string(16, '\x94') + std::string(16, '\xFF'),
+           "2" + std::string(16, '\x94') + std::string(10, '\xFF')},
+         Case{28, a24 + "ab\xE2\x82\xAC", a24 + "ab"}, Case{28, a24 + "\xF0\x9F\x8E\xB5", a24},
+         Case{28, a24 + "a\xC3\xA9\x80", a24 + "a\xC3\xA9"}})
+  {
+    char field[32];
+    std::memset(field, 'X', sizeof(field));
+    plugkit::CopyToField(field, c.field, c.text.c_str());
+    EXPECT_EQ(std::string(field), c.want) << "field of " << c.field << ": " << c.text;
+  }
+  char field[4] = "XXX";
+  plugkit::CopyToField(field, sizeof(field), nullptr);
+  EXPECT_STREQ(field, "");
 }
 
 // Parsing ----------------------------------------------------------------------------
 
 TEST(IParamParse, DisplayTextsThenNumbers)
 {
-  IParam b;
+  IParam b, hz, negated;
   b.InitBool("b", false, "", 0, "", "Off", "On");
-  EXPECT_EQ(b.StringToValue("Off"), 0.0);
-  EXPECT_EQ(b.StringToValue("On"), 1.0);
-  EXPECT_EQ(b.StringToValue("on"), 0.0);
-  EXPECT_EQ(b.StringToValue("1"), 0.0);
-
-  IParam hz;
   hz.InitDouble("f", 1000.0, 20.0, 20000.0, 0.01);
-  EXPECT_NEAR(hz.StringToValue("1.2k"), 1200.0, 1e-9);
-  EXPECT_NEAR(hz.StringToValue("2k2"), 2200.0, 1e-9);
-  EXPECT_NEAR(hz.StringToValue("1.5K"), 1500.0, 1e-9);
-  EXPECT_EQ(hz.StringToValue("30k"), 20000.0);
-  EXPECT_EQ(hz.StringToValue("hello"), 20.0);
-  EXPECT_NEAR(hz.StringToValue("  440.5 Hz"), 440.5, 1e-9);
-
-  IParam negated;
-  negated.InitDouble("x", 0.0, -10.0, 10.0, 0.5, "", IParam::kFlagNegateDisplay | IParam::kFlagStepped);
-  EXPECT_EQ(negated.StringToValue("3.2"), -3.0);
+  negated.InitDouble("x", 0.0, -10.0, 10.0, 0.5, "", kNegate | IParam::kFlagStepped);
+  struct Case { const IParam* p; const char* text; double value; };
+  for (const Case& c : {Case{&b, "Off", 0.0}, Case{&b, "On", 1.0}, Case{&b, "on", 0.0}, Case{&b, "1", 0.0},
+         Case{&hz, "1.2k", 1200.0}, Case{&hz, "2k2", 2200.0}, Case{&hz, "1.5K", 1500.0}, Case{&hz, "30k", 20000.0},
+         Case{&hz, "hello", 20.0}, Case{&hz, "  440.5 Hz", 440.5}, Case{&negated, "3.2", -3.0}})
+    EXPECT_NEAR(c.p->StringToValue(c.text), c.value, 1e-9) << c.text;
 }
 
 // JSON -----------------------------------------------------------------------------------
 
-TEST(IParamJSON, DescribesEachType)
+TEST(IParamJSON, DescribesEachTypeWithEscapedNames)
 {
-  IParam d;
+  IParam d, b, none, p, utf8;
   d.InitDouble("Gain", 0.5, -1.0, 2.0, 0.1);
-  EXPECT_EQ(JSON(d, 3),
-            "{\"id\":3, \"name\":\"Gain\", \"type\":\"float\", \"min\":-1.000000, \"max\":2.000000, "
-            "\"default\":0.500000, \"rate\":\"control\"}");
-
-  IParam b;
   b.InitBool("On", true);
-  EXPECT_EQ(JSON(b, 0),
-            "{\"id\":0, \"name\":\"On\", \"type\":\"bool\", \"min\":0.000000, \"max\":1.000000, "
-            "\"default\":1.000000, \"rate\":\"control\"}");
-
-  IParam none;
-  EXPECT_EQ(JSON(none, 7),
-            "{\"id\":7, \"name\":\"\", \"min\":0.000000, \"max\":1.000000, \"default\":0.000000, "
-            "\"rate\":\"control\"}");
-
+  p.InitInt("a\"b\\c\nd\x01", 0, 0, 1);
+  utf8.InitEnum("Gr\xC3\xB6\xC3\x9F" "e", 0, {"a"});
+  const std::string tail = ", \"rate\":\"control\"}";
+  EXPECT_EQ(JSON(d, 3), "{\"id\":3, \"name\":\"Gain\", \"type\":\"float\", \"min\":-1.000000, \"max\":2.000000, "
+                        "\"default\":0.500000" + tail);
+  EXPECT_EQ(JSON(b, 0), "{\"id\":0, \"name\":\"On\", \"type\":\"bool\", \"min\":0.000000, \"max\":1.000000, "
+                        "\"default\":1.000000" + tail);
+  EXPECT_EQ(JSON(none, 7), "{\"id\":7, \"name\":\"\", \"min\":0.000000, \"max\":1.000000, \"default\":0.000000" + tail);
+  EXPECT_EQ(JSON(p, 1), "{\"id\":1, \"name\":\"a\\\"b\\\\c\\nd\\u0001\", \"type\":\"int\", \"min\":0.000000, "
+                        "\"max\":1.000000, \"default\":0.000000" + tail);
+  EXPECT_NE(JSON(utf8, 0).find("\"name\":\"Gr\xC3\xB6\xC3\x9F" "e\""), std::string::npos);
   // JSON has no infinity or NaN.
   IParam unbounded;
   const double inf = std::numeric_limits<double>::infinity();
@@ -145,33 +128,16 @@ TEST(IParamJSON, DescribesEachType)
     << JSON(unbounded, 0);
 }
 
-TEST(IParamJSON, NamesAreEscaped)
-{
-  IParam p;
-  p.InitInt("a\"b\\c\nd\x01", 0, 0, 1);
-  EXPECT_EQ(JSON(p, 1),
-            "{\"id\":1, \"name\":\"a\\\"b\\\\c\\nd\\u0001\", \"type\":\"int\", \"min\":0.000000, "
-            "\"max\":1.000000, \"default\":0.000000, \"rate\":\"control\"}");
-
-  IParam utf8;
-  utf8.InitEnum("Gr\xC3\xB6\xC3\x9F" "e", 0, {"a"});
-  EXPECT_NE(JSON(utf8, 0).find("\"name\":\"Gr\xC3\xB6\xC3\x9F" "e\""), std::string::npos);
-}
-
 // Locale ------------------------------------------------------------------------------------
 
 TEST(IParamLocale, CommaDecimalLocaleChangesNothing)
 {
   IParam p;
-  p.InitDouble("Gain", 0.5, -1.0, 2.0, 0.01, "", IParam::kFlagSignDisplay);
-  const std::string displayC = Display(p, 1.25);
+  p.InitDouble("Gain", 0.5, -1.0, 2.0, 0.01, "", kSign);
   const std::string jsonC = JSON(p, 0);
-
   testsupport::LocaleGuard locale("de_DE.UTF-8");
   if (!locale.IsAvailable())
     GTEST_SKIP() << "no comma-decimal locale on this machine";
-
-  EXPECT_EQ(Display(p, 1.25), displayC);
   EXPECT_EQ(Display(p, 1.25), "+1.25");
   EXPECT_EQ(JSON(p, 0), jsonC);
   EXPECT_NE(JSON(p, 0).find("\"min\":-1.000000"), std::string::npos);

@@ -29,81 +29,50 @@ protected:
     standin::ResetBundles();
     TempHomeTest::TearDown();
   }
-
-  std::string Resource(const std::string& relative, const std::string& content = "data")
+  std::string Resource(const std::string& relative)
   {
-    return mTemp.WriteFile("Plug-Ins/Tolvane3.component/Contents/Resources/" + relative, content);
+    return mTemp.WriteFile("Plug-Ins/Tolvane3.component/Contents/Resources/" + relative, "data");
+  }
+  // The path a helper gives, starting from "unchanged".
+  template <class F>
+  static std::string PathOf(F&& helper)
+  {
+    PK_String path("unchanged");
+    helper(path);
+    return path.Get();
   }
 
   std::string mBundleRoot;
 };
 
-TEST_F(PathHelpers, BundleFoldersComeFromTheRegisteredBundle)
+TEST_F(PathHelpers, BundleUserPresetAndSupportFolders)
 {
-  PK_String path("unchanged");
-  BundleExecutablePath(path, kBundleID);
-  EXPECT_EQ(std::string(path.Get()), mBundleRoot + "/Contents/MacOS/Tolvane3");
-  PluginPath(path, kBundleID);
-  EXPECT_EQ(std::string(path.Get()), mTemp.Join("Plug-Ins/"));
-  BundleResourcePath(path, kBundleID);
-  EXPECT_EQ(std::string(path.Get()), mBundleRoot + "/Contents/Resources");
-}
-
-TEST_F(PathHelpers, AnUnknownBundleLeavesTheFoldersAsTheHelpersPromise)
-{
-  PK_String path("unchanged");
-  BundleExecutablePath(path, "com.nobody.none");
-  EXPECT_STREQ(path.Get(), "unchanged");
-  PluginPath(path, "com.nobody.none");
-  EXPECT_STREQ(path.Get(), "unchanged");
-  BundleResourcePath(path, "com.nobody.none");
-  EXPECT_STREQ(path.Get(), "");
-  path.Set("unchanged");
-  BundleExecutablePath(path, nullptr);
-  EXPECT_STREQ(path.Get(), "unchanged");
-}
-
-TEST_F(PathHelpers, UserFoldersFollowTheHome)
-{
-  PK_String path;
-  UserHomePath(path);
-  EXPECT_EQ(std::string(path.Get()), Home());
-  DesktopPath(path);
-  EXPECT_EQ(std::string(path.Get()), Home() + "/Desktop");
-  MusicFolderPath(path);
-  EXPECT_EQ(std::string(path.Get()), Home() + "/Music");
-}
-
-TEST_F(PathHelpers, PresetAndSupportFolders)
-{
-  PK_String path;
-  AUPresetsPath(path, "Kestrova", "Tolvane3", false);
-  EXPECT_EQ(std::string(path.Get()), DataHome() + "/Audio/Presets/Kestrova/Tolvane3/");
-
+  EXPECT_EQ(PathOf([](PK_String& p) { BundleExecutablePath(p, kBundleID); }), mBundleRoot + "/Contents/MacOS/Tolvane3");
+  EXPECT_EQ(PathOf([](PK_String& p) { PluginPath(p, kBundleID); }), mTemp.Join("Plug-Ins/"));
+  EXPECT_EQ(PathOf([](PK_String& p) { BundleResourcePath(p, kBundleID); }), mBundleRoot + "/Contents/Resources");
+  // An unknown bundle leaves the folders as the helpers promise.
+  EXPECT_EQ(PathOf([](PK_String& p) { BundleExecutablePath(p, "com.nobody.none"); }), "unchanged");
+  EXPECT_EQ(PathOf([](PK_String& p) { BundleExecutablePath(p, nullptr); }), "unchanged");
+  EXPECT_EQ(PathOf([](PK_String& p) { PluginPath(p, "com.nobody.none"); }), "unchanged");
+  EXPECT_EQ(PathOf([](PK_String& p) { BundleResourcePath(p, "com.nobody.none"); }), "");
+  EXPECT_EQ(PathOf([](PK_String& p) { UserHomePath(p); }), Home());
+  EXPECT_EQ(PathOf([](PK_String& p) { DesktopPath(p); }), Home() + "/Desktop");
+  EXPECT_EQ(PathOf([](PK_String& p) { MusicFolderPath(p); }), Home() + "/Music");
+  EXPECT_EQ(PathOf([](PK_String& p) { AUPresetsPath(p, "Kestrova", "Tolvane3", false); }),
+    DataHome() + "/Audio/Presets/Kestrova/Tolvane3/");
+  EXPECT_EQ(PathOf([](PK_String& p) { AppSupportPath(p, "Kestrova"); }), DataHome() + "/Kestrova");
+  EXPECT_EQ(PathOf([](PK_String& p) { AppSupportDomainPath(p, false); }), DataHome());
   setenv("TOLVANE3_LOCAL_LIBRARY", mTemp.Join("local").c_str(), 1);
-  AUPresetsPath(path, "M", "P", true);
-  EXPECT_EQ(std::string(path.Get()), mTemp.Join("local") + "/Audio/Presets/M/P/");
-  unsetenv("TOLVANE3_LOCAL_LIBRARY");
-
-  AppSupportPath(path, "Kestrova");
-  EXPECT_EQ(std::string(path.Get()), DataHome() + "/Kestrova");
-  AppSupportDomainPath(path, false);
-  EXPECT_EQ(std::string(path.Get()), DataHome());
   setenv("TOLVANE3_SYSTEM_LIBRARY", mTemp.Join("system").c_str(), 1);
-  AppSupportDomainPath(path, true);
-  EXPECT_EQ(std::string(path.Get()), mTemp.Join("system"));
+  EXPECT_EQ(PathOf([](PK_String& p) { AUPresetsPath(p, "M", "P", true); }), mTemp.Join("local") + "/Audio/Presets/M/P/");
+  EXPECT_EQ(PathOf([](PK_String& p) { AppSupportDomainPath(p, true); }), mTemp.Join("system"));
+  unsetenv("TOLVANE3_LOCAL_LIBRARY");
   unsetenv("TOLVANE3_SYSTEM_LIBRARY");
-}
-
-TEST_F(PathHelpers, WithoutAHomeNoFolderPointsAtTheFileSystemRoot)
-{
+  // Without a home no folder points at the file system's root.
   unsetenv("HOME");
   unsetenv("XDG_DATA_HOME");
-  PK_String path("x");
-  AppSupportPath(path, "Kestrova");
-  EXPECT_STREQ(path.Get(), "");
-  AUPresetsPath(path, "M", "P", false);
-  EXPECT_STREQ(path.Get(), "");
+  EXPECT_EQ(PathOf([](PK_String& p) { AppSupportPath(p, "Kestrova"); }), "");
+  EXPECT_EQ(PathOf([](PK_String& p) { AUPresetsPath(p, "M", "P", false); }), "");
 }
 
 TEST_F(PathHelpers, SandboxIsRecognisedByTheContainerHome)
@@ -115,54 +84,27 @@ TEST_F(PathHelpers, SandboxIsRecognisedByTheContainerHome)
   EXPECT_TRUE(IsSandboxed());
 }
 
-TEST_F(PathHelpers, LocateFindsBundleResourcesIgnoringCase)
+TEST_F(PathHelpers, LocateFindsResourcesIgnoringCaseThenInTheSharedFolderThenAtThePathItself)
 {
-  const std::string knob = Resource("knob.PNG");
-  PK_String path;
-  EXPECT_TRUE(LocateResource("knob.PNG", "png", path, kBundleID, nullptr));
-  EXPECT_EQ(std::string(path.Get()), knob);
-  EXPECT_TRUE(LocateResource("KNOB.png", "PNG", path, kBundleID, nullptr));
-  EXPECT_EQ(std::string(path.Get()), knob);
-}
-
-TEST_F(PathHelpers, LocateFindsResourcesInSubFoldersByTheirWholeName)
-{
-  const std::string nested = Resource("img/skins/Dial.svg");
-  PK_String path;
-  EXPECT_TRUE(LocateResource("img/skins/dial.svg", "svg", path, kBundleID, nullptr));
-  EXPECT_EQ(std::string(path.Get()), nested);
-}
-
-TEST_F(PathHelpers, LocateChecksTheExtensionBeforeSearching)
-{
-  Resource("knob.png");
-  PK_String path("x");
-  // Wrong type: both searches are skipped, and no such file exists as a path.
-  EXPECT_FALSE(LocateResource("knob.jpg", "png", path, kBundleID, "Shared"));
-  EXPECT_STREQ(path.Get(), "");
-}
-
-TEST_F(PathHelpers, LocateFallsBackToTheSharedMusicFolderThenToThePathItself)
-{
+  const std::string knob = Resource("knob.PNG"), nested = Resource("img/skins/Dial.svg");
   const std::string shared = mTemp.WriteFile("home/Music/Kestrova/Resources/meter.png", "data");
-  PK_String path;
-  EXPECT_TRUE(LocateResource("skins/meter.png", "png", path, kBundleID, "Kestrova"));
-  EXPECT_EQ(std::string(path.Get()), shared);
-  EXPECT_FALSE(LocateResource("skins/meter.png", "png", path, kBundleID, nullptr));
-
   const std::string elsewhere = mTemp.WriteFile("elsewhere/photo.jpg", "data");
-  EXPECT_TRUE(LocateResource(elsewhere.c_str(), "png", path, kBundleID, "Kestrova"));
-  EXPECT_EQ(std::string(path.Get()), elsewhere);
-}
-
-TEST_F(PathHelpers, LocateRefusesAMissingNameWithoutTouchingTheResult)
-{
+  struct Case { const char* name; const char* type; const char* shared; bool found; std::string path; };
+  for (const Case& c : {Case{"knob.PNG", "png", nullptr, true, knob}, Case{"KNOB.png", "PNG", nullptr, true, knob},
+         Case{"img/skins/dial.svg", "svg", nullptr, true, nested},
+         Case{"knob.jpg", "png", "Shared", false, ""}, // the extension is checked before searching
+         Case{"skins/meter.png", "png", "Kestrova", true, shared}, Case{"skins/meter.png", "png", nullptr, false, ""},
+         Case{elsewhere.c_str(), "png", "Kestrova", true, elsewhere}, Case{"absent.png", "png", "Kestrova", false, ""}})
+  {
+    PK_String path("x");
+    EXPECT_EQ(LocateResource(c.name, c.type, path, kBundleID, c.shared), c.found) << c.name;
+    EXPECT_EQ(std::string(path.Get()), c.path) << c.name;
+  }
+  // A missing name is refused without touching the result.
   PK_String path("kept");
   EXPECT_FALSE(LocateResource(nullptr, "png", path, kBundleID, nullptr));
   EXPECT_FALSE(LocateResource("", "png", path, kBundleID, nullptr));
   EXPECT_STREQ(path.Get(), "kept");
-  EXPECT_FALSE(LocateResource("absent.png", "png", path, kBundleID, "Kestrova"));
-  EXPECT_STREQ(path.Get(), "");
 }
 
 } // namespace

@@ -14,37 +14,42 @@ using plugkit::IParam;
 
 namespace {
 
-// The bytes of doubles as the state chunk stores them: IEEE, little-endian.
-std::vector<uint8_t> DoublesLE(std::initializer_list<double> values)
+using Changes = std::vector<std::pair<int, int>>;
+
+// n parameters over -10..10 in steps of 0.25 (or of the given range and
+// step) in the groups "even" and "odd", holding the given values.
+struct Plug : StandalonePlugin
 {
-  std::vector<uint8_t> out;
-  for (double v : values)
+  Plug(int n, std::vector<double> values = {}, double min = -10.0, double max = 10.0, double step = 0.25)
+    : StandalonePlugin(n, 0)
   {
-    uint64_t bits;
-    std::memcpy(&bits, &v, 8);
-    for (int i = 0; i < 8; ++i)
-      out.push_back(static_cast<uint8_t>(bits >> (8 * i)));
+    for (int i = 0; i < n; ++i)
+      GetParam(i)->InitDouble("p", 0.0, min, max, step, "", 0, i % 2 ? "odd" : "even");
+    for (size_t i = 0; i < values.size(); ++i)
+      GetParam(static_cast<int>(i))->Set(values[i]);
   }
-  return out;
-}
+  std::vector<double> Values() const
+  {
+    std::vector<double> v;
+    for (int i = 0; i < NParams(); ++i)
+      v.push_back(GetParam(i)->Value());
+    return v;
+  }
+};
 
-std::vector<uint8_t> Bytes(const IByteChunk& c)
+IByteChunk Chunk(std::initializer_list<double> values)
 {
-  return std::vector<uint8_t>(c.GetData(), c.GetData() + c.Size());
-}
-
-// Three parameters over -10..10 in steps of 0.25.
-void InitThree(StandalonePlugin& plug)
-{
-  for (int i = 0; i < plug.NParams(); ++i)
-    plug.GetParam(i)->InitDouble("p", 0.0, -10.0, 10.0, 0.25, "", 0, i == 1 ? "odd" : "even");
+  IByteChunk chunk;
+  for (double v : values)
+    chunk.PutDouble(v);
+  return chunk;
 }
 
 } // namespace
 
 // Identity --------------------------------------------------------------------------------
 
-TEST(PluginBaseIdentity, VersionForms)
+TEST(PluginBaseIdentity, VersionsAPIAndBuildInfo)
 {
   StandalonePlugin plug(0, 0);
   plug.SetVersion(0x0003001C);
@@ -57,101 +62,63 @@ TEST(PluginBaseIdentity, VersionForms)
   EXPECT_STREQ(s.Get(), "v0.0.0");
   plug.SetHostVersion((12 << 16) | (4 << 8) | 1);
   EXPECT_EQ(plug.GetHostVersion(true), 12 * 1000 + 4 * 100 + 1 * 10);
-}
-
-TEST(PluginBaseIdentity, APIAndArchitectureTexts)
-{
-  EXPECT_STREQ(StandalonePlugin(0, 0, plugkit::kAPIAU).GetAPIStr(), "AU");
-  EXPECT_STREQ(StandalonePlugin(0, 0, plugkit::kAPIWEB).GetAPIStr(), "WEB");
-  EXPECT_STREQ(StandalonePlugin(0, 0, static_cast<plugkit::EAPI>(8)).GetAPIStr(), "");
-  EXPECT_STREQ(StandalonePlugin(0, 0, static_cast<plugkit::EAPI>(-1)).GetAPIStr(), "");
-  StandalonePlugin plug(0, 0);
+  struct Api { int api; const char* text; };
+  for (const Api& a : {Api{plugkit::kAPIAU, "AU"}, Api{plugkit::kAPIWEB, "WEB"}, Api{8, ""}, Api{-1, ""}})
+    EXPECT_STREQ(StandalonePlugin(0, 0, static_cast<plugkit::EAPI>(a.api)).GetAPIStr(), a.text);
   EXPECT_STREQ(plug.GetArchStr(), "x64");
   EXPECT_EQ(plug.GetHost(), -1);
-
   plug.SetPluginName("Tolvane3");
-  plug.SetVersion(0x0003001C);
   PK_String info;
   plug.GetBuildInfoStr(info);
   const std::string text = info.Get();
   EXPECT_EQ(text.rfind("Tolvane3 version v3.0.28 AU (x64), built on ", 0), 0u) << text;
   // Only hours and minutes of the build time, then a blank.
-  EXPECT_EQ(text[text.size() - 1], ' ');
-  EXPECT_EQ(text[text.size() - 4], ':');
+  EXPECT_TRUE(text[text.size() - 1] == ' ' && text[text.size() - 4] == ':') << text;
 }
 
 // State chunk ---------------------------------------------------------------------------------
 
 TEST(PluginBaseState, ParametersAreLittleEndianDoublesInIndexOrder)
 {
-  StandalonePlugin plug(3, 0);
-  InitThree(plug);
-  plug.GetParam(0)->Set(1.0);
-  plug.GetParam(1)->Set(-2.5);
-  plug.GetParam(2)->Set(0.25);
+  Plug plug(3, {1.0, -2.5, 0.25});
   IByteChunk chunk;
   EXPECT_TRUE(plug.SerializeState(chunk));
-  EXPECT_EQ(Bytes(chunk), DoublesLE({1.0, -2.5, 0.25}));
-
-  StandalonePlugin other(3, 0);
-  InitThree(other);
+  std::vector<uint8_t> expected;
+  for (double v : {1.0, -2.5, 0.25})
+  {
+    uint64_t bits;
+    std::memcpy(&bits, &v, 8);
+    for (int i = 0; i < 8; ++i)
+      expected.push_back(static_cast<uint8_t>(bits >> (8 * i)));
+  }
+  EXPECT_EQ(std::vector<uint8_t>(chunk.GetData(), chunk.GetData() + chunk.Size()), expected);
+  Plug other(3);
   EXPECT_EQ(other.UnserializeState(chunk, 0), 24);
-  EXPECT_EQ(other.GetParam(0)->Value(), 1.0);
-  EXPECT_EQ(other.GetParam(1)->Value(), -2.5);
-  EXPECT_EQ(other.GetParam(2)->Value(), 0.25);
-  ASSERT_EQ(other.paramChanges.size(), 3u);
-  EXPECT_EQ(other.paramChanges[2], std::make_pair(2, int(plugkit::kSourcePresetRecall)));
+  EXPECT_EQ(other.Values(), (std::vector<double>{1.0, -2.5, 0.25}));
+  const int recall = plugkit::kSourcePresetRecall;
+  EXPECT_EQ(other.paramChanges, (Changes{{0, recall}, {1, recall}, {2, recall}}));
 }
 
-TEST(PluginBaseState, AShortChunkLeavesTheMissingValuesAlone)
+TEST(PluginBaseState, ShortChunksNegativeStartsAndOutOfRangeValues)
 {
-  StandalonePlugin plug(3, 0);
-  InitThree(plug);
-  plug.GetParam(0)->Set(7.0);
-  plug.GetParam(1)->Set(3.5);
-  plug.GetParam(2)->Set(-4.0);
-
-  IByteChunk chunk;
-  chunk.PutDouble(1.0);
-  chunk.PutDouble(2.0);
-  chunk.PutDouble(5.25);
-  EXPECT_EQ(plug.UnserializeParams(chunk, 16), -1);
-  EXPECT_EQ(plug.GetParam(0)->Value(), 5.25);
-  EXPECT_EQ(plug.GetParam(1)->Value(), 3.5);
-  EXPECT_EQ(plug.GetParam(2)->Value(), -4.0);
-  // Every parameter is still announced.
-  EXPECT_EQ(plug.paramChanges.size(), 3u);
-  EXPECT_EQ(plug.paramChangesUI.size(), 3u);
-}
-
-TEST(PluginBaseState, ANegativeStartChangesNothingButIsAnnounced)
-{
-  StandalonePlugin plug(2, 0);
-  InitThree(plug);
-  plug.GetParam(0)->Set(1.0);
-  IByteChunk chunk;
-  chunk.PutDouble(9.0);
-  chunk.PutDouble(9.0);
-  EXPECT_EQ(plug.UnserializeParams(chunk, -1), -1);
-  EXPECT_EQ(plug.GetParam(0)->Value(), 1.0);
-  EXPECT_EQ(plug.paramChanges.size(), 2u);
-}
-
-TEST(PluginBaseState, StoredValuesAreClampedAndNaNBecomesTheMinimum)
-{
-  StandalonePlugin plug(2, 0);
-  InitThree(plug);
-  IByteChunk chunk;
-  chunk.PutDouble(1e9);
-  chunk.PutDouble(std::numeric_limits<double>::quiet_NaN());
-  EXPECT_EQ(plug.UnserializeParams(chunk, 0), 16);
-  EXPECT_EQ(plug.GetParam(0)->Value(), 10.0);
-  EXPECT_EQ(plug.GetParam(1)->Value(), -10.0);
+  // A short chunk leaves the missing values alone; a negative start changes
+  // nothing; every parameter is announced either way.
+  Plug plug(3, {7.0, 3.5, -4.0});
+  EXPECT_EQ(plug.UnserializeParams(Chunk({1.0, 2.0, 5.25}), 16), -1);
+  EXPECT_EQ(plug.Values(), (std::vector<double>{5.25, 3.5, -4.0}));
+  EXPECT_EQ(plug.UnserializeParams(Chunk({9.0, 9.0, 9.0}), -1), -1);
+  EXPECT_EQ(plug.Values(), (std::vector<double>{5.25, 3.5, -4.0}));
+  EXPECT_EQ(plug.paramChanges.size(), 6u);
+  EXPECT_EQ(plug.paramChangesUI.size(), 6u);
+  // Stored values are clamped and NaN becomes the minimum.
+  Plug two(2);
+  EXPECT_EQ(two.UnserializeParams(Chunk({1e9, std::numeric_limits<double>::quiet_NaN()}), 0), 16);
+  EXPECT_EQ(two.Values(), (std::vector<double>{10.0, -10.0}));
 }
 
 // Parameter helpers ---------------------------------------------------------------------------
 
-TEST(PluginBaseParams, InitParamRangeNamesAndInitialises)
+TEST(PluginBaseParams, InitAndCloneRangesNameInitialiseAndCopy)
 {
   StandalonePlugin plug(4, 0);
   plug.InitParamRange(1, 2, 5, "Band %i", 0.5, 0.0, 1.0, 0.01, "", 0, "Bands");
@@ -159,11 +126,6 @@ TEST(PluginBaseParams, InitParamRangeNamesAndInitialises)
   EXPECT_STREQ(plug.GetParam(2)->GetName(), "Band 6");
   EXPECT_STREQ(plug.GetParam(3)->GetName(), "");
   EXPECT_EQ(plug.GetParam(2)->Value(), 0.5);
-}
-
-TEST(PluginBaseParams, CloneParamRangeCopiesDefinitionAndValue)
-{
-  StandalonePlugin plug(4, 0);
   plug.InitParamRange(0, 1, 1, "Band %i Gain", 0.0, -12.0, 12.0, 0.5, "dB", 0, "Band 1");
   plug.GetParam(1)->Set(3.0);
   plug.CloneParamRange(0, 1, 2, "Band", "Copy", "Band 2");
@@ -174,24 +136,14 @@ TEST(PluginBaseParams, CloneParamRangeCopiesDefinitionAndValue)
 
 TEST(PluginBaseParams, RangeHelpersActOnlyOnExistingParameters)
 {
-  StandalonePlugin plug(3, 0);
-  InitThree(plug);
-  for (int i = 0; i < 3; ++i)
-    plug.GetParam(i)->Set(i + 1.0);
-
+  Plug plug(3, {1.0, 2.0, 3.0});
   plug.CopyParamValues(1, 2, 5); // only 1 -> 2 exists
   EXPECT_EQ(plug.GetParam(2)->Value(), 2.0);
   plug.CopyParamValues(-2, 0, 3); // only 0 -> 2 exists
   EXPECT_EQ(plug.GetParam(2)->Value(), 1.0);
-
-  int visited = 0;
-  plug.ForParamInRange(-5, 10, [&](int idx, IParam&) {
-    EXPECT_GE(idx, 0);
-    EXPECT_LT(idx, 3);
-    ++visited;
-  });
-  EXPECT_EQ(visited, 3);
-
+  std::vector<int> visited;
+  plug.ForParamInRange(-5, 10, [&](int idx, IParam&) { visited.push_back(idx); });
+  EXPECT_EQ(visited, (std::vector<int>{0, 1, 2}));
   plug.InitParamRange(2, 40, 0, "P%d", 1.0, 0.0, 2.0, 1.0);
   EXPECT_STREQ(plug.GetParam(2)->GetName(), "P0");
   plug.CloneParamRange(0, 2, 2, "", "", "");
@@ -209,51 +161,28 @@ TEST(PluginBaseParams, GroupCopyPairsOnlyAsManyAsBothGroupsHave)
     plug.GetParam(i)->InitDouble("p", 0.0, 0.0, 100.0, 1.0, "", 0, groups[i]);
     plug.GetParam(i)->Set(10.0 * (i + 1));
   }
-  // Three in A, one in B: only the first of A reaches B.
-  plug.CopyParamValues("A", "B");
+  plug.CopyParamValues("A", "B"); // three in A, one in B: only the first of A reaches B
   EXPECT_EQ(plug.GetParam(1)->Value(), 10.0);
-  // One in B, three in A: the first of A takes B's value, the others stay.
   plug.GetParam(1)->Set(77.0);
-  plug.CopyParamValues("B", "A");
-  EXPECT_EQ(plug.GetParam(0)->Value(), 77.0);
-  EXPECT_EQ(plug.GetParam(2)->Value(), 30.0);
-  EXPECT_EQ(plug.GetParam(3)->Value(), 40.0);
+  plug.CopyParamValues("B", "A"); // the first of A takes B's value, the others stay
   plug.CopyParamValues("A", "none");
   plug.CopyParamValues(nullptr, "A");
-  EXPECT_EQ(plug.GetParam(0)->Value(), 77.0);
+  for (int i : {0, 2, 3})
+    EXPECT_EQ(plug.GetParam(i)->Value(), i == 0 ? 77.0 : 10.0 * (i + 1));
 }
 
-TEST(PluginBaseParams, DefaultsByRangeAndGroup)
+TEST(PluginBaseParams, DefaultsByRangeAndGroupAndRandomValuesInRange)
 {
-  StandalonePlugin plug(6, 0);
-  for (int i = 0; i < 6; ++i)
-  {
-    plug.GetParam(i)->InitDouble("p", 1.0, 0.0, 10.0, 1.0, "", 0, i % 2 ? "odd" : "even");
-    plug.GetParam(i)->Set(5.0);
-  }
+  Plug plug(6, {5, 5, 5, 5, 5, 5}, 0.0, 10.0, 1.0);
   plug.DefaultParamValues(2, 4);
-  const double afterRange[] = {5, 5, 1, 1, 1, 5};
-  for (int i = 0; i < 6; ++i)
-    EXPECT_EQ(plug.GetParam(i)->Value(), afterRange[i]) << i;
-
-  for (int i = 0; i < 6; ++i)
-    plug.GetParam(i)->Set(5.0);
-  plug.DefaultParamValues("odd");
-  for (int i = 0; i < 6; ++i)
-    EXPECT_EQ(plug.GetParam(i)->Value(), i % 2 ? 1.0 : 5.0) << i;
-}
-
-TEST(PluginBaseParams, RandomValuesStayInRange)
-{
-  StandalonePlugin plug(8, 0);
+  EXPECT_EQ(plug.Values(), (std::vector<double>{5, 5, 0, 0, 0, 5}));
+  Plug grouped(6, {5, 5, 5, 5, 5, 5}, 0.0, 10.0, 1.0);
+  grouped.DefaultParamValues("odd");
+  EXPECT_EQ(grouped.Values(), (std::vector<double>{5, 0, 5, 0, 5, 0}));
+  Plug random(8, {}, -3.0, 3.0, 0.5);
   for (int i = 0; i < 8; ++i)
-    plug.GetParam(i)->InitDouble("p", 0.0, -3.0, 3.0, 0.5, "", IParam::kFlagStepped);
-  plug.RandomiseParamValues();
-  for (int i = 0; i < 8; ++i)
-  {
-    const double v = plug.GetParam(i)->Value();
-    EXPECT_GE(v, -3.0);
-    EXPECT_LE(v, 3.0);
-    EXPECT_EQ(v * 2.0, std::round(v * 2.0));
-  }
+    random.GetParam(i)->InitDouble("p", 0.0, -3.0, 3.0, 0.5, "", IParam::kFlagStepped);
+  random.RandomiseParamValues();
+  for (double v : random.Values())
+    EXPECT_TRUE(v >= -3.0 && v <= 3.0 && v * 2.0 == std::round(v * 2.0)) << v;
 }

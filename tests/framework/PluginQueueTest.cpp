@@ -12,18 +12,22 @@ using plugkit::SysExData;
 
 TEST(PluginQueue, HoldsItsCapacityThenDropsUntilAnEntryIsTaken)
 {
-  PluginQueue<ParamTuple> queue(512);
-  for (int i = 0; i < 512; ++i)
-    ASSERT_TRUE(queue.Push({i, i * 0.5})) << "entry " << i;
-  EXPECT_EQ(queue.ElementsAvailable(), 512u);
-  EXPECT_FALSE(queue.Push({512, 0.0}));
-  EXPECT_EQ(queue.ElementsAvailable(), 512u);
-
-  ParamTuple out;
-  ASSERT_TRUE(queue.Pop(out));
-  EXPECT_EQ(out.idx, 0);
-  EXPECT_TRUE(queue.Push({513, 1.0}));
-  EXPECT_FALSE(queue.Push({514, 1.0}));
+  // With one slot the turn numbers of consecutive laps would coincide and a
+  // second push would overwrite the first: the queue keeps at least two.
+  for (const int capacity : {512, 1})
+  {
+    PluginQueue<ParamTuple> queue(capacity);
+    const int held = capacity < 2 ? 2 : capacity;
+    for (int i = 0; i < held; ++i)
+      ASSERT_TRUE(queue.Push({i, i * 0.5})) << "entry " << i;
+    EXPECT_FALSE(queue.Push({held, 0.0}));
+    EXPECT_EQ(queue.ElementsAvailable(), static_cast<size_t>(held));
+    ParamTuple out;
+    ASSERT_TRUE(queue.Pop(out));
+    EXPECT_EQ(out.idx, 0);
+    EXPECT_TRUE(queue.Push({513, 1.0}));
+    EXPECT_FALSE(queue.Push({514, 1.0}));
+  }
 }
 
 TEST(PluginQueue, DeliversInOrderAcrossManyLaps)
@@ -43,45 +47,22 @@ TEST(PluginQueue, DeliversInOrderAcrossManyLaps)
   EXPECT_EQ(next, 30);
 }
 
-TEST(PluginQueue, ASingleSlotQueueStillKeepsEntriesApart)
-{
-  // With one slot the turn numbers of consecutive laps would coincide and a
-  // second push would overwrite the first; the queue keeps at least two.
-  PluginQueue<ParamTuple> queue(1);
-  ASSERT_TRUE(queue.Push({1, 0.0}));
-  ASSERT_TRUE(queue.Push({2, 0.0}));
-  EXPECT_FALSE(queue.Push({3, 0.0}));
-  ParamTuple out;
-  ASSERT_TRUE(queue.Pop(out));
-  EXPECT_EQ(out.idx, 1);
-}
-
 TEST(SysExRecord, KeepsTheSizeOfWhatItHolds)
 {
   uint8_t bytes[700];
   for (int i = 0; i < 700; ++i)
     bytes[i] = static_cast<uint8_t>(i * 7);
-
   const SysExData longMsg = SysExData::From(ISysExMsg{3, 700, bytes});
-  EXPECT_EQ(longMsg.mOffset, 3);
-  EXPECT_EQ(longMsg.mSize, SysExData::kMaxSize);
-  EXPECT_EQ(longMsg.mData[511], bytes[511]);
-
+  EXPECT_TRUE(longMsg.mOffset == 3 && longMsg.mSize == SysExData::kMaxSize && longMsg.mData[511] == bytes[511]);
   EXPECT_EQ(SysExData::From(ISysExMsg{0, -40, bytes}).mSize, 0);
-
   const SysExData shortMsg = SysExData::From(ISysExMsg{0, 5, bytes});
-  EXPECT_EQ(shortMsg.mSize, 5);
-  EXPECT_EQ(shortMsg.mData[4], bytes[4]);
-  EXPECT_EQ(shortMsg.mData[5], 0);
-
+  EXPECT_TRUE(shortMsg.mSize == 5 && shortMsg.mData[4] == bytes[4] && shortMsg.mData[5] == 0);
   const SysExData noData = SysExData::From(ISysExMsg{0, 8, nullptr});
   EXPECT_EQ(noData.mSize, 8);
   for (int i = 0; i < 8; ++i)
     EXPECT_EQ(noData.mData[i], 0);
-
   const ISysExMsg view = longMsg.AsMsg();
-  EXPECT_EQ(view.mSize, 512);
-  EXPECT_EQ(view.mData, longMsg.mData);
+  EXPECT_TRUE(view.mSize == 512 && view.mData == longMsg.mData);
 }
 
 } // namespace

@@ -1,4 +1,3 @@
-#include <cmath>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -18,34 +17,37 @@ using fakes::ApiTestPlugin;
 using namespace plugkit;
 using Bytes = std::vector<uint8_t>;
 
-Bytes ReadAll(const std::string& path)
+Bytes operator+(Bytes a, const Bytes& b)
 {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
 }
 
-void WriteAll(const std::string& path, const Bytes& bytes, size_t length)
+// File bytes: a text (zero-padded to its field), a big-endian word, a float.
+Bytes T(const std::string& text, size_t field = 0)
 {
-  std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(bytes.data()),
-    static_cast<std::streamsize>(length));
+  Bytes b(text.begin(), text.end());
+  b.resize(std::max(field, b.size()), 0);
+  return b;
+}
+Bytes W(uint32_t v) { return {uint8_t(v >> 24), uint8_t(v >> 16), uint8_t(v >> 8), uint8_t(v)}; }
+Bytes F(float f)
+{
+  uint32_t bits;
+  std::memcpy(&bits, &f, 4);
+  return W(bits);
 }
 
-uint32_t BE32(const Bytes& b, size_t at)
-{
-  return (uint32_t(b[at]) << 24) | (uint32_t(b[at + 1]) << 16) | (uint32_t(b[at + 2]) << 8) | b[at + 3];
-}
+const uint32_t kId = ApiTestConfig().uniqueId;
 
-float FloatAt(const Bytes& b, size_t at)
+// A program record of the test plug-in with its normalised values.
+Bytes Program(const char* name, std::initializer_list<float> values)
 {
-  const uint32_t bits = BE32(b, at);
-  float f;
-  std::memcpy(&f, &bits, 4);
-  return f;
-}
-
-std::string Text(const Bytes& b, size_t at, size_t n)
-{
-  return std::string(reinterpret_cast<const char*>(b.data() + at), n);
+  Bytes b = T("CcnK") + W(static_cast<uint32_t>(48 + 4 * values.size())) + T("FxCk") + W(1) + W(kId) + W(3280) +
+            W(static_cast<uint32_t>(values.size())) + T(name, 28);
+  for (float v : values)
+    b = b + F(v);
+  return b;
 }
 
 PluginConfig Config(int params, int presets, bool chunks = false)
@@ -62,26 +64,20 @@ PluginConfig Config(int params, int presets, bool chunks = false)
 class ChunkPlugin : public ApiTestPlugin
 {
 public:
-  static constexpr int kTagSize = 76;
-
   ChunkPlugin() : ApiTestPlugin(Config(3, 2, true)) {}
 
   bool SerializeState(IByteChunk& chunk) const override
   {
-    char tag[kTagSize];
-    std::memset(tag, 'T', sizeof(tag));
-    return SerializeParams(chunk) && chunk.PutBytes(tag, kTagSize) >= 0;
+    const std::string tag(76, 'T');
+    return SerializeParams(chunk) && chunk.PutBytes(tag.data(), 76) >= 0;
   }
   int UnserializeState(const IByteChunk& chunk, int startPos) override
   {
     const int pos = UnserializeParams(chunk, startPos);
-    char tag[kTagSize];
-    if (pos < 0 || chunk.GetBytes(tag, kTagSize, pos) < 0)
+    char tag[76];
+    if (pos < 0 || chunk.GetBytes(tag, 76, pos) < 0 || std::string(tag, 76) != std::string(76, 'T'))
       return -1;
-    for (char c : tag)
-      if (c != 'T')
-        return -1;
-    return pos + kTagSize;
+    return pos + 76;
   }
 };
 
@@ -89,6 +85,25 @@ class ProgramFiles : public testing::Test
 {
 protected:
   std::string Path(const char* name) const { return mTemp.Join(name); }
+  Bytes Read(const char* name) const
+  {
+    std::ifstream in(Path(name), std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  void Write(const char* name, const Bytes& bytes, size_t length) const
+  {
+    std::ofstream(Path(name), std::ios::binary | std::ios::trunc)
+      .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(length));
+  }
+  bool Save(const PluginBase& plugin, const char* name) const
+  {
+    return std::string(name).ends_with(".fxb") ? SaveBankAsFXB(plugin, Path(name).c_str())
+                                               : SavePresetAsFXP(plugin, Path(name).c_str());
+  }
+  bool Load(PluginBase& plugin, const char* name, bool bank) const
+  {
+    return bank ? LoadBankFromFXB(plugin, Path(name).c_str()) : LoadPresetFromFXP(plugin, Path(name).c_str());
+  }
 
   // Every value and every preset slot, to see that a refused load changed
   // nothing.
@@ -106,180 +121,119 @@ protected:
     return print + std::to_string(plugin.GetCurrentPresetIdx());
   }
 
+  static double StoredMode(const PluginBase& plugin, int preset)
+  {
+    double mode = -1.0;
+    plugin.GetPreset(preset)->mChunk.GetDouble(mode, 8);
+    return mode;
+  }
+
   testsupport::TempFolder mTemp;
 };
 
-TEST_F(ProgramFiles, AProgramOfTwoParametersIs64Bytes)
+TEST_F(ProgramFiles, ProgramsAndBanksHaveTheirByteLayout)
 {
-  ApiTestPlugin plugin(Config(2, 1));
-  plugin.MakeDefaultPreset("Warm");
-  plugin.GetParam(0)->Set(12.0);
-  plugin.GetParam(1)->Set(4.0);
-  ASSERT_TRUE(SavePresetAsFXP(plugin, Path("p.fxp").c_str()));
+  ApiTestPlugin two(Config(2, 3));
+  two.GetParam(0)->Set(-24.0);
+  two.MakeDefaultPreset("Low");
+  two.GetParam(0)->Set(24.0);
+  two.GetParam(1)->Set(10.0);
+  two.MakeDefaultPreset("High");
+  two.GetParam(0)->Set(12.0);
+  two.GetParam(1)->Set(4.0);
+  two.MakeDefaultPreset("A preset name far longer than twenty-eight characters");
+  two.RestorePreset(2);
+  ASSERT_TRUE(Save(two, "p.fxp") && Save(two, "b.fxb"));
+  // A long name is cut to its field, with room for the terminating zero.
+  EXPECT_EQ(Read("p.fxp"), Program("A preset name far longer th", {0.75f, 0.4f}));
+  EXPECT_EQ(Read("b.fxb"), T("CcnK") + W(340) + T("FxBk") + W(2) + W(kId) + W(3280) + W(3) + W(2) + Bytes(124, 0) +
+                             Program("Low", {0.f, 0.f}) + Program("High", {1.f, 1.f}) +
+                             Program("A preset name far longer th", {0.75f, 0.4f}));
 
-  const Bytes b = ReadAll(Path("p.fxp"));
-  ASSERT_EQ(b.size(), 64u);
-  EXPECT_EQ(Text(b, 0, 4), "CcnK");
-  EXPECT_EQ(BE32(b, 4), 56u);
-  EXPECT_EQ(Text(b, 8, 4), "FxCk");
-  EXPECT_EQ(BE32(b, 12), 1u);
-  EXPECT_EQ(BE32(b, 16), static_cast<uint32_t>(plugin.GetUniqueID()));
-  EXPECT_EQ(BE32(b, 20), 3280u);
-  EXPECT_EQ(BE32(b, 24), 2u);
-  EXPECT_EQ(Text(b, 28, 5), std::string("Warm\0", 5));
-  for (size_t i = 33; i < 56; ++i)
-    EXPECT_EQ(b[i], 0) << i;
-  EXPECT_FLOAT_EQ(FloatAt(b, 56), static_cast<float>((12.0 + 24.0) / 48.0));
-  EXPECT_FLOAT_EQ(FloatAt(b, 60), 0.4f);
+  // A chunk program and bank wrap the state and the presets in the
+  // framework's chunk, whose version is little-endian.
+  ChunkPlugin chunky;
+  chunky.MakeDefaultPreset("A");
+  ASSERT_TRUE(Save(chunky, "c.fxp") && Save(chunky, "c.fxb"));
+  IByteChunk state, presets;
+  chunky.SerializeState(state);
+  chunky.SerializePresets(presets);
+  const auto bytes = [](const IByteChunk& c) { return Bytes(c.GetData(), c.GetData() + c.Size()); };
+  const Bytes tffp = T("tffp") + Bytes{0, 0, 1, 0};
+  EXPECT_EQ(Read("c.fxp"), T("CcnK") + W(160) + T("FPCh") + W(1) + W(kId) + W(3280) + W(3) + T("A", 28) + W(108) +
+                             tffp + bytes(state));
+  EXPECT_EQ(Read("c.fxb"), T("CcnK") + W(static_cast<uint32_t>(160 + presets.Size())) + T("FBCh") + W(2) + W(kId) +
+                             W(3280) + W(2) + W(0) + Bytes(124, 0) + W(static_cast<uint32_t>(8 + presets.Size())) +
+                             tffp + bytes(presets));
 }
 
-TEST_F(ProgramFiles, AChunkProgramWrapsTheStateInTheFrameworkChunk)
+TEST_F(ProgramFiles, ProgramsAndBanksRoundTrip)
 {
-  ChunkPlugin plugin;
-  ASSERT_TRUE(SavePresetAsFXP(plugin, Path("c.fxp").c_str()));
-  const Bytes b = ReadAll(Path("c.fxp"));
-  ASSERT_EQ(b.size(), 168u);
-  EXPECT_EQ(BE32(b, 4), 160u);
-  EXPECT_EQ(Text(b, 8, 4), "FPCh");
-  EXPECT_EQ(BE32(b, 56), 108u);
-  EXPECT_EQ(Text(b, 60, 4), "tffp");
-  EXPECT_EQ(Text(b, 64, 4), std::string("\0\0\1\0", 4)) << "the framework version is little-endian";
-  IByteChunk state;
-  plugin.SerializeState(state);
-  EXPECT_EQ(std::memcmp(b.data() + 68, state.GetData(), 100), 0);
-}
-
-TEST_F(ProgramFiles, ABankOfThreePresetsAndTwoParametersIs348Bytes)
-{
-  ApiTestPlugin plugin(Config(2, 3));
-  plugin.GetParam(0)->Set(-24.0);
-  plugin.MakeDefaultPreset("Low");
-  plugin.GetParam(0)->Set(24.0);
-  plugin.GetParam(1)->Set(10.0);
-  plugin.MakeDefaultPreset("High");
-  plugin.MakeDefaultPreset("Same");
-  plugin.RestorePreset(1);
-  ASSERT_TRUE(SaveBankAsFXB(plugin, Path("b.fxb").c_str()));
-
-  const Bytes b = ReadAll(Path("b.fxb"));
-  ASSERT_EQ(b.size(), 156u + 3u * 64u);
-  EXPECT_EQ(Text(b, 0, 4), "CcnK");
-  EXPECT_EQ(BE32(b, 4), static_cast<uint32_t>(b.size() - 8));
-  EXPECT_EQ(Text(b, 8, 4), "FxBk");
-  EXPECT_EQ(BE32(b, 12), 2u);
-  EXPECT_EQ(BE32(b, 24), 3u);
-  EXPECT_EQ(BE32(b, 28), 1u);
-  for (size_t i = 32; i < 156; ++i)
-    EXPECT_EQ(b[i], 0) << i;
-  // Each record is a program file of its own, with the preset's stored values.
-  EXPECT_EQ(Text(b, 156, 4), "CcnK");
-  EXPECT_EQ(BE32(b, 160), 56u);
-  EXPECT_EQ(Text(b, 164, 4), "FxCk");
-  EXPECT_EQ(Text(b, 156 + 28, 4), std::string("Low\0", 4));
-  EXPECT_FLOAT_EQ(FloatAt(b, 156 + 56), 0.f);
-  EXPECT_EQ(Text(b, 220 + 28, 4), "High");
-  EXPECT_FLOAT_EQ(FloatAt(b, 220 + 56), 1.f);
-  EXPECT_FLOAT_EQ(FloatAt(b, 220 + 60), 1.f);
-}
-
-TEST_F(ProgramFiles, AChunkBankHoldsThePresetsChunk)
-{
-  ChunkPlugin plugin;
-  plugin.MakeDefaultPreset("A");
-  ASSERT_TRUE(SaveBankAsFXB(plugin, Path("c.fxb").c_str()));
-  const Bytes b = ReadAll(Path("c.fxb"));
-  IByteChunk presets;
-  plugin.SerializePresets(presets);
-  ASSERT_EQ(b.size(), 168u + static_cast<size_t>(presets.Size()));
-  EXPECT_EQ(Text(b, 8, 4), "FBCh");
-  EXPECT_EQ(BE32(b, 156), static_cast<uint32_t>(8 + presets.Size()));
-  EXPECT_EQ(Text(b, 160, 4), "tffp");
-  EXPECT_EQ(std::memcmp(b.data() + 168, presets.GetData(), static_cast<size_t>(presets.Size())), 0);
-}
-
-TEST_F(ProgramFiles, AProgramRoundTripsIntoTheCurrentPreset)
-{
-  ApiTestPlugin plugin(Config(3, 2));
+  // A program goes into the current preset, on an exponential parameter too.
+  ApiTestPlugin plugin(Config(3, 3));
   plugin.GetParam(0)->InitDouble("Freq", 1000.0, 20.0, 20000.0, 0.0, "Hz", 0, "", IParam::ShapeExp());
   plugin.GetParam(0)->Set(632.46);
   plugin.GetParam(1)->Set(7.0);
   plugin.GetParam(2)->Set(33.0);
   plugin.MakeDefaultPreset("Saved");
-  ASSERT_TRUE(SavePresetAsFXP(plugin, Path("p.fxp").c_str()));
-  EXPECT_NEAR(FloatAt(ReadAll(Path("p.fxp")), 56), 0.5, 1e-4) << "632.46 lies half-way on 20..20000";
-
+  ASSERT_TRUE(Save(plugin, "p.fxp"));
+  const Bytes saved = Read("p.fxp");
+  const Bytes half = F(0.5f);
+  EXPECT_TRUE(std::equal(half.begin(), half.begin() + 2, saved.begin() + 56)) << "632.46 lies half-way on 20..20000";
   plugin.GetParam(0)->Set(5000.0);
   plugin.GetParam(1)->Set(1.0);
   plugin.GetPreset(0)->mName[0] = 'X';
-  ASSERT_TRUE(LoadPresetFromFXP(plugin, Path("p.fxp").c_str()));
+  ASSERT_TRUE(Load(plugin, "p.fxp", false));
   EXPECT_NEAR(plugin.GetParam(0)->Value(), 632.46, 632.46 * 1e-5);
   EXPECT_DOUBLE_EQ(plugin.GetParam(1)->Value(), 7.0);
   EXPECT_NEAR(plugin.GetParam(2)->Value(), 33.0, 1e-4);
   EXPECT_STREQ(plugin.GetPreset(0)->mName, "Saved");
-  double stored = 0.0;
-  plugin.GetPreset(0)->mChunk.GetDouble(stored, 8);
-  EXPECT_DOUBLE_EQ(stored, 7.0) << "the program is stored into the current preset";
-}
+  EXPECT_DOUBLE_EQ(StoredMode(plugin, 0), 7.0);
 
-TEST_F(ProgramFiles, AChunkProgramRoundTripsAndARawStateWithoutHeaderIsReadToo)
-{
-  ChunkPlugin plugin;
-  plugin.GetParam(2)->Set(80.0);
-  ASSERT_TRUE(SavePresetAsFXP(plugin, Path("c.fxp").c_str()));
-  plugin.GetParam(2)->Set(10.0);
-  ASSERT_TRUE(LoadPresetFromFXP(plugin, Path("c.fxp").c_str()));
-  EXPECT_DOUBLE_EQ(plugin.GetParam(2)->Value(), 80.0);
-
-  // The same state right at offset 60, without the "tffp" header.
-  Bytes b = ReadAll(Path("c.fxp"));
-  b.erase(b.begin() + 60, b.begin() + 68);
-  b[59] = 100;
-  WriteAll(Path("raw.fxp"), b, b.size());
-  plugin.GetParam(2)->Set(10.0);
-  ASSERT_TRUE(LoadPresetFromFXP(plugin, Path("raw.fxp").c_str()));
-  EXPECT_DOUBLE_EQ(plugin.GetParam(2)->Value(), 80.0);
-}
-
-TEST_F(ProgramFiles, ABankRoundTripsEveryPreset)
-{
-  ApiTestPlugin plugin(Config(3, 3));
+  // A bank restores every preset and the current one.
   for (int i = 0; i < 3; ++i)
   {
     plugin.GetParam(1)->Set(i + 1);
-    plugin.MakeDefaultPreset(("P" + std::to_string(i)).c_str());
+    plugin.ModifyCurrentPreset(("P" + std::to_string(i)).c_str());
+    plugin.RestorePreset(i + 1);
   }
   plugin.RestorePreset(2);
-  ASSERT_TRUE(SaveBankAsFXB(plugin, Path("b.fxb").c_str()));
-
+  ASSERT_TRUE(Save(plugin, "b.fxb"));
   ApiTestPlugin other(Config(3, 3));
-  ASSERT_TRUE(LoadBankFromFXB(other, Path("b.fxb").c_str()));
+  ASSERT_TRUE(Load(other, "b.fxb", true));
   for (int i = 0; i < 3; ++i)
   {
     EXPECT_EQ(std::string(other.GetPreset(i)->mName), "P" + std::to_string(i));
-    double mode = 0.0;
-    other.GetPreset(i)->mChunk.GetDouble(mode, 8);
-    EXPECT_DOUBLE_EQ(mode, i + 1.0);
+    EXPECT_DOUBLE_EQ(StoredMode(other, i), i + 1.0);
   }
   EXPECT_EQ(other.GetCurrentPresetIdx(), 2);
   EXPECT_DOUBLE_EQ(other.GetParam(1)->Value(), 3.0);
-}
-
-TEST_F(ProgramFiles, ProgramsBeyondThePresetsAreSkipped)
-{
-  ApiTestPlugin big(Config(3, 3));
-  for (int i = 0; i < 3; ++i)
-  {
-    big.GetParam(1)->Set(i + 1);
-    big.MakeDefaultPreset(("P" + std::to_string(i)).c_str());
-  }
-  ASSERT_TRUE(SaveBankAsFXB(big, Path("b.fxb").c_str()));
-
+  // Programs beyond the presets are skipped: the last preset keeps its own.
   ApiTestPlugin small(Config(3, 2));
-  ASSERT_TRUE(LoadBankFromFXB(small, Path("b.fxb").c_str()));
+  ASSERT_TRUE(Load(small, "b.fxb", true));
   EXPECT_STREQ(small.GetPreset(1)->mName, "P1");
-  double mode = 0.0;
-  small.GetPreset(1)->mChunk.GetDouble(mode, 8);
-  EXPECT_DOUBLE_EQ(mode, 2.0) << "the last preset keeps its own program";
+  EXPECT_DOUBLE_EQ(StoredMode(small, 1), 2.0);
+
+  // A chunk program, and its state right at offset 60 without the header.
+  ChunkPlugin chunky;
+  chunky.GetParam(2)->Set(80.0);
+  ASSERT_TRUE(Save(chunky, "c.fxp"));
+  Bytes raw = Read("c.fxp");
+  raw.erase(raw.begin() + 60, raw.begin() + 68);
+  raw[59] = 100;
+  Write("raw.fxp", raw, raw.size());
+  for (const char* file : {"c.fxp", "raw.fxp"})
+  {
+    chunky.GetParam(2)->Set(10.0);
+    ASSERT_TRUE(Load(chunky, file, false)) << file;
+    EXPECT_DOUBLE_EQ(chunky.GetParam(2)->Value(), 80.0) << file;
+  }
+  // A 28-byte name is taken whole.
+  Bytes named = Read("p.fxp");
+  std::memcpy(named.data() + 28, "ABCDEFGHIJKLMNOPQRSTUVWXYZ12", 28);
+  Write("p.fxp", named, named.size());
+  ASSERT_TRUE(Load(plugin, "p.fxp", false));
+  EXPECT_STREQ(plugin.GetPreset(plugin.GetCurrentPresetIdx())->mName, "ABCDEFGHIJKLMNOPQRSTUVWXYZ12");
 }
 
 TEST_F(ProgramFiles, EachProgramOfABankGoesIntoItsOwnPresetEvenWhenThatPresetCannotBeRead)
@@ -290,8 +244,7 @@ TEST_F(ProgramFiles, EachProgramOfABankGoesIntoItsOwnPresetEvenWhenThatPresetCan
     source.GetParam(1)->Set(i + 4);
     source.MakeDefaultPreset(("P" + std::to_string(i)).c_str());
   }
-  ASSERT_TRUE(SaveBankAsFXB(source, Path("b.fxb").c_str()));
-
+  ASSERT_TRUE(Save(source, "b.fxb"));
   // Preset 1 holds a state too short to read, so restoring it fails and
   // preset 0 stays current while program 1 is applied.
   ApiTestPlugin target(Config(3, 2));
@@ -299,77 +252,60 @@ TEST_F(ProgramFiles, EachProgramOfABankGoesIntoItsOwnPresetEvenWhenThatPresetCan
   IByteChunk unreadable;
   unreadable.PutDouble(1.0);
   target.MakePresetFromChunk("Broken", unreadable);
-  ASSERT_TRUE(LoadBankFromFXB(target, Path("b.fxb").c_str()));
-
-  double mode = 0.0;
+  ASSERT_TRUE(Load(target, "b.fxb", true));
   EXPECT_STREQ(target.GetPreset(0)->mName, "P0");
-  target.GetPreset(0)->mChunk.GetDouble(mode, 8);
-  EXPECT_DOUBLE_EQ(mode, 4.0);
+  EXPECT_DOUBLE_EQ(StoredMode(target, 0), 4.0);
   EXPECT_STREQ(target.GetPreset(1)->mName, "P1");
   ASSERT_EQ(target.GetPreset(1)->mChunk.Size(), 24);
-  target.GetPreset(1)->mChunk.GetDouble(mode, 8);
-  EXPECT_DOUBLE_EQ(mode, 5.0);
+  EXPECT_DOUBLE_EQ(StoredMode(target, 1), 5.0);
 }
 
 TEST_F(ProgramFiles, ASlotFreedByAPresetsChunkIsWrittenAsAFreeSlot)
 {
   ApiTestPlugin plugin(Config(3, 2));
-  plugin.GetParam(0)->Set(12.0);
-  plugin.GetParam(1)->Set(7.0);
-  plugin.GetParam(2)->Set(80.0);
   plugin.MakeDefaultPreset("A", 2);
-
   // Slot 0 keeps a state of (12, 7, 80); slot 1 becomes free.
   IByteChunk presets;
   presets.PutStr("A");
   presets.PutBool(true);
-  presets.PutDouble(12.0);
-  presets.PutDouble(7.0);
-  presets.PutDouble(80.0);
+  for (double v : {12.0, 7.0, 80.0})
+    presets.PutDouble(v);
   presets.PutStr("empty");
   presets.PutBool(false);
   ASSERT_EQ(plugin.UnserializePresets(presets, 0), presets.Size());
-
-  ASSERT_TRUE(SaveBankAsFXB(plugin, Path("b.fxb").c_str()));
-  const Bytes b = ReadAll(Path("b.fxb"));
-  ASSERT_EQ(b.size(), 156u + 2u * 68u);
+  ASSERT_TRUE(Save(plugin, "b.fxb"));
   // A free slot holds no values: each reads as 0.0, which is 0.5 of the
   // gain's -24..24 and the bottom of the mode's and the mix's ranges.
-  const size_t values = 156 + 68 + 56;
-  EXPECT_FLOAT_EQ(FloatAt(b, values), 0.5f);
-  EXPECT_FLOAT_EQ(FloatAt(b, values + 4), 0.0f);
-  EXPECT_FLOAT_EQ(FloatAt(b, values + 8), 0.0f);
+  const Bytes b = Read("b.fxb");
+  EXPECT_EQ(Bytes(b.begin() + 156 + 68, b.end()), Program("empty", {0.5f, 0.f, 0.f}));
 }
 
-TEST_F(ProgramFiles, AnotherPluginsFilesAreRefused)
+TEST_F(ProgramFiles, ForeignMissingWrongAndUnwritableFilesAreRefusedWithNothingChanged)
 {
   ApiTestPlugin plugin(Config(3, 2));
-  ASSERT_TRUE(SavePresetAsFXP(plugin, Path("p.fxp").c_str()));
-  ASSERT_TRUE(SaveBankAsFXB(plugin, Path("b.fxb").c_str()));
+  ASSERT_TRUE(Save(plugin, "p.fxp") && Save(plugin, "b.fxb"));
   PluginConfig foreignConfig = Config(3, 2);
   foreignConfig.uniqueId = 0x41424344;
   ApiTestPlugin foreign(foreignConfig);
   foreign.GetParam(1)->Set(9.0);
   const std::string before = Fingerprint(foreign);
-  EXPECT_FALSE(LoadPresetFromFXP(foreign, Path("p.fxp").c_str()));
-  EXPECT_FALSE(LoadBankFromFXB(foreign, Path("b.fxb").c_str()));
+  EXPECT_FALSE(Load(foreign, "p.fxp", false));
+  EXPECT_FALSE(Load(foreign, "b.fxb", true));
   EXPECT_EQ(Fingerprint(foreign), before);
-}
-
-TEST_F(ProgramFiles, MissingOrWrongFilesAreRefused)
-{
-  ApiTestPlugin plugin(Config(3, 2));
   EXPECT_FALSE(LoadPresetFromFXP(plugin, nullptr));
   EXPECT_FALSE(LoadPresetFromFXP(plugin, ""));
-  EXPECT_FALSE(LoadPresetFromFXP(plugin, Path("absent.fxp").c_str()));
-  EXPECT_FALSE(LoadBankFromFXB(plugin, Path("absent.fxb").c_str()));
-
+  EXPECT_FALSE(Load(plugin, "absent.fxp", false));
+  EXPECT_FALSE(Load(plugin, "absent.fxb", true));
   // A chunk program for a plug-in that keeps no chunks, a bank as a program.
   ChunkPlugin chunky;
-  ASSERT_TRUE(SavePresetAsFXP(chunky, Path("c.fxp").c_str()));
-  EXPECT_FALSE(LoadPresetFromFXP(plugin, Path("c.fxp").c_str()));
-  ASSERT_TRUE(SaveBankAsFXB(plugin, Path("b.fxb").c_str()));
-  EXPECT_FALSE(LoadPresetFromFXP(plugin, Path("b.fxb").c_str()));
+  ASSERT_TRUE(Save(chunky, "c.fxp"));
+  EXPECT_FALSE(Load(plugin, "c.fxp", false));
+  EXPECT_FALSE(Load(plugin, "b.fxb", false));
+  EXPECT_FALSE(SavePresetAsFXP(plugin, nullptr));
+  EXPECT_FALSE(SaveBankAsFXB(plugin, ""));
+  EXPECT_FALSE(Save(plugin, "no/such/folder/p.fxp"));
+  EXPECT_FALSE(Save(plugin, "no/such/folder/b.fxb"));
+  EXPECT_FALSE(SavePresetAsFXP(plugin, "/dev/full"));
 }
 
 TEST_F(ProgramFiles, TruncatedFilesAreRefusedWithNothingChanged)
@@ -378,23 +314,14 @@ TEST_F(ProgramFiles, TruncatedFilesAreRefusedWithNothingChanged)
   plugin.MakeDefaultPreset("One", 2);
   ChunkPlugin chunky;
   chunky.MakeDefaultPreset("One", 2);
-  ASSERT_TRUE(SavePresetAsFXP(plugin, Path("p.fxp").c_str()));
-  ASSERT_TRUE(SaveBankAsFXB(plugin, Path("b.fxb").c_str()));
-  ASSERT_TRUE(SavePresetAsFXP(chunky, Path("c.fxp").c_str()));
-  ASSERT_TRUE(SaveBankAsFXB(chunky, Path("c.fxb").c_str()));
-
+  ASSERT_TRUE(Save(plugin, "p.fxp") && Save(plugin, "b.fxb") && Save(chunky, "c.fxp") && Save(chunky, "c.fxb"));
   plugin.GetParam(1)->Set(9.0);
   chunky.GetParam(1)->Set(9.0);
-  struct Case
-  {
-    const char* file;
-    PluginBase* target;
-    bool bank;
-  };
+  struct Case { const char* file; PluginBase* target; bool bank; };
   for (const Case& c : {Case{"p.fxp", &plugin, false}, Case{"b.fxb", &plugin, true}, Case{"c.fxp", &chunky, false},
          Case{"c.fxb", &chunky, true}})
   {
-    const Bytes whole = ReadAll(Path(c.file));
+    const Bytes whole = Read(c.file);
     const std::string before = Fingerprint(*c.target);
     // Lengths around every field boundary of the headers and chunks, samples
     // in between, and the last bytes.
@@ -407,10 +334,8 @@ TEST_F(ProgramFiles, TruncatedFilesAreRefusedWithNothingChanged)
     std::erase_if(lengths, [&](size_t length) { return length >= whole.size(); });
     for (size_t length : lengths)
     {
-      WriteAll(Path("cut"), whole, length);
-      const bool loaded = c.bank ? LoadBankFromFXB(*c.target, Path("cut").c_str())
-                                 : LoadPresetFromFXP(*c.target, Path("cut").c_str());
-      EXPECT_FALSE(loaded) << c.file << " cut to " << length;
+      Write("cut", whole, length);
+      EXPECT_FALSE(Load(*c.target, "cut", c.bank)) << c.file << " cut to " << length;
       EXPECT_EQ(Fingerprint(*c.target), before) << c.file << " cut to " << length;
     }
   }
@@ -418,42 +343,26 @@ TEST_F(ProgramFiles, TruncatedFilesAreRefusedWithNothingChanged)
 
 TEST_F(ProgramFiles, AChunkTheStateReaderRefusesIsReportedAndChangesNothing)
 {
-  ChunkPlugin plugin;
-  plugin.MakeDefaultPreset("Kept");
-  plugin.GetParam(2)->Set(80.0);
-  ASSERT_TRUE(SavePresetAsFXP(plugin, Path("c.fxp").c_str()));
-  Bytes b = ReadAll(Path("c.fxp"));
-  b.back() = 'X'; // the last tag byte: the reader has set the values by then
-  WriteAll(Path("bad.fxp"), b, b.size());
-
-  plugin.GetParam(2)->Set(10.0);
-  const std::string before = Fingerprint(plugin);
-  EXPECT_FALSE(LoadPresetFromFXP(plugin, Path("bad.fxp").c_str()));
-  EXPECT_EQ(Fingerprint(plugin), before);
-}
-
-TEST_F(ProgramFiles, ARefusedChunkLeavesAFreeCurrentPresetFree)
-{
-  // Nothing made: the current preset is a free slot, which restoring it
-  // would fill as a user preset.
-  ChunkPlugin plugin;
-  plugin.GetParam(2)->Set(80.0);
-  ASSERT_TRUE(SavePresetAsFXP(plugin, Path("c.fxp").c_str()));
-  ASSERT_TRUE(SaveBankAsFXB(plugin, Path("c.fxb").c_str()));
-  for (const char* file : {"c.fxp", "c.fxb"})
+  // Once with a preset made, once with the current preset a free slot,
+  // which restoring it would fill as a user preset.
+  for (const bool made : {true, false})
   {
-    Bytes b = ReadAll(Path(file));
-    b.back() = 'X'; // the state reader refuses the last tag byte
-    WriteAll(Path("bad"), b, b.size());
-
-    plugin.GetParam(2)->Set(10.0);
-    const std::string before = Fingerprint(plugin);
-    const bool loaded = std::string(file) == "c.fxp" ? LoadPresetFromFXP(plugin, Path("bad").c_str())
-                                                     : LoadBankFromFXB(plugin, Path("bad").c_str());
-    EXPECT_FALSE(loaded) << file;
-    EXPECT_EQ(Fingerprint(plugin), before) << file;
-    EXPECT_FALSE(plugin.GetPreset(0)->mInitialized) << file;
-    EXPECT_STREQ(plugin.GetPreset(0)->mName, "empty") << file;
+    ChunkPlugin plugin;
+    if (made)
+      plugin.MakeDefaultPreset("Kept");
+    plugin.GetParam(2)->Set(80.0);
+    ASSERT_TRUE(Save(plugin, "c.fxp") && Save(plugin, "c.fxb"));
+    for (const char* file : {"c.fxp", "c.fxb"})
+    {
+      Bytes b = Read(file);
+      b.back() = 'X'; // the last tag byte: the reader has set the values by then
+      Write("bad", b, b.size());
+      plugin.GetParam(2)->Set(10.0);
+      const std::string before = Fingerprint(plugin);
+      EXPECT_FALSE(Load(plugin, "bad", std::string(file) == "c.fxb")) << file;
+      EXPECT_EQ(Fingerprint(plugin), before) << file;
+      EXPECT_EQ(plugin.GetPreset(0)->mInitialized, made) << file;
+    }
   }
 }
 
@@ -466,14 +375,12 @@ TEST_F(ProgramFiles, AChunkWithNoStateOfTheReadersOwnIsRefused)
   };
   ChunkPlugin writer;
   writer.MakeDefaultPreset("Foreign");
-  ASSERT_TRUE(SavePresetAsFXP(writer, Path("f.fxp").c_str()));
-  ASSERT_TRUE(SaveBankAsFXB(writer, Path("f.fxb").c_str()));
-
+  ASSERT_TRUE(Save(writer, "f.fxp") && Save(writer, "f.fxb"));
   ForeignReader plugin;
   plugin.MakeDefaultPreset("Mine");
   const std::string before = Fingerprint(plugin);
-  EXPECT_FALSE(LoadPresetFromFXP(plugin, Path("f.fxp").c_str()));
-  EXPECT_FALSE(LoadBankFromFXB(plugin, Path("f.fxb").c_str()));
+  EXPECT_FALSE(Load(plugin, "f.fxp", false));
+  EXPECT_FALSE(Load(plugin, "f.fxb", true));
   EXPECT_FALSE(plugin.RestorePreset(0));
   EXPECT_EQ(Fingerprint(plugin), before);
   IByteChunk presets;
@@ -485,15 +392,12 @@ TEST_F(ProgramFiles, AProgramLoadedWithoutACurrentPresetRunsTheChangePass)
 {
   ApiTestPlugin writer(Config(3, 1));
   writer.GetParam(1)->Set(7.0);
-  ASSERT_TRUE(SavePresetAsFXP(writer, Path("p.fxp").c_str()));
-
+  ASSERT_TRUE(Save(writer, "p.fxp"));
   ApiTestPlugin plugin(Config(3, 0)); // no preset for the index to name
-  plugin.paramChanges.clear();
-  ASSERT_TRUE(LoadPresetFromFXP(plugin, Path("p.fxp").c_str()));
+  ASSERT_TRUE(Load(plugin, "p.fxp", false));
   EXPECT_DOUBLE_EQ(plugin.GetParam(1)->Value(), 7.0);
-  const std::vector<std::pair<int, int>> pass = {
-    {0, kSourcePresetRecall}, {1, kSourcePresetRecall}, {2, kSourcePresetRecall}};
-  EXPECT_EQ(plugin.paramChanges, pass);
+  const int recall = kSourcePresetRecall;
+  EXPECT_EQ(plugin.paramChanges, (std::vector<std::pair<int, int>>{{0, recall}, {1, recall}, {2, recall}}));
 }
 
 TEST_F(ProgramFiles, ABankWithAMismatchedRecordChangesNoPreset)
@@ -501,49 +405,20 @@ TEST_F(ProgramFiles, ABankWithAMismatchedRecordChangesNoPreset)
   ApiTestPlugin plugin(Config(3, 2));
   plugin.GetParam(1)->Set(3.0);
   plugin.MakeDefaultPreset("A", 2);
-  ASSERT_TRUE(SaveBankAsFXB(plugin, Path("b.fxb").c_str()));
-  Bytes b = ReadAll(Path("b.fxb"));
+  ASSERT_TRUE(Save(plugin, "b.fxb"));
+  // The second record claims four parameters, another version, or another
+  // kind of record.
   const size_t second = 156 + 68;
-  b[second + 27] = 4; // the second record claims four parameters
-  WriteAll(Path("bad.fxb"), b, b.size());
-
-  ApiTestPlugin other(Config(3, 2));
-  const std::string before = Fingerprint(other);
-  EXPECT_FALSE(LoadBankFromFXB(other, Path("bad.fxb").c_str()));
-  EXPECT_EQ(Fingerprint(other), before);
-}
-
-TEST_F(ProgramFiles, SavingReportsAFileThatCannotBeWritten)
-{
-  ApiTestPlugin plugin(Config(3, 2));
-  EXPECT_FALSE(SavePresetAsFXP(plugin, nullptr));
-  EXPECT_FALSE(SaveBankAsFXB(plugin, ""));
-  EXPECT_FALSE(SavePresetAsFXP(plugin, Path("no/such/folder/p.fxp").c_str()));
-  EXPECT_FALSE(SaveBankAsFXB(plugin, Path("no/such/folder/b.fxb").c_str()));
-  EXPECT_FALSE(SavePresetAsFXP(plugin, "/dev/full"));
-}
-
-TEST_F(ProgramFiles, ALongNameIsCutToItsField)
-{
-  ApiTestPlugin plugin(Config(3, 1));
-  plugin.MakeDefaultPreset("A preset name far longer than twenty-eight characters");
-  ASSERT_TRUE(SavePresetAsFXP(plugin, Path("p.fxp").c_str()));
-  const Bytes b = ReadAll(Path("p.fxp"));
-  ASSERT_EQ(b.size(), 56u + 12u);
-  EXPECT_EQ(Text(b, 28, 28), std::string("A preset name far longer th") + '\0');
-  EXPECT_EQ(FloatAt(b, 56), static_cast<float>(plugin.GetParam(0)->GetNormalized()));
-}
-
-TEST_F(ProgramFiles, ANameOf28BytesIsTakenWhole)
-{
-  ApiTestPlugin plugin(Config(3, 1));
-  plugin.MakeDefaultPreset("x");
-  ASSERT_TRUE(SavePresetAsFXP(plugin, Path("p.fxp").c_str()));
-  Bytes b = ReadAll(Path("p.fxp"));
-  std::memcpy(b.data() + 28, "ABCDEFGHIJKLMNOPQRSTUVWXYZ12", 28);
-  WriteAll(Path("p.fxp"), b, b.size());
-  ASSERT_TRUE(LoadPresetFromFXP(plugin, Path("p.fxp").c_str()));
-  EXPECT_STREQ(plugin.GetPreset(0)->mName, "ABCDEFGHIJKLMNOPQRSTUVWXYZ12");
+  for (const auto& [at, value] : {std::pair{second + 27, 4}, {second + 15, 2}, {second + 11, 'h'}})
+  {
+    Bytes b = Read("b.fxb");
+    b[at] = static_cast<uint8_t>(value);
+    Write("bad.fxb", b, b.size());
+    ApiTestPlugin other(Config(3, 2));
+    const std::string before = Fingerprint(other);
+    EXPECT_FALSE(Load(other, "bad.fxb", true)) << at;
+    EXPECT_EQ(Fingerprint(other), before) << at;
+  }
 }
 
 } // namespace

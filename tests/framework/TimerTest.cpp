@@ -11,80 +11,50 @@
 namespace {
 
 using plugkit::Timer;
-using testsupport::ManualClockTest;
+using TimerOnMainLoop = testsupport::ManualClockTest;
 
-using TimerOnMainLoop = ManualClockTest;
-
-TEST_F(TimerOnMainLoop, FiresOnTheFirstPassThenEveryPeriod)
+TEST_F(TimerOnMainLoop, FiresOnTheFirstPassThenEveryPeriodPassingItself)
 {
   std::vector<double> calls;
-  std::unique_ptr<Timer> timer(Timer::Create([&](Timer&) { calls.push_back(CFAbsoluteTimeGetCurrent()); }, 20));
+  Timer* seen = nullptr;
+  std::unique_ptr<Timer> timer(Timer::Create([&](Timer& t) {
+    calls.push_back(CFAbsoluteTimeGetCurrent());
+    seen = &t;
+  }, 20));
   ASSERT_TRUE(timer);
   EXPECT_TRUE(calls.empty()) << "nothing fires before the loop runs";
-
   standin::RunMainLoopFor(0);
-  ASSERT_EQ(calls.size(), 1u) << "the first call does not wait a period";
-  EXPECT_DOUBLE_EQ(calls[0], kStart);
-
+  EXPECT_EQ(calls, std::vector<double>{kStart}) << "the first call does not wait a period";
+  EXPECT_EQ(seen, timer.get());
   standin::RunMainLoopFor(0.1);
   ASSERT_EQ(calls.size(), 6u);
   for (size_t i = 1; i < calls.size(); ++i)
     EXPECT_NEAR(calls[i] - calls[i - 1], 0.020, 1e-9);
+  EXPECT_EQ(Timer::Create(nullptr, 20), nullptr) << "an empty callback is refused";
 }
 
-TEST_F(TimerOnMainLoop, PassesItselfToTheCallback)
+TEST_F(TimerOnMainLoop, StoppingOrDestroyingReleasesTheRunLoopTimerOnceAndEndsTheCalls)
 {
-  Timer* seen = nullptr;
-  std::unique_ptr<Timer> timer(Timer::Create([&](Timer& t) { seen = &t; }, 20));
-  standin::RunMainLoopFor(0);
-  EXPECT_EQ(seen, timer.get());
-}
-
-TEST_F(TimerOnMainLoop, StopThenDestroyReleasesTheRunLoopTimerOnce)
-{
+  // Stop (twice) then delete, delete while running, stop from the callback.
   const int before = standin::LiveTimerCount();
-  int calls = 0;
-  Timer* timer = Timer::Create([&](Timer&) { ++calls; }, 20);
+  int calls[3] = {};
+  Timer* stopped = Timer::Create([&](Timer&) { ++calls[0]; }, 20);
   EXPECT_EQ(standin::LiveTimerCount(), before + 1);
-
-  timer->Stop();
-  timer->Stop(); // idempotent
-  delete timer;
-  EXPECT_EQ(standin::LiveTimerCount(), before);
-  EXPECT_EQ(standin::OverReleaseCount(), 0);
-
-  standin::RunMainLoopFor(0.1);
-  EXPECT_EQ(calls, 0);
-}
-
-TEST_F(TimerOnMainLoop, DestroyingARunningTimerStopsIt)
-{
-  const int before = standin::LiveTimerCount();
-  int calls = 0;
+  stopped->Stop();
+  stopped->Stop();
+  delete stopped;
   {
-    std::unique_ptr<Timer> timer(Timer::Create([&](Timer&) { ++calls; }, 20));
+    std::unique_ptr<Timer> running(Timer::Create([&](Timer&) { ++calls[1]; }, 20));
     standin::RunMainLoopFor(0);
   }
   EXPECT_EQ(standin::LiveTimerCount(), before);
   EXPECT_EQ(standin::OverReleaseCount(), 0);
-  standin::RunMainLoopFor(0.1);
-  EXPECT_EQ(calls, 1);
-}
-
-TEST_F(TimerOnMainLoop, ACallbackThatStopsItsTimerIsNotCalledAgain)
-{
-  int calls = 0;
-  std::unique_ptr<Timer> timer(Timer::Create([&](Timer& t) {
-    ++calls;
+  std::unique_ptr<Timer> selfStopping(Timer::Create([&](Timer& t) {
+    ++calls[2];
     t.Stop();
   }, 20));
   standin::RunMainLoopFor(0.1);
-  EXPECT_EQ(calls, 1);
-}
-
-TEST(Timer, RefusesAnEmptyCallback)
-{
-  EXPECT_EQ(Timer::Create(nullptr, 20), nullptr);
+  EXPECT_EQ((std::vector<int>{calls[0], calls[1], calls[2]}), (std::vector<int>{0, 1, 1}));
 }
 
 } // namespace

@@ -129,7 +129,10 @@ TEST(PtrList, DeleteMovesLaterEntriesDownAndDeletesOnlyWhenAsked)
   EXPECT_EQ(list.Get(0)->mId, 2);
 
   list.Delete(5, true); // outside: nothing happens
+  list.Delete(-1, true);
   EXPECT_EQ(list.GetSize(), 1);
+  EXPECT_EQ(list.Get(0)->mId, 2);
+  EXPECT_EQ(destroyed, std::vector<int>{1});
   list.Empty(true);
 }
 

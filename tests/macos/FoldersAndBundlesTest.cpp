@@ -104,6 +104,8 @@ TEST_F(Bundles, RegisteredBundleIsFoundByIdentifierWithItsFolders)
   EXPECT_EQ(bundle->resourcePath(), root + "/Contents/Resources");
   EXPECT_EQ(bundle->objectForInfoDictionaryKey("CFBundleShortVersionString"), "3.0.28");
   EXPECT_EQ(NSBundle::bundleWithIdentifier("com.other"), nullptr);
+  standin::ResetBundles();
+  EXPECT_EQ(NSBundle::bundleWithIdentifier("com.kestrova.Tolvane3"), nullptr) << "a reset forgets every bundle";
 }
 
 TEST_F(Bundles, ResourcesAreMatchedIgnoringCase)

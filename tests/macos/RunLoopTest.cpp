@@ -152,6 +152,24 @@ TEST_F(RunLoopTimers, EachTimerIsReleasedExactlyOnce)
   EXPECT_EQ(standin::OverReleaseCount(), 1);
 }
 
+TEST_F(RunLoopTimers, AResetOfTheLoopLeavesNoTimerAndReleasesEachOnce)
+{
+  const int before = standin::LiveTimerCount();
+  std::vector<CFRunLoopTimerRef> timers;
+  for (double interval : {0.0, 0.02, 1.0})
+  {
+    CFRunLoopTimerContext context{0, nullptr, nullptr, nullptr, nullptr};
+    timers.push_back(CFRunLoopTimerCreate(kCFAllocatorDefault, kStart + 5.0, interval, 0, 0, Probe::Callout, &context));
+    CFRunLoopAddTimer(CFRunLoopGetMain(), timers.back(), kCFRunLoopCommonModes);
+    CFRelease(timers.back()); // the loop holds the only reference
+  }
+  EXPECT_EQ(standin::LiveTimerCount(), before + 3);
+  standin::ResetMainLoop();
+  EXPECT_EQ(standin::LiveTimerCount(), 0);
+  EXPECT_EQ(standin::OverReleaseCount(), 0);
+  standin::RunMainLoopFor(10.0); // nothing left to fire (a callout would crash on the null probe)
+}
+
 TEST(RunLoopClock, RealClockCountsFrom2001)
 {
   standin::UseRealClock();
