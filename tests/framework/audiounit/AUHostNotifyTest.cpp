@@ -90,9 +90,8 @@ struct MidiOut
     out->sampleTimes.push_back(ts->mSampleTime + outNum);
     std::vector<Packet>& packets = out->lists.emplace_back();
     const MIDIPacket* p = &list->packet[0];
-    // The time stamp is copied: in a packed packet it may sit unaligned.
     for (UInt32 i = 0; i < list->numPackets; ++i, p = MIDIPacketNext(p))
-      packets.emplace_back(MIDITimeStamp(p->timeStamp), std::vector<Byte>(p->data, p->data + p->length));
+      packets.emplace_back(MIDITimeStamp{p->timeStamp}, std::vector<Byte>(p->data, p->data + p->length));
     return out->answer;
   }
   void Install(const HostedUnit& host)
