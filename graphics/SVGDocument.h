@@ -29,7 +29,7 @@ struct GradientDef
 
 struct PaintRec
 {
-  PaintSpec paint;
+  PaintValue paint;
   double opacity = 1.0;  // fill- or stroke-opacity
 };
 
@@ -70,7 +70,8 @@ bool ReadDocument(const char* text, size_t size, float dpi, Document& doc);
 // preserveAspectRatio (default "xMidYMid meet").
 Xform ViewBoxTransform(const double viewBox[4], double w, double h, std::string_view preserveAspectRatio);
 
-// Writes the image model in the given units; throws std::bad_alloc only.
+// Writes the image model in the given units; on an exception (memory
+// exhausted) nothing is left allocated.
 NSVGimage* BuildImage(const Document& doc, const char* units);
 
 } // namespace plugkit::gfx::svg

@@ -4,7 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <new>
-#include <stdexcept>
+#include <exception>
 
 #include "graphics/SVGDocument.h"
 
@@ -173,11 +173,11 @@ void MakePaint(const Document& doc, const ShapeRec& shape, const PaintRec& rec, 
   out.color = 0;
   switch (rec.paint.kind)
   {
-    case PaintSpec::Kind::kColor:
+    case PaintValue::Kind::kColor:
       out.type = kSVGPaintColor;
       out.color = WithOpacity(rec.paint.rgb | 0xFF000000u, rec.opacity);
       break;
-    case PaintSpec::Kind::kUrl:
+    case PaintValue::Kind::kUrl:
       GradientPaint(doc, shape, rec, final, out);
       break;
     default:
@@ -344,7 +344,7 @@ NSVGimage* BuildImage(const Document& doc, const char* units)
       }
     }
   }
-  catch (const std::bad_alloc&)
+  catch (...)
   {
     nsvgDelete(image);
     throw;
@@ -365,12 +365,9 @@ NSVGimage* nsvgParse(const char* text, const char* units, float dpi)
       return nullptr;
     return svg::BuildImage(doc, units);
   }
-  catch (const std::bad_alloc&)
+  catch (const std::exception&)
   {
-    return nullptr;
-  }
-  catch (const std::length_error&)
-  {
+    // Exhausted memory (or a container's length limit) ends the parse.
     return nullptr;
   }
 }

@@ -231,12 +231,12 @@ bool ParseColor(std::string_view text, uint32_t& rgb)
   return LookUpColorName(text, rgb);
 }
 
-ParseStatus ParsePaint(std::string_view text, PaintSpec& out)
+ParseStatus ParsePaint(std::string_view text, PaintValue& out)
 {
   text = Trim(text);
   if (text == "none")
   {
-    out = PaintSpec();
+    out = PaintValue();
     return ParseStatus::kOk;
   }
   if (text.substr(0, 4) == "url(")
@@ -249,14 +249,14 @@ ParseStatus ParsePaint(std::string_view text, PaintSpec& out)
       id = id.substr(1, id.size() - 2);
     if (id.empty() || id[0] != '#')
       return ParseStatus::kInvalid;
-    out.kind = PaintSpec::Kind::kUrl;
+    out.kind = PaintValue::Kind::kUrl;
     out.url.assign(id.substr(1));
     return ParseStatus::kOk;
   }
   uint32_t rgb = 0;
   if (!ParseColor(text, rgb))
     return ParseStatus::kInvalid;
-  out.kind = PaintSpec::Kind::kColor;
+  out.kind = PaintValue::Kind::kColor;
   out.rgb = rgb;
   out.url.clear();
   return ParseStatus::kOk;
@@ -291,13 +291,13 @@ ParseStatus ApplyProperty(Style& s, std::string_view name, std::string_view valu
   Length len;
   if (name == "fill")
   {
-    PaintSpec paint;
+    PaintValue paint;
     if ((st = ParsePaint(value, paint)) == ParseStatus::kOk)
       s.fill = std::move(paint);
   }
   else if (name == "stroke")
   {
-    PaintSpec paint;
+    PaintValue paint;
     if ((st = ParsePaint(value, paint)) == ParseStatus::kOk)
       s.stroke = std::move(paint);
   }

@@ -48,7 +48,7 @@ double ToPixels(const Length& len, const LengthContext& ctx, Axis axis);
 Unit UnitFromName(std::string_view name);
 
 // A fill or stroke as written: none, a colour or a reference to a gradient.
-struct PaintSpec
+struct PaintValue
 {
   enum class Kind
   {
@@ -60,7 +60,7 @@ struct PaintSpec
 };
 
 // Reads none, #rgb, #rrggbb, rgb(...), a colour keyword or url(#id).
-ParseStatus ParsePaint(std::string_view text, PaintSpec& out);
+ParseStatus ParsePaint(std::string_view text, PaintValue& out);
 // Only the colour forms; false when the text is none of them.
 bool ParseColor(std::string_view text, uint32_t& rgb);
 // A colour keyword, ignoring case; false when unknown.
@@ -85,8 +85,8 @@ struct StrokeGeometry
 struct Style
 {
   Xform ctm;  // user space of the element to the root's user space
-  PaintSpec fill{PaintSpec::Kind::kColor, 0, {}};
-  PaintSpec stroke;
+  PaintValue fill{PaintValue::Kind::kColor, 0, {}};
+  PaintValue stroke;
   double fillOpacity = 1.0;
   double strokeOpacity = 1.0;
   double opacity = 1.0;  // the product of the element's and its ancestors'
