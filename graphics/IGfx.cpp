@@ -425,6 +425,8 @@ IBitmap IGfx::GetScaledBitmap(IBitmap& src)
 
 int IGfx::GetMouseControlIdx(float x, float y, bool mouseOver) const
 {
+  if (mouseOver && !mHandleMouseOver)
+    return -1;
   // The background at index 0 is never a mouse-over target.
   const int lowest = mouseOver ? 1 : 0;
   for (int i = NControls() - 1; i >= lowest; --i)
