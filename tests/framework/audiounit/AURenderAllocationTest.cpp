@@ -15,7 +15,9 @@ thread_local bool tCounting = false;
 std::atomic<int> gAllocations{0};
 } // namespace
 
-// The array forms call these.
+// The array forms call these. g++ sees free() meet what it inlined as new and
+// warns, although this operator new allocates with malloc.
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void* operator new(std::size_t size)
 {
   gAllocations += tCounting ? 1 : 0;
