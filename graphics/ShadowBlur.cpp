@@ -14,6 +14,16 @@ void BlurRow(const uint8_t* in, int len, uint8_t* out, long outStep, const Shado
 {
   const int n = static_cast<int>(k.weights.size());
   const uint8_t* w = k.weights.data();
+  // A transparent row stays transparent: no tap can add anything.
+  if (std::all_of(in, in + len, [](uint8_t v) { return v == 0; }))
+  {
+    for (int x = 0; x < len; ++x)
+      out[x * outStep] = 0;
+    return;
+  }
+  // sum / normaliser by a multiplication: the half keeps the quotient of an
+  // exact multiple from falling below it, and stays below the next one.
+  const double inverse = 1.0 / k.normaliser;
   // The start of the run of equal values that holds index seen: a window
   // inside that run has nothing to average and keeps its value.
   int seen = 0, runStart = 0;
@@ -45,7 +55,7 @@ void BlurRow(const uint8_t* in, int len, uint8_t* out, long outStep, const Shado
           sum += w[j] * in[x + j];
       }
     }
-    out[x * outStep] = static_cast<uint8_t>(std::min(255, sum / k.normaliser));
+    out[x * outStep] = static_cast<uint8_t>(std::min(255, static_cast<int>((sum + 0.5) * inverse)));
   }
 }
 
