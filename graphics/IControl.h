@@ -193,6 +193,7 @@ public:
   // Registers a handler for the gesture type (one per type).
   void AttachGestureHandler(EGestureType type, IGestureFunc func) { mGestureFuncs[type] = std::move(func); }
   EGestureType GetLastGesture() const { return mLastGesture; }
+  bool HasGestureHandlers() const { return !mGestureFuncs.empty(); }
 
   const IRECT& GetRECT() const { return mBounds; }
   const IRECT& GetTargetRECT() const { return mTargetBounds; }

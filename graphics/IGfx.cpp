@@ -302,20 +302,60 @@ void IGfx::SetScaleConstraints(float lo, float hi)
   mMaxScale = std::max(lo, hi);
 }
 
+namespace {
+
+// The window's pixels for a size in points at a draw scale.
+int WindowPixels(int points, float scale, float windowScale)
+{
+  return static_cast<int>(std::trunc(std::trunc(static_cast<float>(points) * scale) * windowScale));
+}
+
+// Both are clamped when either lies outside its limits; an inverted pair of
+// limits yields the maximum.
+template <class T>
+void ClampToLimits(T& w, T& h, const IEditorDelegate& limits)
+{
+  const auto lim = [](int v) { return static_cast<T>(v); };
+  if (w < lim(limits.GetMinWidth()) || w > lim(limits.GetMaxWidth()) || h < lim(limits.GetMinHeight()) ||
+      h > lim(limits.GetMaxHeight()))
+  {
+    w = std::min(std::max(w, lim(limits.GetMinWidth())), lim(limits.GetMaxWidth()));
+    h = std::min(std::max(h, lim(limits.GetMinHeight())), lim(limits.GetMaxHeight()));
+  }
+}
+
+bool UsableScale(float scale)
+{
+  return std::isfinite(scale) && scale > 0.f;
+}
+
+} // namespace
+
 void IGfx::Resize(int w, int h, float scale, bool needsPlatformResize)
 {
+  Resize(w, h, scale, needsPlatformResize, true);
+}
+
+void IGfx::Resize(int w, int h, float scale, bool needsPlatformResize, bool limitsApplyToPoints)
+{
   const IEditorDelegate& limits = *mDelegate;
-  if (w < limits.GetMinWidth() || w > limits.GetMaxWidth() || h < limits.GetMinHeight() ||
-      h > limits.GetMaxHeight())
-  {
-    w = std::min(std::max(w, limits.GetMinWidth()), limits.GetMaxWidth());
-    h = std::min(std::max(h, limits.GetMinHeight()), limits.GetMaxHeight());
-  }
   // NaN is not a scale: it keeps the current one rather than reaching the
   // back-end.
   if (std::isnan(scale))
     scale = mDrawScale;
   scale = std::min(std::max(scale, mMinScale), mMaxScale);
+  if (limitsApplyToPoints)
+  {
+    ClampToLimits(w, h, limits);
+  }
+  else
+  {
+    double pw = std::trunc(static_cast<double>(w) * scale);
+    double ph = std::trunc(static_cast<double>(h) * scale);
+    ClampToLimits(pw, ph, limits);
+    w = static_cast<int>(std::trunc(pw / scale));
+    h = static_cast<int>(std::trunc(ph / scale));
+  }
   if (w == mWidth && h == mHeight && scale == mDrawScale)
     return;
 
@@ -323,11 +363,12 @@ void IGfx::Resize(int w, int h, float scale, bool needsPlatformResize)
   mDrawScale = scale;
   mWidth = w;
   mHeight = h;
+  if (mCornerResizer)
+    mCornerResizer->OnRescale();
 
   const float windowScale = GetPlatformWindowScale();
-  const int windowW = static_cast<int>(std::trunc(std::trunc(static_cast<float>(w) * scale) * windowScale));
-  const int windowH = static_cast<int>(std::trunc(std::trunc(static_cast<float>(h) * scale) * windowScale));
-  PlatformResize(mDelegate->EditorResizeFromUI(windowW, windowH, needsPlatformResize));
+  PlatformResize(mDelegate->EditorResizeFromUI(WindowPixels(w, scale, windowScale),
+    WindowPixels(h, scale, windowScale), needsPlatformResize));
   ForAllControlsFunc([](IControl* c) { c->OnResize(); });
   SetAllControlsDirty();
   DrawResize();
@@ -337,18 +378,55 @@ void IGfx::Resize(int w, int h, float scale, bool needsPlatformResize)
 
 void IGfx::SetScreenScale(float scale)
 {
+  // A broken scale from the host would make the pixel alignment divide by
+  // zero.
+  if (!UsableScale(scale))
+    return;
   mScreenScale = scale;
   const float windowScale = GetPlatformWindowScale();
-  const int windowW = static_cast<int>(std::trunc(std::trunc(static_cast<float>(mWidth) * mDrawScale) * windowScale));
-  const int windowH = static_cast<int>(std::trunc(std::trunc(static_cast<float>(mHeight) * mDrawScale) * windowScale));
-  PlatformResize(mDelegate->EditorResizeFromUI(windowW, windowH, true));
+  PlatformResize(mDelegate->EditorResizeFromUI(WindowPixels(mWidth, mDrawScale, windowScale),
+    WindowPixels(mHeight, mDrawScale, windowScale), true));
   ForAllControlsFunc([](IControl* c) { c->OnRescale(); });
   SetAllControlsDirty();
   DrawResize();
 }
 
+void IGfx::OnResizeGesture(float x, float y)
+{
+  if (mGUISizeMode == kResizeModeSize)
+  {
+    Resize(static_cast<int>(std::trunc(x)), static_cast<int>(std::trunc(y)), mDrawScale, true);
+  }
+  else if (mGUISizeMode == kResizeModeScale)
+  {
+    // Relative to where the drag started; no start point, no step.
+    if (!(mMouseDownX > 0.f) || !(mMouseDownY > 0.f))
+      return;
+    const float s = std::min(x * mDrawScale / mMouseDownX, y * mDrawScale / mMouseDownY);
+    if (UsableScale(s))
+      Resize(mWidth, mHeight, s, true);
+  }
+}
+
+void IGfx::EndResizeGesture()
+{
+  mResizingInProcess = false;
+  if (mGUISizeMode == kResizeModeScale)
+    ForAllControlsFunc([](IControl* c) { c->OnRescale(); });
+  SetAllControlsDirty();
+}
+
+IBitmap IGfx::GetScaledBitmap(IBitmap& src)
+{
+  const char* name = src.GetResourceName();
+  return LoadBitmap(name ? name : "", src.N(), src.GetFramesAreHorizontal(),
+    static_cast<int>(std::trunc(GetScreenScale())));
+}
+
 int IGfx::GetMouseControlIdx(float x, float y, bool mouseOver) const
 {
+  if (mouseOver && !mHandleMouseOver)
+    return -1;
   // The background at index 0 is never a mouse-over target.
   const int lowest = mouseOver ? 1 : 0;
   for (int i = NControls() - 1; i >= lowest; --i)
@@ -395,13 +473,9 @@ void IGfx::SetPromptCallers(IControl* pTextEntryCaller, int textEntryValIdx, ICo
 
 bool IGfx::DispatchKey(float x, float y, const IKeyPress& key, bool isUp)
 {
-  const int idx = GetMouseControlIdx(x, y, false);
-  if (idx > 0)
-  {
-    IControl* c = GetControl(idx);
-    if (isUp ? c->OnKeyUp(x, y, key) : c->OnKeyDown(x, y, key))
-      return true;
-  }
+  IControl* c = GetMouseControl(x, y, false, false, 0);
+  if (c && c != GetControl(0) && (isUp ? c->OnKeyUp(x, y, key) : c->OnKeyDown(x, y, key)))
+    return true;
   return mKeyHandlerFunc ? mKeyHandlerFunc(key, isUp) : false;
 }
 
@@ -434,12 +508,6 @@ void IGfx::AttachGestureRecognizer(EGestureType type)
 {
   if (std::find(mRegisteredGestures.begin(), mRegisteredGestures.end(), type) == mRegisteredGestures.end())
     mRegisteredGestures.push_back(type);
-}
-
-void IGfx::PromptUserInput(IControl& control, const IRECT& bounds, int valIdx)
-{
-  // A context that can open neither a menu nor a text entry leaves the value
-  // as it is.
 }
 
 } // namespace plugkit::gfx

@@ -89,6 +89,8 @@ enum EFileDialogAction : int32_t { kFileOpen = 0, kFileSave = 1 };
 enum EResourceLocation : int32_t { kNotFound = 0, kAbsolutePath = 1, kWinBinary = 2, kPreloadedTexture = 3 };
 // The corner resizer zooms the editor (scale) or changes its size.
 enum EUIResizerMode : int32_t { kResizeModeScale = 0, kResizeModeSize = 1 };
+// The platform's light or dark look.
+enum EUIAppearance : int32_t { kUIAppearanceLight = 0, kUIAppearanceDark = 1 };
 // Arc direction of the path back-end; every caller here draws clockwise.
 enum EWinding : int32_t { kWindingCW = 0, kWindingCCW = 1 };
 
@@ -123,7 +125,9 @@ public:
   IGfx& operator=(const IGfx&) = delete;
 
   // Frame and view life ------------------------------------------------------
-  virtual void BeginFrame() {}
+  // Frame timing for the frame-time display; a back-end's override calls
+  // this first.
+  virtual void BeginFrame();
   virtual void OnViewInitialized(void* pContext) {}
   virtual void OnViewDestroyed() {}
   virtual void EndFrame() {}
@@ -560,16 +564,92 @@ public:
   IBubbleControl* GetBubbleControl(int idx) const { return mBubbleControls.Get(idx); }
   EUIResizerMode GetResizerMode() const { return mGUISizeMode; }
 
+  // Draw road, once per display tick: IsDirty fills rects (animations run
+  // first) and says whether anything needs drawing; the controls are then
+  // made clean and DrawDirtyRegions draws exactly those areas, aligned to
+  // whole device pixels.
+  bool IsDirty(IRECTList& rects);
+  void DrawDirtyRegions(const IRECTList& rects);
+  // Every control that meets the area, clipped to it.
+  void Draw(const IRECT& area, float scale);
+  void DrawControl(IControl* pControl, const IRECT& area, float scale);
+  // On: each frame draws the one rectangle spanning all dirty areas.
+  void SetStrictDrawing(bool strict);
+  const IRECT& GetCurrentClip() const { return mClipRECT; }
+
   // The prompt road; the pop-up menu or text entry it opens answers later.
+  // A parameter with display texts is offered as a menu, any other as a
+  // text field.
   void PromptUserInput(IControl& control, const IRECT& bounds, int valIdx);
+  // Opens the menu for the control in the drawn menu when one is attached,
+  // else the platform's; the answer reaches the control through
+  // SetControlValueAfterPopupMenu. A request the drawn menu refuses (one is
+  // already open) is answered at once as dismissed.
+  void CreatePopupMenu(IControl& control, IPopupMenu& menu, const IRECT& bounds, int valIdx = -1,
+    bool isContext = false);
+  void CreateTextEntry(IControl& control, const IText& text, const IRECT& bounds, const char* str = "",
+    int valIdx = -1);
+  // The answers: a committed text, a chosen menu item (null: dismissed).
+  void SetControlValueAfterTextEdit(const char* str);
+  void SetControlValueAfterPopupMenu(IPopupMenu* pMenu);
+  // The platform's field closed without a commit: no caller waits any more.
+  void OnTextEntryEndedWithoutCommit();
+
+  // Events, in editor points; each reaches the control under the point or
+  // the one captured by its touch.
+  void OnMouseDown(const IMouseInfoList& points);
+  void OnMouseUp(const IMouseInfoList& points);
+  void OnMouseDrag(const IMouseInfoList& points);
+  bool OnMouseDblClick(float x, float y, const IMouseMod& mod);
+  bool OnMouseOver(float x, float y, const IMouseMod& mod);
+  void OnMouseOut();
+  void OnMouseWheel(float x, float y, const IMouseMod& mod, float delta);
+  void OnDrop(const char* path, float x, float y);
+  void OnFocusLost();
+  void OnTouchCancelled(const IMouseInfoList& points);
+  void OnAppearanceChanged(EUIAppearance appearance);
+  // The control for an event at the point: the touch's capture, then an
+  // open drawn menu or text entry, the corner resizer, the frame-time
+  // display, then the list from the top. capture records it for the touch.
+  IControl* GetMouseControl(float x, float y, bool capture, bool mouseOver = false, ITouchID touchID = 0);
+  void PopupContextMenu(IControl* pControl, float x, float y);
+  void PopupContextMenu(int controlIdx, float x, float y) { PopupContextMenu(GetControl(controlIdx), x, y); }
+  // Remembers the parameter under the point; Get returns it once.
+  int SetLastClickedParam(float x, float y);
+  int GetLastClickedParam();
+  void AssignParamNameToolTips();
+  void AssignParamNameToolTipsAuto();
+
+  // Computer-keyboard MIDI: letter keys play notes through the delegate,
+  // then func. The state (octave, held notes) is shared by the process.
+  void SetQwertyMidiKeyHandlerFunc(std::function<void(const IMidiMsg& msg)> func = nullptr);
+  static void ResetQwertyMidiState();
+  // Gestures go to a control with handlers under the point, else to the
+  // function of the first region that holds the point.
+  void AttachGestureRecognizerToRegion(const IRECT& region, EGestureType type, IGestureFunc func);
+  void ClearGestureRegions();
+  bool RespondsToGesture(float x, float y);
+  void OnGestureRecognized(const IGestureInfo& info);
 
   // Size and scale. Resize clamps the size to the delegate's limits and the
   // scale to the context's, does nothing when nothing changes, and otherwise
   // releases captures, stores them and tells the delegate, the platform and
   // every control.
   void Resize(int w, int h, float scale, bool needsPlatformResize = true);
-  // The display's backing scale; the size and draw scale stay.
+  // As above; with limitsApplyToPoints false the size limits apply to the
+  // window's pixels at the new scale.
+  void Resize(int w, int h, float scale, bool needsPlatformResize, bool limitsApplyToPoints);
+  // The display's backing scale; the size and draw scale stay. A scale that
+  // is not finite and above 0 is ignored.
   void SetScreenScale(float scale);
+  // The corner resizer's drag: started by the resizer, followed by the
+  // pointer, ended by the mouse-up.
+  void StartResizeGesture() { mResizingInProcess = true; }
+  bool IsResizing() const { return mResizingInProcess; }
+  void OnResizeGesture(float x, float y);
+  void EndResizeGesture();
+  // The bitmap loaded again for the current screen scale.
+  IBitmap GetScaledBitmap(IBitmap& src);
   void SetLayoutOnResize(bool layout) { mLayoutOnResize = layout; }
   int Width() const { return mWidth; }
   int Height() const { return mHeight; }
@@ -702,6 +782,11 @@ private:
   // The mouse-over index follows its control through insertions and removals.
   void SyncMouseOverIdx();
   bool DispatchKey(float x, float y, const IKeyPress& key, bool isUp);
+  // The host gesture around an edit, for every linked value of the control.
+  void InformHostOfGestures(const IControl& control, bool begin);
+  // The control under the point with gesture handlers and no animation.
+  IControl* GestureControlAt(float x, float y);
+  void AnswerPopup(IControl* pCaller, int valIdx, bool isContext, IPopupMenu* pMenu);
 };
 
 } // namespace plugkit::gfx

@@ -86,6 +86,7 @@ public:
   void SetChosenItemIdx(int idx) { mChosenItemIdx = idx; }
   Item* GetChosenItem() const { return mMenuItems.Get(mChosenItemIdx); }
   int GetPrefix() const { return mPrefix; }
+  void SetPrefix(int prefix) { mPrefix = prefix; }
   bool GetCanMultiCheck() const { return mCanMultiCheck; }
   void SetMultiCheck(bool on) { mCanMultiCheck = on; }
   const char* GetRootTitle() const { return mRootTitle.Get(); }

@@ -48,6 +48,24 @@ struct IRECT
       return *this;
     return IRECT(std::min(L, o.L), std::min(T, o.T), std::max(R, o.R), std::max(B, o.B));
   }
+  // Two rectangles whose union is a rectangle again: either is empty, or
+  // they share both vertical edges and their vertical spans touch or
+  // overlap, or the same with the horizontal edges and spans.
+  static bool Mergeable(const IRECT& a, const IRECT& b)
+  {
+    if (a.Empty() || b.Empty())
+      return true;
+    if (a.L == b.L && a.R == b.R)
+      return (a.T >= b.T && a.T <= b.B) || (b.T >= a.T && b.T <= a.B);
+    if (a.T == b.T && a.B == b.B)
+      return (a.L >= b.L && a.L <= b.R) || (b.L >= a.L && b.L <= a.R);
+    return false;
+  }
+  // True when o lies inside this one; neither may be empty.
+  bool ContainsRect(const IRECT& o) const
+  {
+    return !Empty() && !o.Empty() && o.L >= L && R >= o.R && o.T >= T && B >= o.B;
+  }
   IRECT GetPadded(float p) const { return IRECT(L - p, T - p, R + p, B + p); }
   void Translate(float x, float y)
   {

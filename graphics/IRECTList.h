@@ -23,6 +23,12 @@ struct IRECTList
   }
   IRECT Get(int idx) const { return idx >= 0 && idx < Size() ? mRects.Get()[idx] : IRECT(); }
   void Clear() { mRects.Resize(0); }
+  void Set(int idx, const IRECT& r)
+  {
+    if (idx >= 0 && idx < Size())
+      mRects.Get()[idx] = r;
+  }
+  void Remove(int idx);
   IRECT Bounds() const
   {
     IRECT u;
@@ -30,6 +36,15 @@ struct IRECTList
       u = u.Union(mRects.Get()[i]);
     return u;
   }
+
+  // Cuts r by x (a part of r): appends all but the first piece of r's
+  // exact difference with x and returns that first piece, so r's area
+  // outside x stays covered with nothing overlapping x.
+  IRECT Split(const IRECT& r, const IRECT& x);
+  // Rewrites the list so that no two rectangles overlap, contained ones are
+  // gone and neighbours that form a rectangle are merged, covering the same
+  // area as before.
+  void Optimize();
 };
 
 } // namespace plugkit::gfx

@@ -35,14 +35,19 @@ RecordingGfx* FakeEditorDelegate::Open()
 void FakeEditorDelegate::BeginInformHostOfParamChangeFromUI(int paramIdx)
 {
   gesturesBegun.push_back(paramIdx);
-  if (paramIdx >= 0 && paramIdx < kNumParams)
+  // Parameters a test adds count too.
+  if (paramIdx >= 0 && paramIdx < NParams())
+  {
+    mOpenGestures.resize(std::max(mOpenGestures.size(), static_cast<size_t>(NParams())), 0);
     ++mOpenGestures[static_cast<size_t>(paramIdx)];
+  }
 }
 
 void FakeEditorDelegate::EndInformHostOfParamChangeFromUI(int paramIdx)
 {
   gesturesEnded.push_back(paramIdx);
-  if (paramIdx < 0 || paramIdx >= kNumParams || mOpenGestures[static_cast<size_t>(paramIdx)] == 0)
+  if (paramIdx < 0 || paramIdx >= static_cast<int>(mOpenGestures.size()) ||
+      mOpenGestures[static_cast<size_t>(paramIdx)] == 0)
     mUnbalancedEnd = true;
   else
     --mOpenGestures[static_cast<size_t>(paramIdx)];

@@ -77,7 +77,11 @@ public:
   ~RecordingGfx() override;
 
   // Back-end.
-  void BeginFrame() override { Log("BeginFrame"); }
+  void BeginFrame() override
+  {
+    IGfx::BeginFrame();
+    Log("BeginFrame");
+  }
   void EndFrame() override { Log("EndFrame"); }
   const char* GetDrawingAPIStr() override { return "Recording"; }
   bool BitmapExtSupported(const char* ext) override;

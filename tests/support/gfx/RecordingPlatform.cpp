@@ -137,6 +137,8 @@ bool RecordingGfx::AnswerPendingMenu()
     return false;
   menu->SetChosenItemIdx(script.menuChoice);
   menu->ExecFunction();
+  // The platform hands the answer to the context, as a finished menu does.
+  SetControlValueAfterPopupMenu(script.menuChoice < 0 ? nullptr : menu);
   return true;
 }
 
