@@ -202,4 +202,132 @@ TEST_F(BuiltIns, StyleReachesVectorControlsOnly)
   EXPECT_NE(plain, nullptr);
 }
 
+TEST_F(BuiltIns, BitmapFramesFollowTheValue)
+{
+  struct Case { int n; double value; int frame; };
+  const Case cases[] = {{1, 0.7, 1}, {10, 0.0, 1}, {10, 0.5, 6}, {10, 1.0, 10}, {0, 0.5, 1}};
+  for (const Case& c : cases)
+    EXPECT_EQ(IBitmapBase(IBitmap(nullptr, c.n, false)).FrameForValue(c.value), c.frame) << c.n << " " << c.value;
+}
+
+TEST_F(BuiltIns, BackgroundsGoFirstAndAMissingOneIsEmpty)
+{
+  Probe("front", IRECT(0, 0, 50, 50));
+  IControl* bg = g->AttachBackground("no-such-image.png");
+  ASSERT_NE(bg, nullptr);
+  EXPECT_EQ(g->GetControlIdx(bg), 0);
+  EXPECT_EQ(bg->GetRECT().W(), 0.f);
+  EXPECT_EQ(bg->GetRECT().H(), 0.f);
+  IControl* panel = g->AttachPanelBackground(IPattern(kColorRed));
+  EXPECT_EQ(g->GetControlIdx(panel), 0);
+  EXPECT_TRUE(panel->GetIgnoreMouse());
+  view->Tick(); // draws without a bitmap
+  g->AttachSVGBackground("no-such.svg");
+  view->Tick();
+}
+
+TEST_F(BuiltIns, CornerResizerFollowsScaleColoursAndRestoresItsSize)
+{
+  const IColor rest(255, 1, 0, 0), over(255, 2, 0, 0), drag(255, 3, 0, 0);
+  g->AttachCornerResizer(kResizeModeScale, false, rest, over, drag, 20.f);
+  auto* resizer = g->GetCornerResizer();
+  ASSERT_NE(resizer, nullptr);
+  auto colour = [&] {
+    g->calls.clear();
+    resizer->Draw(*g);
+    return Pieces(*g).back().color;
+  };
+  EXPECT_EQ(colour(), rest);
+  resizer->OnMouseOver(395, 295, IMouseMod());
+  EXPECT_EQ(colour(), over);
+  EXPECT_EQ(g->GetCursorKind(), kSizeNWSECursor);
+  resizer->OnMouseOut();
+  EXPECT_EQ(g->GetCursorKind(), kArrowCursor);
+  resizer->OnMouseDown(395, 295, kLeft);
+  EXPECT_EQ(colour(), drag);
+  g->EndResizeGesture();
+
+  g->Resize(400, 300, 2.f);
+  EXPECT_EQ(resizer->GetRECT(), IRECT(390, 290, 400, 300));
+  resizer->OnMouseDblClick(395, 295, kLeft);
+  EXPECT_EQ(g->GetDrawScale(), 1.f);
+  EXPECT_EQ(g->Width(), 400);
+}
+
+TEST_F(BuiltIns, BubblePlacementAndFade)
+{
+  g->AttachBubbleControl(kDefaultText);
+  IBubbleControl* bubble = g->GetBubbleControl(0);
+  auto* knob = Probe("knob", IRECT(100, 100, 150, 150), Dlg::kGain);
+  struct Case { float x, y; EDirection dir; int arrow; };
+  const Case cases[] = {{150, 125, kHorizontal, 3}, {390, 125, kHorizontal, 1}, {125, 100, kVertical, 2},
+    {125, 5, kVertical, 0}};
+  for (const Case& c : cases)
+  {
+    g->ShowBubbleControl(knob, c.x, c.y, "1.0 dB", c.dir);
+    EXPECT_EQ(bubble->GetArrowDir(), c.arrow);
+    const IRECT r = bubble->GetBubbleBounds();
+    EXPECT_TRUE(g->GetBounds().ContainsRect(r));
+    // The side of the arrow touches the point.
+    const float touching[4] = {r.T, r.R, r.B, r.L};
+    EXPECT_EQ(touching[c.arrow], c.arrow % 2 ? c.x : c.y);
+  }
+
+  auto runFor = [&](int ms) {
+    for (int t = 0; t < ms; t += 10)
+    {
+      standin::AdvanceManualClock(0.01);
+      view->Tick();
+    }
+  };
+  runFor(210);
+  EXPECT_NEAR(bubble->GetOpacity(), 0.95f, 1e-6f);
+  g->Capture(0, knob); // the knob is being dragged
+  runFor(1500);
+  EXPECT_NEAR(bubble->GetOpacity(), 0.95f, 1e-6f);
+  g->ReleaseMouseCapture();
+  runFor(220);
+  runFor(220);
+  EXPECT_EQ(bubble->GetOpacity(), 0.f);
+  EXPECT_TRUE(bubble->IsHidden());
+}
+
+TEST_F(BuiltIns, ShowingABubbleNeedsABubbleAndALinkedCaller)
+{
+  auto* knob = Probe("knob", IRECT(100, 100, 150, 150), Dlg::kGain);
+  auto* unlinked = Probe("free", IRECT(0, 0, 50, 50));
+  g->EnableMultiTouch(true);
+  g->Capture(0, knob);
+  g->ShowBubbleControl(knob, 10, 10, "x"); // no bubble: nothing
+  g->ReleaseMouseCapture();
+  g->EnableMultiTouch(false);
+  g->AttachBubbleControl(kDefaultText);
+  ShowBubbleHorizontalActionFunc(unlinked);
+  EXPECT_TRUE(g->GetBubbleControl(0)->IsHidden());
+  ShowBubbleHorizontalActionFunc(knob);
+  EXPECT_FALSE(g->GetBubbleControl(0)->IsHidden());
+  EXPECT_STRNE(g->GetBubbleControl(0)->GetStr(), "");
+}
+
+TEST_F(BuiltIns, FrameTimeDisplayCyclesModesAndCapsItsGraph)
+{
+  g->ShowFPSDisplay(true);
+  IFPSDisplayControl* fps = g->GetFPSDisplay();
+  for (int i = 0; i < 100; ++i)
+    fps->Update(i % 2 ? 0.0001f : 0.5f); // far above 80 fps and 20 ms
+  const IRECT inner = fps->GetRECT().GetPadded(-2.f);
+  for (int mode : {0, 1, 2, 0})
+  {
+    EXPECT_EQ(fps->GetDisplayStyle(), mode);
+    g->calls.clear();
+    fps->Draw(*g);
+    for (const GfxCall& c : g->CallsNamed("PathLineTo"))
+    {
+      const bool graphPoint = c.editorPts[0] >= inner.L && c.editorPts[0] <= inner.R;
+      EXPECT_TRUE(!graphPoint || c.editorPts[1] >= inner.T - 1e-3f) << c.editorPts[1];
+    }
+    fps->OnMouseDown(20, 20, kLeft);
+  }
+}
+
 } // namespace
