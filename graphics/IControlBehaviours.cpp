@@ -145,6 +145,20 @@ void HideCursorForDrag(IControl& c, bool hide)
     ui->HideMouseCursor(hide, true);
 }
 
+// What a knob's and a slider's press share after the value is set: the
+// hidden cursor and, on the right button, the typed-value prompt.
+void BeginDrag(IControl& c, bool hideCursor, float x, float y, const IMouseMod& mod)
+{
+  if (hideCursor)
+    HideCursorForDrag(c, true);
+  if (mod.R)
+  {
+    const int valIdx = c.GetValIdxForPos(x, y);
+    if (valIdx >= 0)
+      c.PromptUserInput(valIdx);
+  }
+}
+
 } // namespace
 
 IKnobControlBase::IKnobControlBase(const IRECT& bounds, int paramIdx, EDirection direction, double gearing)
@@ -162,14 +176,7 @@ void IKnobControlBase::OnMouseDown(float x, float y, const IMouseMod& mod)
 {
   mMouseDown = true;
   mMouseDragValue = GetValue();
-  if (mHideCursorOnDrag)
-    HideCursorForDrag(*this, true);
-  if (mod.R)
-  {
-    const int valIdx = GetValIdxForPos(x, y);
-    if (valIdx >= 0)
-      PromptUserInput(valIdx);
-  }
+  BeginDrag(*this, mHideCursorOnDrag, x, y, mod);
 }
 
 void IKnobControlBase::OnMouseUp(float x, float y, const IMouseMod& mod)
@@ -230,14 +237,7 @@ void ISliderControlBase::OnMouseDown(float x, float y, const IMouseMod& mod)
   if (!LinkedToSteppedParam())
     SnapToMouse(x, y, mDirection, mTrackBounds, -1, 0.0, 1.0);
   mMouseDragValue = GetValue();
-  if (mHideCursorOnDrag)
-    HideCursorForDrag(*this, true);
-  if (mod.R)
-  {
-    const int valIdx = GetValIdxForPos(x, y);
-    if (valIdx >= 0)
-      PromptUserInput(valIdx);
-  }
+  BeginDrag(*this, mHideCursorOnDrag, x, y, mod);
 }
 
 void ISliderControlBase::OnMouseUp(float x, float y, const IMouseMod& mod)

@@ -20,6 +20,18 @@ IVectorBase::IVectorBase(const IVStyle& style, bool labelInWidget, bool valueInW
   SetStyle(style);
 }
 
+IRECT IVectorBase::ShapeArea(const IRECT& bounds) const
+{
+  // Room for half the frame line and for the shadow.
+  const float o = mStyle.shadowOffset;
+  IRECT r = bounds;
+  if (mStyle.drawFrame)
+    r = r.GetPadded(-0.5f * mStyle.frameThickness);
+  if (mStyle.drawShadows)
+    r = IRECT(r.L + o, r.T, r.R - o, r.B - o);
+  return r;
+}
+
 IColor IVectorBase::Adjusted(EVectorColor idx, bool disabled) const
 {
   IColor c = GetColor(idx);
@@ -114,11 +126,7 @@ void IVectorBase::DrawPressableRectangle(IGfx& g, const IRECT& bounds, bool pres
   const float t = mStyle.frameThickness;
   const IBlend* blend = Blend();
 
-  IRECT r = bounds;
-  if (mStyle.drawFrame)
-    r = r.GetPadded(-0.5f * t);
-  if (mStyle.drawShadows)
-    r = IRECT(r.L + o, r.T, r.R - o, r.B - o);
+  const IRECT r = ShapeArea(bounds);
 
   const float radius = std::min(r.W(), r.H()) * 0.5f * mStyle.roundness;
   const float tl = roundTopLeft ? radius : 0.f, tr = roundTopRight ? radius : 0.f;
@@ -170,11 +178,7 @@ void IVectorBase::DrawPressableTriangle(IGfx& g, const IRECT& bounds, bool press
   const float t = mStyle.frameThickness;
   const IBlend* blend = Blend();
 
-  IRECT r = bounds;
-  if (mStyle.drawFrame)
-    r = r.GetPadded(-0.5f * t);
-  if (mStyle.drawShadows)
-    r = IRECT(r.L + o, r.T, r.R - o, r.B - o);
+  const IRECT r = ShapeArea(bounds);
 
   // Bottom-left, apex at the top centre, bottom-right; rotated about the
   // centre (y grows downwards).

@@ -50,6 +50,8 @@ protected:
   // The colour darkened when disabled (each of red, green and blue by 63,
   // clamped at 0); alpha kept.
   IColor Adjusted(EVectorColor idx, bool disabled) const;
+  // The rectangle a pressable shape fills within its bounds.
+  IRECT ShapeArea(const IRECT& bounds) const;
   const IBlend* Blend() const { return mControl ? &mControl->GetBlend() : nullptr; }
   bool ControlIsAnimating() const { return mControl && mControl->IsAnimating(); }
 
