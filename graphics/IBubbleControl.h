@@ -18,9 +18,27 @@ public:
     mText = text;
     mHidden = true;
     mIgnoreMouse = true;
+    mActionFunc = [](IControl* c) { static_cast<IBubbleControl*>(c)->StartPhase(200); };
+    mAnimationEndActionFunc = [](IControl* c) { static_cast<IBubbleControl*>(c)->OnPhaseEnd(); };
   }
 
-  void Draw(IGfx& g) override {}
+  enum EState : int32_t { kHidden = 0, kFadingIn, kShown, kFadingOut };
+
+  void Draw(IGfx& g) override;
+  virtual void DrawContent(IGfx& g, const IRECT& r);
+  virtual void DrawBubble(IGfx& g, const IRECT& r);
+  virtual void MeasureText(const char* str, IRECT& out);
+
+  // Places the bubble beside (x, y) with the text and fades it in when it
+  // is hidden. minimumContentBounds widens the content per dimension.
+  void ShowBubble(IControl* pCaller, float x, float y, const char* str, EDirection dir, ITouchID touchId,
+    IRECT minimumContentBounds = IRECT());
+
+  int GetState() const { return mState; }
+  int GetArrowDir() const { return mArrowDir; }
+  float GetOpacity() const { return mBubbleBlend.mWeight; }
+  const IRECT& GetBubbleBounds() const { return mBubbleBounds; }
+  const char* GetStr() const { return mStr.Get(); }
 
   ITouchID GetTouchId() const { return mTouchId; }
   const IControl* GetCaller() const { return mCaller; }
@@ -42,7 +60,24 @@ protected:
   float mHorizontalPadding = 5.f;
   IColor mFillColor;
   IColor mStrokeColor;
-  int mState = 0;
+  int mState = kHidden;
+
+private:
+  // While shown: just faded in, holding for a second, then re-checking
+  // every 200 ms whether the caller is still dragged.
+  enum EShownPhase { kAppeared, kHolding, kWatchingCaller };
+
+  void StartPhase(int durationMs);
+  void Animate(double progress);
+  void OnPhaseEnd();
+
+  EShownPhase mShownPhase = kAppeared;
 };
+
+// Show the context's bubble with the display text (and unit) of the first
+// value's parameter: beside the control's right edge, or above its top.
+// An unlinked control shows nothing.
+void ShowBubbleHorizontalActionFunc(IControl* pCaller);
+void ShowBubbleVerticalActionFunc(IControl* pCaller);
 
 } // namespace plugkit::gfx

@@ -20,7 +20,13 @@ public:
   {
   }
 
-  void Draw(IGfx& g) override {}
+  void Draw(IGfx& g) override;
+  void OnRescale() override;
+  void OnMouseDown(float x, float y, const IMouseMod& mod) override;
+  // Back to the size the editor had when the resizer was made, unzoomed.
+  void OnMouseDblClick(float x, float y, const IMouseMod& mod) override;
+  void OnMouseOver(float x, float y, const IMouseMod& mod) override;
+  void OnMouseOut() override;
 
   float GetSize() const { return mSize; }
   const IRECT& GetInitialGraphicsBounds() const { return mInitialGraphicsBounds; }

@@ -31,6 +31,7 @@ class IBubbleControl;
 class IFPSDisplayControl;
 class IPopupMenuControl;
 class ITextEntryControl;
+struct IVStyle;
 
 // Offered every key that no control under the mouse took; isUp tells a
 // release from a press. Returns true when it handled the key.
@@ -556,6 +557,27 @@ public:
   // On: a frame-time display at (10, 10, 210, 60) unless one exists; off:
   // destroys it. Both make all controls dirty.
   void ShowFPSDisplay(bool enable);
+  // Backgrounds, inserted at index 0 so they are drawn first: a bitmap at
+  // (0, 0), an SVG or a filled panel over the whole editor.
+  IControl* AttachBackground(const char* name);
+  IControl* AttachSVGBackground(const char* name);
+  IControl* AttachPanelBackground(const IPattern& pattern);
+  // A resizer of the given side in the bottom-right corner.
+  void AttachCornerResizer(EUIResizerMode mode, bool layoutOnResize, const IColor& color,
+    const IColor& mouseOverColor, const IColor& dragColor, float size);
+  // A bubble in the text style with the default colours.
+  void AttachBubbleControl(const IText& text);
+  // Shows a bubble with the text beside (x, y) for the caller; does
+  // nothing without a bubble.
+  void ShowBubbleControl(IControl* pCaller, float x, float y, const char* str, EDirection dir = kHorizontal,
+    IRECT minimumContentBounds = IRECT());
+  // Applies the style to every control with a vector part.
+  void StyleAllVectorControls(const IVStyle& style);
+  void GetMouseDownPoint(float& x, float& y) const
+  {
+    x = mMouseDownX;
+    y = mMouseDownY;
+  }
   ICornerResizerControl* GetCornerResizer() const { return mCornerResizer.get(); }
   IPopupMenuControl* GetPopupMenuControl() const { return mPopupControl.get(); }
   ITextEntryControl* GetTextEntryControl() const { return mTextEntryControl.get(); }
