@@ -3,6 +3,8 @@
 #include <fontconfig/fontconfig.h>
 #include <strings.h>
 
+#include <cstdlib>
+
 namespace standin {
 
 namespace {
@@ -22,7 +24,15 @@ bool HasFamily(FcPattern* font, const std::string& family)
 
 std::string FindSystemFontFile(const std::string& family, const std::string& style)
 {
-  if (family.empty() || !FcInit())
+  // The font list is read once; it is given back at exit so that leak
+  // checkers see nothing of it.
+  static const bool ready = [] {
+    const bool ok = FcInit();
+    if (ok)
+      std::atexit(FcFini);
+    return ok;
+  }();
+  if (family.empty() || !ready)
     return {};
   FcPattern* pattern = FcPatternCreate();
   if (!pattern)
