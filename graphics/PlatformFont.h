@@ -7,8 +7,11 @@ namespace plugkit::gfx {
 
 enum ETextStyle : int32_t { kTextStyleNormal = 0, kTextStyleBold, kTextStyleItalic };
 
+struct IFontFileData;
+
 // A font the platform made from a file, memory or a family name: it owns
-// the font's bytes until the back-end has registered them.
+// the font's bytes (or the means to read them) until the back-end has
+// registered them.
 class PlatformFont
 {
 public:
@@ -21,6 +24,12 @@ public:
   virtual ~PlatformFont() = default;
   PlatformFont(const PlatformFont&) = delete;
   PlatformFont& operator=(const PlatformFont&) = delete;
+
+  // The platform's descriptor of the font; null when it has none.
+  virtual const void* GetDescriptor() const { return nullptr; }
+  // A new, caller-owned copy of the font's bytes with their table
+  // information; null when this font cannot give one.
+  virtual IFontFileData* GetFontData() const { return nullptr; }
 
   const uint8_t* GetData() const { return mData.data(); }
   int GetSize() const { return static_cast<int>(mData.size()); }

@@ -1,0 +1,4 @@
+#pragma once
+
+#include "CoreGraphics/CGDataProvider.h"
+#include "CoreGraphics/CGFont.h"

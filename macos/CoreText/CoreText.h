@@ -1,0 +1,4 @@
+#pragma once
+
+#include "CoreText/CTFont.h"
+#include "CoreText/CTFontDescriptor.h"

@@ -1,0 +1,160 @@
+// Frames, scale, layers and their frame buffers on the NanoVG back-end.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "NanoVGScene.h"
+#include "StandIn/CFObjects.h"
+
+using namespace plugkit::gfx;
+
+namespace {
+
+const IColor kRed(255, 255, 0, 0);
+const IColor kBlue(255, 0, 0, 255);
+
+} // namespace
+
+TEST(NanoVGFrames, DrawAndScreenScaleMeetInDevicePixels)
+{
+  const struct
+  {
+    float drawScale, screenScale;
+  } cases[] = {{1.f, 1.f}, {1.f, 2.f}, {2.f, 1.f}};
+  for (const auto& c : cases)
+  {
+    NanoVGScene scene(c.drawScale, c.screenScale);
+    const int s = int(c.drawScale * c.screenScale);
+    scene.Frame([](auto& g) { g.FillRect(kRed, IRECT(10, 10, 20, 20)); });
+    ASSERT_EQ(scene.width, 100 * s);
+    ASSERT_EQ(scene.height, 50 * s);
+    for (int p = 0; p < 30 * s; ++p)
+    {
+      const bool inside = p >= 10 * s && p < 20 * s;
+      EXPECT_EQ(scene.Painted(p, p), inside) << "pixel " << p << " at total scale " << s;
+      if (inside)
+      {
+        EXPECT_EQ(scene.At(p, 10 * s).R, 255);
+      }
+    }
+  }
+  NanoVGScene scene;
+  EXPECT_EQ(scene.g->GetPointColor(3, 4), IColor(255, 0, 0, 0));
+  EXPECT_STREQ(scene.g->GetDrawingAPIStr(), "NanoVG | Metal");
+}
+
+TEST(NanoVGFrames, TheMainFrameBufferKeepsWhatLaterFramesDoNotRedraw)
+{
+  NanoVGScene scene;
+  scene.Frame([](auto& g) { g.FillRect(kRed, IRECT(0, 0, 10, 10)); });
+  scene.Frame([](auto& g) { g.FillRect(kBlue, IRECT(50, 0, 60, 10)); });
+  EXPECT_EQ(scene.At(5, 5).R, 255);
+  EXPECT_EQ(scene.At(55, 5).B, 255);
+}
+
+TEST(NanoVGFrames, LayersMatchDirectDrawingAndLandAtTheirOrigin)
+{
+  for (float drawScale : {1.f, 2.f})
+  {
+    NanoVGScene direct(drawScale), layered(drawScale);
+    auto shape = [](IGfx& g) {
+      g.FillCircle(kRed, 30, 25, 12);
+      g.DrawLine(kBlue, 15, 10, 45, 40, nullptr, 2.f);
+    };
+    const auto expected = direct.Frame(shape);
+    layered.Frame([&](auto& g) {
+      g.StartLayer(nullptr, IRECT(10, 5, 50, 45));
+      shape(g);
+      ILayerPtr layer = g.EndLayer();
+      g.DrawLayer(layer);
+    });
+    ASSERT_EQ(expected.size(), layered.pixels.size());
+    int worst = 0;
+    for (size_t i = 0; i < expected.size(); ++i)
+      worst = std::max(worst, std::abs(int(expected[i]) - int(layered.pixels[i])));
+    EXPECT_LE(worst, 1) << "draw scale " << drawScale;
+  }
+}
+
+TEST(NanoVGFrames, LayerFrameBuffersLiveUntilTheFrameEnds)
+{
+  NanoVGScene scene;
+  auto* vg = static_cast<NVGcontext*>(scene.g->GetDrawContext());
+  scene.Begin();
+  scene.g->StartLayer(nullptr, IRECT(0, 0, 20, 20));
+  ILayerPtr layer = scene.g->EndLayer();
+  const int image = static_cast<IGfxNanoVG::Bitmap*>(layer->GetAPIBitmap())->GetImage();
+  ASSERT_TRUE(mvgTextureOfImage(vg, image));
+  layer.reset();
+  EXPECT_TRUE(mvgTextureOfImage(vg, image)) << "deleted before the frame was flushed";
+  scene.g->EndFrame();
+  EXPECT_FALSE(mvgTextureOfImage(vg, image));
+}
+
+// A frame that never ends (or a layer dropped mid-frame) leaves frame
+// buffers queued; closing the view must free them before the context.
+TEST(NanoVGFrames, ClosingMidFrameFreesQueuedFrameBuffersFirst)
+{
+  const long before = standin::LiveObjectCount();
+  {
+    NanoVGScene scene;
+    scene.Begin();
+    scene.g->StartLayer(nullptr, IRECT(0, 0, 20, 20));
+    scene.g->EndLayer().reset();
+    scene.g->CloseWindow();
+  }
+  EXPECT_EQ(standin::LiveObjectCount(), before);
+}
+
+TEST(NanoVGFrames, AnEmptyLayerGetsAOnePixelFrameBuffer)
+{
+  NanoVGScene scene;
+  scene.Frame([](auto& g) {
+    g.StartLayer(nullptr, IRECT(5, 5, 5, 5));
+    g.FillRect(kRed, IRECT(0, 0, 100, 50));
+    ILayerPtr layer = g.EndLayer();
+    ASSERT_TRUE(layer->GetAPIBitmap());
+    EXPECT_EQ(layer->GetAPIBitmap()->GetWidth(), 1);
+    g.DrawLayer(layer);
+  });
+  EXPECT_FALSE(scene.Painted(50, 25));
+}
+
+TEST(NanoVGFrames, LayerPixelsSurviveAReadAndWriteBack)
+{
+  NanoVGScene scene;
+  scene.Begin();
+  scene.g->StartLayer(nullptr, IRECT(0, 0, 40, 20));
+  scene.g->FillRect(IColor(128, 200, 100, 50), IRECT(0, 0, 20, 20));
+  scene.g->FillRect(IColor(255, 10, 220, 30), IRECT(20, 0, 40, 20));
+  ILayerPtr layer = scene.g->EndLayer();
+  IRawBitmapData first, second;
+  scene.g->GetLayerBitmapData(layer, first);
+  scene.g->SetLayerBitmapData(layer, first);
+  scene.g->GetLayerBitmapData(layer, second);
+  scene.g->EndFrame();
+  ASSERT_EQ(first.GetSize(), 40 * 20 * 4);
+  ASSERT_EQ(second.GetSize(), first.GetSize());
+  int worst = 0;
+  for (int i = 0; i < first.GetSize(); ++i)
+    worst = std::max(worst, std::abs(int(first.Get()[i]) - int(second.Get()[i])));
+  EXPECT_LE(worst, 1);
+  EXPECT_GT(first.Get()[3], 100) << "the half-transparent half was drawn";
+}
+
+TEST(NanoVGFrames, DropShadowFallsAtItsOffsetWithItsOpacity)
+{
+  NanoVGScene scene;
+  scene.Frame([](auto& g) {
+    g.StartLayer(nullptr, IRECT(0, 0, 60, 40));
+    g.FillRect(kRed, IRECT(10, 10, 20, 20));
+    ILayerPtr layer = g.EndLayer();
+    g.ApplyLayerDropShadow(layer, IShadow(IPattern(IColor(255, 0, 0, 0)), 0.f, 15.f, 0.f, 0.5f));
+    g.DrawLayer(layer);
+  });
+  EXPECT_EQ(scene.At(15, 15).R, 255);
+  const IColor shadow = scene.At(30, 15);
+  EXPECT_NEAR(shadow.A, 128, 3);
+  EXPECT_EQ(shadow.R, 0);
+  EXPECT_FALSE(scene.Painted(45, 15));
+}
