@@ -82,6 +82,40 @@ const char* TextOf(const TiXmlElement& e)
   return t ? t : "";
 }
 
+// A property list's text is UTF-8. Bytes that are not would be read back
+// differently once written (the XML reader takes a stray lead byte together
+// with the entity after it), so such a list is refused instead.
+bool IsValidUtf8(const char* s)
+{
+  const auto* p = reinterpret_cast<const unsigned char*>(s);
+  while (*p)
+  {
+    int extra = 0;
+    unsigned cp = *p;
+    if (cp < 0x80)
+      extra = 0;
+    else if (cp >= 0xC2 && cp <= 0xDF)
+      extra = 1, cp &= 0x1F;
+    else if (cp >= 0xE0 && cp <= 0xEF)
+      extra = 2, cp &= 0x0F;
+    else if (cp >= 0xF0 && cp <= 0xF4)
+      extra = 3, cp &= 0x07;
+    else
+      return false;
+    ++p;
+    for (int i = 0; i < extra; ++i, ++p)
+    {
+      if ((*p & 0xC0) != 0x80)
+        return false;
+      cp = (cp << 6) | (*p & 0x3F);
+    }
+    const unsigned least[] = {0, 0x80, 0x800, 0x10000};
+    if (cp < least[extra] || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
+      return false;
+  }
+  return true;
+}
+
 bool ParseInteger(const char* text, int64_t& out)
 {
   errno = 0;
@@ -120,6 +154,11 @@ bool ParseValue(const TiXmlElement& e, int depth, PlistValue& out, std::string& 
   const std::string tag = e.Value();
   if (tag == "string")
   {
+    if (!IsValidUtf8(TextOf(e)))
+    {
+      error = "a string that is not UTF-8";
+      return false;
+    }
     out = PlistValue::String(TextOf(e));
     return true;
   }
@@ -176,6 +215,11 @@ bool ParseValue(const TiXmlElement& e, int depth, PlistValue& out, std::string& 
       if (std::string(k->Value()) != "key")
       {
         error = std::string("<") + k->Value() + "> where a <key> belongs";
+        return false;
+      }
+      if (!IsValidUtf8(TextOf(*k)))
+      {
+        error = "a key that is not UTF-8";
         return false;
       }
       const TiXmlElement* v = k->NextSiblingElement();

@@ -64,6 +64,9 @@ TEST(PropertyList, RefusesWhatIsNotAPropertyList)
     {"unknown element", Wrap("<date>2020</date>")},
     {"nested too deep", Wrap(deep)},
     {"embedded NUL", std::string(Wrap("<string>a</string>")).insert(10, 1, '\0')},
+    {"key not UTF-8", Wrap("<dict><key>a\xA1\xD0&gt;b</key><dict/></dict>")},
+    {"string not UTF-8", Wrap("<string>\xC0\xAF</string>")},
+    {"string with a surrogate", Wrap("<string>\xED\xA0\x80</string>")},
   };
   for (const Case& c : cases)
   {
