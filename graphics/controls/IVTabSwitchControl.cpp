@@ -24,11 +24,7 @@ IVTabSwitchControl::IVTabSwitchControl(const IRECT& bounds, int paramIdx, const 
   , IVectorBase(style)
   , mDirection(direction)
 {
-  AttachIControl(this, label);
-  CentreText(mStyle, mText);
-  mShape = shape;
-  for (const char* str : options)
-    AddTabLabel(str);
+  SetUp(options, label, shape);
 }
 
 IVTabSwitchControl::IVTabSwitchControl(const IRECT& bounds, IActionFunction action,
@@ -37,6 +33,11 @@ IVTabSwitchControl::IVTabSwitchControl(const IRECT& bounds, IActionFunction acti
   : ISwitchControlBase(bounds, -1, std::move(action), static_cast<int>(options.size()))
   , IVectorBase(style)
   , mDirection(direction)
+{
+  SetUp(options, label, shape);
+}
+
+void IVTabSwitchControl::SetUp(const std::vector<const char*>& options, const char* label, EVectorShape shape)
 {
   AttachIControl(this, label);
   CentreText(mStyle, mText);

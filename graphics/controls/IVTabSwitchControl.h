@@ -64,6 +64,7 @@ protected:
   EDirection mDirection;
 
 private:
+  void SetUp(const std::vector<const char*>& options, const char* label, EVectorShape shape);
   void AddTabLabel(const char* str);
 };
 
