@@ -58,17 +58,6 @@ TEST_F(VectorTabs, ValueSelectsTabAndClickSelectsValue)
   }
 }
 
-TEST_F(VectorTabs, LinkedTabsSendTheirStateToTheHost)
-{
-  auto* tabs = new IVTabSwitchControl(IRECT(0, 0, 300, 40), Dlg::kMode, {}, "", Plain());
-  g->AttachControl(tabs);
-  ASSERT_EQ(tabs->NButtons(), 3);
-  view->Press(250, 20, kLeft);
-  ASSERT_FALSE(dlg.valuesFromUI.empty());
-  EXPECT_EQ(dlg.valuesFromUI.back().paramIdx, Dlg::kMode);
-  EXPECT_EQ(dlg.valuesFromUI.back().normalized, 1.0);
-}
-
 // One state has no step to divide: a click stores and sends 0.
 TEST_F(VectorTabs, SingleStateStoresZero)
 {
@@ -78,17 +67,12 @@ TEST_F(VectorTabs, SingleStateStoresZero)
     ++actions;
     seen = c->GetValue();
   }, {"only"}, "", Plain());
-  auto* radio = new IVRadioButtonControl(IRECT(0, 50, 100, 90), [&](IControl* c) { seen = c->GetValue(); },
-    {"only"}, "", Plain());
   g->AttachControl(tab);
-  g->AttachControl(radio);
   view->Press(50, 20, kLeft);
   EXPECT_EQ(actions, 1);
   EXPECT_EQ(seen, 0.0);
   EXPECT_EQ(tab->GetValue(), 0.0);
-  view->Press(10, 70, kLeft);
-  EXPECT_EQ(radio->GetValue(), 0.0);
-  EXPECT_STREQ(radio->GetSelectedLabelStr(), "only");
+  EXPECT_STREQ(tab->GetSelectedLabelStr(), "only");
 }
 
 // Which corners each tab rounds: top-left, top-right, bottom-right,
@@ -181,10 +165,14 @@ TEST_F(VectorTabs, ClickOnDisabledStateChangesNothing)
   EXPECT_EQ(actions, 0);
 
   view->Press(10, 100, kLeft); // radio "z" is enabled
+  view->Release(10, 100, kLeft);
   EXPECT_EQ(radio->GetValue(), 1.0);
   EXPECT_EQ(actions, 1);
   tabs->SetValueFromDelegate(1.0);
   EXPECT_EQ(tabs->GetValue(), 1.0);
+  view->Press(50, 20, kLeft); // tab "Soft" is enabled
+  ASSERT_EQ(dlg.valuesFromUI.size(), 1u);
+  EXPECT_EQ(dlg.valuesFromUI.back(), (Dlg::ValueFromUI{Dlg::kMode, 0.0, true}));
 }
 
 TEST_F(VectorTabs, LabelsFromDisplayTextsOnlyWithoutOptions)
@@ -259,17 +247,14 @@ TEST_F(VectorTabs, RadioDrawsButtonsBesideColouredTexts)
     EXPECT_EQ(texts[i].color, radio->GetColor(i == 1 ? kPressed : kExtra1)) << i;
     EXPECT_EQ(texts[i].bounds.L, 30.f); // beside the button column, near-aligned
   }
-  // Each button is a 10-point circle centred in the column of its row.
-  std::vector<Painted> fills = Only(pieces, "PathFill");
+  // Each button is centred in the 30-point column of its row.
+  const std::vector<Painted> fills = Only(pieces, "PathFill");
   ASSERT_EQ(fills.size(), 4u);
-  fills.erase(fills.begin());
-  for (size_t i = 0; i < 3; ++i)
+  for (size_t i = 1; i < 4; ++i)
   {
-    // An ellipse is recorded as its top point, then the arc's centre.
-    ASSERT_EQ(fills[i].pts.size(), 4u);
-    EXPECT_NEAR(fills[i].pts[2], 15.f, 0.01f);
-    EXPECT_NEAR(fills[i].pts[3], 10.f + 20.f * i, 0.01f);
-    EXPECT_NEAR(fills[i].pts[3] - fills[i].pts[1], 5.f, 0.01f);
+    // An ellipse's recorded path ends at its centre.
+    EXPECT_EQ(fills[i].pts[fills[i].pts.size() - 2], 15.f);
+    EXPECT_EQ(fills[i].pts.back(), 10.f + 20.f * (i - 1));
   }
 }
 
