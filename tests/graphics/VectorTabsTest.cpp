@@ -140,6 +140,32 @@ TEST_F(VectorTabs, DisabledStateIsDrawnDisabledInEveryShape)
   }
 }
 
+// Only the tab under the pointer is highlighted, and none once it leaves.
+TEST_F(VectorTabs, PointerHighlightsOneTab)
+{
+  Probe("background", IRECT(0, 0, 400, 300)); // never a mouse-over target
+  auto* tabs = new IVTabSwitchControl(IRECT(0, 0, 300, 40), SplashClickActionFunc, {"a", "b", "c"}, "", Plain());
+  g->AttachControl(tabs);
+  g->EnableMouseOver(true);
+  tabs->SetValueFromDelegate(1.0);
+  struct Step { float x; std::vector<IColor> fills; };
+  const IColor body = tabs->GetColor(kForeground), pressed = tabs->GetColor(kPressed);
+  const IColor over = tabs->GetColor(kHighlight);
+  const Step steps[] = {
+    {150, {body, body, over, pressed}}, {50, {body, over, body, pressed}}, {-1, {body, body, pressed}}};
+  for (const Step& s : steps)
+  {
+    if (s.x < 0)
+      g->OnMouseOut();
+    else
+      g->OnMouseOver(s.x, 20, IMouseMod());
+    std::vector<IColor> colors;
+    for (const Painted& p : TabFills(*g, *tabs))
+      colors.push_back(p.color);
+    EXPECT_EQ(colors, s.fills) << s.x;
+  }
+}
+
 // A click on a state drawn disabled changes nothing; the host may still
 // select it.
 TEST_F(VectorTabs, ClickOnDisabledStateChangesNothing)
