@@ -38,29 +38,35 @@ public:
   void Draw(IGfx& g) override {}
 };
 
-void FillMenu(IPopupMenu& menu, int n)
+// An editor of the product's size, its log off, with the drawn menu and a
+// menu of 500 items.
+struct MenuEditor
 {
-  for (int i = 0; i < n; ++i)
-    menu.AddItem(("Item " + std::to_string(i)).c_str());
-}
+  MenuEditor()
+  {
+    g = dlg.Open();
+    g->logging = false;
+    g->AttachPopupMenuControl(menu = new BenchMenu);
+    for (int i = 0; i < 500; ++i)
+      items.AddItem(("Item " + std::to_string(i)).c_str());
+  }
+  FakeEditorDelegate dlg{1008, 584};
+  RecordingGfx* g = nullptr;
+  BenchMenu* menu = nullptr;
+  IPopupMenu items;
+};
 
 void BM_OpenFiveHundredItemMenu(benchmark::State& state)
 {
-  FakeEditorDelegate dlg(1008, 584);
-  RecordingGfx* g = dlg.Open();
-  g->logging = false;
-  HeadlessView view(*g);
-  auto* menu = new BenchMenu;
-  g->AttachPopupMenuControl(menu);
-  IPopupMenu items;
-  FillMenu(items, 500);
+  MenuEditor e;
+  HeadlessView view(*e.g);
   view.Tick();
   for (auto _ : state)
   {
-    menu->CreatePopupMenu(items, IRECT(100, 100, 120, 120));
+    e.menu->CreatePopupMenu(e.items, IRECT(100, 100, 120, 120));
     view.Tick();
     state.PauseTiming();
-    menu->Reset();
+    e.menu->Reset();
     state.ResumeTiming();
   }
 }
@@ -68,22 +74,16 @@ BENCHMARK(BM_OpenFiveHundredItemMenu)->Unit(benchmark::kMicrosecond);
 
 void BM_HoverOverFiveHundredItemMenu(benchmark::State& state)
 {
-  FakeEditorDelegate dlg(1008, 584);
-  RecordingGfx* g = dlg.Open();
-  g->logging = false;
-  auto* menu = new BenchMenu;
-  g->AttachPopupMenuControl(menu);
-  IPopupMenu items;
-  FillMenu(items, 500);
-  menu->CreatePopupMenu(items, IRECT(100, 100, 120, 120));
-  menu->Idle();
-  const IRECT a = menu->GetPanel(0)->mCellBounds[10], b = menu->GetPanel(0)->mCellBounds[20];
+  MenuEditor e;
+  e.menu->CreatePopupMenu(e.items, IRECT(100, 100, 120, 120));
+  e.menu->Idle();
+  const IRECT a = e.menu->GetPanel(0)->mCellBounds[10], b = e.menu->GetPanel(0)->mCellBounds[20];
   bool flip = false;
   for (auto _ : state)
   {
     const IRECT& cell = flip ? a : b;
     flip = !flip;
-    g->OnMouseOver(cell.MW(), cell.MH(), IMouseMod());
+    e.g->OnMouseOver(cell.MW(), cell.MH(), IMouseMod());
   }
 }
 BENCHMARK(BM_HoverOverFiveHundredItemMenu)->Unit(benchmark::kMicrosecond);

@@ -9,7 +9,7 @@
 
 #include "framework/IParam.h"
 #include "graphics/IGfx.h"
-#include "graphics/controls/UTF16Text.h"
+#include "graphics/UTF16Text.h"
 
 namespace {
 

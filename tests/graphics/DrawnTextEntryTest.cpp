@@ -5,7 +5,7 @@
 #include <optional>
 #include <string>
 
-#include "graphics/controls/UTF16Text.h"
+#include "graphics/UTF16Text.h"
 #include "tests/graphics/DrawnControlsFixture.h"
 
 namespace gfxtest {

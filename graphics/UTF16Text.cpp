@@ -1,4 +1,4 @@
-#include "graphics/controls/UTF16Text.h"
+#include "graphics/UTF16Text.h"
 
 #include <cstring>
 
@@ -12,6 +12,8 @@ bool IsSurrogate(char32_t c)
 {
   return c >= 0xD800 && c <= 0xDFFF;
 }
+
+} // namespace
 
 void AppendUTF8(std::string& out, char32_t c)
 {
@@ -36,8 +38,6 @@ void AppendUTF8(std::string& out, char32_t c)
     out += static_cast<char>(0x80 | (c & 0x3F));
   }
 }
-
-} // namespace
 
 size_t DecodeUTF8(const char* str, size_t length, char32_t& cp)
 {

@@ -13,6 +13,9 @@ namespace plugkit::gfx {
 std::u16string UTF8ToUTF16(const char* str);
 std::string UTF16ToUTF8(const char16_t* str, size_t length);
 
+// Appends the code point's UTF-8 bytes; the caller passes a valid one.
+void AppendUTF8(std::string& out, char32_t c);
+
 // Decodes one code point from the start of the first length bytes of str,
 // never reading past them. Returns the number of bytes used, or 0 (with cp
 // 0) when they do not start with a valid, shortest-form sequence.
