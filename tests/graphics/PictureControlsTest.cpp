@@ -230,17 +230,19 @@ public:
 TEST_F(PictureControls, ANewScreenScaleReloadsBitmapsButNotTheSliderTrack)
 {
   WritePng("k@2x.png", 80, 2 * 51 * 40);
-  WritePng("h@2x.png", 20, 20);
-  auto* knob = Attach(new IBKnobControl(IRECT(0, 0, 40, 40), Strip("k.png", 40, 51 * 40, 51)));
-  auto* slider = Attach(new TrackedSlider(0, 50, 100, Strip("h.png", 10, 10), Strip("t.png", 6, 80)));
-  auto* text = Attach(new IBTextControl(IRECT(0, 200, 100, 220), Strip("font.png", 6, 96 * 12, 96)));
-  knob->SetValue(0.5);
+  const IBitmap strip = Strip("k.png", 40, 51 * 40, 51);
+  const IBitmap plain = Strip("p.png", 10, 10); // no 2x file: rescaled from 1x
+  auto* knob = Attach(new IBKnobControl(IRECT(0, 0, 40, 40), strip));
+  auto* slider = Attach(new TrackedSlider(0, 50, 100, plain, Strip("t.png", 6, 80)));
+  const std::vector<IBitmapBase*> reloaded = {knob, slider, Attach(new IBSwitchControl(0, 0, plain)),
+    Attach(new IBButtonControl(0, 0, plain)), Attach(new IBKnobRotaterControl(IRECT(0, 0, 9, 9), plain)),
+    Attach(new IBTextControl(IRECT(0, 200, 100, 220), plain))};
   const auto before = DrawAt(knob, 0.5, "DrawBitmap");
   g->SetScreenScale(2.f);
-  EXPECT_EQ(knob->GetBitmap().GetAPIBitmap()->GetWidth(), 80); // the 2x file
-  EXPECT_EQ(slider->GetBitmap().GetAPIBitmap()->GetScale(), 2.f);
+  for (const IBitmapBase* c : reloaded)
+    EXPECT_EQ(c->GetBitmap().GetAPIBitmap()->GetScale(), 2.f);
   EXPECT_EQ(slider->Track().GetAPIBitmap()->GetScale(), 1.f);
-  EXPECT_EQ(text->GetBitmap().GetAPIBitmap()->GetScale(), 2.f); // the 1x file, rescaled
+  EXPECT_EQ(knob->GetBitmap().GetAPIBitmap()->GetWidth(), 80); // the 2x file
   EXPECT_EQ(knob->GetBitmap().N(), 51);
   const auto after = DrawAt(knob, 0.5, "DrawBitmap");
   ASSERT_EQ(after.size(), 1u);
