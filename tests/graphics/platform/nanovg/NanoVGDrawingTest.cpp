@@ -86,6 +86,14 @@ TEST(NanoVGDrawing, DashesPaintEveryOtherRunAndFallBackToAPlainLine)
   EXPECT_GE(ink.L, 9.f);
   EXPECT_LE(ink.R, 46.f) << "the runs stop at the corners";
   EXPECT_LE(ink.B, 41.f);
+  // An unusable dash outlines the whole rectangle.
+  for (float dash : {0.f, -3.f, nan, inf})
+  {
+    NanoVGScene plain;
+    plain.Frame([&](auto& g) { g.DrawDottedRect(kRed, IRECT(10, 10, 45, 40), nullptr, 1.f, dash); });
+    EXPECT_EQ(Row(plain, 10, 10, 45), std::string(35, '#')) << "dash " << dash;
+    EXPECT_TRUE(plain.Painted(10, 25) && plain.Painted(44, 25)) << "dash " << dash;
+  }
 }
 
 TEST(NanoVGDrawing, FillRulesArcsAndPreservedPaths)

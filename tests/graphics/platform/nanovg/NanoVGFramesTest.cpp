@@ -129,18 +129,31 @@ TEST(NanoVGFrames, ClosingMidFrameFreesQueuedFrameBuffersFirst)
   EXPECT_EQ(standin::LiveObjectCount(), before);
 }
 
-TEST(NanoVGFrames, AnEmptyLayerGetsAOnePixelFrameBuffer)
+// An empty layer still gets a frame buffer (one pixel); one too large for
+// the GPU gets none. Either way nothing drawn into it reaches the drawable.
+TEST(NanoVGFrames, LayersWithoutRoomDrawNothing)
 {
-  NanoVGScene scene;
-  scene.Frame([](auto& g) {
-    g.StartLayer(nullptr, IRECT(5, 5, 5, 5));
-    g.FillRect(kRed, IRECT(0, 0, 100, 50));
-    ILayerPtr layer = g.EndLayer();
-    ASSERT_TRUE(layer->GetAPIBitmap());
-    EXPECT_EQ(layer->GetAPIBitmap()->GetWidth(), 1);
-    g.DrawLayer(layer);
-  });
-  EXPECT_FALSE(scene.Painted(50, 25));
+  const struct
+  {
+    IRECT bounds;
+    int width;
+  } cases[] = {{IRECT(5, 5, 5, 5), 1}, {IRECT(0, 0, 20000, 10), 0}};
+  for (const auto& c : cases)
+  {
+    NanoVGScene scene;
+    const auto* drawable = static_cast<CAMetalLayer*>(scene.g->GetWindow());
+    const int presentsBefore = drawable->presentCount();
+    scene.Frame([&](auto& g) {
+      g.StartLayer(nullptr, c.bounds);
+      g.FillRect(kRed, IRECT(0, 0, 100, 50));
+      ILayerPtr layer = g.EndLayer();
+      ASSERT_TRUE(layer->GetAPIBitmap());
+      EXPECT_EQ(layer->GetAPIBitmap()->GetWidth(), c.width);
+      g.DrawLayer(layer);
+    });
+    EXPECT_FALSE(scene.Painted(50, 25)) << "layer " << c.bounds.W() << " wide";
+    EXPECT_EQ(drawable->presentCount() - presentsBefore, 1) << "only the finished frame is shown";
+  }
 }
 
 TEST(NanoVGFrames, LayerPixelsSurviveAReadAndWriteBack)
