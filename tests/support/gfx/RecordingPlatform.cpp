@@ -78,6 +78,7 @@ void RecordingGfx::PromptForDirectory(PK_String& path)
 
 bool RecordingGfx::PromptForColor(IColor& color, const char* prompt, IColorPickerHandlerFunc func)
 {
+  colorPrompts.emplace_back(prompt ? prompt : "", color);
   if (!script.promptColor)
     return false;
   color = *script.promptColor;
