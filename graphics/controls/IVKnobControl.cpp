@@ -13,11 +13,7 @@ IVKnobControl::IVKnobControl(const IRECT& bounds, int paramIdx, const char* labe
   : IKnobControlBase(bounds, paramIdx, direction, gearing), IVectorBase(style, false, valueInWidget),
     mAngle1(a1), mAngle2(a2), mAnchorAngle(aAnchor)
 {
-  AttachIControl(this, label);
-  mHideCursorOnDrag = style.hideCursor;
-  mPromptDisabled = !valueIsEditable;
-  mShape = kEllipse;
-  mTrackSize = trackSize;
+  Configure(label, valueIsEditable, trackSize);
 }
 
 IVKnobControl::IVKnobControl(const IRECT& bounds, IActionFunction action, const char* label, const IVStyle& style,
@@ -26,8 +22,13 @@ IVKnobControl::IVKnobControl(const IRECT& bounds, IActionFunction action, const 
   : IKnobControlBase(bounds, std::move(action), direction, gearing), IVectorBase(style, false, valueInWidget),
     mAngle1(a1), mAngle2(a2), mAnchorAngle(aAnchor)
 {
+  Configure(label, valueIsEditable, trackSize);
+}
+
+void IVKnobControl::Configure(const char* label, bool valueIsEditable, float trackSize)
+{
   AttachIControl(this, label);
-  mHideCursorOnDrag = style.hideCursor;
+  mHideCursorOnDrag = mStyle.hideCursor;
   mPromptDisabled = !valueIsEditable;
   mShape = kEllipse;
   mTrackSize = trackSize;

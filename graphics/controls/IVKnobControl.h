@@ -43,6 +43,9 @@ public:
   virtual void DrawPointer(IGfx& g, float angle, float cx, float cy, float radius);
 
 protected:
+  // What both constructors do after the bases.
+  void Configure(const char* label, bool valueIsEditable, float trackSize);
+
   float mTrackToHandleDistance = 4.f;
   float mInnerPointerFrac = 0.1f;
   float mOuterPointerFrac = 1.f;

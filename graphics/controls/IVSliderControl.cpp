@@ -12,11 +12,7 @@ IVSliderControl::IVSliderControl(const IRECT& bounds, int paramIdx, const char* 
   : ISliderControlBase(bounds, paramIdx, dir, gearing, handleSize), IVectorBase(style, false, false),
     mHandleInsideTrack(handleInsideTrack)
 {
-  AttachIControl(this, label);
-  mPromptDisabled = !valueIsEditable;
-  mHideCursorOnDrag = style.hideCursor;
-  mShape = kEllipse;
-  mTrackSize = trackSize;
+  Configure(label, valueIsEditable, trackSize);
 }
 
 IVSliderControl::IVSliderControl(const IRECT& bounds, IActionFunction action, const char* label,
@@ -25,9 +21,14 @@ IVSliderControl::IVSliderControl(const IRECT& bounds, IActionFunction action, co
   : ISliderControlBase(bounds, std::move(action), dir, gearing, handleSize), IVectorBase(style, false, false),
     mHandleInsideTrack(handleInsideTrack)
 {
+  Configure(label, valueIsEditable, trackSize);
+}
+
+void IVSliderControl::Configure(const char* label, bool valueIsEditable, float trackSize)
+{
   AttachIControl(this, label);
+  mHideCursorOnDrag = mStyle.hideCursor;
   mPromptDisabled = !valueIsEditable;
-  mHideCursorOnDrag = style.hideCursor;
   mShape = kEllipse;
   mTrackSize = trackSize;
 }

@@ -38,6 +38,9 @@ public:
   virtual void DrawHandle(IGfx& g, const IRECT& bounds);
 
 protected:
+  // What both constructors do after the bases.
+  void Configure(const char* label, bool valueIsEditable, float trackSize);
+
   bool mHandleInsideTrack;
   bool mValueMouseOver = false;
 };
