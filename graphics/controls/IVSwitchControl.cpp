@@ -50,7 +50,8 @@ void IVSwitchControl::DrawWidget(IGfx& g)
 void IVSwitchControl::OnResize()
 {
   LayOutControl(true);
-  SetDirty(false);
+  // Only a redraw: the value text keeps the unit it got on attach.
+  IControl::SetDirty(false);
 }
 
 void IVSwitchControl::UpdateValueStr()

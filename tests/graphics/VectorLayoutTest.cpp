@@ -47,6 +47,8 @@ TEST_F(VectorLayout, AreasFollowLabelValueAlignmentAndHandle)
     bool hasHandle;
     float frac;
     IRECT label, widget, value, area;
+    bool inWidget = false; // label and value drawn in the widget
+    bool hidden = false;   // neither label nor value shown
   };
   const Case cases[] = {
     {"bottom", kBottom, "Gain", false, 1.f, label, IRECT(0, 19, 100, 86), IRECT(50 - half, 86, 50 + half, 100),
@@ -65,6 +67,9 @@ TEST_F(VectorLayout, AreasFollowLabelValueAlignmentAndHandle)
       IRECT(50 - half, 0, 50 + half, 14), parent},
     {"half-size widget about its centre", kBottom, "Gain", false, 0.5f, label, IRECT(25, 35.75f, 75, 69.25f),
       IRECT(50 - half, 86, 50 + half, 100), IRECT(0, 19, 100, 100)},
+    {"label and value in the widget", kBottom, "Gain", true, 1.f, IRECT(3.5f, 0.5f, 96.5f, 96.5f),
+      IRECT(3.5f, 0.5f, 96.5f, 96.5f), IRECT(3.5f, 0.5f, 96.5f, 96.5f), parent, true},
+    {"nothing shown", kBottom, "Gain", false, 1.f, IRECT(), parent, IRECT(), parent, false, true},
   };
   for (const Case& c : cases)
   {
@@ -72,46 +77,12 @@ TEST_F(VectorLayout, AreasFollowLabelValueAlignmentAndHandle)
     IVStyle style = kDefaultStyle;
     style.valueText.mVAlign = c.align;
     style.widgetFrac = c.frac;
-    auto* probe = new LayoutProbe(parent, style);
+    style.showLabel = style.showValue = !c.hidden;
+    auto* probe = new LayoutProbe(parent, style, c.inWidget, c.inWidget);
     g->AttachControl(probe);
     probe->SetLabelStr(c.labelStr);
     probe->SetValueStr("0.50");
     ExpectRect(probe->MakeRects(parent, c.hasHandle), c.area, "area");
-    ExpectRect(probe->GetLabelBounds(), c.label, "label");
-    ExpectRect(probe->GetWidgetBounds(), c.widget, "widget");
-    ExpectRect(probe->GetValueBounds(), c.value, "value");
-    g->RemoveAllControls();
-  }
-}
-
-TEST_F(VectorLayout, StyleSwitchesAndInWidgetFlags)
-{
-  const IRECT parent(0, 0, 100, 100);
-  struct Case
-  {
-    const char* name;
-    bool showLabel, showValue, labelIn, valueIn, frame, shadows;
-    IRECT label, widget, value;
-  };
-  const Case cases[] = {
-    {"nothing shown", false, false, false, false, true, true, IRECT(), IRECT(0, 0, 100, 100), IRECT()},
-    {"label and value in the widget", true, true, true, true, true, true, IRECT(3.5f, 0.5f, 96.5f, 96.5f),
-      IRECT(3.5f, 0.5f, 96.5f, 96.5f), IRECT(3.5f, 0.5f, 96.5f, 96.5f)},
-    {"handle without frame or shadow", false, false, false, false, false, false, IRECT(), parent, IRECT()},
-  };
-  for (const Case& c : cases)
-  {
-    SCOPED_TRACE(c.name);
-    IVStyle style = kDefaultStyle;
-    style.showLabel = c.showLabel;
-    style.showValue = c.showValue;
-    style.drawFrame = c.frame;
-    style.drawShadows = c.shadows;
-    auto* probe = new LayoutProbe(parent, style, c.labelIn, c.valueIn);
-    g->AttachControl(probe);
-    probe->SetLabelStr("Gain");
-    probe->SetValueStr("0.50");
-    probe->MakeRects(parent, c.labelIn || !c.frame);
     ExpectRect(probe->GetLabelBounds(), c.label, "label");
     ExpectRect(probe->GetWidgetBounds(), c.widget, "widget");
     ExpectRect(probe->GetValueBounds(), c.value, "value");
