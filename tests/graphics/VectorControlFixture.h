@@ -53,6 +53,8 @@ protected:
     s.showLabel = s.showValue = s.drawFrame = s.drawShadows = false;
     return s;
   }
+  // A colour of the default style.
+  static IColor Color(EVectorColor idx) { return kDefaultStyle.colorSpec.GetColor(idx); }
   template <class T>
   T* Attach(T* c)
   {

@@ -10,12 +10,6 @@ namespace {
 using namespace gfxtest;
 using VectorKnobSlider = VectorControlTest;
 
-const IColor kArcColor = kDefaultStyle.colorSpec.GetColor(kExtra1);
-const IColor kPointerColor = kDefaultStyle.colorSpec.GetColor(kFrame);
-const IColor kBodyColor = kDefaultStyle.colorSpec.GetColor(kForeground);
-const IColor kTrackColor = kDefaultStyle.colorSpec.GetColor(kShadow);
-const IColor kFillColor = kDefaultStyle.colorSpec.GetColor(kExtra1);
-const IColor kPeakColor = kDefaultStyle.colorSpec.GetColor(kFrame);
 
 // Knob on a 100 x 100 widget: arc radius 49, body 90 across, pointer from
 // 0.1 to 1.0 of the body's radius at angle - 90 degrees.
@@ -47,7 +41,7 @@ TEST_F(VectorKnobSlider, KnobDrawsArcBodyAndPointerFromItsAngles)
     knob->SetValue(c.value);
     const auto paths = Paths(*knob);
 
-    const auto arcs = OfColor(paths, kArcColor, false);
+    const auto arcs = OfColor(paths, Color(kExtra1), false);
     ASSERT_EQ(static_cast<int>(arcs.size()), c.arcs);
     if (c.arcs)
     {
@@ -55,13 +49,13 @@ TEST_F(VectorKnobSlider, KnobDrawsArcBodyAndPointerFromItsAngles)
       EXPECT_EQ(arcs[0].arcs, (std::vector<float>{50.f, 50.f, radius, c.arcFrom, c.arcTo}));
       EXPECT_FLOAT_EQ(arcs[0].thickness, c.trackSize);
     }
-    const auto body = OfColor(paths, kBodyColor, true);
+    const auto body = OfColor(paths, Color(kForeground), true);
     ASSERT_EQ(body.size(), 1u);
     ASSERT_EQ(body[0].arcBoxes.size(), 1u);
     const float half = c.trackSize == 2.f ? 45.f : 46.f;
     ExpectRect(body[0].arcBoxes[0], IRECT(50 - half, 50 - half, 50 + half, 50 + half));
 
-    const auto pointer = OfColor(paths, kPointerColor, false);
+    const auto pointer = OfColor(paths, Color(kFrame), false);
     ASSERT_EQ(pointer.size(), 1u);
     const float a = static_cast<float>((-135.0 + 270.0 * c.value - 90.0) * M_PI / 180.0);
     const std::vector<float> want = {50 + 0.1f * half * std::cos(a), 50 + 0.1f * half * std::sin(a),
@@ -161,9 +155,9 @@ TEST_F(VectorKnobSlider, SliderTrackFillAndHandle)
     slider->SetShape(kRectangle);
     slider->SetValue(0.25);
     const auto paths = Paths(*slider);
-    const auto track = OfColor(paths, kTrackColor, true);
-    const auto fill = OfColor(paths, kFillColor, true);
-    const auto handle = OfColor(paths, kBodyColor, true);
+    const auto track = OfColor(paths, Color(kShadow), true);
+    const auto fill = OfColor(paths, Color(kExtra1), true);
+    const auto handle = OfColor(paths, Color(kForeground), true);
     ASSERT_EQ(track.size(), 1u);
     ASSERT_EQ(fill.size(), 1u);
     ASSERT_EQ(handle.size(), 1u);
@@ -310,7 +304,7 @@ TEST_F(RangeSlider, HandlesPointAtTheTrack)
   for (EDirection dir : {kHorizontal, kVertical})
   {
     IVRangeSliderControl* slider = Make({0.2, 0.7}, dir);
-    const auto tris = OfColor(Paths(*slider), kBodyColor, true);
+    const auto tris = OfColor(Paths(*slider), Color(kForeground), true);
     ASSERT_EQ(tris.size(), 2u);
     for (int i = 0; i < 2; ++i)
     {

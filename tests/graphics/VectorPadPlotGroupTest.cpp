@@ -14,9 +14,6 @@ namespace {
 using namespace gfxtest;
 using VectorPadPlotGroup = VectorControlTest;
 
-const IColor kHandleColor = kDefaultStyle.colorSpec.GetColor(kForeground);
-const IColor kGridColor = kDefaultStyle.colorSpec.GetColor(kShadow);
-const IColor kFrameColor = kDefaultStyle.colorSpec.GetColor(kFrame);
 
 // Radius 10 on a 100 x 100 widget, values (0, 0).
 TEST_F(VectorPadPlotGroup, PadHandleStaysInsideOrIsClippedToTheWidget)
@@ -32,7 +29,7 @@ TEST_F(VectorPadPlotGroup, PadHandleStaysInsideOrIsClippedToTheWidget)
     SCOPED_TRACE(c.clips ? "clipped" : "inside");
     auto* pad = Attach(new IVXYPadControl(IRECT(0, 0, 100, 100), {-1, -1}, "", Plain(), 10.f));
     pad->SetTrackClipsHandle(c.clips);
-    const auto handle = OfColor(Paths(*pad), kHandleColor, true);
+    const auto handle = OfColor(Paths(*pad), Color(kForeground), true);
     ASSERT_EQ(handle.size(), 1u);
     ExpectRect(handle[0].arcBoxes.at(0), c.handle);
     const auto clips = g->CallsNamed("SetClipRegion");
@@ -110,8 +107,8 @@ TEST_F(VectorPadPlotGroup, PlotSamplesItsFunctionsOverTheArea)
         EXPECT_NEAR(curves[0].pts[i], c.curve[i], 1e-3f) << i;
     }
     EXPECT_EQ(xs, c.xs);
-    EXPECT_EQ(OfColor(paths, kGridColor, false).size(), 1u);
-    EXPECT_EQ(OfColor(paths, kFrameColor, false).size(), 1u);
+    EXPECT_EQ(OfColor(paths, Color(kShadow), false).size(), 1u);
+    EXPECT_EQ(OfColor(paths, Color(kFrame), false).size(), 1u);
     g->RemoveControl(plot);
   }
 }
@@ -186,7 +183,7 @@ TEST_F(VectorPadPlotGroup, GroupFrameLeavesAGapForItsLabelOnly)
   {
     SCOPED_TRACE(label);
     auto* group = Attach(new IVGroupControl(IRECT(0, 0, 200, 100), label, style));
-    const auto frame = OfColor(Paths(*group), kFrameColor, false);
+    const auto frame = OfColor(Paths(*group), Color(kFrame), false);
     ASSERT_EQ(frame.size(), 1u);
     const std::vector<float>& p = frame[0].pts;
     const float top = p[1];
@@ -260,7 +257,7 @@ TEST_F(VectorPadPlotGroup, SwatchDrawsLabelledCellsAndFramesTheOneUnderThePointe
     IVColorSwatchControl::kRow, {kExtra1, kExtra2, kExtra3, kShadow}, {"Ink"}));
   g->OnMouseOver(75, 25, MouseAction().Mod(false));
   const auto paths = Paths(*swatch);
-  const auto ink = OfColor(paths, kDefaultStyle.colorSpec.GetColor(kExtra1), true);
+  const auto ink = OfColor(paths, Color(kExtra1), true);
   ASSERT_EQ(ink.size(), 1u);
   ExpectRect(ink[0].Box(), IRECT(36.5f, 2, 48, 48));
   const auto over = OfColor(paths, kOverFrame, false);
@@ -311,14 +308,14 @@ TEST_F(VectorPadPlotGroup, SwatchClickAsksForTheCellsColour)
     if (c.prompts)
     {
       EXPECT_EQ(g->colorPrompts[0].first, "Choose a color");
-      EXPECT_EQ(g->colorPrompts[0].second, kDefaultStyle.colorSpec.GetColor(kPressed));
+      EXPECT_EQ(g->colorPrompts[0].second, Color(kPressed));
     }
     const auto paths = Paths(*swatch);
     // The refused cells draw nothing, not even their frame.
     EXPECT_EQ(OfColor(paths, kCellFrame, false).size() + OfColor(paths, kOverFrame, false).size(), 2u);
     EXPECT_EQ(OfColor(paths, picked, true).size(), c.stored ? 1u : 0u);
     EXPECT_EQ(swatch->GetStyle().colorSpec.GetColor(kPressed),
-      c.stored ? picked : kDefaultStyle.colorSpec.GetColor(kPressed));
+      c.stored ? picked : Color(kPressed));
     using Chosen = std::vector<std::pair<int, IColor>>;
     EXPECT_EQ(chosen, (c.stored ? Chosen{{2, picked}} : Chosen{}));
     g->RemoveControl(swatch);
