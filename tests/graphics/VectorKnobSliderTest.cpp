@@ -10,7 +10,6 @@ namespace {
 using namespace gfxtest;
 using VectorKnobSlider = VectorControlTest;
 
-
 // Knob on a 100 x 100 widget: arc radius 49, body 90 across, pointer from
 // 0.1 to 1.0 of the body's radius at angle - 90 degrees.
 TEST_F(VectorKnobSlider, KnobDrawsArcBodyAndPointerFromItsAngles)

@@ -14,7 +14,6 @@ namespace {
 using namespace gfxtest;
 using VectorPadPlotGroup = VectorControlTest;
 
-
 // Radius 10 on a 100 x 100 widget, values (0, 0).
 TEST_F(VectorPadPlotGroup, PadHandleStaysInsideOrIsClippedToTheWidget)
 {
