@@ -187,7 +187,9 @@ TEST_F(VectorPadPlotGroup, GroupFrameLeavesAGapForItsLabelOnly)
     const std::vector<float>& p = frame[0].pts;
     const float top = p[1];
     EXPECT_FLOAT_EQ(p.back(), top);
-    EXPECT_EQ(frame[0].arcs.size(), 20u);
+    // Square corners: each arc sits in its corner, half a line inside.
+    EXPECT_EQ(frame[0].arcs, (std::vector<float>{199.5f, top, 0, 0, 90, 199.5f, 99.5f, 0, 90, 180, 0.5f, 99.5f, 0,
+                               180, 270, 0.5f, top, 0, 270, 360}));
     const IRECT lb = group->GetLabelBounds();
     if (*label)
     {
