@@ -96,26 +96,6 @@ TEST(ChannelIO, SeparatorRunsWildcardsAndBadPieces)
   EXPECT_FALSE(proc.IsLegalIO(64, 2));
 }
 
-TEST(ChannelIO, BusNamesAndComponentTypes)
-{
-  RecordingProcessor proc(ConfigWith(kProductIO));
-  struct Name { plugkit::EChannelDirection dir; int idx, n; const char* name; };
-  for (const Name& c : {Name{kInput, 0, 1, "Input"}, Name{kInput, 0, 2, "Main"}, Name{kInput, 1, 2, "Aux"},
-         Name{kInput, 3, 4, "Input 3"}, Name{kOutput, 0, 1, "Output"}, Name{kOutput, 1, 3, "Output 1"}})
-  {
-    PK_String s;
-    proc.GetBusName(c.dir, c.idx, c.n, s);
-    EXPECT_STREQ(s.Get(), c.name);
-  }
-  struct Type { int pluginType; bool midiIn; const char* fourCC; };
-  for (const Type& t : {Type{0, false, "aufx"}, Type{0, true, "aumf"}, Type{1, false, "aumu"}, Type{2, false, "aumi"},
-         Type{7, false, "aufx"}})
-  {
-    const uint32_t code = RecordingProcessor(ConfigWith(kProductIO, t.pluginType, t.midiIn)).GetAUComponentType();
-    EXPECT_EQ(std::string({char(code >> 24), char(code >> 16), char(code >> 8), char(code)}), t.fourCC);
-  }
-}
-
 // The buffer road ---------------------------------------------------------------------------------
 
 TEST(ProcessorBuffers, UnconnectedInputsConsumeNoHostBufferAndReadZeros)
@@ -204,32 +184,6 @@ TEST(ProcessorBuffers, ABlockLongerThanTheBlockSizeStaysInsideTheScratch)
   proc.Attach({&in}, {&out}, 10);
   proc.ProcessBuffers(10);
   EXPECT_EQ(out, (Floats{0.5f, 0.5f, 0.5f, 0.5f, 0, 0, 0, 0, 0, 0}));
-}
-
-TEST(ProcessorBuffers, ChannelsStartUnconnectedAndBlockSizeChangesZeroTheScratch)
-{
-  Processor proc("1-1");
-  proc.SetBlockSize(4);
-  proc.SetChannelConnections(kInput, 0, 1, true);
-  Floats in = {1, 2, 3, 4};
-  proc.Attach({&in}, {}, 4);
-  proc.SetChannelConnections(kInput, 0, 1, false);
-  // Unconnected: the channel reads its own scratch, which still holds the
-  // block, then is zeroed by a new size. The output was never connected.
-  std::vector<double> out(4);
-  double* outs[] = {out.data()};
-  proc.SetBlockSize(4);
-  proc.AttachBuffers(kOutput, 0, 1, outs);
-  proc.ProcessDoubleBuffers(4);
-  EXPECT_EQ(out, (std::vector<double>{0, 0, 0, 0})) << "unconnected outputs take no buffer";
-  for (int size : {4, 2})
-  {
-    proc.SetBlockSize(size);
-    proc.SetChannelConnections(kOutput, 0, 1, true);
-    proc.AttachBuffers(kOutput, 0, 1, outs);
-    proc.ProcessDoubleBuffers(size);
-  }
-  EXPECT_EQ(out, (std::vector<double>{0, 0, 3, 4}));
 }
 
 // Other defaults -----------------------------------------------------------------------------------
