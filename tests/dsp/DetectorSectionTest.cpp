@@ -1,7 +1,6 @@
 // Detector sections against the model's section, their modes, resets,
 // non-finite input and the sliding window of mode 6.
 #include <cmath>
-#include <limits>
 #include <vector>
 
 #include <gtest/gtest.h>

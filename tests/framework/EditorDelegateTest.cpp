@@ -1,5 +1,3 @@
-#include <cmath>
-#include <cstring>
 #include <initializer_list>
 #include <tuple>
 
@@ -15,8 +13,6 @@ using fakes::FakeControl;
 using fakes::FakeGfx;
 using fakes::RecordingDelegate;
 using plugkit::IByteChunk;
-using plugkit::IMidiMsg;
-using plugkit::gfx::IKeyPress;
 using plugkit::gfx::IRECT;
 
 // An editor state: width, height, scale.
@@ -44,10 +40,10 @@ protected:
     dlg.OpenWindow(nullptr);
     return dlg.made.empty() ? nullptr : dlg.made.back();
   }
-  FakeControl* Attach(FakeGfx* g, std::initializer_list<int> params, int tag = -1)
+  FakeControl* Attach(FakeGfx* g, std::initializer_list<int> params)
   {
     auto* c = new FakeControl(IRECT(0, 0, 10, 10), params);
-    g->AttachControl(c, tag);
+    g->AttachControl(c);
     return c;
   }
   // The size and scale the delegate would save now.

@@ -30,32 +30,6 @@ protected:
   FakeGfx g;
 };
 
-TEST_F(GraphicsContext, ResizeClampsTellsEveryoneAndEndsTheDragUnlessNothingChanges)
-{
-  FakeControl* c = Attach({0});
-  g.Capture(0, c);
-  g.Resize(1008, 584, 1.f);
-  EXPECT_TRUE(dlg.editorResizes.empty() && g.drawResizeCalls == 0 && g.ControlIsCaptured(c));
-  c->SetClean();
-  const int resizes = c->resizeCalls;
-  g.SetLayoutOnResize(true);
-  g.Resize(1008, 584, 1.5f);
-  EXPECT_EQ(dlg.editorResizes, (std::vector<std::pair<int, int>>{{1512, 876}}));
-  EXPECT_EQ(g.platformResizes, std::vector<bool>{true});
-  EXPECT_EQ(g.drawResizeCalls, 1);
-  EXPECT_EQ(c->resizeCalls, resizes + 1);
-  EXPECT_TRUE(c->IsDirty());
-  EXPECT_FALSE(g.ControlIsCaptured(c)) << "a resize ends the drag";
-  EXPECT_EQ(dlg.layoutCalls, 1);
-  struct Case { int w, h; float scale; int wantW, wantH; float wantScale; };
-  for (const Case& k : {Case{1008, 584, 3.f, 1008, 584, 2.f}, Case{1008, 584, 0.1f, 1008, 584, 0.5f},
-         Case{100, 5000, 1.f, 504, 1168, 1.f}})
-  {
-    g.Resize(k.w, k.h, k.scale);
-    EXPECT_TRUE(g.Width() == k.wantW && g.Height() == k.wantH && g.GetDrawScale() == k.wantScale) << k.w;
-  }
-}
-
 TEST_F(GraphicsContext, ToolTipsKeysHitsAndTheCursor)
 {
   // Tool tips are registered again only when switched.
