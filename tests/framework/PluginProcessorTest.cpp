@@ -186,6 +186,32 @@ TEST(ProcessorBuffers, ABlockLongerThanTheBlockSizeStaysInsideTheScratch)
   EXPECT_EQ(out, (Floats{0.5f, 0.5f, 0.5f, 0.5f, 0, 0, 0, 0, 0, 0}));
 }
 
+TEST(ProcessorBuffers, ChannelsStartUnconnectedAndBlockSizeChangesZeroTheScratch)
+{
+  Processor proc("1-1");
+  proc.SetBlockSize(4);
+  proc.SetChannelConnections(kInput, 0, 1, true);
+  Floats in = {1, 2, 3, 4};
+  proc.Attach({&in}, {}, 4);
+  proc.SetChannelConnections(kInput, 0, 1, false);
+  // Unconnected: the channel reads its own scratch, which still holds the
+  // block, then is zeroed by a new size. The output was never connected.
+  std::vector<double> out(4);
+  double* outs[] = {out.data()};
+  proc.SetBlockSize(4);
+  proc.AttachBuffers(kOutput, 0, 1, outs);
+  proc.ProcessDoubleBuffers(4);
+  EXPECT_EQ(out, (std::vector<double>{0, 0, 0, 0})) << "unconnected outputs take no buffer";
+  for (int size : {4, 2})
+  {
+    proc.SetBlockSize(size);
+    proc.SetChannelConnections(kOutput, 0, 1, true);
+    proc.AttachBuffers(kOutput, 0, 1, outs);
+    proc.ProcessDoubleBuffers(size);
+  }
+  EXPECT_EQ(out, (std::vector<double>{0, 0, 3, 4}));
+}
+
 // Other defaults -----------------------------------------------------------------------------------
 
 TEST(ProcessorDefaults, TimeInfoMidiAndLabels)
