@@ -1,0 +1,95 @@
+#include "tests/editor/ProductEditorFixture.h"
+
+#include "StandIn/Bundles.h"
+#include "StandIn/Hooks.h"
+#include "framework/PathHelpers.h"
+
+namespace editortest {
+
+ProductGfx::ProductGfx(IGEditorDelegate& dlg, const tolvane3::GraphicsRequest& request)
+  : RecordingGfx(dlg, request.width, request.height, request.fps, request.scale), mBundleId(request.bundleId)
+{
+}
+
+std::unique_ptr<PlatformFont> ProductGfx::LoadPlatformFont(const char* fontID, const char* fileNameOrResID)
+{
+  PK_String path;
+  if (!plugkit::LocateResource(fileNameOrResID, "ttf", path, GetBundleID(), GetSharedResourcesSubPath()))
+    return nullptr;
+  loadedFontPath = path.Get();
+  return RecordingGfx::LoadPlatformFont(fontID, path.Get());
+}
+
+std::string BundleRoot()
+{
+  return TOLVANE3_BUNDLE_ROOT;
+}
+
+void ProductEditorTest::SetUp()
+{
+  TempHomeTest::SetUp();
+  standin::ResetMainLoop();
+  standin::UseManualClock(1000.0);
+  tolvane3::SetEditorFunctions(
+    [this](IGEditorDelegate& dlg, const tolvane3::GraphicsRequest& r) -> IGfx* {
+      madeWith = r;
+      return new ProductGfx(dlg, r);
+    },
+    nullptr);
+  mUnit = std::make_unique<testsupport::ProductUnit>();
+  ASSERT_EQ(mUnit->Initialize(), noErr);
+  OpenEditor();
+}
+
+void ProductEditorTest::OpenEditor()
+{
+  mView.reset();
+  standin::RegisterBundle({"com.kestrova.audiounit.Tolvane3", "3.0.28", BundleRoot(), "Tolvane3"});
+  Plug().OpenWindow(nullptr);
+  ASSERT_NE(Plug().GetUI(), nullptr);
+  mView = std::make_unique<gfxtest::HeadlessView>(*Plug().GetUI());
+}
+
+void ProductEditorTest::TearDown()
+{
+  mView.reset();
+  mUnit.reset();
+  tolvane3::SetEditorFunctions(nullptr, nullptr);
+  standin::ResetMainLoop();
+  standin::UseRealClock();
+  TempHomeTest::TearDown();
+}
+
+void ProductEditorTest::Click(float x, float y, IMouseMod mod)
+{
+  View().Press(x, y, mod);
+  View().Release(x, y, IMouseMod(false, false, mod.S, mod.C, mod.A));
+}
+
+void ProductEditorTest::DoubleClick(float x, float y, IMouseMod mod)
+{
+  View().Press(x, y, mod, 1);
+  View().Release(x, y, IMouseMod());
+  View().Press(x, y, mod, 2);
+  View().Release(x, y, IMouseMod());
+}
+
+void ProductEditorTest::DragBy(float x, float y, float dY, IMouseMod mod)
+{
+  View().Press(x, y, mod);
+  View().Drag(x, y + dY, 0.f, dY, mod);
+  View().Release(x, y + dY, IMouseMod(false, false, mod.S, mod.C, mod.A));
+}
+
+void ProductEditorTest::Wheel(float x, float y, float d, IMouseMod mod)
+{
+  G().OnMouseWheel(x, y, mod, d);
+}
+
+void ProductEditorTest::Choose(IPopupMenu& menu, int item)
+{
+  menu.SetChosenItemIdx(item);
+  G().SetControlValueAfterPopupMenu(&menu);
+}
+
+} // namespace editortest

@@ -1,0 +1,71 @@
+// The real product's editor on the recording back-end: the plug-in opened
+// through its module, the built bundle registered with the stand-in layer
+// (so the layout finds its pictures and fonts), a temporary home, the
+// manual clock and a headless view that drives the context as the
+// platform view does.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "plugin/Tolvane3.h"
+#include "tests/plugin/support/ProductHost.h"
+#include "tests/support/TempHome.h"
+#include "tests/support/gfx/HeadlessView.h"
+#include "tests/support/gfx/RecordingGfx.h"
+
+namespace editortest {
+
+using namespace plugkit::gfx;
+using tolvane3::Tolvane3;
+
+// The recording context with what the product's factory gives a context:
+// the bundle it finds its resources in. Fonts are found as the platform
+// finds them, through the bundle.
+class ProductGfx : public gfxtest::RecordingGfx
+{
+public:
+  ProductGfx(IGEditorDelegate& dlg, const tolvane3::GraphicsRequest& request);
+  const char* GetBundleID() override { return mBundleId.c_str(); }
+  std::unique_ptr<PlatformFont> LoadPlatformFont(const char* fontID, const char* fileNameOrResID) override;
+  using RecordingGfx::LoadPlatformFont;
+
+  std::string loadedFontPath;
+
+private:
+  std::string mBundleId;
+};
+
+// The built bundle's folder.
+std::string BundleRoot();
+
+class ProductEditorTest : public testsupport::TempHomeTest
+{
+protected:
+  void SetUp() override;
+  void TearDown() override;
+  // Opens the editor (again) at the plug-in's GUI scale.
+  void OpenEditor();
+
+  Tolvane3& Plug() { return mUnit->Plug(); }
+  ProductGfx& G() { return *static_cast<ProductGfx*>(Plug().GetUI()); }
+  gfxtest::HeadlessView& View() { return *mView; }
+  // The topmost list control the mouse reaches at the point.
+  IControl* At(float x, float y) { return G().GetControl(G().GetMouseControlIdx(x, y)); }
+  double Param(int idx) { return Plug().GetParam(idx)->Value(); }
+
+  // A user's actions, as the view reports them.
+  void Click(float x, float y, IMouseMod mod = IMouseMod(true));
+  void DoubleClick(float x, float y, IMouseMod mod = IMouseMod(true));
+  void DragBy(float x, float y, float dY, IMouseMod mod = IMouseMod(true));
+  void Wheel(float x, float y, float d, IMouseMod mod = IMouseMod());
+  void Hover(float x, float y) { G().OnMouseOver(x, y, IMouseMod()); }
+  // Answers the open menu with an item, as a menu does when it closes.
+  void Choose(IPopupMenu& menu, int item);
+
+  tolvane3::GraphicsRequest madeWith{};
+  std::unique_ptr<testsupport::ProductUnit> mUnit;
+  std::unique_ptr<gfxtest::HeadlessView> mView;
+};
+
+} // namespace editortest
