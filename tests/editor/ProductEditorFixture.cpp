@@ -3,6 +3,7 @@
 #include "StandIn/Bundles.h"
 #include "StandIn/Hooks.h"
 #include "framework/PathHelpers.h"
+#include "graphics/controls/IPopupMenuControl.h"
 
 namespace editortest {
 
@@ -38,6 +39,8 @@ void ProductEditorTest::SetUp()
     nullptr);
   mUnit = std::make_unique<testsupport::ProductUnit>();
   ASSERT_EQ(mUnit->Initialize(), noErr);
+  if (openingGUIScale > 0.0)
+    mUnit->FromEditor(tolvane3::kGUIScale, openingGUIScale);
   OpenEditor();
 }
 
@@ -86,10 +89,58 @@ void ProductEditorTest::Wheel(float x, float y, float d, IMouseMod mod)
   G().OnMouseWheel(x, y, mod, d);
 }
 
-void ProductEditorTest::Choose(IPopupMenu& menu, int item)
+void ProductEditorTest::Settle(double ms)
 {
-  menu.SetChosenItemIdx(item);
-  G().SetControlValueAfterPopupMenu(&menu);
+  for (double t = 0.0; t < ms; t += 20.0)
+  {
+    standin::AdvanceManualClock(0.02);
+    View().Tick();
+  }
+}
+
+bool ProductEditorTest::FindMenuCell(const char* text, float& x, float& y, IRECT* cell)
+{
+  const IPopupMenuControl* menu = G().GetPopupMenuControl();
+  for (int p = menu ? menu->NPanels() - 1 : -1; p >= 0; --p)
+  {
+    const IPopupMenuControl::MenuPanel& panel = *menu->GetPanel(p);
+    if (!panel.mShouldDraw)
+      continue;
+    for (int c = 0; c < panel.NCells(); ++c)
+    {
+      const IPopupMenu::Item* item = panel.mMenu.GetItem(panel.ItemIdx(c));
+      if (item && std::string(item->GetText()) == text)
+      {
+        const IRECT& r = panel.mCellBounds[static_cast<size_t>(c)];
+        x = r.MW();
+        y = r.MH();
+        if (cell)
+          *cell = r;
+        return true;
+      }
+    }
+  }
+  return false;
+}
+
+bool ProductEditorTest::PickFromMenu(float x, float y, const char* item, const char* sub)
+{
+  Click(x, y);
+  Settle();
+  float cx = 0.f, cy = 0.f;
+  if (!FindMenuCell(item, cx, cy))
+    return false;
+  Hover(cx, cy);
+  if (sub)
+  {
+    Settle();
+    if (!FindMenuCell(sub, cx, cy))
+      return false;
+    Hover(cx, cy);
+  }
+  Click(cx, cy);
+  Settle();
+  return true;
 }
 
 } // namespace editortest

@@ -60,9 +60,19 @@ protected:
   void DragBy(float x, float y, float dY, IMouseMod mod = IMouseMod(true));
   void Wheel(float x, float y, float d, IMouseMod mod = IMouseMod());
   void Hover(float x, float y) { G().OnMouseOver(x, y, IMouseMod()); }
-  // Answers the open menu with an item, as a menu does when it closes.
-  void Choose(IPopupMenu& menu, int item);
+  // Lets time pass in steps of 20 ms, the view ticking after each, so
+  // animations (the menu's fades) run their course.
+  void Settle(double ms = 300.0);
+  // The centre of the cell showing the item of that text in the open drawn
+  // menu's panels (the newest panel first); false when none shows it.
+  bool FindMenuCell(const char* text, float& x, float& y, IRECT* cell = nullptr);
+  // Clicks a control, lets its menu open, and picks the item of that text,
+  // or the entry sub of the sub-menu item of that text, as a user would:
+  // pointer over the cell, the sub-menu's time to appear, a click.
+  bool PickFromMenu(float x, float y, const char* item, const char* sub = nullptr);
 
+  // The GUI scale set before the editor first opens (0: the default).
+  double openingGUIScale = 0.0;
   tolvane3::GraphicsRequest madeWith{};
   std::unique_ptr<testsupport::ProductUnit> mUnit;
   std::unique_ptr<gfxtest::HeadlessView> mView;
