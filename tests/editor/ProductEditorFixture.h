@@ -47,6 +47,7 @@ protected:
   // Opens the editor (again) at the plug-in's GUI scale.
   void OpenEditor();
 
+public:
   Tolvane3& Plug() { return mUnit->Plug(); }
   ProductGfx& G() { return *static_cast<ProductGfx*>(Plug().GetUI()); }
   gfxtest::HeadlessView& View() { return *mView; }
@@ -62,7 +63,7 @@ protected:
   void Hover(float x, float y) { G().OnMouseOver(x, y, IMouseMod()); }
   // Lets time pass in steps of 20 ms, the view ticking after each, so
   // animations (the menu's fades) run their course.
-  void Settle(double ms = 300.0);
+  void Settle(double ms = 600.0);
   // The centre of the cell showing the item of that text in the open drawn
   // menu's panels (the newest panel first); false when none shows it.
   bool FindMenuCell(const char* text, float& x, float& y, IRECT* cell = nullptr);
