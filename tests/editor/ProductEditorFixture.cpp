@@ -1,42 +1,16 @@
 #include "tests/editor/ProductEditorFixture.h"
 
-#include "StandIn/Bundles.h"
 #include "StandIn/Hooks.h"
-#include "framework/PathHelpers.h"
 #include "graphics/controls/IPopupMenuControl.h"
 
 namespace editortest {
-
-ProductGfx::ProductGfx(IGEditorDelegate& dlg, const tolvane3::GraphicsRequest& request)
-  : RecordingGfx(dlg, request.width, request.height, request.fps, request.scale), mBundleId(request.bundleId)
-{
-}
-
-std::unique_ptr<PlatformFont> ProductGfx::LoadPlatformFont(const char* fontID, const char* fileNameOrResID)
-{
-  PK_String path;
-  if (!plugkit::LocateResource(fileNameOrResID, "ttf", path, GetBundleID(), GetSharedResourcesSubPath()))
-    return nullptr;
-  loadedFontPath = path.Get();
-  return RecordingGfx::LoadPlatformFont(fontID, path.Get());
-}
-
-std::string BundleRoot()
-{
-  return TOLVANE3_BUNDLE_ROOT;
-}
 
 void ProductEditorTest::SetUp()
 {
   TempHomeTest::SetUp();
   standin::ResetMainLoop();
   standin::UseManualClock(1000.0);
-  tolvane3::SetEditorFunctions(
-    [this](IGEditorDelegate& dlg, const tolvane3::GraphicsRequest& r) -> IGfx* {
-      madeWith = r;
-      return new ProductGfx(dlg, r);
-    },
-    nullptr);
+  InstallProductGfx([this](const tolvane3::GraphicsRequest& r) { madeWith = r; });
   mUnit = std::make_unique<testsupport::ProductUnit>();
   ASSERT_EQ(mUnit->Initialize(), noErr);
   if (openingGUIScale > 0.0)
@@ -47,7 +21,7 @@ void ProductEditorTest::SetUp()
 void ProductEditorTest::OpenEditor()
 {
   mView.reset();
-  standin::RegisterBundle({"com.kestrova.audiounit.Tolvane3", "3.0.28", BundleRoot(), "Tolvane3"});
+  RegisterProductBundle();
   Plug().OpenWindow(nullptr);
   ASSERT_NE(Plug().GetUI(), nullptr);
   mView = std::make_unique<gfxtest::HeadlessView>(*Plug().GetUI());

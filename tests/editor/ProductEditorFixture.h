@@ -12,32 +12,12 @@
 #include "tests/plugin/support/ProductHost.h"
 #include "tests/support/TempHome.h"
 #include "tests/support/gfx/HeadlessView.h"
-#include "tests/support/gfx/RecordingGfx.h"
+#include "tests/editor/ProductGfx.h"
 
 namespace editortest {
 
 using namespace plugkit::gfx;
 using tolvane3::Tolvane3;
-
-// The recording context with what the product's factory gives a context:
-// the bundle it finds its resources in. Fonts are found as the platform
-// finds them, through the bundle.
-class ProductGfx : public gfxtest::RecordingGfx
-{
-public:
-  ProductGfx(IGEditorDelegate& dlg, const tolvane3::GraphicsRequest& request);
-  const char* GetBundleID() override { return mBundleId.c_str(); }
-  std::unique_ptr<PlatformFont> LoadPlatformFont(const char* fontID, const char* fileNameOrResID) override;
-  using RecordingGfx::LoadPlatformFont;
-
-  std::string loadedFontPath;
-
-private:
-  std::string mBundleId;
-};
-
-// The built bundle's folder.
-std::string BundleRoot();
 
 class ProductEditorTest : public testsupport::TempHomeTest
 {
