@@ -16,17 +16,12 @@ IRECT FrameCentredIn(const IRECT& bounds, const IBitmap& bitmap)
   return bounds.GetCentredInside(static_cast<float>(bitmap.FW()), static_cast<float>(bitmap.FH()));
 }
 
-// The same resource at the context's current screen scale. A bitmap that
-// cannot be found at that scale is kept as it is, so the control goes on
-// drawing the picture it had rather than nothing.
+// The same resource at the context's current screen scale; an invalid
+// bitmap stays invalid.
 void ReloadForScale(const IControl& control, IBitmap& bitmap)
 {
-  IGfx* ui = control.GetUI();
-  if (!ui || !bitmap.IsValid())
-    return;
-  IBitmap scaled = ui->GetScaledBitmap(bitmap);
-  if (scaled.IsValid())
-    bitmap = scaled;
+  if (IGfx* ui = control.GetUI(); ui && bitmap.IsValid())
+    bitmap = ui->GetScaledBitmap(bitmap);
 }
 
 } // namespace

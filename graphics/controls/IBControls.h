@@ -8,9 +8,9 @@ namespace plugkit::gfx {
 
 // Controls that show a parameter with film-strip bitmaps. The behaviour
 // base supplies all interaction; these add the picture only. Every one of
-// them reloads its bitmap for the new screen scale in OnRescale and keeps
-// the one it holds when no copy for that scale can be loaded. An invalid
-// bitmap draws nothing.
+// them reloads its bitmap for the new screen scale in OnRescale (the
+// context keeps a copy for each scale in its cache). An invalid bitmap
+// draws nothing.
 
 // A momentary button drawn from a strip: frame 1 at rest, the last frame
 // while pressed.
