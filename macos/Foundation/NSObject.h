@@ -26,6 +26,12 @@ public:
     return this;
   }
   void release() { CFRelease(this); }
+  // Released when the innermost autorelease pool drains
+  // (Foundation/NSAutoreleasePool.h).
+  NSObject* autorelease();
+  // Target-action: runs the action method of that selector ("onTimer:")
+  // with the sender; false when this object has no such method.
+  virtual bool performAction(const std::string& selector, NSObject* sender) { return false; }
 };
 
 // One class known to the process by name.
