@@ -2,6 +2,8 @@
 // made, and how the controls follow the settings. Main thread only.
 #include "plugin/Tolvane3.h"
 
+#include "editor/EditorLayout.h"
+
 namespace tolvane3 {
 
 namespace {
@@ -14,7 +16,7 @@ GraphicsFactory& Factory()
 
 LayoutFunction& Layout()
 {
-  static LayoutFunction layout;
+  static LayoutFunction layout = LayoutPlugControls;
   return layout;
 }
 
@@ -23,7 +25,7 @@ LayoutFunction& Layout()
 void SetEditorFunctions(GraphicsFactory factory, LayoutFunction layout)
 {
   Factory() = std::move(factory);
-  Layout() = std::move(layout);
+  Layout() = layout ? std::move(layout) : LayoutFunction(LayoutPlugControls);
 }
 
 const GraphicsFactory& InstalledGraphicsFactory()
@@ -46,7 +48,10 @@ void Tolvane3::InitPlugControls()
     request.scale = static_cast<float>(mGUIScale.load());
     request.bundleId = GetBundleID();
     request.resourceSubPath = "Tolvane3";
-    return factory(*this, request);
+    plugkit::gfx::IGfx* graphics = factory(*this, request);
+    if (graphics)
+      graphics->SetSharedResourcesSubPath(request.resourceSubPath);
+    return graphics;
   });
   SetLayoutFunc([this](plugkit::gfx::IGfx* graphics) {
     const LayoutFunction& layout = InstalledLayoutFunction();
