@@ -175,11 +175,13 @@ bool ParseEditorScript(const std::string& script, std::vector<EditorEvent>& even
     if (!ParseLine(tokens, e, why))
     {
       error = "line " + std::to_string(number) + ": " + why;
+      events.clear();
       return false;
     }
     if (e.timeMs < lastTime)
     {
       error = "line " + std::to_string(number) + ": the time goes back";
+      events.clear();
       return false;
     }
     lastTime = e.timeMs;

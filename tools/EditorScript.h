@@ -32,7 +32,7 @@ struct EditorEvent
   uint64_t modifiers = 0; // the window system's modifier flags
 };
 
-// The script's events in order; false with `error` naming the bad line
+// The script's events in order; false, with no events and `error` naming the bad line
 // ("line 3: ...") when a line cannot be read or goes back in time.
 bool ParseEditorScript(const std::string& script, std::vector<EditorEvent>& events, std::string& error);
 

@@ -6,6 +6,7 @@
 #include "AudioUnit/AudioUnitProperties.h"
 #include "QuartzCore/CAMetalLayer.h"
 #include "StandIn/AppKitEvents.h"
+#include "StandIn/Gpu.h"
 #include "StandIn/Hooks.h"
 #include "tools/ComponentBundle.h"
 #include "tools/PngFile.h"
@@ -33,6 +34,9 @@ std::unique_ptr<EditorSession> EditorSession::Open(AudioUnit unit, double scale,
   CFRelease(info.mCocoaAUViewClass[0]);
   CFRelease(info.mCocoaAUViewBundleLocation);
 
+  // Frames are drawn on the calling thread, so each snapshot holds every
+  // frame the loop ran.
+  standin::SetGpuSynchronous(true);
   std::unique_ptr<EditorSession> session(new EditorSession);
   Class cls = NSClassFromString(className);
   session->mFactory = cls ? cls->allocInit() : nullptr;
