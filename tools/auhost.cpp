@@ -32,7 +32,10 @@ constexpr const char* kUsage =
   "  example OUT.wav           writes the built-in voice-like example programme\n"
   "  editor --snapshot OUT.png [--scale 1|2] [--events FILE]\n"
   "                            shows the editor in a window and writes what it shows;\n"
-  "                            FILE plays events first, one a line: TIME_MS KIND ARGS\n";
+  "                            FILE plays events first, one a line: TIME_MS KIND ARGS [shift cmd alt ctrl],\n"
+  "                            points from the window's top-left: move|down|drag|up|rdown|rup X Y,\n"
+  "                            down X Y clicks N, wheel X Y DY, key down|up CODE [TEXT], drop X Y PATH,\n"
+  "                            focus lost, scale 1|2, snapshot FILE; '#' comments\n";
 
 int Usage(const std::string& problem)
 {
