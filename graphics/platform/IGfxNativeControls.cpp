@@ -131,11 +131,7 @@ IGfxFormatter_vTolvane3_au::~IGfxFormatter_vTolvane3_au()
 
 void IGfxFormatter_vTolvane3_au::setAcceptableCharacterSet(NSCharacterSet* set)
 {
-  if (set)
-    set->retain();
-  if (filterCharacterSet)
-    filterCharacterSet->release();
-  filterCharacterSet = set;
+  NSRetainInto(filterCharacterSet, set);
 }
 
 bool IGfxFormatter_vTolvane3_au::isPartialStringValid(const std::string& partial, std::string*, std::string*)

@@ -36,11 +36,7 @@ NSMenuItem::~NSMenuItem()
 
 void NSMenuItem::setSubmenu(NSMenu* menu)
 {
-  if (menu)
-    menu->retain();
-  if (mSubmenu)
-    mSubmenu->release();
-  mSubmenu = menu;
+  NSRetainInto(mSubmenu, menu);
 }
 
 NSMenu::~NSMenu()

@@ -92,20 +92,12 @@ void NSTextField::setCell(NSTextFieldCell* cell)
 
 void NSTextField::setFont(NSFont* font)
 {
-  if (font)
-    font->retain();
-  if (mFont)
-    mFont->release();
-  mFont = font;
+  NSRetainInto(mFont, font);
 }
 
 void NSTextField::setFormatter(NSFormatter* formatter)
 {
-  if (formatter)
-    formatter->retain();
-  if (mFormatter)
-    mFormatter->release();
-  mFormatter = formatter;
+  NSRetainInto(mFormatter, formatter);
 }
 
 void NSTextField::setStringValue(const std::string& text)

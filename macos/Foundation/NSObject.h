@@ -34,6 +34,18 @@ public:
   virtual bool performAction(const std::string& selector, NSObject* sender) { return false; }
 };
 
+// A setter's retain: keeps a reference of the new object in the slot and
+// releases the old one (either may be null).
+template <class T>
+void NSRetainInto(T*& slot, T* object)
+{
+  if (object)
+    object->retain();
+  if (slot)
+    slot->release();
+  slot = object;
+}
+
 // One class known to the process by name.
 class NSClass
 {

@@ -8,12 +8,12 @@ namespace {
 class TeardownTest : public MacEditorTest
 {
 protected:
-  void ExpectCleanEnd()
+  void ExpectCleanEnd(int contexts = 1)
   {
     Close();
     standin::DrainOutermostPool();
     standin::ResetMainLoop();
-    EXPECT_EQ(1, CountedGfxMac::deletions);
+    EXPECT_EQ(contexts, CountedGfxMac::deletions);
     EXPECT_EQ(0, standin::OverReleaseCount());
     EXPECT_EQ(mLiveBefore, standin::LiveObjectCount());
   }
@@ -71,12 +71,7 @@ TEST_F(TeardownTest, HostRemovingAViewWhoseContextIsGone)
   stale->removeFromSuperview(); // must not reach the second context
   EXPECT_NE(nullptr, mDelegate->GetGraphicsContext());
   stale->release();
-  Close();
-  standin::DrainOutermostPool();
-  standin::ResetMainLoop();
-  EXPECT_EQ(2, CountedGfxMac::deletions);
-  EXPECT_EQ(0, standin::OverReleaseCount());
-  EXPECT_EQ(mLiveBefore, standin::LiveObjectCount());
+  ExpectCleanEnd(2);
 }
 
 } // namespace
