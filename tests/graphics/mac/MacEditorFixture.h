@@ -47,6 +47,7 @@ public:
   void OnMouseDrag(float x, float y, float dX, float dY, const IMouseMod& m) override { Note("drag", x, y, dX, dY, m); }
   void OnMouseDblClick(float x, float y, const IMouseMod& m) override { Note("dblclick", x, y, 0, 0, m); }
   void OnMouseOut() override { mLog.push_back("out"); }
+  void OnTextEntryCompletion(const char* str, int) override { mLog.push_back(std::string("text ") + str); }
   void OnDrop(const char* path) override { mLog.push_back(std::string("drop ") + path); }
 
 private:

@@ -126,6 +126,40 @@ TEST_F(NativeFallbacksTest, MiddleAlignedFieldsCentreTheirText)
   EXPECT_EQ(0.0, mView->textField()->cell()->drawingRectForBounds(NSMakeRect(0, 0, 100, 30)).origin.y);
 }
 
+// Return commits the typed text to the control that asked; the wheel, the
+// context's request and the view's removal end the field with no answer.
+TEST_F(NativeFallbacksTest, TextEntriesEndWithOrWithoutAnAnswer)
+{
+  std::vector<std::string> log;
+  IControl* control = nullptr;
+  Open(1.f, [&](IGfx& g) { control = g.AttachControl(new MouseRecorder(log, IRECT(40, 40, 140, 140))); });
+  enum End { kReturn, kWheel, kRequest, kRemoval };
+  for (End end : {kReturn, kWheel, kRequest, kRemoval})
+  {
+    SCOPED_TRACE(end);
+    log.clear();
+    Gfx().CreateTextEntry(*control, IText(), IRECT(40, 40, 140, 60), "");
+    ASSERT_NE(nullptr, mView->textField());
+    Key(0, "7");
+    switch (end)
+    {
+      case kReturn: Key(36, "\r"); break;
+      case kWheel: mWindow->sendEvent(standin::WheelEvent(At(50, 50), 1).get()); break;
+      case kRequest: Gfx().EndPlatformTextEntry(); break;
+      case kRemoval: mView->removeFromSuperview(); break;
+    }
+    EXPECT_EQ(end == kReturn ? std::vector<std::string>{"text 7"} : std::vector<std::string>{}, log);
+    if (end == kRemoval)
+    {
+      EXPECT_EQ(nullptr, mDelegate->GetGraphicsContext());
+      mView = nullptr;
+      break;
+    }
+    EXPECT_EQ(nullptr, mView->textField());
+    EXPECT_EQ(nullptr, Gfx().GetTextEntryCaller());
+  }
+}
+
 TEST_F(NativeFallbacksTest, ColourPanelChangesReachTheFunction)
 {
   Open();

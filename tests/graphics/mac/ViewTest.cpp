@@ -164,6 +164,29 @@ TEST_F(ViewTest, TimerPresentsDirtyFramesOnlyAndBackingChangesDoubleTheDrawable)
   EXPECT_EQ(600, h);
 }
 
+TEST_F(ViewTest, WindowFocusLossAndTabletInput)
+{
+  OpenWithRecorder();
+  Mouse(NSEventTypeLeftMouseDown, 50, 50);
+  EXPECT_TRUE(Gfx().HasMouseCapture());
+  mWindow->resignKeyWindow(); // the press can no longer end here
+  EXPECT_FALSE(Gfx().HasMouseCapture());
+
+  standin::ClearCursorCalls();
+  mWindow->sendEvent([&] {
+    auto e = standin::MouseEvent(NSEventTypeMouseMoved, At(10, 10));
+    e->subtype = NSEventSubtypeTabletPoint;
+    return e;
+  }().get());
+  EXPECT_TRUE(Gfx().IsTabletInput());
+  Gfx().MoveMouseCursor(5, 5);
+  EXPECT_TRUE(standin::CursorCalls().empty());
+  Mouse(NSEventTypeMouseMoved, 10, 10);
+  Gfx().MoveMouseCursor(5, 5);
+  // Editor (5, 5) is window (5, 295), screen (105, 495): 1080 - 495 from the top.
+  EXPECT_EQ((std::vector<std::string>{"associate 0", "move 105 585", "associate 1"}), standin::CursorCalls());
+}
+
 TEST_F(ViewTest, ToolTipsForVisibleControlsOnly)
 {
   Open(2.f, [this](IGfx& g) {
