@@ -3,6 +3,7 @@
 #include "tests/graphics/mac/MacEditorFixture.h"
 
 #include "QuartzCore/CAMetalLayer.h"
+#include "graphics/controls/IPopupMenuControl.h"
 
 namespace mactest {
 namespace {
@@ -197,6 +198,14 @@ TEST_F(ViewTest, ToolTipsForVisibleControlsOnly)
   Gfx().UpdateTooltips();
   ASSERT_EQ(1u, mView->toolTipRects().size());
   EXPECT_EQ(NSMakeRect(20, 20, 20, 20), mView->toolTipRects()[0]);
+
+  // An open drawn menu covers the controls: no tool tip shows through it.
+  Gfx().AttachPopupMenuControl(new IPopupMenuControl);
+  IPopupMenu menu;
+  menu.AddItem("One");
+  ASSERT_TRUE(Gfx().GetPopupMenuControl()->CreatePopupMenu(menu, IRECT(10, 10, 20, 20)));
+  Gfx().UpdateTooltips();
+  EXPECT_TRUE(mView->toolTipRects().empty());
 }
 
 TEST_F(ViewTest, DroppedFileNamesReachTheControlUnderThePoint)
