@@ -67,7 +67,7 @@ void BM_KnobDragTick(benchmark::State& state)
 {
   OpenEditor editor;
   NSWindow& window = editor.session->Window();
-  constexpr double kX = 347, kY = 137; // the target level's knob
+  constexpr double kX = 930, kY = 137; // the volume knob, which the scope does not show
   window.sendEvent(standin::MouseEvent(NSEventTypeLeftMouseDown, editor.At(kX, kY)).get());
   double dy = 0;
   for (auto _ : state)
