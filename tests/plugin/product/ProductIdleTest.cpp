@@ -180,8 +180,8 @@ TEST_F(ProductIdleTest, WithoutAnEditorOnlyLatencyAndAutomationHappen)
 TEST_F(ProductIdleTest, ResizeWaitsWhileTheDrawnMenuIsOpen)
 {
   ProductUnit& unit = NewUnit();
-  // An empty menu is refused, so the one kept open has an item.
-  plugkit::gfx::IPopupMenu popup("", 0, false, {"Item"});
+  plugkit::gfx::IPopupMenu popup;
+  popup.AddItem("Item"); // an empty menu is answered at once and never opens
   ASSERT_TRUE(menu->CreatePopupMenu(popup, plugkit::gfx::IRECT{0, 0, 10, 10}));
   unit.FromEditor(kGUIScale, 2.0);
   Tick();

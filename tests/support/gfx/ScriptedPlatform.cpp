@@ -53,8 +53,9 @@ void ScriptedPlatform<Base>::PromptForDirectory(PK_String& path)
 }
 
 template <class Base>
-bool ScriptedPlatform<Base>::PromptForColor(IColor& color, const char*, IColorPickerHandlerFunc func)
+bool ScriptedPlatform<Base>::PromptForColor(IColor& color, const char* prompt, IColorPickerHandlerFunc func)
 {
+  colorPrompts.emplace_back(prompt ? prompt : "", color);
   if (!script.promptColor)
     return false;
   color = *script.promptColor;

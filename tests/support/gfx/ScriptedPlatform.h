@@ -80,6 +80,7 @@ public:
   std::vector<std::string> urlsOpened;
   std::vector<std::string> textEntryRequests; // initial texts
   std::vector<IRECT> menuRequests;
+  std::vector<std::pair<std::string, IColor>> colorPrompts; // title, colour offered
   std::vector<std::pair<float, float>> cursorMoves;
 
 private:
