@@ -67,6 +67,10 @@ TEST(NanoVGFrames, RedrawingOneControlKeepsTheOthersOnTheDrawable)
     scene.pixels = scene.g->Presented(scene.width, scene.height);
   };
   tick();
+  // Holding the drawable just shown sends the next frame to a fresh one, as
+  // drawables rotate on a Mac: only the main frame buffer carries the rest.
+  const auto held = static_cast<CAMetalLayer*>(scene.g->GetWindow())->nextDrawable();
+  ASSERT_TRUE(held);
   swatches[1]->SetValue(1.0);
   swatches[1]->SetDirty(false);
   tick();
