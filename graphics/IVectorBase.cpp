@@ -20,16 +20,117 @@ IVectorBase::IVectorBase(const IVStyle& style, bool labelInWidget, bool valueInW
   SetStyle(style);
 }
 
-IRECT IVectorBase::ShapeArea(const IRECT& bounds) const
+namespace {
+
+// Same centre, width and height times f.
+IRECT Scaled(const IRECT& r, float f)
+{
+  return r.GetCentredInside(r.W() * f, r.H() * f);
+}
+
+} // namespace
+
+void IVectorBase::AttachIControl(IControl* pControl, const char* label)
+{
+  mControl = pControl;
+  SetLabelStr(label);
+  if (pControl)
+    pControl->SetText(mStyle.valueText);
+}
+
+IRECT IVectorBase::GetAdjustedHandleBounds(IRECT r) const
 {
   // Room for half the frame line and for the shadow.
-  const float o = mStyle.shadowOffset;
-  IRECT r = bounds;
   if (mStyle.drawFrame)
     r = r.GetPadded(-0.5f * mStyle.frameThickness);
   if (mStyle.drawShadows)
+  {
+    const float o = mStyle.shadowOffset;
     r = IRECT(r.L + o, r.T, r.R - o, r.B - o);
+  }
   return r;
+}
+
+void IVectorBase::Measure(const IText& text, const char* str, float& w, float& h) const
+{
+  w = h = 0.f;
+  IGfx* ui = mControl ? mControl->GetUI() : nullptr;
+  if (!ui || !str || !str[0])
+    return;
+  IRECT box = mControl->GetRECT();
+  ui->MeasureText(text, str, box);
+  w = box.W();
+  h = box.H();
+}
+
+IRECT IVectorBase::MakeRects(const IRECT& parent, bool hasHandle)
+{
+  IRECT area = parent;
+  const float frac = mStyle.widgetFrac;
+
+  if (!mLabelInWidget)
+  {
+    mLabelBounds = IRECT();
+    if (mStyle.showLabel && mLabelStr.GetLength())
+    {
+      float w = 0.f, h = 0.f;
+      Measure(mStyle.labelText, mLabelStr.Get(), w, h);
+      const float lw = std::max(1.f, w);
+      const float lh = h > 0.f ? h : lw;
+      const float cy = parent.T + 0.5f * h;
+      mLabelBounds = IRECT(parent.MW() - 0.5f * lw, cy - 0.5f * lh, parent.MW() + 0.5f * lw, cy + 0.5f * lh);
+    }
+    if (mLabelBounds.H() != 0.f)
+      area.T += mLabelBounds.H();
+  }
+
+  if (mStyle.showValue && !mValueInWidget)
+  {
+    float w = 0.f, h = 0.f;
+    Measure(mStyle.valueText, mValueStr.Get(), w, h);
+    const float half = w * mValueDisplayFrac;
+    const float cx = area.MW();
+    switch (mStyle.valueText.mVAlign)
+    {
+      case kTop:
+        mValueBounds = IRECT(cx - half, area.T, cx + half, area.T + h);
+        mWidgetBounds = Scaled(IRECT(area.L, area.T + h, area.R, area.B), frac);
+        break;
+      case kMiddle:
+        mValueBounds = IRECT(cx - half, area.MH() - 0.5f * h, cx + half, area.MH() + 0.5f * h);
+        mWidgetBounds = Scaled(area, frac);
+        break;
+      case kBottom:
+        mValueBounds = IRECT(cx - half, area.B - h, cx + half, area.B);
+        mWidgetBounds = Scaled(IRECT(area.L, area.T, area.R, area.B - h), frac);
+        break;
+      default: break; // an alignment we do not know moves nothing
+    }
+  }
+  else
+  {
+    // No value strip: nothing stale of an earlier layout stays clickable.
+    if (!mValueInWidget)
+      mValueBounds = IRECT();
+    mWidgetBounds = Scaled(area, frac);
+  }
+
+  // A handle's widget is taken from the area above any value strip, so a
+  // value text below it lies over the widget's lower edge.
+  if (hasHandle)
+    mWidgetBounds = Scaled(GetAdjustedHandleBounds(area), frac);
+
+  if (mLabelInWidget)
+    mLabelBounds = mWidgetBounds;
+  if (mValueInWidget)
+    mValueBounds = mWidgetBounds;
+  return area;
+}
+
+void IVectorBase::LayOutControl(bool hasHandle)
+{
+  if (mControl)
+    mControl->SetTargetRECT(MakeRects(mControl->GetRECT(), hasHandle));
 }
 
 IColor IVectorBase::Adjusted(EVectorColor idx, bool disabled) const
@@ -126,7 +227,7 @@ void IVectorBase::DrawPressableRectangle(IGfx& g, const IRECT& bounds, bool pres
   const float t = mStyle.frameThickness;
   const IBlend* blend = Blend();
 
-  const IRECT r = ShapeArea(bounds);
+  const IRECT r = GetAdjustedHandleBounds(bounds);
 
   const float radius = std::min(r.W(), r.H()) * 0.5f * mStyle.roundness;
   const float tl = roundTopLeft ? radius : 0.f, tr = roundTopRight ? radius : 0.f;
@@ -178,7 +279,7 @@ void IVectorBase::DrawPressableTriangle(IGfx& g, const IRECT& bounds, bool press
   const float t = mStyle.frameThickness;
   const IBlend* blend = Blend();
 
-  const IRECT r = ShapeArea(bounds);
+  const IRECT r = GetAdjustedHandleBounds(bounds);
 
   // Bottom-left, apex at the top centre, bottom-right; rotated about the
   // centre (y grows downwards).

@@ -33,6 +33,28 @@ public:
 
   // The owning control sets itself in its constructor.
   void AttachIControl(IControl* pControl) { mControl = pControl; }
+  // The same for a member of the control family: also its label (null
+  // gives none) and the style's value text as the control's text.
+  void AttachIControl(IControl* pControl, const char* label);
+
+  // Splits parent into a label strip at the top, the widget and a value
+  // strip (where the value text's vertical alignment puts it); returns the
+  // clickable area. With hasHandle the widget keeps the room of the frame
+  // line and the shadow. Text is measured by the control's graphics
+  // context; unattached, every text measures empty.
+  IRECT MakeRects(const IRECT& parent, bool hasHandle = false);
+  // r less half the frame line on every side and, with shadows, the
+  // shadow's offset on the left, right and bottom (the top stays).
+  IRECT GetAdjustedHandleBounds(IRECT r) const;
+  // The step every member's OnResize starts with: the areas laid out from
+  // the control's bounds, the clickable one its target (mouse-over cleared).
+  void LayOutControl(bool hasHandle);
+
+  const IRECT& GetWidgetBounds() const { return mWidgetBounds; }
+  const IRECT& GetLabelBounds() const { return mLabelBounds; }
+  const IRECT& GetValueBounds() const { return mValueBounds; }
+  const char* GetLabelStr() const { return mLabelStr.Get(); }
+  const char* GetValueStr() const { return mValueStr.Get(); }
   const IVStyle& GetStyle() const { return mStyle; }
   const IColor& GetColor(EVectorColor idx) const { return mStyle.colorSpec.GetColor(idx); }
   void SetLabelStr(const char* str) { mLabelStr.Set(str ? str : ""); }
@@ -50,8 +72,9 @@ protected:
   // The colour darkened when disabled (each of red, green and blue by 63,
   // clamped at 0); alpha kept.
   IColor Adjusted(EVectorColor idx, bool disabled) const;
-  // The rectangle a pressable shape fills within its bounds.
-  IRECT ShapeArea(const IRECT& bounds) const;
+  // Measures str (width and height; zero for an empty string or without a
+  // graphics context).
+  void Measure(const IText& text, const char* str, float& w, float& h) const;
   const IBlend* Blend() const { return mControl ? &mControl->GetBlend() : nullptr; }
   bool ControlIsAnimating() const { return mControl && mControl->IsAnimating(); }
 

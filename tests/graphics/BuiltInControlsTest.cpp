@@ -10,6 +10,7 @@
 #include "graphics/IFPSDisplayControl.h"
 #include "graphics/IVectorBase.h"
 #include "tests/graphics/EditorFixture.h"
+#include "tests/graphics/VectorDrawing.h"
 
 namespace {
 
@@ -18,41 +19,6 @@ using Dlg = EditorDelegate;
 using BuiltIns = EditorTest;
 
 const IMouseMod kLeft(true);
-
-// One painted piece: the fill or stroke colour, the centre of the path's
-// first point and the radii of its arcs.
-struct Piece
-{
-  std::string op;
-  IColor color;
-  std::vector<float> pts;
-  std::vector<float> radii;
-};
-
-std::vector<Piece> Pieces(const RecordingGfx& g)
-{
-  std::vector<Piece> out;
-  Piece cur;
-  for (const GfxCall& c : g.calls)
-  {
-    if (c.name == "PathFill" || c.name == "PathStroke")
-    {
-      cur.op = c.name;
-      cur.color = c.pattern.NStops() ? c.pattern.GetStop(0).mColor : IColor();
-      out.push_back(cur);
-      cur = Piece();
-    }
-    else if (c.name == "PathClear")
-      cur = Piece();
-    else if (c.name.rfind("Path", 0) == 0 && !c.editorPts.empty())
-    {
-      cur.pts.insert(cur.pts.end(), c.editorPts.begin(), c.editorPts.end());
-      if (c.name == "PathArc")
-        cur.radii.push_back(c.args[2]);
-    }
-  }
-  return out;
-}
 
 // A vector control drawing one pressable shape over its bounds.
 class ShapeControl : public IControl, public IVectorBase
@@ -92,9 +58,9 @@ TEST_F(BuiltIns, PressableShapesDrawShadowBodyAndFrame)
     shape->SetDisabled(c.disabled);
     g->calls.clear();
     shape->Draw(*g);
-    const std::vector<Piece> pieces = Pieces(*g);
+    const std::vector<Painted> pieces = PaintedPieces(*g);
     std::vector<IColor> colors;
-    for (const Piece& p : pieces)
+    for (const Painted& p : pieces)
       colors.push_back(p.color);
     EXPECT_EQ(colors, c.colors);
     if (c.shape == kEllipse && !c.disabled)
@@ -127,7 +93,7 @@ TEST_F(BuiltIns, RoundnessRoundsTheRightCorners)
     g->AttachControl(shape);
     g->calls.clear();
     shape->Draw(*g);
-    const std::vector<Piece> pieces = Pieces(*g);
+    const std::vector<Painted> pieces = PaintedPieces(*g);
     ASSERT_EQ(pieces.size(), 1u);
     const auto& radii = pieces[0].radii;
     EXPECT_EQ(std::count_if(radii.begin(), radii.end(), [](float r) { return r > 0.f; }),
@@ -235,7 +201,7 @@ TEST_F(BuiltIns, CornerResizerFollowsScaleColoursAndRestoresItsSize)
   auto colour = [&] {
     g->calls.clear();
     resizer->Draw(*g);
-    return Pieces(*g).back().color;
+    return PaintedPieces(*g).back().color;
   };
   EXPECT_EQ(colour(), rest);
   resizer->OnMouseOver(395, 295, IMouseMod());
