@@ -585,6 +585,8 @@ public:
   int NBubbles() const { return mBubbleControls.GetSize(); }
   IBubbleControl* GetBubbleControl(int idx) const { return mBubbleControls.Get(idx); }
   EUIResizerMode GetResizerMode() const { return mGUISizeMode; }
+  // A resizer of our own chooses between zooming and resizing per drag.
+  void SetResizerMode(EUIResizerMode mode) { mGUISizeMode = mode; }
 
   // Draw road, once per display tick: IsDirty fills rects (animations run
   // first) and says whether anything needs drawing; the controls are then

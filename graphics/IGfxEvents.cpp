@@ -213,10 +213,16 @@ void IGfx::OnFocusLost()
   mMouseOver = nullptr;
   mMouseOverIdx = -1;
   ReleaseMouseCapture();
+  // A menu or entry the user can no longer see must not take the next click
+  // or key: the menu closes as dismissed, the entry commits what was typed,
+  // as the platform's field does when its editing ends.
   if (mPopupControl && mPopupControl->GetState() == IPopupMenuControl::kIdling)
-    mPopupControl->Hide(true);
+  {
+    mPopupControl->OnMouseOut();
+    mPopupControl->CloseMenu();
+  }
   if (mTextEntryControl && mTextEntryControl->EditInProgress())
-    mTextEntryControl->Hide(true);
+    mTextEntryControl->CommitEdit();
 }
 
 void IGfx::OnTouchCancelled(const IMouseInfoList& points)

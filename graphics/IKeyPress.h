@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 
 namespace plugkit::gfx {
 
@@ -22,9 +21,9 @@ struct IKeyPress
   IKeyPress(const char* text, int32_t vk, bool shift = false, bool ctrl = false, bool alt = false)
     : VK(vk), S(shift), C(ctrl), A(alt)
   {
-    if (text)
-      std::strncpy(utf8, text, 4);
-    utf8[4] = '\0';
+    // A byte loop rather than strncpy: a 4-byte character is not a truncation.
+    for (int i = 0; text && i < 4 && text[i] != '\0'; ++i)
+      utf8[i] = text[i];
   }
 };
 

@@ -1,4 +1,5 @@
 #include "graphics/SVGXmlReader.h"
+#include "graphics/UTF16Text.h"
 
 #include <cstring>
 
@@ -23,32 +24,6 @@ const char* FindText(const char* p, const char* end, const char* needle)
   const std::string_view hay(p, static_cast<size_t>(end - p));
   const size_t at = hay.find(std::string_view(needle, n));
   return at == std::string_view::npos ? end : p + at;
-}
-
-void AppendUtf8(std::string& out, unsigned long cp)
-{
-  if (cp < 0x80)
-  {
-    out += static_cast<char>(cp);
-  }
-  else if (cp < 0x800)
-  {
-    out += static_cast<char>(0xC0 | (cp >> 6));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-  else if (cp < 0x10000)
-  {
-    out += static_cast<char>(0xE0 | (cp >> 12));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
-  else
-  {
-    out += static_cast<char>(0xF0 | (cp >> 18));
-    out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-    out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-    out += static_cast<char>(0x80 | (cp & 0x3F));
-  }
 }
 
 // Decodes the entity whose name lies between '&' and ';'; false when it is
@@ -88,7 +63,7 @@ bool DecodeEntity(std::string_view name, std::string& out)
   }
   if (cp == 0 || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF))
     return false;
-  AppendUtf8(out, cp);
+  AppendUTF8(out, static_cast<char32_t>(cp));
   return true;
 }
 

@@ -90,6 +90,9 @@ public:
   void PushScopeSettings();
   // Called by the layout once every control exists.
   void LayoutDone();
+  // Called by the layout when the context cannot draw: the plug-in then
+  // reports that it has no editor.
+  void ClearHasUI() { mHasUI = false; }
   // The report about the plug-in and its host, and the box that shows it.
   void AboutText(PK_String& text) const;
   void ShowAboutBox();

@@ -2,19 +2,22 @@
 // made, and how the controls follow the settings. Main thread only.
 #include "plugin/Tolvane3.h"
 
+#include "editor/EditorGraphics.h"
+#include "editor/EditorLayout.h"
+
 namespace tolvane3 {
 
 namespace {
 
 GraphicsFactory& Factory()
 {
-  static GraphicsFactory factory;
+  static GraphicsFactory factory = MakeProductGraphics;
   return factory;
 }
 
 LayoutFunction& Layout()
 {
-  static LayoutFunction layout;
+  static LayoutFunction layout = LayoutPlugControls;
   return layout;
 }
 
@@ -22,8 +25,8 @@ LayoutFunction& Layout()
 
 void SetEditorFunctions(GraphicsFactory factory, LayoutFunction layout)
 {
-  Factory() = std::move(factory);
-  Layout() = std::move(layout);
+  Factory() = factory ? std::move(factory) : GraphicsFactory(MakeProductGraphics);
+  Layout() = layout ? std::move(layout) : LayoutFunction(LayoutPlugControls);
 }
 
 const GraphicsFactory& InstalledGraphicsFactory()
@@ -46,7 +49,10 @@ void Tolvane3::InitPlugControls()
     request.scale = static_cast<float>(mGUIScale.load());
     request.bundleId = GetBundleID();
     request.resourceSubPath = "Tolvane3";
-    return factory(*this, request);
+    plugkit::gfx::IGfx* graphics = factory(*this, request);
+    if (graphics)
+      graphics->SetSharedResourcesSubPath(request.resourceSubPath);
+    return graphics;
   });
   SetLayoutFunc([this](plugkit::gfx::IGfx* graphics) {
     const LayoutFunction& layout = InstalledLayoutFunction();

@@ -242,8 +242,11 @@ void IGfxNanoVG::UpdateLayer()
   }
   const ILayer* pLayer = mLayers.top();
   const auto* pBitmap = static_cast<const Bitmap*>(pLayer->GetAPIBitmap());
-  mvgBindTarget(pBitmap ? pBitmap->GetFrameBuffer() : nullptr);
-  const float s = GetDrawScale();
+  MVGframebuffer* pTarget = pBitmap ? pBitmap->GetFrameBuffer() : nullptr;
+  mvgBindTarget(pTarget);
+  // Without a target the frame would go to the screen: a frame of no size
+  // makes the renderer drop what is drawn into the layer.
+  const float s = pTarget ? GetDrawScale() : 0.f;
   const IRECT& r = pLayer->Bounds();
   nvgBeginFrame(mVG, r.W() * s, r.H() * s, GetScreenScale());
 }

@@ -103,24 +103,6 @@ TEST(CMBiQuadFilter, BS1770StagesGiveTheKWeightingCurve)
   }
 }
 
-TEST(CMBiQuadFilter, AParameterChangeRestartsFromZeroStateAndNoInputMeansNoStages)
-{
-  CMBiQuadFilter f;
-  Set(f, 2, 500.0, 0.0, 1.0, 44100.0);
-  Filter(f, Tone(300.0, 44100.0, 1000));
-  EXPECT_NE(f.Stage(0).y1, 0.0);
-  f.SetParam(CMBiQuadFilter::kParamGain, 0.0);
-  EXPECT_TRUE(f.Stage(0).y1 == 0.0 && f.Stage(0).x1 == 0.0 && f.Stage(0).counter == 0u);
-  Filter(f, Tone(300.0, 44100.0, 1000));
-  EXPECT_EQ(f.Stage(0).counter, 1000u);
-  CMBiQuadFilter none;
-  none.SetNumInputs(0);
-  EXPECT_EQ(none.NumStages(), 0);
-  double v = 5.0, *p[1] = {&v};
-  none.Process(p, p, 1);
-  EXPECT_EQ(v, 5.0);
-}
-
 TEST(KWeightingFilter, TinyValuesAreFlushedAndNonFiniteInputIsSilence)
 {
   KWeightingFilter k;
@@ -138,43 +120,6 @@ TEST(KWeightingFilter, TinyValuesAreFlushedAndNonFiniteInputIsSilence)
   KWeightingFilter h;
   h.DesignStage2(44100.0);
   EXPECT_TRUE(h.b1 == -2.0 * h.b0 && h.b2 == h.b0);
-}
-
-TEST(BufferHelpers, GainsLevelsAndCopies)
-{
-  double g = -1.0;
-  const std::vector<std::pair<double, double>> gains = {{-144.0, 0.0}, {-200.0, 0.0}, {0.0, 1.0},
-                                                        {-6.0, std::exp(0.11512925464970228 * -6.0)}};
-  for (const auto& [db, linear] : gains)
-  {
-    DbToGain(&g, db);
-    EXPECT_EQ(g, linear) << db;
-  }
-  UnityGain(&g);
-  EXPECT_EQ(g, 1.0);
-  EXPECT_EQ(LinearToDb(1e-8), -144.0);
-  EXPECT_EQ(LinearToDb(-0.5), 8.685889638065037 * std::log(0.5));
-  EXPECT_EQ(RoundToTenthDb(-0.05), 0.0);
-  EXPECT_EQ(RoundToTenthDb(-0.06), -0.1);
-  // Copies skip null channels and honour the offset.
-  Signal a{1, 2, 3}, b{4, 5, 6}, oa(5, 0.0), ob(5, 0.0), o(3);
-  double* in[2] = {a.data(), b.data()};
-  double* out[2] = {oa.data(), nullptr};
-  CopyChannelBuffers(in, out, 3, 0, 0);
-  EXPECT_EQ(oa, (Signal{0, 0, 0, 0, 0}));
-  CopyChannelBuffers(in, out, 3, 2, 2);
-  EXPECT_EQ(oa, (Signal{0, 0, 1, 2, 3}));
-  out[1] = ob.data();
-  CopyChannelBuffers(in, out, 3, 2, 0);
-  EXPECT_EQ(ob, (Signal{4, 5, 6, 0, 0}));
-  CopyBuffer(nullptr, ob.data(), 3, 0);
-  double** buffers = AllocateChannelBuffers(4, 3);
-  ClearChannelBuffers(buffers, 4, 3);
-  EXPECT_EQ(buffers[2][3], 0.0);
-  FreeChannelBuffers(buffers, 3);
-  const double half = 0.5;
-  ApplyGain(&half, a.data(), o.data(), 3);
-  EXPECT_EQ(o, (Signal{0.5, 1.0, 1.5}));
 }
 
 TEST(CMGain6Ch, GainsInDecibelsOnTheFirstSixChannels)
@@ -195,28 +140,6 @@ TEST(CMGain6Ch, GainsInDecibelsOnTheFirstSixChannels)
   EXPECT_EQ(out[6], Signal(2, 9.0)) << "a seventh channel is left alone";
   g.ResetGains();
   EXPECT_EQ(g.Gain(0), 1.0);
-}
-
-TEST(ProcessorChain, DisabledProcessorsLeaveTheOutputsAsPassed)
-{
-  ProcessorChain chain;
-  auto* g = new CMGain6Ch();
-  g->SetOptionA(0);
-  chain.Append(g);
-  chain.SetFormat(1, 1, 48000.0);
-  Signal a{1.0, 2.0}, o{7.0, 7.0};
-  double* in[1] = {a.data()};
-  double* out[1] = {o.data()};
-  chain.Process(in, out, 2);
-  EXPECT_EQ(o, (Signal{7.0, 7.0}));
-  g->SetOptionA(1);
-  g->SetParam(0, -144.0);
-  chain.Process(in, out, 2);
-  EXPECT_EQ(o, (Signal{0.0, 0.0}));
-  ProcessorChain empty;
-  empty.SetFormat(1, 1, 48000.0);
-  empty.Process(in, out, 2);
-  EXPECT_EQ(o, a);
 }
 
 TEST(ProcessorList, GetStopsAtTheEndsAndEachOwnershipModeDisposesAsItSays)

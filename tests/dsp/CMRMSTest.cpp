@@ -140,33 +140,6 @@ TEST(CMRMSTest, SilenceMeasuresNothingOnThePlainPath)
   EXPECT_EQ(readOuts, (std::vector<double>{-144.0, -141.0, -144.0, -144.0}));
 }
 
-TEST(CMRMSTest, ModeRowsOverrideTheWindowExceptInModeZero)
-{
-  Meter meter(1, 3);
-  CMRMS& m = meter.m;
-  m.SetParam(CMRMS::kParamWindowMs, 1000.0);
-  EXPECT_EQ(m.GetParam(CMRMS::kParamWindowMs), 600.0);
-  EXPECT_EQ(m.WindowLength(), 28800);
-  EXPECT_EQ(m.ReferenceDb(), -20.0);
-  m.SetParam(CMRMS::kParamMode, 0);
-  EXPECT_EQ(m.GetParam(CMRMS::kParamWindowMs), 200.0);
-  m.SetParam(CMRMS::kParamWindowMs, 1000.0);
-  m.SetParam(CMRMS::kParamFloorDb, -90.0);
-  EXPECT_EQ(m.GetParam(CMRMS::kParamWindowMs), 1000.0);
-  EXPECT_EQ(m.GetParam(CMRMS::kParamFloorDb), -90.0);
-  EXPECT_EQ(m.WindowLength(), 48000);
-  EXPECT_FALSE(m.IsWeighted());
-  m.SetParam(CMRMS::kParamMode, 2);
-  EXPECT_TRUE(m.IsWeighted());
-  EXPECT_EQ(m.GetParam(CMRMS::kParamFloorDb), -70.0);
-  // A mode without a row keeps the window and floor and is not weighted.
-  m.SetParam(CMRMS::kParamMode, 9);
-  EXPECT_FALSE(m.IsWeighted());
-  EXPECT_EQ(m.GetParam(CMRMS::kParamWindowMs), 400.0);
-  EXPECT_EQ(m.GetParam(CMRMS::kParamMode), 9.0);
-  EXPECT_EQ(m.GetParam(4), 0.0);
-}
-
 TEST(CMRMSTest, WindowsShorterThanAFrameMeasureOverOneFrame)
 {
   for (double windowMs : {0.0, -5.0, 1e-6, 0.01})

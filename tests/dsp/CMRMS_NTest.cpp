@@ -34,31 +34,6 @@ double Rounded(double db)
 }
 }  // namespace
 
-TEST(CMRMS_N, LevelsOfFullScaleSinesAndOfSilence)
-{
-  struct Case
-  {
-    double ampL, ampR;
-    int channels;
-    double level;
-  };
-  for (const Case& c : {Case{1.0, 0.0, 1, 0.0}, Case{1.0, 1.0, 2, 0.0}, Case{1.0, 0.0, 2, -3.0},
-                        Case{1e-9, 0.0, 1, -141.0}})
-  {
-    CMRMS_N m;
-  At(m, 48000.0);
-    EXPECT_EQ(FeedSine(m, 48000, 48000.0, c.ampL, c.ampR, c.channels).GetLevelDb(), c.level) << c.ampL;
-  }
-  CMRMS_N quiet;
-  At(quiet, 44100.0);
-  FeedSine(quiet, 20000, 44100.0, 1e-9, 0.0, 1);
-  EXPECT_EQ(quiet.GetSamplePeakDb(), -144.0);
-  EXPECT_EQ(quiet.GetInterpolatedPeakDb(), -144.0);
-  EXPECT_EQ(MeanSquareToMeterDb(0.0), -141.0);
-  const double p = 0.0123;  // rounded to 0.1 dB, then +3
-  EXPECT_EQ(MeanSquareToMeterDb(p), Rounded(10.0 * std::log10(p)) + 3.0);
-}
-
 TEST(CMRMS_N, BeforeTheFirstWindowItReadsMinus141ThenAMeanEvery3308Frames)
 {
   CMRMS_N m;

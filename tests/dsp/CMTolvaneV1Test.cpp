@@ -55,34 +55,6 @@ int ImpulseDelay(CMTolvaneV1& e, int frames)
 }
 }  // namespace
 
-TEST(CMTolvaneV1, DefaultsRampInAStraightLineToTheTargetAndClampAtRangeMax)
-{
-  Classic c;
-  const int total = 480 * 84, N = 6000;  // trunc(0.125 × 48000)
-  Signal a(total, kDcAtMinus30), oa(total), ob(total);
-  ASSERT_EQ(c.engine.Ramp.N, N);
-  ridetest::InBlocks(total, {480}, [&](int pos, int n) {
-    c.Run(a, a, oa, ob, pos, n);
-    const int end = pos + n;
-    if (end <= 24000)  // the 500 ms window is not full before frame 24000: idle gain
-    {
-      EXPECT_EQ(c.engine.GainDb, 0.0) << end;
-      return;
-    }
-    // The level reaches the rider at the first block after frame 24000; the
-    // ramp then moves 9 dB in 6000 samples.
-    EXPECT_EQ(c.engine.DetectionLevelDb, -30.0);
-    EXPECT_NEAR(c.engine.Ramp.current, std::min(9.0, 9.0 * (end - 24000) / N), 1e-9) << end;
-    const double g = std::min(c.engine.Ramp.current, 6.0);
-    EXPECT_EQ(c.engine.GainDb, std::floor(g * 10.0) / 10.0);
-    // The delayed input (18000 samples back) times the unfloored gain.
-    EXPECT_EQ(oa[static_cast<size_t>(end - 1)], kDcAtMinus30 * Gain(g)) << end;
-  });
-  EXPECT_EQ(c.engine.GainDb, 6.0);
-  EXPECT_EQ(c.engine.Ramp.current, 9.0);  // held exactly from N + 1 on
-  EXPECT_EQ(c.engine.RideFlag, 1);
-}
-
 TEST(CMTolvaneV1, DelayLengthsAndTheDelayLineBeyondTwiceItsCapacity)
 {
   struct Case

@@ -47,17 +47,3 @@ TEST(ScopeHistory, EntriesGoInOrderAndOnceFullTheOldestDropsAndTheNewestFillsThe
     EXPECT_EQ(h.WriteIndex(), 705);
   }
 }
-
-TEST(ScopeHistory, ClearEmptiesTheIndexes)
-{
-  ScopeHistory h;
-  for (int k = 0; k < 20; ++k)
-    h.Push(k, 0, 0, 0);
-  const uint32_t version = h.Version();
-  h.Clear();
-  EXPECT_EQ(h.Count(), 0);
-  EXPECT_EQ(h.WriteIndex(), 0);
-  EXPECT_GT(h.Version(), version);
-  h.Push(7.0, 0, 0, 0);
-  EXPECT_EQ(InputLevels(h), std::vector<double>{7.0});
-}

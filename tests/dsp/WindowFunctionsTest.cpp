@@ -44,15 +44,6 @@ const SymmetricKind kSymmetricKinds[] = {
 };
 }  // namespace
 
-TEST(SincTest, IsSinXOverXAndOneAtZero)
-{
-  EXPECT_EQ(Sinc(0.0), 1.0);
-  EXPECT_EQ(Sinc(1e-15), 1.0);
-  EXPECT_DOUBLE_EQ(Sinc(1.0), std::sin(1.0));
-  EXPECT_DOUBLE_EQ(Sinc(-2.5), std::sin(2.5) / 2.5);
-  EXPECT_NEAR(Sinc(kPi), 0.0, 1e-15);
-}
-
 TEST(MakeWindowTest, EverySymmetricKindIsSymmetricWithItsEndValuesAndNormalisesToASumOfOne)
 {
   for (const SymmetricKind& c : kSymmetricKinds)

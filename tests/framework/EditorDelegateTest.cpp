@@ -1,5 +1,3 @@
-#include <cmath>
-#include <cstring>
 #include <initializer_list>
 #include <tuple>
 
@@ -15,8 +13,6 @@ using fakes::FakeControl;
 using fakes::FakeGfx;
 using fakes::RecordingDelegate;
 using plugkit::IByteChunk;
-using plugkit::IMidiMsg;
-using plugkit::gfx::IKeyPress;
 using plugkit::gfx::IRECT;
 
 // An editor state: width, height, scale.
@@ -44,10 +40,10 @@ protected:
     dlg.OpenWindow(nullptr);
     return dlg.made.empty() ? nullptr : dlg.made.back();
   }
-  FakeControl* Attach(FakeGfx* g, std::initializer_list<int> params, int tag = -1)
+  FakeControl* Attach(FakeGfx* g, std::initializer_list<int> params)
   {
     auto* c = new FakeControl(IRECT(0, 0, 10, 10), params);
-    g->AttachControl(c, tag);
+    g->AttachControl(c);
     return c;
   }
   // The size and scale the delegate would save now.
@@ -66,27 +62,6 @@ protected:
 
   RecordingDelegate dlg;
 };
-
-TEST_F(EditorDelegate, OpeningMakesAContextLaysItOutAndAnnouncesItAndOpeningTwiceClosesTheFirst)
-{
-  bool firstGone = false;
-  FakeGfx* g = Open();
-  ASSERT_NE(g, nullptr);
-  EXPECT_TRUE(dlg.GetGraphicsContext() == g && dlg.GetUI() == g && dlg.IsUIReady());
-  EXPECT_EQ(g->openWindowCalls + dlg.layoutCalls + dlg.uiOpenCalls, 3);
-  g->destroyed = &firstGone;
-  FakeGfx* second = Open();
-  EXPECT_TRUE(firstGone);
-  EXPECT_EQ(dlg.uiCloseCalls, 1);
-  EXPECT_TRUE(dlg.GetGraphicsContext() == second && second->openWindowCalls == 1);
-  // Without a function that makes the graphics, the editor stays closed.
-  RecordingDelegate none(1);
-  none.makeNothing = true;
-  EXPECT_EQ(none.OpenWindow(nullptr), nullptr);
-  none.SetMakeGraphicsFunc(nullptr);
-  EXPECT_EQ(none.OpenWindow(nullptr), nullptr);
-  EXPECT_TRUE(none.GetGraphicsContext() == nullptr && none.uiOpenCalls == 0);
-}
 
 TEST_F(EditorDelegate, ReopeningRestoresTheSizeAndScaleOfTheLastCloseOnceThePlatformWasReady)
 {
@@ -161,67 +136,6 @@ TEST_F(EditorDelegate, ValuesReachEveryLinkedValueAtItsOwnIndexUnlessHeldByTheMo
   g->ReleaseMouseCapture();
   dlg.SendParameterValueFromDelegate(2, 0.9, true);
   EXPECT_DOUBLE_EQ(mix->GetValue(0), 0.9);
-}
-
-TEST_F(EditorDelegate, ControlValuesAndMessagesGoByTag)
-{
-  FakeGfx* g = Open();
-  FakeControl* tagged = Attach(g, {-1}, 5);
-  FakeControl* valueless = Attach(g, {}, 7);
-  dlg.SendControlValueFromDelegate(6, 0.5); // unknown tag: nothing
-  EXPECT_DOUBLE_EQ(tagged->GetValue(0), 0.0);
-  dlg.SendControlValueFromDelegate(5, 0.5);
-  EXPECT_DOUBLE_EQ(tagged->GetValue(0), 0.5);
-  dlg.SendControlValueFromDelegate(7, 0.5);
-  EXPECT_EQ(valueless->NVals(), 0);
-  dlg.SendControlMsgFromDelegate(5, 42, 5, "scope");
-  dlg.SendControlMsgFromDelegate(9, 43, 5, "scope");
-  EXPECT_EQ(tagged->msgTags, std::vector<int>{42});
-  EXPECT_EQ(tagged->msgData, std::vector<std::string>{"scope"});
-}
-
-TEST_F(EditorDelegate, MidiReachesOnlyControlsThatWantItThenThePlugin)
-{
-  FakeGfx* g = Open();
-  FakeControl* keyboard = Attach(g, {-1});
-  keyboard->SetWantsMidi(true);
-  FakeControl* knob = Attach(g, {0});
-  dlg.SendMidiMsgFromDelegate(IMidiMsg{7, 0x90, 60, 100});
-  ASSERT_EQ(keyboard->midi.size(), 1u);
-  EXPECT_EQ(keyboard->midi[0].mData1, 60);
-  EXPECT_TRUE(knob->midi.empty());
-  ASSERT_EQ(dlg.midiToUI.size(), 1u);
-  EXPECT_EQ(dlg.midiToUI[0].mOffset, 7);
-}
-
-TEST_F(EditorDelegate, KeysGoToTheControlUnderTheMouseOnlyOnceReady)
-{
-  EXPECT_FALSE(dlg.OnKeyDown(IKeyPress("a", 65)));
-  EXPECT_FALSE(dlg.OnKeyUp(IKeyPress("a", 65)));
-  FakeGfx* g = Open();
-  auto* background = new FakeControl(IRECT(0, 0, 1008, 584), -1);
-  auto* knob = new FakeControl(IRECT(100, 100, 200, 200), 0);
-  knob->takesKeys = true;
-  g->AttachControl(background);
-  g->AttachControl(knob);
-  g->mouseX = g->mouseY = 150;
-  EXPECT_TRUE(dlg.OnKeyDown(IKeyPress("a", 65)));
-  EXPECT_TRUE(dlg.OnKeyUp(IKeyPress("a", 65)));
-  EXPECT_TRUE(knob->keysDown.size() == 1u && knob->keysUp.size() == 1u);
-  g->mouseX = g->mouseY = 10;
-  EXPECT_FALSE(dlg.OnKeyDown(IKeyPress("b", 66)));
-  EXPECT_TRUE(background->keysDown.empty()) << "the background never takes keys";
-}
-
-TEST_F(EditorDelegate, ScreenScaleWaitsForAReadyWindow)
-{
-  dlg.nextContextReady = false;
-  FakeGfx* g = Open();
-  dlg.SetScreenScale(2.f);
-  EXPECT_FLOAT_EQ(g->GetScreenScale(), 1.f);
-  dlg.SetUIReady(true);
-  dlg.SetScreenScale(2.f);
-  EXPECT_FLOAT_EQ(g->GetScreenScale(), 2.f);
 }
 
 TEST_F(EditorDelegate, EditorStateHoldsWidthHeightAndScale)

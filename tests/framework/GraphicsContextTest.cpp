@@ -30,68 +30,6 @@ protected:
   FakeGfx g;
 };
 
-TEST_F(GraphicsContext, AFrameRateOfZeroRunsAt60)
-{
-  FakeGfx zero(dlg, 100, 100, 0);
-  EXPECT_EQ(zero.FPS(), 60);
-  EXPECT_FLOAT_EQ(zero.GetMinScale(), 0.5f);
-  EXPECT_FLOAT_EQ(zero.GetMaxScale(), 2.f);
-}
-
-TEST_F(GraphicsContext, TagsFindTheirControlAndAreNotShared)
-{
-  auto* a = new FakeControl(IRECT(0, 0, 1, 1), 0);
-  auto* b = new FakeControl(IRECT(0, 0, 1, 1), 1);
-  EXPECT_EQ(g.AttachControl(a, 7, "knobs"), a);
-  EXPECT_EQ(g.AttachControl(b, 7), nullptr) << "the tag is taken";
-  Attach({-1});
-  Attach({-1});
-  EXPECT_EQ(g.NControls(), 3);
-  EXPECT_EQ(g.GetControlWithTag(7), a);
-  EXPECT_TRUE(g.GetControlWithTag(-1) == nullptr && g.GetControlWithTag(8) == nullptr && g.GetControl(3) == nullptr);
-  EXPECT_STREQ(a->GetGroup(), "knobs");
-  EXPECT_TRUE(a->GetDelegate() == &dlg && a->GetUI() == &g);
-  delete b; // refused: still the caller's
-}
-
-TEST_F(GraphicsContext, ResizeClampsTellsEveryoneAndEndsTheDragUnlessNothingChanges)
-{
-  FakeControl* c = Attach({0});
-  g.Capture(0, c);
-  g.Resize(1008, 584, 1.f);
-  EXPECT_TRUE(dlg.editorResizes.empty() && g.drawResizeCalls == 0 && g.ControlIsCaptured(c));
-  c->SetClean();
-  const int resizes = c->resizeCalls;
-  g.SetLayoutOnResize(true);
-  g.Resize(1008, 584, 1.5f);
-  EXPECT_EQ(dlg.editorResizes, (std::vector<std::pair<int, int>>{{1512, 876}}));
-  EXPECT_EQ(g.platformResizes, std::vector<bool>{true});
-  EXPECT_EQ(g.drawResizeCalls, 1);
-  EXPECT_EQ(c->resizeCalls, resizes + 1);
-  EXPECT_TRUE(c->IsDirty());
-  EXPECT_FALSE(g.ControlIsCaptured(c)) << "a resize ends the drag";
-  EXPECT_EQ(dlg.layoutCalls, 1);
-  struct Case { int w, h; float scale; int wantW, wantH; float wantScale; };
-  for (const Case& k : {Case{1008, 584, 3.f, 1008, 584, 2.f}, Case{1008, 584, 0.1f, 1008, 584, 0.5f},
-         Case{100, 5000, 1.f, 504, 1168, 1.f}})
-  {
-    g.Resize(k.w, k.h, k.scale);
-    EXPECT_TRUE(g.Width() == k.wantW && g.Height() == k.wantH && g.GetDrawScale() == k.wantScale) << k.w;
-  }
-}
-
-TEST_F(GraphicsContext, ScreenScaleKeepsTheSizeAndRescalesTheControls)
-{
-  FakeControl* c = Attach({0});
-  const int rescales = c->rescaleCalls;
-  g.SetScreenScale(2.f);
-  EXPECT_EQ(g.Width(), 1008);
-  EXPECT_FLOAT_EQ(g.GetDrawScale(), 1.f);
-  EXPECT_FLOAT_EQ(g.GetTotalScale(), 2.f);
-  EXPECT_EQ(c->rescaleCalls, rescales + 1);
-  EXPECT_EQ(dlg.editorResizes, (std::vector<std::pair<int, int>>{{1008, 584}}));
-}
-
 TEST_F(GraphicsContext, ToolTipsKeysHitsAndTheCursor)
 {
   // Tool tips are registered again only when switched.
@@ -130,56 +68,5 @@ TEST_F(GraphicsContext, ToolTipsKeysHitsAndTheCursor)
 }
 
 // Controls --------------------------------------------------------------------
-
-TEST_F(GraphicsContext, ControlValuesAreClampedAndSentAsValueZeroOfTheParameter)
-{
-  FakeControl* one = Attach({1});
-  one->SetValue(0.4);
-  one->SetDirty(true, 3); // whatever index it is given
-  EXPECT_EQ(dlg.valuesFromUI, (std::vector<std::pair<int, double>>{{1, 0.4}}));
-  EXPECT_DOUBLE_EQ(dlg.GetParam(1)->Value(), 40.0);
-  FakeControl* c = Attach({0});
-  c->SetValue(1.7);
-  EXPECT_DOUBLE_EQ(c->GetValue(), 1.7);
-  c->SetDirty(false);
-  EXPECT_DOUBLE_EQ(c->GetValue(), 1.0);
-  c->SetValue(-0.5);
-  c->SetDirty(true);
-  EXPECT_EQ(dlg.valuesFromUI, (std::vector<std::pair<int, double>>{{1, 0.4}, {0, 0.0}}));
-}
-
-TEST_F(GraphicsContext, UnlinkedAndValuelessControlsSendNothing)
-{
-  int actions = 0;
-  auto* c = new FakeControl(IRECT(0, 0, 1, 1), -1, [&](plugkit::gfx::IControl*) { ++actions; });
-  g.AttachControl(c);
-  c->SetDirty(true);
-  EXPECT_EQ(actions, 1);
-  FakeControl none(IRECT(0, 0, 1, 1), std::initializer_list<int>{});
-  EXPECT_EQ(none.NVals(), 0);
-  EXPECT_EQ(none.LinkedToParam(0), -1);
-  none.SetDirty(true, -1);
-  EXPECT_TRUE(dlg.valuesFromUI.empty());
-}
-
-TEST_F(GraphicsContext, PeersOfAParameterFollowButTheCallerIsNotSentBack)
-{
-  FakeControl* knob = Attach({1});
-  FakeControl* pair = Attach({0, 1});
-  FakeControl* other = Attach({0});
-  knob->SetValue(0.6);
-  knob->SetDirty(true);
-  EXPECT_TRUE(pair->GetValue(1) == 0.6 && pair->GetValue(0) == 0.0 && other->GetValue(0) == 0.0);
-  EXPECT_EQ(dlg.valuesFromUI.size(), 1u);
-  // A value from the delegate that is already shown changes nothing, and
-  // the host's value is not sent back.
-  other->SetValueFromDelegate(0.3);
-  other->SetClean();
-  other->SetValueFromDelegate(0.3);
-  EXPECT_FALSE(other->IsDirty());
-  other->SetValueFromDelegate(0.4);
-  EXPECT_TRUE(other->IsDirty());
-  EXPECT_EQ(dlg.valuesFromUI.size(), 1u);
-}
 
 } // namespace

@@ -34,15 +34,6 @@ const double kNaN = std::numeric_limits<double>::quiet_NaN();
 
 // Initialisation ------------------------------------------------------------
 
-TEST(IParamInit, StepSetsTheSmallestRangeAndTheDisplayPrecision)
-{
-  EXPECT_EQ(Double(0.0, 0.0, 0.5, 1.0).GetMax(), 1.0) << "max is at least min plus a step";
-  struct Case { double step; int precision; };
-  for (const Case& c : {Case{1.0, 0}, Case{0.5, 1}, Case{0.25, 2}, Case{0.001, 3}, Case{0.3333, 6}, Case{10.0, 0},
-         Case{0.00001, 5}})
-    EXPECT_EQ(Double(0.0, 0.0, 100.0, c.step).GetDisplayPrecision(), c.precision) << "step " << c.step;
-}
-
 TEST(IParamInit, TypedFormsSetTypeStepAndTexts)
 {
   IParam b, e, few, some, i, hz, db;

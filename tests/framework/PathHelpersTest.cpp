@@ -75,15 +75,6 @@ TEST_F(PathHelpers, BundleUserPresetAndSupportFolders)
   EXPECT_EQ(PathOf([](PK_String& p) { AUPresetsPath(p, "M", "P", false); }), "");
 }
 
-TEST_F(PathHelpers, SandboxIsRecognisedByTheContainerHome)
-{
-  EXPECT_FALSE(IsSandboxed());
-  setenv("HOME", "/Users/name", 1);
-  EXPECT_FALSE(IsSandboxed());
-  setenv("HOME", "/Users/name/Library/Containers/com.host.app/Data", 1);
-  EXPECT_TRUE(IsSandboxed());
-}
-
 TEST_F(PathHelpers, LocateFindsResourcesIgnoringCaseThenInTheSharedFolderThenAtThePathItself)
 {
   const std::string knob = Resource("knob.PNG"), nested = Resource("img/skins/Dial.svg");

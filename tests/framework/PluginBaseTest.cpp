@@ -118,22 +118,6 @@ TEST(PluginBaseState, ShortChunksNegativeStartsAndOutOfRangeValues)
 
 // Parameter helpers ---------------------------------------------------------------------------
 
-TEST(PluginBaseParams, InitAndCloneRangesNameInitialiseAndCopy)
-{
-  StandalonePlugin plug(4, 0);
-  plug.InitParamRange(1, 2, 5, "Band %i", 0.5, 0.0, 1.0, 0.01, "", 0, "Bands");
-  EXPECT_STREQ(plug.GetParam(1)->GetName(), "Band 5");
-  EXPECT_STREQ(plug.GetParam(2)->GetName(), "Band 6");
-  EXPECT_STREQ(plug.GetParam(3)->GetName(), "");
-  EXPECT_EQ(plug.GetParam(2)->Value(), 0.5);
-  plug.InitParamRange(0, 1, 1, "Band %i Gain", 0.0, -12.0, 12.0, 0.5, "dB", 0, "Band 1");
-  plug.GetParam(1)->Set(3.0);
-  plug.CloneParamRange(0, 1, 2, "Band", "Copy", "Band 2");
-  EXPECT_STREQ(plug.GetParam(3)->GetName(), "Copy 2 Gain");
-  EXPECT_STREQ(plug.GetParam(3)->GetGroup(), "Band 2");
-  EXPECT_EQ(plug.GetParam(3)->Value(), 3.0);
-}
-
 TEST(PluginBaseParams, RangeHelpersActOnlyOnExistingParameters)
 {
   Plug plug(3, {1.0, 2.0, 3.0});
@@ -150,39 +134,4 @@ TEST(PluginBaseParams, RangeHelpersActOnlyOnExistingParameters)
   plug.DefaultParamValues(1, 99);
   plug.RandomiseParamValues(-3, 99);
   SUCCEED() << "no access outside the parameter list (ASan watches)";
-}
-
-TEST(PluginBaseParams, GroupCopyPairsOnlyAsManyAsBothGroupsHave)
-{
-  StandalonePlugin plug(5, 0);
-  const char* groups[] = {"A", "B", "A", "A", "C"};
-  for (int i = 0; i < 5; ++i)
-  {
-    plug.GetParam(i)->InitDouble("p", 0.0, 0.0, 100.0, 1.0, "", 0, groups[i]);
-    plug.GetParam(i)->Set(10.0 * (i + 1));
-  }
-  plug.CopyParamValues("A", "B"); // three in A, one in B: only the first of A reaches B
-  EXPECT_EQ(plug.GetParam(1)->Value(), 10.0);
-  plug.GetParam(1)->Set(77.0);
-  plug.CopyParamValues("B", "A"); // the first of A takes B's value, the others stay
-  plug.CopyParamValues("A", "none");
-  plug.CopyParamValues(nullptr, "A");
-  for (int i : {0, 2, 3})
-    EXPECT_EQ(plug.GetParam(i)->Value(), i == 0 ? 77.0 : 10.0 * (i + 1));
-}
-
-TEST(PluginBaseParams, DefaultsByRangeAndGroupAndRandomValuesInRange)
-{
-  Plug plug(6, {5, 5, 5, 5, 5, 5}, 0.0, 10.0, 1.0);
-  plug.DefaultParamValues(2, 4);
-  EXPECT_EQ(plug.Values(), (std::vector<double>{5, 5, 0, 0, 0, 5}));
-  Plug grouped(6, {5, 5, 5, 5, 5, 5}, 0.0, 10.0, 1.0);
-  grouped.DefaultParamValues("odd");
-  EXPECT_EQ(grouped.Values(), (std::vector<double>{5, 0, 5, 0, 5, 0}));
-  Plug random(8, {}, -3.0, 3.0, 0.5);
-  for (int i = 0; i < 8; ++i)
-    random.GetParam(i)->InitDouble("p", 0.0, -3.0, 3.0, 0.5, "", IParam::kFlagStepped);
-  random.RandomiseParamValues();
-  for (double v : random.Values())
-    EXPECT_TRUE(v >= -3.0 && v <= 3.0 && v * 2.0 == std::round(v * 2.0)) << v;
 }

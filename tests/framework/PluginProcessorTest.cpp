@@ -96,26 +96,6 @@ TEST(ChannelIO, SeparatorRunsWildcardsAndBadPieces)
   EXPECT_FALSE(proc.IsLegalIO(64, 2));
 }
 
-TEST(ChannelIO, BusNamesAndComponentTypes)
-{
-  RecordingProcessor proc(ConfigWith(kProductIO));
-  struct Name { plugkit::EChannelDirection dir; int idx, n; const char* name; };
-  for (const Name& c : {Name{kInput, 0, 1, "Input"}, Name{kInput, 0, 2, "Main"}, Name{kInput, 1, 2, "Aux"},
-         Name{kInput, 3, 4, "Input 3"}, Name{kOutput, 0, 1, "Output"}, Name{kOutput, 1, 3, "Output 1"}})
-  {
-    PK_String s;
-    proc.GetBusName(c.dir, c.idx, c.n, s);
-    EXPECT_STREQ(s.Get(), c.name);
-  }
-  struct Type { int pluginType; bool midiIn; const char* fourCC; };
-  for (const Type& t : {Type{0, false, "aufx"}, Type{0, true, "aumf"}, Type{1, false, "aumu"}, Type{2, false, "aumi"},
-         Type{7, false, "aufx"}})
-  {
-    const uint32_t code = RecordingProcessor(ConfigWith(kProductIO, t.pluginType, t.midiIn)).GetAUComponentType();
-    EXPECT_EQ(std::string({char(code >> 24), char(code >> 16), char(code >> 8), char(code)}), t.fourCC);
-  }
-}
-
 // The buffer road ---------------------------------------------------------------------------------
 
 TEST(ProcessorBuffers, UnconnectedInputsConsumeNoHostBufferAndReadZeros)

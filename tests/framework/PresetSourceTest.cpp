@@ -69,14 +69,6 @@ protected:
 
 };
 
-TEST_F(PresetSource, AppendsAMakePresetStatement)
-{
-  ASSERT_TRUE(WritePresetSource(plugin, Path().c_str()));
-  ASSERT_TRUE(WritePresetSource(plugin, Path().c_str()));
-  const std::string line = "MakePreset(\"Bright\", {true, 2, 0.250000});\n";
-  EXPECT_EQ(ReadText(Path()), line + line);
-}
-
 TEST_F(PresetSource, NumbersDoNotFollowTheProcessLocale)
 {
   testsupport::LocaleGuard comma("de_DE.UTF-8");

@@ -18,7 +18,7 @@ class EditorDelegate : public FakeEditorDelegate
 {
 public:
   enum { kPower = kNumParams, kCoarse };
-  EditorDelegate()
+  EditorDelegate(int width = 400, int height = 300) : FakeEditorDelegate(width, height)
   {
     mParams.Add(new plugkit::IParam());
     mParams.Add(new plugkit::IParam());

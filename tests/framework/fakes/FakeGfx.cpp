@@ -56,22 +56,4 @@ void FakeGfx::PlatformResize(bool parentHasResized)
   platformResizes.push_back(parentHasResized);
 }
 
-bool FakeControl::OnKeyDown(float, float, const IKeyPress& key)
-{
-  keysDown.push_back(key.VK);
-  return takesKeys;
-}
-
-bool FakeControl::OnKeyUp(float, float, const IKeyPress& key)
-{
-  keysUp.push_back(key.VK);
-  return takesKeys;
-}
-
-void FakeControl::ReservedHook17(int msgTag, int dataSize, const void* pData)
-{
-  msgTags.push_back(msgTag);
-  msgData.push_back(pData && dataSize > 0 ? std::string(static_cast<const char*>(pData), dataSize) : "");
-}
-
 } // namespace fakes

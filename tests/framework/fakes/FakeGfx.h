@@ -67,20 +67,9 @@ public:
   using IControl::IControl;
 
   void Draw(IGfx&) override {}
-  bool OnKeyDown(float x, float y, const IKeyPress& key) override;
-  bool OnKeyUp(float x, float y, const IKeyPress& key) override;
-  void ReservedHook17(int msgTag, int dataSize, const void* pData) override;
-  void ReservedHook18(const plugkit::IMidiMsg& msg) override { midi.push_back(msg); }
   void OnResize() override { ++resizeCalls; }
-  void OnRescale() override { ++rescaleCalls; }
 
-  bool takesKeys = false;
-  std::vector<int> keysDown, keysUp;
-  std::vector<int> msgTags;
-  std::vector<std::string> msgData;
-  std::vector<plugkit::IMidiMsg> midi;
   int resizeCalls = 0;
-  int rescaleCalls = 0;
 };
 
 } // namespace fakes

@@ -8,8 +8,6 @@ RecordingDelegate::RecordingDelegate(int nParams, int width, int height)
   SetEditorSize(width, height);
   SetSizeConstraints(width / 2, width * 2, height / 2, height * 2);
   SetMakeGraphicsFunc([this]() -> IGfx* {
-    if (makeNothing)
-      return nullptr;
     auto* g = new FakeGfx(*this, GetEditorWidth(), GetEditorHeight(), 60, nextScale);
     g->contextReady = nextContextReady;
     made.push_back(g);
@@ -28,12 +26,6 @@ bool RecordingDelegate::EditorResizeFromUI(int w, int h, bool needsPlatformResiz
 {
   editorResizes.emplace_back(w, h);
   return true;
-}
-
-void RecordingDelegate::OnUIOpen()
-{
-  ++uiOpenCalls;
-  IGEditorDelegate::OnUIOpen();
 }
 
 void RecordingDelegate::OnParamChangeUI(int paramIdx, plugkit::EParamChangeSource source)

@@ -15,28 +15,22 @@ class RecordingDelegate : public IGEditorDelegate
 public:
   explicit RecordingDelegate(int nParams, int width = 1008, int height = 584);
 
-  void BeginInformHostOfParamChangeFromUI(int paramIdx) override { gesturesBegun.push_back(paramIdx); }
-  void EndInformHostOfParamChangeFromUI(int paramIdx) override { gesturesEnded.push_back(paramIdx); }
+  void BeginInformHostOfParamChangeFromUI(int) override {}
+  void EndInformHostOfParamChangeFromUI(int) override {}
   void SendParameterValueFromUI(int paramIdx, bool callOnParamChange, double normalizedValue) override;
   using IGEditorDelegate::SendParameterValueFromUI;
   bool EditorResizeFromUI(int w, int h, bool needsPlatformResize) override;
-  void OnUIOpen() override;
   void OnUIClose() override { ++uiCloseCalls; }
   void OnParamChangeUI(int paramIdx, plugkit::EParamChangeSource source) override;
-  void OnMidiMsgUI(const plugkit::IMidiMsg& msg) override { midiToUI.push_back(msg); }
 
   // The contexts made so far, in order; owned by the delegate while open.
   std::vector<FakeGfx*> made;
   float nextScale = 1.f;
   bool nextContextReady = true;
-  bool makeNothing = false;
 
-  std::vector<int> gesturesBegun, gesturesEnded;
   std::vector<std::pair<int, double>> valuesFromUI;
   std::vector<std::pair<int, int>> paramChangesUI; // index, source
   std::vector<std::pair<int, int>> editorResizes;  // window width, height
-  std::vector<plugkit::IMidiMsg> midiToUI;
-  int uiOpenCalls = 0;
   int uiCloseCalls = 0;
   int layoutCalls = 0;
 };

@@ -181,6 +181,7 @@ TEST_F(ProductIdleTest, ResizeWaitsWhileTheDrawnMenuIsOpen)
 {
   ProductUnit& unit = NewUnit();
   plugkit::gfx::IPopupMenu popup;
+  popup.AddItem("Item"); // an empty menu is answered at once and never opens
   ASSERT_TRUE(menu->CreatePopupMenu(popup, plugkit::gfx::IRECT{0, 0, 10, 10}));
   unit.FromEditor(kGUIScale, 2.0);
   Tick();

@@ -6,7 +6,7 @@
 namespace gfxtest {
 
 HeadlessNanoVGGfx::HeadlessNanoVGGfx(IGEditorDelegate& dlg, int w, int h, float drawScale, float screenScale)
-  : IGfxNanoVG(dlg, w, h, 60, drawScale), mOpenScreenScale(screenScale)
+  : ScriptedPlatform<IGfxNanoVG>(dlg, w, h, 60, drawScale), mOpenScreenScale(screenScale)
 {
   auto& descriptors = CoreTextFontDescriptorStorage();
   PK_Mutex::Scope lock(descriptors.Lock());
@@ -38,12 +38,6 @@ void HeadlessNanoVGGfx::CloseWindow()
     return;
   OnViewDestroyed();
   mLayer = Strong<CAMetalLayer>();
-}
-
-void HeadlessNanoVGGfx::GetMouseLocation(float& x, float& y) const
-{
-  x = script.mouseX;
-  y = script.mouseY;
 }
 
 void HeadlessNanoVGGfx::PlatformResize(bool)

@@ -11,11 +11,11 @@
 
 #include "QuartzCore/CAMetalLayer.h"
 #include "graphics/platform/IGfxNanoVG.h"
-#include "tests/support/gfx/RecordingGfx.h"
+#include "tests/support/gfx/ScriptedPlatform.h"
 
 namespace gfxtest {
 
-class HeadlessNanoVGGfx : public IGfxNanoVG
+class HeadlessNanoVGGfx : public ScriptedPlatform<IGfxNanoVG>
 {
 public:
   HeadlessNanoVGGfx(IGEditorDelegate& dlg, int w, int h, float drawScale = 1.f, float screenScale = 1.f);
@@ -25,16 +25,6 @@ public:
   void CloseWindow() override;
   void* GetWindow() override { return mLayer ? mLayer.get() : nullptr; }
   const char* GetPlatformAPIStr() override { return "Headless"; }
-  void GetMouseLocation(float& x, float& y) const override;
-  void HideMouseCursor(bool hide, bool lock) override { mCursorHidden = hide; }
-  void UpdateTooltips() override {}
-  EMsgBoxResult ShowMessageBox(const char*, const char*, EMsgBoxType, IMsgBoxCompletionHandlerFunc handler) override
-  {
-    if (handler)
-      handler(script.messageBoxAnswer);
-    return script.messageBoxAnswer;
-  }
-  float GetPlatformWindowScale() const override { return script.windowScale; }
   void PlatformResize(bool parentHasResized) override;
 
   std::unique_ptr<PlatformFont> LoadPlatformFont(const char* fontID, const char* fileNameOrResID) override;
@@ -46,8 +36,6 @@ public:
   std::vector<uint8_t> Presented(int& width, int& height) const;
   // One pixel of the presented drawable; all 0 outside.
   IColor PresentedAt(const std::vector<uint8_t>& rgba, int width, int x, int y) const;
-
-  PlatformScript script;
 
 private:
   float mOpenScreenScale;

@@ -28,7 +28,7 @@ MemoryBitmap* MemoryOf(const ILayerPtr& layer)
 } // namespace
 
 RecordingGfx::RecordingGfx(IGEditorDelegate& dlg, int w, int h, int fps, float scale)
-  : IGfx(dlg, w, h, fps, scale)
+  : ScriptedPlatform<IGfx>(dlg, w, h, fps, scale)
 {
 }
 

@@ -1,11 +1,11 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "graphics/IGfx.h"
+#include "tests/support/gfx/ScriptedPlatform.h"
 
 namespace gfxtest {
 
@@ -42,26 +42,6 @@ struct GfxCall
   IFillOptions fill;
 };
 
-// What the platform answers, as a test scripts it.
-struct PlatformScript
-{
-  float mouseX = 0.f;
-  float mouseY = 0.f;
-  bool contextReady = true;
-  float windowScale = 1.f;
-  EMsgBoxResult messageBoxAnswer = kOK;
-  // Platform menus: the item chosen (-1: dismissed); asynchronous menus
-  // answer only when the test calls AnswerPendingMenu.
-  int menuChoice = -1;
-  bool menuAsync = false;
-  // Clipboard text; none makes reading fail. Writing fails when refused.
-  std::optional<std::string> clipboard;
-  bool clipboardRefusesWrites = false;
-  bool openURLSucceeds = true;
-  std::string promptFileName, promptFilePath, promptFolder;
-  std::optional<IColor> promptColor;
-};
-
 // A graphics context without a screen: it records every drawing call with
 // its arguments, keeps images as RGBA bytes in memory (PNG and JPEG files
 // decoded, disk loads counted), measures text deterministically and answers
@@ -70,7 +50,7 @@ struct PlatformScript
 //
 // Text measures 0.5 x size per UTF-8 code point wide and size high, placed
 // in the bounds by the style's alignments (and rotated by its angle).
-class RecordingGfx : public IGfx
+class RecordingGfx : public ScriptedPlatform<IGfx>
 {
 public:
   RecordingGfx(IGEditorDelegate& dlg, int w, int h, int fps = 60, float scale = 1.f);
@@ -119,41 +99,18 @@ public:
   APIBitmap* CreateAPIBitmap(int width, int height, float scale, double drawScale, bool cacheable) override;
   bool LoadAPIFont(const char* fontID, const PlatformFont* pFont) override;
 
-  // Platform.
+  // Platform: the window and fonts; the rest answers from the script.
   void* OpenWindow(void* pParent) override;
   void CloseWindow() override;
   void* GetWindow() override { return mWindowOpen ? this : nullptr; }
   bool IsContextReady() const override { return script.contextReady; }
   void SetContextReady(bool ready) override { script.contextReady = ready; }
   const char* GetPlatformAPIStr() override { return "Recording"; }
-  void GetMouseLocation(float& x, float& y) const override;
-  void HideMouseCursor(bool hide, bool lock) override;
-  void MoveMouseCursor(float x, float y) override;
-  int SetMouseCursor(ECursor cursorType) override;
-  void UpdateTooltips() override { ++tooltipUpdates; }
-  EMsgBoxResult ShowMessageBox(const char* text, const char* caption, EMsgBoxType type,
-    IMsgBoxCompletionHandlerFunc completionHandler) override;
-  void PromptForFile(PK_String& fileName, PK_String& path, EFileDialogAction action, const char* extensions) override;
-  void PromptForDirectory(PK_String& path) override;
-  bool PromptForColor(IColor& color, const char* prompt, IColorPickerHandlerFunc func) override;
-  bool OpenURL(const char* url, const char* msgWindowTitle, const char* confirmMsg,
-    const char* errMsgOnFailure) override;
-  bool GetTextFromClipboard(PK_String& str) override;
-  bool SetTextInClipboard(const char* str) override;
-  void CreatePlatformTextEntry(int paramIdx, const IText& text, const IRECT& bounds, int length,
-    const char* str) override;
-  void EndPlatformTextEntry() override { ++textEntriesEnded; }
-  IPopupMenu* CreatePlatformPopupMenu(IPopupMenu& menu, const IRECT& bounds, bool& isAsync) override;
   std::unique_ptr<PlatformFont> LoadPlatformFont(const char* fontID, const char* fileNameOrResID) override;
   std::unique_ptr<PlatformFont> LoadPlatformFont(const char* fontID, const void* pData, int dataSize) override;
   void CachePlatformFont(const char* fontID, const PlatformFont* pFont) override;
   void PlatformResize(bool parentHasResized) override { platformResizes.push_back(parentHasResized); }
   void DrawResize() override { ++drawResizes; }
-  float GetPlatformWindowScale() const override { return script.windowScale; }
-
-  // Answers an asynchronous platform menu with the scripted choice; false
-  // when none is pending.
-  bool AnswerPendingMenu();
 
   // Test seams into the event state a platform view would drive.
   void Capture(ITouchID touch, IControl* pControl) { mCapturedMap[touch] = pControl; }
@@ -168,26 +125,14 @@ public:
   // The calls of one name, in order.
   std::vector<GfxCall> CallsNamed(const std::string& name) const;
 
-  PlatformScript script;
   bool logging = true;
   bool flipped = false;
   std::vector<GfxCall> calls;
 
   int diskLoads = 0;
   int drawResizes = 0;
-  int tooltipUpdates = 0;
-  int cursorHides = 0;
-  int cursorShows = 0;
-  int textEntriesEnded = 0;
-  bool cursorLocked = false;
   std::vector<bool> platformResizes;
-  std::vector<std::string> messageBoxes; // "caption: text"
-  std::vector<std::string> urlsOpened;
-  std::vector<std::string> textEntryRequests; // initial texts
-  std::vector<IRECT> menuRequests;
-  std::vector<std::pair<std::string, IColor>> colorPrompts; // title, colour offered
   std::vector<std::string> fontsRegistered, fontsCached;
-  std::vector<std::pair<float, float>> cursorMoves;
   int openWindowCalls = 0;
   int closeWindowCalls = 0;
 
@@ -199,7 +144,6 @@ private:
   IMatrix mRecordedMatrix;
   IRECT mRecordedClip;
   bool mWindowOpen = false;
-  IPopupMenu* mPendingMenu = nullptr;
 };
 
 } // namespace gfxtest

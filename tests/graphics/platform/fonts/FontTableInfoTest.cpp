@@ -132,6 +132,10 @@ TEST(FontTableInfo, CutAndOverflowingBytesStayInBounds)
     EXPECT_EQ(info.IsValid(), d.valid) << d.what;
     EXPECT_LE(strlen(info.family.Get()), bytes.size()) << d.what;
   }
+  // A Macintosh name that claims more bytes than remain ends with the file.
+  auto mac = fontblob::Single(Named("Bold", false));
+  fontblob::Put16(mac, nameTable + 6 + 8, 0xFFFF);
+  EXPECT_STREQ(IFontTableInfo(mac.data(), int(mac.size()), 0).family.Get(), "Test SansBold");
 }
 
 TEST(FontTableInfo, FileDataKeepsItsOwnCopy)

@@ -2,12 +2,14 @@
 // the drawable.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <limits>
 
 #include "NanoVGScene.h"
+#include "StandIn/Gpu.h"
 #include "graphics/platform/CoreTextFont.h"
 #include "tests/support/gfx/ImageEncoding.h"
 
@@ -84,6 +86,14 @@ TEST(NanoVGDrawing, DashesPaintEveryOtherRunAndFallBackToAPlainLine)
   EXPECT_GE(ink.L, 9.f);
   EXPECT_LE(ink.R, 46.f) << "the runs stop at the corners";
   EXPECT_LE(ink.B, 41.f);
+  // An unusable dash outlines the whole rectangle.
+  for (float dash : {0.f, -3.f, nan, inf})
+  {
+    NanoVGScene plain;
+    plain.Frame([&](auto& g) { g.DrawDottedRect(kRed, IRECT(10, 10, 45, 40), nullptr, 1.f, dash); });
+    EXPECT_EQ(Row(plain, 10, 10, 45), std::string(35, '#')) << "dash " << dash;
+    EXPECT_TRUE(plain.Painted(10, 25) && plain.Painted(44, 25)) << "dash " << dash;
+  }
 }
 
 TEST(NanoVGDrawing, FillRulesArcsAndPreservedPaths)
@@ -130,6 +140,43 @@ TEST(NanoVGDrawing, FillRulesArcsAndPreservedPaths)
     g.PathFill(IPattern(kRed), IFillOptions(), nullptr);
   });
   EXPECT_EQ(preserved.At(20, 20).R, 255) << "the fill found the stroked path";
+}
+
+// Each blend mode reaches the GPU as the factors of its composite operation
+// (source and destination, the same for colour and alpha); additive blends
+// by both alphas.
+TEST(NanoVGDrawing, BlendModesReachTheGpuAsTheirCompositeFactors)
+{
+  constexpr auto kZero = MTLBlendFactorZero, kOne = MTLBlendFactorOne, kSrcA = MTLBlendFactorSourceAlpha,
+                 kOneMinusSrcA = MTLBlendFactorOneMinusSourceAlpha, kDstA = MTLBlendFactorDestinationAlpha,
+                 kOneMinusDstA = MTLBlendFactorOneMinusDestinationAlpha;
+  const struct
+  {
+    EBlend mode;
+    MTLBlendFactor src, dst;
+  } cases[] = {
+    {kBlendDefault, kOne, kOneMinusSrcA},      {kBlendSourceIn, kDstA, kZero},
+    {kBlendSourceOut, kOneMinusDstA, kZero},   {kBlendSourceAtop, kDstA, kOneMinusSrcA},
+    {kBlendDestOver, kOneMinusDstA, kOne},     {kBlendDestIn, kZero, kSrcA},
+    {kBlendDestOut, kZero, kOneMinusSrcA},     {kBlendDestAtop, kOneMinusDstA, kSrcA},
+    {kBlendAdd, kSrcA, kDstA},                 {kBlendXOR, kOneMinusDstA, kOneMinusSrcA},
+  };
+  ASSERT_EQ(int(std::size(cases)), 10);
+  for (const auto& c : cases)
+  {
+    NanoVGScene scene;
+    const IBlend blend(c.mode, 1.f);
+    scene.Begin();
+    standin::ClearCommandLog();
+    scene.g->FillRect(kRed, IRECT(10, 10, 30, 30), &blend);
+    scene.g->EndFrame();
+    const auto log = standin::CommandLog();
+    const auto fill = std::find_if(log.begin(), log.end(),
+      [](const standin::CommandLogEntry& e) { return e.kind == standin::CommandLogEntry::kDraw && e.writesColor; });
+    ASSERT_NE(fill, log.end()) << "mode " << c.mode;
+    const std::vector<MTLBlendFactor> got(fill->blend, fill->blend + 4), want{c.src, c.dst, c.src, c.dst};
+    EXPECT_EQ(got, want) << "mode " << c.mode;
+  }
 }
 
 TEST(NanoVGDrawing, RadialPatternsUseTheirFirstAndLastStops)

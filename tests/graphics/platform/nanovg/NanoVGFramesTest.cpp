@@ -43,13 +43,36 @@ TEST(NanoVGFrames, DrawAndScreenScaleMeetInDevicePixels)
   EXPECT_STREQ(scene.g->GetDrawingAPIStr(), "NanoVG | Metal");
 }
 
-TEST(NanoVGFrames, TheMainFrameBufferKeepsWhatLaterFramesDoNotRedraw)
+// A control filled red, or blue once its value is above one half.
+class Swatch : public IControl
+{
+public:
+  using IControl::IControl;
+  void Draw(IGfx& g) override { g.FillRect(GetValue() > 0.5 ? kBlue : kRed, GetRECT()); }
+};
+
+// The draw road redraws only the dirty control; the main frame buffer keeps
+// the others, so the drawable still shows them.
+TEST(NanoVGFrames, RedrawingOneControlKeepsTheOthersOnTheDrawable)
 {
   NanoVGScene scene;
-  scene.Frame([](auto& g) { g.FillRect(kRed, IRECT(0, 0, 10, 10)); });
-  scene.Frame([](auto& g) { g.FillRect(kBlue, IRECT(50, 0, 60, 10)); });
-  EXPECT_EQ(scene.At(5, 5).R, 255);
-  EXPECT_EQ(scene.At(55, 5).B, 255);
+  Swatch* swatches[3];
+  for (int i = 0; i < 3; ++i)
+    swatches[i] = static_cast<Swatch*>(scene.g->AttachControl(new Swatch(IRECT(i * 40.f, 0, i * 40.f + 20, 20))));
+  auto tick = [&] {
+    IRECTList rects;
+    ASSERT_TRUE(scene.g->IsDirty(rects));
+    scene.g->SetAllControlsClean();
+    scene.g->DrawDirtyRegions(rects);
+    scene.pixels = scene.g->Presented(scene.width, scene.height);
+  };
+  tick();
+  swatches[1]->SetValue(1.0);
+  swatches[1]->SetDirty(false);
+  tick();
+  const IColor want[3] = {kRed, kBlue, kRed};
+  for (int i = 0; i < 3; ++i)
+    EXPECT_EQ(scene.At(i * 40 + 10, 10), want[i]) << "control " << i;
 }
 
 TEST(NanoVGFrames, LayersMatchDirectDrawingAndLandAtTheirOrigin)
@@ -106,18 +129,31 @@ TEST(NanoVGFrames, ClosingMidFrameFreesQueuedFrameBuffersFirst)
   EXPECT_EQ(standin::LiveObjectCount(), before);
 }
 
-TEST(NanoVGFrames, AnEmptyLayerGetsAOnePixelFrameBuffer)
+// An empty layer still gets a frame buffer (one pixel); one too large for
+// the GPU gets none. Either way nothing drawn into it reaches the drawable.
+TEST(NanoVGFrames, LayersWithoutRoomDrawNothing)
 {
-  NanoVGScene scene;
-  scene.Frame([](auto& g) {
-    g.StartLayer(nullptr, IRECT(5, 5, 5, 5));
-    g.FillRect(kRed, IRECT(0, 0, 100, 50));
-    ILayerPtr layer = g.EndLayer();
-    ASSERT_TRUE(layer->GetAPIBitmap());
-    EXPECT_EQ(layer->GetAPIBitmap()->GetWidth(), 1);
-    g.DrawLayer(layer);
-  });
-  EXPECT_FALSE(scene.Painted(50, 25));
+  const struct
+  {
+    IRECT bounds;
+    int width;
+  } cases[] = {{IRECT(5, 5, 5, 5), 1}, {IRECT(0, 0, 20000, 10), 0}};
+  for (const auto& c : cases)
+  {
+    NanoVGScene scene;
+    const auto* drawable = static_cast<CAMetalLayer*>(scene.g->GetWindow());
+    const int presentsBefore = drawable->presentCount();
+    scene.Frame([&](auto& g) {
+      g.StartLayer(nullptr, c.bounds);
+      g.FillRect(kRed, IRECT(0, 0, 100, 50));
+      ILayerPtr layer = g.EndLayer();
+      ASSERT_TRUE(layer->GetAPIBitmap());
+      EXPECT_EQ(layer->GetAPIBitmap()->GetWidth(), c.width);
+      g.DrawLayer(layer);
+    });
+    EXPECT_FALSE(scene.Painted(50, 25)) << "layer " << c.bounds.W() << " wide";
+    EXPECT_EQ(drawable->presentCount() - presentsBefore, 1) << "only the finished frame is shown";
+  }
 }
 
 TEST(NanoVGFrames, LayerPixelsSurviveAReadAndWriteBack)
