@@ -1,6 +1,7 @@
 #include "framework/IGEditorDelegate.h"
 
 #include <cmath>
+#include <utility>
 
 #include "framework/IByteChunk.h"
 #include "graphics/IGfx.h"
@@ -14,8 +15,8 @@ IGEditorDelegate::IGEditorDelegate(int nParams)
 
 IGEditorDelegate::~IGEditorDelegate()
 {
-  delete mGraphics;
-  mGraphics = nullptr;
+  // Forgotten before it is deleted: its teardown may come back here.
+  delete std::exchange(mGraphics, nullptr);
 }
 
 void* IGEditorDelegate::OpenWindow(void* pParent)
@@ -52,8 +53,7 @@ void IGEditorDelegate::CloseAndForgetGraphics()
   mSavedHeight = mGraphics->Height();
   mSavedScale = mGraphics->GetDrawScale();
   mGraphics->CloseWindow();
-  delete mGraphics;
-  mGraphics = nullptr;
+  delete std::exchange(mGraphics, nullptr);
 }
 
 bool IGEditorDelegate::OnKeyDown(const IKeyPress& key)

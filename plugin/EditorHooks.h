@@ -66,9 +66,9 @@ using GraphicsFactory = std::function<plugkit::gfx::IGfx*(plugkit::gfx::IGEditor
 // Builds the controls; ends by calling Tolvane3::LayoutDone.
 using LayoutFunction = std::function<void(Tolvane3& plug, plugkit::gfx::IGfx& graphics)>;
 
-// Installed once per process (tests install fakes). A null layout
-// restores the product's own (LayoutPlugControls); the product's factory
-// makes no context until a platform layer supplies one.
+// Installed once per process (tests install fakes). A null factory or
+// layout restores the product's own (MakeProductGraphics,
+// LayoutPlugControls).
 void SetEditorFunctions(GraphicsFactory factory, LayoutFunction layout);
 const GraphicsFactory& InstalledGraphicsFactory();
 const LayoutFunction& InstalledLayoutFunction();

@@ -2,6 +2,7 @@
 // made, and how the controls follow the settings. Main thread only.
 #include "plugin/Tolvane3.h"
 
+#include "editor/EditorGraphics.h"
 #include "editor/EditorLayout.h"
 
 namespace tolvane3 {
@@ -10,7 +11,7 @@ namespace {
 
 GraphicsFactory& Factory()
 {
-  static GraphicsFactory factory;
+  static GraphicsFactory factory = MakeProductGraphics;
   return factory;
 }
 
@@ -24,7 +25,7 @@ LayoutFunction& Layout()
 
 void SetEditorFunctions(GraphicsFactory factory, LayoutFunction layout)
 {
-  Factory() = std::move(factory);
+  Factory() = factory ? std::move(factory) : GraphicsFactory(MakeProductGraphics);
   Layout() = layout ? std::move(layout) : LayoutFunction(LayoutPlugControls);
 }
 

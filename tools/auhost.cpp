@@ -8,6 +8,7 @@
 
 #include "StandIn/Hooks.h"
 #include "tools/AudioFile.h"
+#include "tools/EditorCommand.h"
 #include "tools/ExampleProgramme.h"
 #include "tools/InfoCommand.h"
 #include "tools/RenderCommand.h"
@@ -28,7 +29,13 @@ constexpr const char* kUsage =
   "      --automation-out FILE.csv  records the lane the plug-in writes in Automation Write\n"
   "      --quiet               no summary\n"
   "  validate                  checks the component as an Audio Unit validator does\n"
-  "  example OUT.wav           writes the built-in voice-like example programme\n";
+  "  example OUT.wav           writes the built-in voice-like example programme\n"
+  "  editor --snapshot OUT.png [--scale 1|2] [--events FILE]\n"
+  "                            shows the editor in a window and writes what it shows;\n"
+  "                            FILE plays events first, one a line: TIME_MS KIND ARGS [shift cmd alt ctrl],\n"
+  "                            points from the window's top-left: move|down|drag|up|rdown|rup X Y,\n"
+  "                            down X Y clicks N, wheel X Y DY, key down|up CODE [TEXT], drop X Y PATH,\n"
+  "                            focus lost, scale 1|2, snapshot FILE; '#' comments\n";
 
 int Usage(const std::string& problem)
 {
@@ -85,6 +92,15 @@ int main(int argc, char** argv)
       return Usage(error);
     auto bundle = LoadBundle(bundleRoot);
     return bundle ? auhost::RunRender(*bundle, options) : 1;
+  }
+  if (command == "editor")
+  {
+    auhost::EditorOptions options;
+    std::string error;
+    if (!auhost::ParseEditorOptions(args, options, error))
+      return Usage(error);
+    auto bundle = LoadBundle(bundleRoot);
+    return bundle ? auhost::RunEditor(*bundle, options) : 1;
   }
   if (command == "info" || command == "validate")
   {

@@ -2,3 +2,4 @@
 
 #include "CoreGraphics/CGDataProvider.h"
 #include "CoreGraphics/CGFont.h"
+#include "CoreGraphics/CGDisplay.h"

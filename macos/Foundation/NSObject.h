@@ -26,7 +26,25 @@ public:
     return this;
   }
   void release() { CFRelease(this); }
+  // Released when the innermost autorelease pool drains
+  // (Foundation/NSAutoreleasePool.h).
+  NSObject* autorelease();
+  // Target-action: runs the action method of that selector ("onTimer:")
+  // with the sender; false when this object has no such method.
+  virtual bool performAction(const std::string& selector, NSObject* sender) { return false; }
 };
+
+// A setter's retain: keeps a reference of the new object in the slot and
+// releases the old one (either may be null).
+template <class T>
+void NSRetainInto(T*& slot, T* object)
+{
+  if (object)
+    object->retain();
+  if (slot)
+    slot->release();
+  slot = object;
+}
 
 // One class known to the process by name.
 class NSClass

@@ -67,27 +67,27 @@ TEST_F(DrawnMenu, PanelIsBuiltFromTheMeasuredItemsBelowTheAnchor)
 
 TEST_F(DrawnMenu, RootPanelIsPlacedByTheAnchorsQuarter)
 {
-  struct Case { const char* name; IRECT anchor; bool forceBelow; const char* text; Dir dir; float x, y; };
+  struct Case { const char* name; IRECT anchor; bool forceBelow; bool wide; Dir dir; float x, y; };
   const Case cases[] = {
-    {"upper left, forced below", IRECT(100, 100, 120, 120), true, "", Dir::kSouth, 85.5f, 120},
-    {"upper left, beside", IRECT(100, 100, 120, 120), false, "", Dir::kEast, 120, 96},
-    {"upper right, forced below", IRECT(900, 100, 920, 120), true, "", Dir::kSouth, 885.5f, 120},
-    {"upper right, beside", IRECT(900, 100, 920, 120), false, "", Dir::kWest, 841, 96},
-    {"lower left: no room below", IRECT(100, 500, 120, 520), true, "", Dir::kEast, 120, 478},
-    {"lower left, beside", IRECT(100, 500, 120, 520), false, "", Dir::kEast, 120, 478},
-    {"lower right: no room below", IRECT(900, 500, 920, 520), true, "", Dir::kWest, 841, 478},
-    {"lower right, beside", IRECT(900, 500, 920, 520), false, "", Dir::kWest, 841, 478},
-    {"top edge: beside does not fit", IRECT(100, 0, 120, 10), false, "", Dir::kSouth, 85.5f, 10},
-    {"bottom edge: beside does not fit", IRECT(100, 570, 120, 580), false, "", Dir::kNorth, 85.5f, 514},
+    {"upper left, forced below", IRECT(100, 100, 120, 120), true, false, Dir::kSouth, 85.5f, 120},
+    {"upper left, beside", IRECT(100, 100, 120, 120), false, false, Dir::kEast, 120, 96},
+    {"upper right, forced below", IRECT(900, 100, 920, 120), true, false, Dir::kSouth, 885.5f, 120},
+    {"upper right, beside", IRECT(900, 100, 920, 120), false, false, Dir::kWest, 841, 96},
+    {"lower left: no room below", IRECT(100, 500, 120, 520), true, false, Dir::kEast, 120, 478},
+    {"lower left, beside", IRECT(100, 500, 120, 520), false, false, Dir::kEast, 120, 478},
+    {"lower right: no room below", IRECT(900, 500, 920, 520), true, false, Dir::kWest, 841, 478},
+    {"lower right, beside", IRECT(900, 500, 920, 520), false, false, Dir::kWest, 841, 478},
+    {"top edge: beside does not fit", IRECT(100, 0, 120, 10), false, false, Dir::kSouth, 85.5f, 10},
+    {"bottom edge: beside does not fit", IRECT(100, 570, 120, 580), false, false, Dir::kNorth, 85.5f, 514},
     // Limits cross for a panel wider than the editor: the lower one wins.
-    {"wider than the editor", IRECT(900, 100, 920, 120), true, std::string(200, 'W').c_str(), Dir::kSouth, 10, 120},
+    {"wider than the editor", IRECT(900, 100, 920, 120), true, true, Dir::kSouth, 10, 120},
   };
   const std::string wide(200, 'W');
   for (const Case& c : cases)
   {
     SCOPED_TRACE(c.name);
     IPopupMenu m("", 0, false, {"A", "BB", "CCC"});
-    if (c.text[0] != '\0')
+    if (c.wide)
       m.AddItem(wide.c_str());
     menu->SetForceBelow(c.forceBelow);
     OpenMenu(m, c.anchor);

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <functional>
 #include <optional>
 #include <string>
@@ -12,6 +13,14 @@ namespace gfxtest {
 namespace {
 
 using Dlg = EditorDelegate;
+
+// A key whose text fills all four bytes, copied as they are.
+IKeyPress FourByteKey(const char* bytes)
+{
+  IKeyPress key;
+  std::memcpy(key.utf8, bytes, 4);
+  return key;
+}
 const IRECT kEntryBounds(100, 100, 161, 120);
 
 class DrawnEntry : public DrawnControlsTest
@@ -95,7 +104,7 @@ TEST_F(DrawnEntry, KeysAreFilteredByTheParameterKind)
     {"Command with a letter is no text", -1, IKeyPress("q", 'Q', false, true), false, ""},
     {"Command+Z with nothing to undo", -1, IKeyPress("z", 'Z', false, true), true, ""},
     {"Command+Shift+Z with nothing to redo", -1, IKeyPress("Z", 'Z', true, true), true, ""},
-    {"beyond one UTF-16 unit", -1, IKeyPress("\xF0\x9F\x98\x80", 0), false, ""},
+    {"beyond one UTF-16 unit", -1, FourByteKey("\xF0\x9F\x98\x80"), false, ""},
     {"a cut-off sequence", -1, IKeyPress("\xF0\x9F", 0), false, ""},
     {"a lone continuation byte", -1, IKeyPress("\x80", 0), false, ""},
   };

@@ -112,6 +112,12 @@ TEST_F(VectorPadPlotGroup, PlotSamplesItsFunctionsOverTheArea)
   }
 }
 
+TEST_F(VectorPadPlotGroup, PlotWithoutAFunctionDrawsNoCurve)
+{
+  auto* plot = Attach(new IVPlotControl(IRECT(0, 0, 120, 120), {{kColorRed, nullptr}}, 3, "", Plain(), 0.f, 1.f));
+  EXPECT_TRUE(OfColor(Paths(*plot), kColorRed, false).empty());
+}
+
 TEST_F(VectorPadPlotGroup, PlotLayerIsRenderedAgainOnlyAfterAPlotIsAdded)
 {
   int calls = 0;

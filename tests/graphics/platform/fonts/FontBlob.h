@@ -39,13 +39,31 @@ inline void AppendFace(std::vector<uint8_t>& out, const Face& face, uint32_t sig
   const size_t dir = 12 + 3 * 16;
   std::vector<uint8_t> name(6 + 2 * 12);
   std::string storage;
+  // Windows names are UTF-16BE, decoded here from the UTF-8 given;
+  // Macintosh names keep the bytes as they are.
   auto encode = [&](const std::string& text) {
+    if (!face.windowsNames)
+      return text;
     std::string s;
-    for (char c : text)
+    auto unit = [&](uint32_t u) {
+      s += char(u >> 8);
+      s += char(u & 0xFF);
+    };
+    for (size_t i = 0; i < text.size();)
     {
-      if (face.windowsNames)
-        s += '\0';
-      s += c;
+      const auto b = uint8_t(text[i]);
+      const int n = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+      uint32_t c = n == 1 ? b : b & (0x7F >> n);
+      for (int k = 1; k < n; ++k)
+        c = (c << 6) | (uint8_t(text[i + size_t(k)]) & 0x3F);
+      i += size_t(n);
+      if (c >= 0x10000)
+      {
+        unit(0xD800 + ((c - 0x10000) >> 10));
+        unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+      }
+      else
+        unit(c);
     }
     return s;
   };

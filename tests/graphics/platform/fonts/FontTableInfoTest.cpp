@@ -44,6 +44,8 @@ TEST(FontTableInfo, SelectsFacesAndReadsNames)
     {"collection version 3", fontblob::Collection({Named("Regular")}, 0x00030000), 0, false, "", ""},
     {"collection version 1", fontblob::Collection({Named("Regular")}, 0x00010000), 0, true, "Test Sans", "Regular"},
     {"negative face", fontblob::Single(), -1, false, "", ""},
+    {"names beyond ASCII", fontblob::Single(Named("\u00e9\u20ac\U0001D11E")), 0, true, "Test Sans",
+     "\u00e9\u20ac\U0001D11E"},
   };
   for (const ParseCase& c : cases)
   {
@@ -130,6 +132,10 @@ TEST(FontTableInfo, CutAndOverflowingBytesStayInBounds)
       fontblob::Put16(bytes, d.at, d.value);
     const IFontTableInfo info(bytes.data(), int(bytes.size()), 0);
     EXPECT_EQ(info.IsValid(), d.valid) << d.what;
+    if (!d.valid)
+    {
+      EXPECT_EQ(info.unitsPerEm + info.ascender + info.descender + info.lineGap, 0) << d.what;
+    }
     EXPECT_LE(strlen(info.family.Get()), bytes.size()) << d.what;
   }
   // A Macintosh name that claims more bytes than remain ends with the file.

@@ -67,6 +67,10 @@ TEST(NanoVGFrames, RedrawingOneControlKeepsTheOthersOnTheDrawable)
     scene.pixels = scene.g->Presented(scene.width, scene.height);
   };
   tick();
+  // Holding the drawable just shown sends the next frame to a fresh one, as
+  // drawables rotate on a Mac: only the main frame buffer carries the rest.
+  const auto held = static_cast<CAMetalLayer*>(scene.g->GetWindow())->nextDrawable();
+  ASSERT_TRUE(held);
   swatches[1]->SetValue(1.0);
   swatches[1]->SetDirty(false);
   tick();
@@ -115,7 +119,8 @@ TEST(NanoVGFrames, LayerFrameBuffersLiveUntilTheFrameEnds)
 }
 
 // A frame that never ends (or a layer dropped mid-frame) leaves frame
-// buffers queued; closing the view must free them before the context.
+// buffers queued; closing the view must free them before the context (a
+// late free would reach the deleted context: AddressSanitizer sees it).
 TEST(NanoVGFrames, ClosingMidFrameFreesQueuedFrameBuffersFirst)
 {
   const long before = standin::LiveObjectCount();
@@ -125,6 +130,14 @@ TEST(NanoVGFrames, ClosingMidFrameFreesQueuedFrameBuffersFirst)
     scene.g->StartLayer(nullptr, IRECT(0, 0, 20, 20));
     scene.g->EndLayer().reset();
     scene.g->CloseWindow();
+    // Reopened, the context is in no frame: a frame buffer it drops goes at once.
+    scene.g->OpenWindow(nullptr);
+    auto* vg = static_cast<NVGcontext*>(scene.g->GetDrawContext());
+    std::unique_ptr<APIBitmap> target(scene.g->CreateAPIBitmap(20, 20, 1.f, 1.0));
+    const int image = static_cast<IGfxNanoVG::Bitmap*>(target.get())->GetImage();
+    ASSERT_TRUE(mvgTextureOfImage(vg, image));
+    target.reset();
+    EXPECT_FALSE(mvgTextureOfImage(vg, image));
   }
   EXPECT_EQ(standin::LiveObjectCount(), before);
 }

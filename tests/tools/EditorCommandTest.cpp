@@ -1,0 +1,210 @@
+// `auhost editor`: the product's editor through the host's road (view
+// factory, window, timer, renderer), its pictures and its event scripts.
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "StandIn/AudioUnitEvents.h"
+#include "StandIn/Gpu.h"
+#include "StandIn/Hooks.h"
+#include "plugin/Tolvane3Params.h"
+#include "tests/tools/ToolsTestSupport.h"
+#include "tools/ComponentBundle.h"
+#include "tools/EditorScript.h"
+#include "tools/EditorSession.h"
+
+namespace {
+
+using auhost::EditorEvent;
+
+class EditorCommand : public testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    standin::ResetMainLoop();
+    standin::UseManualClock(1000.0);
+    standin::ResetGpu();
+    std::string error;
+    bundle = auhost::ComponentBundle::Load(PRODUCT_BUNDLE, error);
+    ASSERT_TRUE(bundle) << error;
+  }
+  void TearDown() override
+  {
+    standin::ResetGpu();
+    standin::ResetMainLoop();
+    standin::UseRealClock();
+  }
+
+  // The window's picture after the events, at the scale.
+  standin::WindowImage Run(double scale, const std::vector<EditorEvent>& events = {})
+  {
+    std::string error;
+    auto unit = auhost::OpenedUnit::Open(*bundle, error);
+    EXPECT_TRUE(unit) << error;
+    if (!unit)
+      return {};
+    auto session = auhost::EditorSession::Open(unit->Unit(), scale, error);
+    EXPECT_TRUE(session) << error;
+    if (!session)
+      return {};
+    for (const EditorEvent& e : events)
+      EXPECT_TRUE(session->Play(e, error)) << error;
+    return session->Snapshot();
+  }
+
+  static EditorEvent Mouse(double ms, EditorEvent::Kind kind, double x, double y)
+  {
+    EditorEvent e;
+    e.timeMs = ms;
+    e.kind = kind;
+    e.x = x;
+    e.y = y;
+    return e;
+  }
+
+  // Pixels that differ between two pictures of one size.
+  static long Differences(const standin::WindowImage& a, const standin::WindowImage& b)
+  {
+    long n = 0;
+    for (size_t i = 0; i < a.rgba.size() && i < b.rgba.size(); i += 4)
+      n += std::equal(&a.rgba[i], &a.rgba[i] + 4, &b.rgba[i]) ? 0 : 1;
+    return n;
+  }
+
+  std::unique_ptr<auhost::ComponentBundle> bundle;
+};
+
+TEST_F(EditorCommand, PicturesAtBothScalesAgree)
+{
+  const standin::WindowImage one = Run(1.0);
+  const standin::WindowImage two = Run(2.0);
+  ASSERT_EQ(1008, one.width);
+  ASSERT_EQ(584, one.height);
+  ASSERT_EQ(2016, two.width);
+  ASSERT_EQ(1168, two.height);
+  // Averaged 2 x 2, the sharper picture is the same one.
+  double sum = 0;
+  for (int y = 0; y < one.height; ++y)
+    for (int x = 0; x < one.width; ++x)
+      for (int c = 0; c < 3; ++c)
+      {
+        auto at = [&](int xx, int yy) { return two.rgba[(size_t(yy) * 2016 + size_t(xx)) * 4 + size_t(c)]; };
+        const double mean = (at(2 * x, 2 * y) + at(2 * x + 1, 2 * y) + at(2 * x, 2 * y + 1) + at(2 * x + 1, 2 * y + 1)) / 4.0;
+        sum += std::fabs(mean - one.rgba[(size_t(y) * 1008 + size_t(x)) * 4 + size_t(c)]);
+      }
+  EXPECT_LE(sum / (1008.0 * 584 * 3), 4.0);
+}
+
+TEST_F(EditorCommand, StrictTexturesAndASecondRunGiveTheSameBytes)
+{
+  const standin::WindowImage first = Run(1.0);
+  standin::SetStrictTextures(true);
+  const standin::WindowImage strict = Run(1.0);
+  EXPECT_EQ(first.rgba, strict.rgba);
+  EXPECT_EQ(first.rgba, Run(1.0).rgba);
+}
+
+TEST_F(EditorCommand, DraggingAKnobRedrawsItAndTellsTheHost)
+{
+  constexpr double kKnobX = 347, kKnobY = 137; // the target level's knob
+  const standin::WindowImage before = Run(1.0);
+  standin::ClearRecordedAudioUnitEvents();
+  const standin::WindowImage after = Run(1.0, {Mouse(0, EditorEvent::kDown, kKnobX, kKnobY),
+    Mouse(20, EditorEvent::kDrag, kKnobX, kKnobY - 20), Mouse(40, EditorEvent::kDrag, kKnobX, kKnobY - 40),
+    Mouse(60, EditorEvent::kUp, kKnobX, kKnobY - 40)});
+  long inKnob = 0, elsewhere = 0;
+  for (int y = 0; y < after.height; ++y)
+    for (int x = 0; x < after.width; ++x)
+    {
+      const size_t i = (size_t(y) * size_t(after.width) + size_t(x)) * 4;
+      const bool same = std::equal(&after.rgba[i], &after.rgba[i] + 4, &before.rgba[i]);
+      (std::abs(x - kKnobX) < 40 && std::abs(y - kKnobY) < 40 ? inKnob : elsewhere) += same ? 0 : 1;
+    }
+  EXPECT_GT(inKnob, 50);
+
+  std::vector<AudioUnitEventType> kinds;
+  for (const AudioUnitEvent& e : standin::RecordedAudioUnitEvents())
+    if (e.mArgument.mParameter.mParameterID == static_cast<AudioUnitParameterID>(tolvane3::kTargetLevel) &&
+        e.mEventType != kAudioUnitEvent_PropertyChange)
+      kinds.push_back(e.mEventType);
+  ASSERT_GE(kinds.size(), 3u);
+  EXPECT_EQ(kAudioUnitEvent_BeginParameterChangeGesture, kinds.front());
+  EXPECT_EQ(kAudioUnitEvent_EndParameterChangeGesture, kinds.back());
+  for (size_t i = 1; i + 1 < kinds.size(); ++i)
+    EXPECT_EQ(kAudioUnitEvent_ParameterValueChange, kinds[i]);
+}
+
+TEST_F(EditorCommand, AClickOnTheBackgroundChangesNoPixel)
+{
+  const standin::WindowImage before = Run(1.0);
+  const standin::WindowImage after =
+    Run(1.0, {Mouse(0, EditorEvent::kDown, 250, 80), Mouse(30, EditorEvent::kUp, 250, 80)});
+  EXPECT_EQ(0, Differences(before, after));
+}
+
+TEST_F(EditorCommand, ScriptsAreReadLineByLine)
+{
+  struct Case
+  {
+    const char* script;
+    const char* error; // "" when it reads
+    size_t events;
+  };
+  const Case cases[] = {
+    {"# a comment\n0 move 10 20\n\n16 down 5 6 clicks 2 shift cmd\n32 key down 0 a\n40 key up 0\n", "", 4},
+    {"0 wheel 1 2 -3\n1 drop 3 4 /tmp/a.wav\n2 focus lost\n3 scale 2\n4 snapshot out.png\n", "", 5},
+    {"0 move 10\n", "line 1: move X Y expected", 0},
+    {"0 move 1 2\n0 jump 1 2\n", "line 2: unknown event \"jump\"", 0},
+    {"10 up 1 2\n5 up 1 2\n", "line 2: the time goes back", 0},
+    {"0 scale 3\n", "line 1: scale 1 or scale 2 expected", 0},
+    {"0 key down 300 a\n", "line 1: key down|up CODE [TEXT] expected, CODE 0 to 127", 0},
+    {"0 key down 1 \\q\n", "line 1: a bad escape in the key's text", 0},
+    {"x move 1 2\n", "line 1: a time in milliseconds and an event kind expected", 0},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.script);
+    std::vector<EditorEvent> events;
+    std::string error;
+    EXPECT_EQ(*c.error == '\0', auhost::ParseEditorScript(c.script, events, error));
+    EXPECT_EQ(c.error, error);
+    EXPECT_EQ(c.events, events.size());
+  }
+  std::vector<EditorEvent> events;
+  std::string error;
+  ASSERT_TRUE(auhost::ParseEditorScript("16 down 5 6 clicks 2 shift cmd\n1000 key down 36 \\r\n", events, error));
+  EXPECT_EQ(2, events[0].clicks);
+  EXPECT_EQ(uint64_t{0x120000}, events[0].modifiers);
+  EXPECT_EQ("\r", events[1].text);
+}
+
+// Run as a user runs it: a bad line is named, fails, and leaves no picture.
+TEST_F(EditorCommand, TheProgramWritesThePictureOrNothing)
+{
+  const std::string dir = toolstest::TempFolder();
+  auto run = [&](const std::string& args) {
+    const std::string command = std::string(AUHOST_EXE) + " editor " + args + " > " + dir + "/out.txt 2>&1";
+    const int raw = std::system(command.c_str());
+    std::ifstream in(dir + "/out.txt");
+    std::string output((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return std::make_pair(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, output);
+  };
+  std::ofstream(dir + "/bad.txt") << "0 move 10 10\n20 fly 1 2\n";
+  auto [status, output] = run("--snapshot " + dir + "/bad.png --events " + dir + "/bad.txt");
+  EXPECT_NE(0, status);
+  EXPECT_NE(std::string::npos, output.find("line 2")) << output;
+  EXPECT_NE(0, access((dir + "/bad.png").c_str(), F_OK));
+
+  std::ofstream(dir + "/good.txt") << "0 move 10 10\n20 snapshot " << dir << "/early.png\n";
+  std::tie(status, output) = run("--snapshot " + dir + "/good.png --scale 2 --events " + dir + "/good.txt");
+  EXPECT_EQ(0, status) << output;
+  EXPECT_EQ(0, access((dir + "/good.png").c_str(), F_OK));
+  EXPECT_EQ(0, access((dir + "/early.png").c_str(), F_OK));
+}
+
+} // namespace
