@@ -75,7 +75,7 @@ std::vector<std::string> NSSearchPathForDirectoriesInDomains(
   {
     for (std::string& path : found)
       if (path.compare(0, home.size() + 1, home + "/") == 0)
-        path = "~" + path.substr(home.size());
+        path.replace(0, home.size(), "~");
   }
   return found;
 }
