@@ -75,7 +75,11 @@ std::vector<std::string> NSSearchPathForDirectoriesInDomains(
   {
     for (std::string& path : found)
       if (path.compare(0, home.size() + 1, home + "/") == 0)
-        path.replace(0, home.size(), "~");
+      {
+        std::string shortened(1, '~');
+        shortened.append(path, home.size(), std::string::npos);
+        path = std::move(shortened);
+      }
   }
   return found;
 }
