@@ -378,15 +378,16 @@ private:
     uint8_t* colorRow = color->levelData(0) + static_cast<size_t>(y) * mTarget.width * bpp;
     if (!face && mVectorStore)
     {
-      // The loop below without stencil: each kept pixel is stored.
+      // The loop below without stencil: each kept pixel is stored. The
+      // layout and arrays are read once: the byte stores could alias them.
       uint8_t* p = colorRow + static_cast<size_t>(x) * 4;
-      for (int i = 0; i < count; ++i, p += 4)
-        if (mKeep[i] == kKeepOpaqueBytes)
-        {
-          const uint8_t* q = &mOpaque[static_cast<size_t>(i) * 4];
-          p[mRed] = q[0], p[1] = q[1], p[mBlue] = q[2], p[3] = q[3];
-        }
-        else if (mKeep[i])
+      const uint8_t* keep = mKeep.data();
+      const uint8_t* q = mOpaque.data();
+      const int red = mRed, blue = mBlue;
+      for (int i = 0; i < count; ++i, p += 4, q += 4)
+        if (keep[i] == kKeepOpaqueBytes)
+          p[red] = q[0], p[1] = q[1], p[blue] = q[2], p[3] = q[3];
+        else if (keep[i])
           StoreOver(p, &mColors[static_cast<size_t>(i) * 4]);
       return;
     }
