@@ -383,12 +383,23 @@ private:
       uint8_t* p = colorRow + static_cast<size_t>(x) * 4;
       const uint8_t* keep = mKeep.data();
       const uint8_t* q = mOpaque.data();
-      const int red = mRed, blue = mBlue;
-      for (int i = 0; i < count; ++i, p += 4, q += 4)
+      const int red = mRed;
+      for (int i = 0; i < count;)
         if (keep[i] == kKeepOpaqueBytes)
-          p[red] = q[0], p[1] = q[1], p[blue] = q[2], p[3] = q[3];
-        else if (keep[i])
-          StoreOver(p, &mColors[static_cast<size_t>(i) * 4]);
+        {
+          // Copied bytes come in runs: one-to-one images, opaque blends.
+          int end = i + 1;
+          while (end < count && keep[end] == kKeepOpaqueBytes)
+            ++end;
+          CopyPixels(p + i * 4, q + i * 4, end - i, red != 0);
+          i = end;
+        }
+        else
+        {
+          if (keep[i])
+            StoreOver(p + i * 4, &mColors[static_cast<size_t>(i) * 4]);
+          ++i;
+        }
       return;
     }
     for (int i = 0; i < count; ++i)

@@ -13,6 +13,7 @@
 // flag to discard it. One call per span keeps the per-pixel work free of
 // indirect calls.
 
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -246,9 +247,8 @@ public:
       alpha &= top[k * 4 + 3] & bottom[k * 4 + 3];
     if (alpha != 255)
       return false;
-    const uint8_t* texel = At(x0 + dx, y0 + dy);
-    for (int k = 0; k < count; ++k, texel += 4, out += 4)
-      out[0] = texel[mRed], out[1] = texel[1], out[2] = texel[mBlue], out[3] = 255;
+    // Opaque: the alpha bytes copied are 255.
+    CopyPixels(out, At(x0 + dx, y0 + dy), count, mRed != 0);
     return true;
   }
 
@@ -277,10 +277,23 @@ public:
     Float4 wx, wy;
     std::memcpy(&wx, ax, sizeof wx);
     std::memcpy(&wy, ay, sizeof wy);
+    // Each corner's four texels as words, a channel's bytes picked out of
+    // all four at once (the int to float conversion of a byte is exact).
+    Int4 corners[4];
+    for (int corner = 0; corner < 4; ++corner)
+      for (int k = 0; k < 4; ++k)
+      {
+        uint32_t word;
+        std::memcpy(&word, p[k][corner], 4);
+        corners[corner][k] = static_cast<int32_t>(word);
+      }
     auto channel = [&](int corner, int c) {
-      return Float4{static_cast<float>(p[0][corner][c]), static_cast<float>(p[1][corner][c]),
-                    static_cast<float>(p[2][corner][c]), static_cast<float>(p[3][corner][c])} *
-             (1.0f / 255.0f);
+      Int4 bytes;
+      if constexpr (std::endian::native == std::endian::little)
+        bytes = (corners[corner] >> (8 * c)) & 0xff;
+      else
+        bytes = Int4{p[0][corner][c], p[1][corner][c], p[2][corner][c], p[3][corner][c]};
+      return __builtin_convertvector(bytes, Float4) * (1.0f / 255.0f);
     };
     const int source[3] = {mRed, 1, mBlue};
     for (int c = 0; c < 3; ++c)
