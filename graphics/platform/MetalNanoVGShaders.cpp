@@ -152,6 +152,28 @@ void ClassifySamples(const standin::TextureView& view, const float* su, const fl
   }
 }
 
+// Whether the four samples from `j` on each round to one texel: those are
+// copied rather than blended.
+bool AllNear(const TexelClasses& c, int j)
+{
+  return ((c.dx[j] | c.dx[j + 1] | c.dx[j + 2] | c.dx[j + 3] | c.dy[j] | c.dy[j + 1] | c.dy[j + 2] | c.dy[j + 3]) &
+          ~1) == 0;
+}
+
+// How many samples from `j` on round to one texel each, in the same
+// corner of consecutive texels of one row: a one-to-one image draw, which
+// is copied a row at a time. 0 when sample `j` does not round to one.
+int NearRowRun(const TexelClasses& c, int j, int n)
+{
+  if (c.dx[j] < 0 || c.dy[j] < 0)
+    return 0;
+  int run = 1;
+  while (j + run < n && c.x0[j + run] == c.x0[j] + run && c.y0[j + run] == c.y0[j] && c.dx[j + run] == c.dx[j] &&
+         c.dy[j + run] == c.dy[j])
+    ++run;
+  return run;
+}
+
 template <bool kAntialias>
 void FragmentShader(const standin::FragmentInput& in, const standin::FragmentSpan& span)
 {
@@ -228,12 +250,35 @@ void FragmentShader(const standin::FragmentInput& in, const standin::FragmentSpa
         ClassifySamples(view, chunkU, chunkV, n, classes);
       if (wholeChunks)
       {
-        for (int j = 0; j < n; ++j)
+        auto onePixel = [&](int j) {
           if (const uint8_t* texel = view.OpaqueTexelNear(classes.x0[j], classes.y0[j], classes.dx[j], classes.dy[j]))
             copyTexel(i + j, texel);
           else
             shadeSample(view.Bilinear4(classes.x0[j], classes.y0[j], classes.ax[j], classes.ay[j]), 1.0f,
                         span.rgba + (i + j) * 4);
+        };
+        for (int j = 0; j < n;)
+        {
+          if (int run = NearRowRun(classes, j, n); run >= 4)
+          {
+            if (view.OpaqueTexelRow(classes.x0[j], classes.y0[j], classes.dx[j], classes.dy[j], run,
+                                    span.opaque + (i + j) * 4))
+              std::memset(span.keep + i + j, standin::kKeepOpaqueBytes, static_cast<size_t>(run));
+            else
+              for (int k = j; k < j + run; ++k)
+                onePixel(k);
+            j += run;
+          }
+          else if (j + 4 <= n && !AllNear(classes, j) &&
+                   view.OpaqueBilinear4Pixels(classes.x0 + j, classes.y0 + j, classes.ax + j, classes.ay + j,
+                                              span.opaque + (i + j) * 4))
+          {
+            std::memset(span.keep + i + j, standin::kKeepOpaqueBytes, 4);
+            j += 4;
+          }
+          else
+            onePixel(j++);
+        }
         i += n - 1;
         continue;
       }

@@ -378,16 +378,28 @@ private:
     uint8_t* colorRow = color->levelData(0) + static_cast<size_t>(y) * mTarget.width * bpp;
     if (!face && mVectorStore)
     {
-      // The loop below without stencil: each kept pixel is stored.
+      // The loop below without stencil: each kept pixel is stored. The
+      // layout and arrays are read once: the byte stores could alias them.
       uint8_t* p = colorRow + static_cast<size_t>(x) * 4;
-      for (int i = 0; i < count; ++i, p += 4)
-        if (mKeep[i] == kKeepOpaqueBytes)
+      const uint8_t* keep = mKeep.data();
+      const uint8_t* q = mOpaque.data();
+      const int red = mRed;
+      for (int i = 0; i < count;)
+        if (keep[i] == kKeepOpaqueBytes)
         {
-          const uint8_t* q = &mOpaque[static_cast<size_t>(i) * 4];
-          p[mRed] = q[0], p[1] = q[1], p[mBlue] = q[2], p[3] = q[3];
+          // Copied bytes come in runs: one-to-one images, opaque blends.
+          int end = i + 1;
+          while (end < count && keep[end] == kKeepOpaqueBytes)
+            ++end;
+          CopyPixels(p + i * 4, q + i * 4, end - i, red != 0);
+          i = end;
         }
-        else if (mKeep[i])
-          StoreOver(p, &mColors[static_cast<size_t>(i) * 4]);
+        else
+        {
+          if (keep[i])
+            StoreOver(p + i * 4, &mColors[static_cast<size_t>(i) * 4]);
+          ++i;
+        }
       return;
     }
     for (int i = 0; i < count; ++i)

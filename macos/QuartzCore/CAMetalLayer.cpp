@@ -126,21 +126,31 @@ Strong<CAMetalDrawable> CAMetalLayer::nextDrawable()
 void CAMetalLayer::Present(int slot, MTLTexture* texture)
 {
   int w = static_cast<int>(texture->width()), h = static_cast<int>(texture->height());
-  std::vector<uint8_t> pixels(static_cast<size_t>(w) * h * 4);
+  // The buffer shown before is written again rather than a fresh one
+  // allocated: a frame's image is megabytes of new pages otherwise.
+  std::vector<uint8_t> pixels;
+  {
+    std::lock_guard<std::mutex> lock(mMutex);
+    pixels.swap(mSpare);
+  }
+  pixels.resize(static_cast<size_t>(w) * h * 4);
   {
     std::lock_guard<std::mutex> memory(standin::GpuMemoryLock());
     const uint8_t* p = texture->levelData(0);
     bool bgra = texture->pixelFormat() == MTLPixelFormatBGRA8Unorm;
-    for (size_t i = 0; i < pixels.size(); i += 4)
+    const int red = bgra ? 2 : 0, blue = bgra ? 0 : 2;
+    uint8_t* out = pixels.data();
+    for (size_t i = 0, n = pixels.size(); i < n; i += 4)
     {
-      pixels[i + 0] = p[i + (bgra ? 2 : 0)];
-      pixels[i + 1] = p[i + 1];
-      pixels[i + 2] = p[i + (bgra ? 0 : 2)];
-      pixels[i + 3] = p[i + 3];
+      out[i + 0] = p[i + red];
+      out[i + 1] = p[i + 1];
+      out[i + 2] = p[i + blue];
+      out[i + 3] = p[i + 3];
     }
   }
   {
     std::lock_guard<std::mutex> lock(mMutex);
+    mSpare.swap(mShown);
     mShown = std::move(pixels);
     mShownWidth = w;
     mShownHeight = h;

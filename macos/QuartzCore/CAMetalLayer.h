@@ -82,6 +82,7 @@ private:
   Strong<MTLTexture> mTextures[kDrawableCount];
   bool mInUse[kDrawableCount] = {};
   std::vector<uint8_t> mShown;
+  std::vector<uint8_t> mSpare; // the image shown before, reused for the next
   int mShownWidth = 0, mShownHeight = 0;
   int mPresents = 0;
 };

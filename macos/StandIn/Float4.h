@@ -6,6 +6,7 @@
 // the stalls of writing channels one by one and reading them back at once
 // are gone.
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -43,6 +44,27 @@ __attribute__((always_inline)) inline Float4 Floor4(Float4 v)
 __attribute__((always_inline)) inline Int4 ToUnorm8x4(Float4 v)
 {
   return __builtin_convertvector(Saturate4(v) * 255.0f + 0.5f, Int4);
+}
+
+// Copies `count` pixels of four bytes, exchanging the first and third
+// bytes of each when `swap` says so (RGBA to BGRA or back): whole pixels
+// a word at a time rather than a byte at a time.
+__attribute__((always_inline)) inline void CopyPixels(uint8_t* to, const uint8_t* from, int count, bool swap)
+{
+  if (!swap || std::endian::native != std::endian::little)
+  {
+    for (int k = 0; k < count; ++k, to += 4, from += 4)
+      swap ? (to[0] = from[2], to[1] = from[1], to[2] = from[0], to[3] = from[3])
+           : (to[0] = from[0], to[1] = from[1], to[2] = from[2], to[3] = from[3]);
+    return;
+  }
+  for (int k = 0; k < count; ++k, to += 4, from += 4)
+  {
+    uint32_t v;
+    std::memcpy(&v, from, 4);
+    v = (v & 0xff00ff00u) | ((v >> 16) & 0xffu) | ((v & 0xffu) << 16);
+    std::memcpy(to, &v, 4);
+  }
 }
 
 } // namespace standin

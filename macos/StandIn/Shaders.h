@@ -13,6 +13,7 @@
 // flag to discard it. One call per span keeps the per-pixel work free of
 // indirect calls.
 
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -64,10 +65,11 @@ struct FragmentSpan
   float* rgba;   // count x 4 floats to write
   uint8_t* keep; // count flags, 1 on entry; 0 discards the pixel
   // Set (count x 4 bytes) when the target stores an opaque colour as it is.
-  // For a pixel whose colour would round to an opaque texel's bytes, the
-  // shader may copy those (straight R, G, B, A) to opaque[4 i] and set
-  // keep[i] to kKeepOpaqueBytes instead of writing floats: the same bits
-  // land in the target without the float round trip.
+  // For a pixel whose colour is opaque (an opaque texel's bytes, or a
+  // blend of opaque texels), the shader may write the bytes an 8-bit store
+  // of it gives (straight R, G, B, A) to opaque[4 i] and set keep[i] to
+  // kKeepOpaqueBytes instead of writing floats: the same bits land in the
+  // target without the float round trip.
   uint8_t* opaque;
 };
 
@@ -226,6 +228,87 @@ public:
     if ((p00[3] & p10[3] & p01[3] & p11[3]) != 255)
       return nullptr;
     return dy ? (dx ? p11 : p01) : (dx ? p10 : p00);
+  }
+
+  // OpaqueTexelNear for `count` samples whose top-left texels are
+  // (x0 + k, y0) and whose weights all classified as (dx, dy): when every
+  // texel they mix lies inside the level (no address mode in play) and is
+  // opaque, their texels' bytes (straight R, G, B, A) go to out[4 count]
+  // and the answer is true. A row checked and copied at once spares a
+  // one-to-one image draw the addressing of four texels a pixel.
+  bool OpaqueTexelRow(int x0, int y0, int dx, int dy, int count, uint8_t* out) const
+  {
+    if (mGeneral || !mData || mBytes != 4 || dx < 0 || dy < 0 || x0 < 0 || y0 < 0 || x0 + count >= mW ||
+        y0 + 1 >= mH)
+      return false;
+    const uint8_t *top = At(x0, y0), *bottom = At(x0, y0 + 1);
+    int alpha = 255;
+    for (int k = 0; k <= count; ++k)
+      alpha &= top[k * 4 + 3] & bottom[k * 4 + 3];
+    if (alpha != 255)
+      return false;
+    // Opaque: the alpha bytes copied are 255.
+    CopyPixels(out, At(x0 + dx, y0 + dy), count, mRed != 0);
+    return true;
+  }
+
+  // Bilinear4 for four pixels at once, one channel of all four per
+  // register (lane k is pixel k): each lane does Bilinear4's float
+  // operations in its order, so the values are the same. When all sixteen
+  // texels are opaque so is every sample, and its bytes are what an 8-bit
+  // store of it gives: those (straight R, G, B, A) go to out[16] and the
+  // answer is true. False, with nothing written, when any texel is not.
+  // Stretched images are nearly all true blends: a channel per register
+  // does in one pass what a pixel per register does in four.
+  __attribute__((always_inline)) bool OpaqueBilinear4Pixels(const int* x0, const int* y0, const float* ax,
+                                                            const float* ay, uint8_t* out) const
+  {
+    const uint8_t* p[4][4]; // per pixel: top-left, top-right, bottom-left, bottom-right
+    int alpha = 255;
+    for (int k = 0; k < 4; ++k)
+    {
+      int xa = Address(x0[k], mW, mRepeatS), ya = Address(y0[k], mH, mRepeatT);
+      int xb = Address(x0[k] + 1, mW, mRepeatS), yb = Address(y0[k] + 1, mH, mRepeatT);
+      p[k][0] = At(xa, ya), p[k][1] = At(xb, ya), p[k][2] = At(xa, yb), p[k][3] = At(xb, yb);
+      alpha &= p[k][0][3] & p[k][1][3] & p[k][2][3] & p[k][3][3];
+    }
+    if (alpha != 255)
+      return false;
+    Float4 wx, wy;
+    std::memcpy(&wx, ax, sizeof wx);
+    std::memcpy(&wy, ay, sizeof wy);
+    // Each corner's four texels as words, a channel's bytes picked out of
+    // all four at once (the int to float conversion of a byte is exact).
+    Int4 corners[4];
+    for (int corner = 0; corner < 4; ++corner)
+      for (int k = 0; k < 4; ++k)
+      {
+        uint32_t word;
+        std::memcpy(&word, p[k][corner], 4);
+        corners[corner][k] = static_cast<int32_t>(word);
+      }
+    auto channel = [&](int corner, int c) {
+      Int4 bytes;
+      if constexpr (std::endian::native == std::endian::little)
+        bytes = (corners[corner] >> (8 * c)) & 0xff;
+      else
+        bytes = Int4{p[0][corner][c], p[1][corner][c], p[2][corner][c], p[3][corner][c]};
+      return __builtin_convertvector(bytes, Float4) * (1.0f / 255.0f);
+    };
+    const int source[3] = {mRed, 1, mBlue};
+    for (int c = 0; c < 3; ++c)
+    {
+      Float4 t00 = channel(0, source[c]), t10 = channel(1, source[c]);
+      Float4 t01 = channel(2, source[c]), t11 = channel(3, source[c]);
+      Float4 top = t00 + (t10 - t00) * wx;
+      Float4 bottom = t01 + (t11 - t01) * wx;
+      Int4 b = ToUnorm8x4(top + (bottom - top) * wy);
+      for (int k = 0; k < 4; ++k)
+        out[k * 4 + c] = static_cast<uint8_t>(b[k]);
+    }
+    for (int k = 0; k < 4; ++k)
+      out[k * 4 + 3] = 255;
+    return true;
   }
 
   // Whether OpaqueTexel filters bilinearly within one four-byte level: the
