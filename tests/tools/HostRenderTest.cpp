@@ -4,10 +4,13 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <memory>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "StandIn/Hooks.h"
+#include "tests/support/TempHome.h"
 #include "tests/tools/ToolsTestSupport.h"
 #include "tools/ComponentBundle.h"
 #include "tools/HostRender.h"
@@ -19,9 +22,10 @@ namespace toolstest {
 
 std::string TempFolder()
 {
-  char pattern[] = "/tmp/auhost-test-XXXXXX";
-  const char* made = mkdtemp(pattern);
-  return made ? made : "/tmp";
+  // Kept until the test program ends, then removed with everything in it.
+  static std::vector<std::unique_ptr<testsupport::TempFolder>> folders;
+  folders.push_back(std::make_unique<testsupport::TempFolder>());
+  return folders.back()->Path();
 }
 
 } // namespace toolstest
