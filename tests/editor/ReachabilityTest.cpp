@@ -10,6 +10,7 @@
 
 #include "StandIn/AudioUnitEvents.h"
 #include "editor/KVBitmapControls.h"
+#include "plugin/XMLPresets.h"
 #include "tests/editor/ProductEditorFixture.h"
 
 namespace editortest {
@@ -154,6 +155,9 @@ TEST_F(ProductEditorTest, EveryCommandIsReachedFromItsControl)
     {"49 fixed scale", [](ProductEditorTest& t) { t.PickFromMenu(kMenuX, kMenuY, "Fixed GUI Scale", "250%"); },
       [](ProductEditorTest& t) { return t.Plug().GetGUIScale() == 2.5; }},
   };
+  // A preset the last scan has not seen: a rescan (43) would list it.
+  ASSERT_TRUE(WritePresetFile(Plug(), (std::string(Plug().Folders().dataFolder.Get()) + "/unseen.kps").c_str(),
+    "unseen"));
   const int filePresets = Plug().FilePresets().GetSize();
   for (const Command& c : commands)
   {
