@@ -6,10 +6,7 @@
 
 namespace plugkit {
 
-namespace gfx {
 struct IKeyPress;
-}
-
 class IByteChunk;
 
 // Where a parameter change comes from, as the change handlers are told.
@@ -87,8 +84,8 @@ public:
   virtual bool OnMessage(int msgTag, int ctrlTag, int dataSize, const void* pData) { return false; }
   // After state or a preset was restored: refresh an open editor.
   virtual void OnRestoreState();
-  virtual bool OnKeyDown(const gfx::IKeyPress& key) { return false; }
-  virtual bool OnKeyUp(const gfx::IKeyPress& key) { return false; }
+  virtual bool OnKeyDown(const IKeyPress& key) { return false; }
+  virtual bool OnKeyUp(const IKeyPress& key) { return false; }
   virtual void OnEditorMouseDown() {}
   virtual void OnEditorMouseUp() {}
 

@@ -253,10 +253,15 @@ bool IControl::IsDirty() const
 void IControl::SnapToMouse(float x, float y, EDirection direction, const IRECT& bounds, int valIdx, double lo,
   double hi)
 {
-  x = std::clamp(x, bounds.L, bounds.R);
-  y = std::clamp(y, bounds.T, bounds.B);
-  double v = direction == kVertical ? 1.0 - (y - bounds.T) / (bounds.B - bounds.T)
-                                    : (x - bounds.L) / (bounds.R - bounds.L);
+  const bool vertical = direction == kVertical;
+  const float start = vertical ? bounds.T : bounds.L;
+  const float end = vertical ? bounds.B : bounds.R;
+  // A track without extent has no position to map to: the value stays as it
+  // is, rather than becoming 0 / 0.
+  if (!(end - start > 0.f))
+    return;
+  const float along = (std::clamp(vertical ? y : x, start, end) - start) / (end - start);
+  double v = vertical ? 1.0 - along : along;
   v = std::round(v / 0.001) * 0.001;
   v = std::clamp(v, lo, hi);
   if (valIdx >= 0)

@@ -113,6 +113,7 @@ void IGfx::DetachFromEventState(const IControl* pControl)
   {
     mInPopupMenu = nullptr;
     mPopupMenuValIdx = -1;
+    mPopupEndsGestures = false;
   }
 }
 
@@ -155,6 +156,7 @@ void IGfx::RemoveControls(int fromIdx)
 void IGfx::ForgetEventState(bool showCursor)
 {
   mCapturedMap.clear();
+  mGestureTouches.clear();
   if (showCursor && mCursorHidden)
     HideMouseCursor(false, true);
   mMouseOver = nullptr;
@@ -163,6 +165,7 @@ void IGfx::ForgetEventState(bool showCursor)
   mTextEntryValIdx = -1;
   mInPopupMenu = nullptr;
   mPopupMenuValIdx = -1;
+  mPopupEndsGestures = false;
 }
 
 void IGfx::RemoveAllControls()
@@ -450,9 +453,18 @@ bool IGfx::ControlIsCaptured(const IControl* pControl) const
   return false;
 }
 
+bool IGfx::GesturesBegunBy(const IControl* pControl) const
+{
+  for (const auto& [touch, control] : mCapturedMap)
+    if (control == pControl && mGestureTouches.count(touch))
+      return true;
+  return false;
+}
+
 void IGfx::ReleaseMouseCapture()
 {
   mCapturedMap.clear();
+  mGestureTouches.clear();
   if (mCursorHidden)
     HideMouseCursor(false, true);
 }
@@ -469,6 +481,7 @@ void IGfx::SetPromptCallers(IControl* pTextEntryCaller, int textEntryValIdx, ICo
   mTextEntryValIdx = textEntryValIdx;
   mInPopupMenu = pPopupCaller;
   mPopupMenuValIdx = popupValIdx;
+  mPopupEndsGestures = false;
 }
 
 bool IGfx::DispatchKey(float x, float y, const IKeyPress& key, bool isUp)

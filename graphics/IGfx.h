@@ -5,6 +5,7 @@
 #include <memory>
 #include <stack>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "graphics/IBitmap.h"
@@ -552,6 +553,13 @@ public:
   void AttachPopupMenuControl(IPopupMenuControl* pControl);
   void AttachTextEntryControl(ITextEntryControl* pControl);
   void AttachFPSDisplayControl(IFPSDisplayControl* pControl);
+  // The building forms: a drawn menu in the text style, whose panels take
+  // bounds when they are not empty (else the size of their cells), and a
+  // drawn text entry. Each builds nothing while one is attached.
+  void AttachPopupMenuControl(const IText& text, const IRECT& bounds);
+  void AttachTextEntryControl();
+  // Removing a drawn menu or entry that is in use ends its use first: an
+  // open menu is answered as dismissed, an open entry closes without a value.
   void RemovePopupMenuControl();
   void RemoveTextEntryControl();
   // On: a frame-time display at (10, 10, 210, 60) unless one exists; off:
@@ -743,11 +751,17 @@ protected:
   IRECTList mGestureRegions;
   std::unordered_map<int, IGestureFunc> mGestureRegionFuncs;
   std::unordered_map<ITouchID, IControl*> mCapturedMap;
+  // The captured touches whose press began the host gestures of their
+  // control: the release ends them, or the answer of a menu opened while
+  // they were held (opening it releases the capture).
+  std::unordered_set<ITouchID> mGestureTouches;
   IControl* mMouseOver = nullptr;
   IControl* mInTextEntry = nullptr;
   IControl* mInPopupMenu = nullptr;
   void* mPlatformPointer = nullptr;
   bool mIsContextMenu = false;
+  // The pending menu's answer ends its caller's gestures (see above).
+  bool mPopupEndsGestures = false;
   int mTextEntryValIdx = -1;
   int mPopupMenuValIdx = -1;
   int mMouseOverIdx = -1;
@@ -810,7 +824,12 @@ private:
   void InformHostOfGestures(const IControl& control, bool begin);
   // The control under the point with gesture handlers and no animation.
   IControl* GestureControlAt(float x, float y);
-  void AnswerPopup(IControl* pCaller, int valIdx, bool isContext, IPopupMenu* pMenu);
+  // The function of the first gesture region holding the point; null when
+  // none holds it or that region has no function.
+  const IGestureFunc* GestureRegionFuncAt(float x, float y) const;
+  // True when a captured touch of the control began its host gestures.
+  bool GesturesBegunBy(const IControl* pControl) const;
+  void AnswerPopup(IControl* pCaller, int valIdx, bool isContext, bool endGestures, IPopupMenu* pMenu);
 };
 
 } // namespace plugkit::gfx

@@ -37,7 +37,9 @@ IControl* IGfx::GetMouseControl(float x, float y, bool capture, bool mouseOver, 
 
   IControl* control = nullptr;
   int idx = -1;
-  if (mPopupControl && mPopupControl->GetState() == IPopupMenuControl::kIdling)
+  // An open menu takes the pointer from its first frame on, so a click on
+  // the fading panel never reaches a control it covers.
+  if (mPopupControl && mPopupControl->IsOpen())
     control = mPopupControl.get();
   else if (mTextEntryControl && mTextEntryControl->EditInProgress())
     control = mTextEntryControl.get();
@@ -101,6 +103,7 @@ void IGfx::OnMouseDown(const IMouseInfoList& points)
       return;
     }
     InformHostOfGestures(*control, true);
+    mGestureTouches.insert(p.ms.touchID);
     mDelegate->OnEditorMouseDown();
     control->OnMouseDown(p.x, p.y, p.ms);
   }
@@ -117,16 +120,19 @@ void IGfx::OnMouseUp(const IMouseInfoList& points)
       if (!control)
         continue;
       // The gestures to end are read before the handler runs: it may remove
-      // the control, and every begun gesture must still end.
+      // the control, and every begun gesture must still end (only those: a
+      // capture whose press began none ends none).
       std::vector<int> params;
-      for (int v = 0; v < control->NVals(); ++v)
-        if (control->GetParamIdx(v) >= 0)
-          params.push_back(control->GetParamIdx(v));
+      if (mGestureTouches.count(p.ms.touchID))
+        for (int v = 0; v < control->NVals(); ++v)
+          if (control->GetParamIdx(v) >= 0)
+            params.push_back(control->GetParamIdx(v));
       control->OnMouseUp(p.x, p.y, p.ms);
       mDelegate->OnEditorMouseUp();
       for (int paramIdx : params)
         mDelegate->EndInformHostOfParamChangeFromUI(paramIdx);
       mCapturedMap.erase(p.ms.touchID);
+      mGestureTouches.erase(p.ms.touchID);
     }
   }
   if (mResizingInProcess)
@@ -183,6 +189,9 @@ bool IGfx::OnMouseOver(float x, float y, const IMouseMod& mod)
       mMouseOver->OnMouseOut();
     mMouseOver = control;
   }
+  // A held control is the mouse-over control wherever the pointer is, and
+  // its index must name it (tool tips are read through the index).
+  SyncMouseOverIdx();
   if (control)
     control->OnMouseOver(x, y, mod);
   return control != nullptr;
@@ -216,11 +225,8 @@ void IGfx::OnFocusLost()
   // A menu or entry the user can no longer see must not take the next click
   // or key: the menu closes as dismissed, the entry commits what was typed,
   // as the platform's field does when its editing ends.
-  if (mPopupControl && mPopupControl->GetState() == IPopupMenuControl::kIdling)
-  {
-    mPopupControl->OnMouseOut();
-    mPopupControl->CloseMenu();
-  }
+  if (mPopupControl)
+    mPopupControl->DismissMenu();
   if (mTextEntryControl && mTextEntryControl->EditInProgress())
     mTextEntryControl->CommitEdit();
 }
@@ -234,6 +240,7 @@ void IGfx::OnTouchCancelled(const IMouseInfoList& points)
     {
       control->OnTouchCancelled(p.x, p.y, p.ms);
       mCapturedMap.erase(p.ms.touchID);
+      mGestureTouches.erase(p.ms.touchID);
     }
   }
 }

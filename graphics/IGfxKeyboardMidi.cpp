@@ -108,36 +108,40 @@ void IGfx::ClearGestureRegions()
 
 IControl* IGfx::GestureControlAt(float x, float y)
 {
-  IControl* c = GetControl(GetMouseControlIdx(x, y, false));
+  // Found as every pointer event finds its control: a capture, an open menu
+  // or entry, the corner resizer and frame-time display come first.
+  IControl* c = GetMouseControl(x, y, false, false, 0);
   return c && c->HasGestureHandlers() && !c->IsAnimating() ? c : nullptr;
+}
+
+const IGestureFunc* IGfx::GestureRegionFuncAt(float x, float y) const
+{
+  for (int i = 0; i < mGestureRegions.Size(); ++i)
+    if (mGestureRegions.Get(i).Contains(x, y))
+    {
+      // The first region holding the point decides; an empty function is no
+      // handler.
+      const auto it = mGestureRegionFuncs.find(i);
+      return it != mGestureRegionFuncs.end() && it->second ? &it->second : nullptr;
+    }
+  return nullptr;
 }
 
 bool IGfx::RespondsToGesture(float x, float y)
 {
-  if (GestureControlAt(x, y))
-    return true;
-  for (int i = 0; i < mGestureRegions.Size(); ++i)
-    if (mGestureRegions.Get(i).Contains(x, y))
-      return true;
-  return false;
+  return GestureControlAt(x, y) || GestureRegionFuncAt(x, y);
 }
 
 void IGfx::OnGestureRecognized(const IGestureInfo& info)
 {
   if (IControl* c = GestureControlAt(info.x, info.y))
-  {
     c->OnGesture(info);
-    return;
+  else if (const IGestureFunc* found = GestureRegionFuncAt(info.x, info.y))
+  {
+    // A copy: the function may clear the regions that hold it.
+    const IGestureFunc func = *found;
+    func(nullptr, info);
   }
-  for (int i = 0; i < mGestureRegions.Size(); ++i)
-    if (mGestureRegions.Get(i).Contains(info.x, info.y))
-    {
-      // An empty function is no handler.
-      const auto it = mGestureRegionFuncs.find(i);
-      if (it != mGestureRegionFuncs.end() && it->second)
-        it->second(nullptr, info);
-      return;
-    }
 }
 
 } // namespace plugkit::gfx

@@ -180,8 +180,12 @@ void IGfx::ApplyLayerDropShadow(ILayerPtr& layer, const IShadow& shadow)
   IRawBitmapData scratch;
   if (!scratch.Resize(pixels.GetSize()) || scratch.GetSize() != pixels.GetSize())
     return;
+  // The back-end's rows may be padded: they lie size / h apart, and the
+  // transposed rows of the intermediate image size / w apart.
+  const long rowBytes = pixels.GetSize() / h, scratchRowBytes = pixels.GetSize() / w;
   const float s = std::max(1.f, bitmap->GetScale() * bitmap->GetDrawScale() * shadow.mBlurSize + 1.f);
-  BlurAlpha(pixels.Get(), scratch.Get(), w, h, IsBitmapFlipped(), GetAlphaChannelIndex(), MakeShadowKernel(s));
+  BlurAlpha(pixels.Get(), rowBytes, scratch.Get(), scratchRowBytes, w, h, IsBitmapFlipped(), GetAlphaChannelIndex(),
+    MakeShadowKernel(s));
   ApplyShadowMask(layer, pixels, shadow);
 }
 

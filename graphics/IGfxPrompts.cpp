@@ -91,6 +91,10 @@ void IGfx::OnTextEntryEndedWithoutCommit()
 
 void IGfx::CreatePopupMenu(IControl& control, IPopupMenu& menu, const IRECT& bounds, int valIdx, bool isContext)
 {
+  // Opening a menu ends the press that asked for it: its release will not
+  // reach the caller, so the menu's answer ends the gestures the press
+  // began. A menu no press led to (a context menu, a key) ends none.
+  const bool endGestures = GesturesBegunBy(&control);
   ReleaseMouseCapture();
   if (mPopupControl)
   {
@@ -101,16 +105,18 @@ void IGfx::CreatePopupMenu(IControl& control, IPopupMenu& menu, const IRECT& bou
       mInPopupMenu = &control;
       mPopupMenuValIdx = valIdx;
       mIsContextMenu = isContext;
+      mPopupEndsGestures = endGestures;
     }
     else
     {
-      AnswerPopup(&control, valIdx, isContext, nullptr);
+      AnswerPopup(&control, valIdx, isContext, endGestures, nullptr);
     }
     return;
   }
   mInPopupMenu = &control;
   mPopupMenuValIdx = valIdx;
   mIsContextMenu = isContext;
+  mPopupEndsGestures = endGestures;
   bool isAsync = false;
   IPopupMenu* result = CreatePlatformPopupMenu(menu, bounds, isAsync);
   if (!isAsync)
@@ -126,16 +132,18 @@ void IGfx::SetControlValueAfterPopupMenu(IPopupMenu* pMenu)
   // its own.
   const int valIdx = mPopupMenuValIdx;
   const bool isContext = mIsContextMenu;
+  const bool endGestures = mPopupEndsGestures;
   mInPopupMenu = nullptr;
   mPopupMenuValIdx = -1;
-  AnswerPopup(caller, valIdx, isContext, pMenu);
+  mPopupEndsGestures = false;
+  AnswerPopup(caller, valIdx, isContext, endGestures, pMenu);
 }
 
-void IGfx::AnswerPopup(IControl* pCaller, int valIdx, bool isContext, IPopupMenu* pMenu)
+void IGfx::AnswerPopup(IControl* pCaller, int valIdx, bool isContext, bool endGestures, IPopupMenu* pMenu)
 {
   // The handler may remove the caller; its gestures are read first.
   std::vector<int> params;
-  for (int v = 0; v < pCaller->NVals(); ++v)
+  for (int v = 0; endGestures && v < pCaller->NVals(); ++v)
     if (pCaller->GetParamIdx(v) >= 0)
       params.push_back(pCaller->GetParamIdx(v));
   if (isContext)

@@ -1,5 +1,7 @@
 // The drawing API's shapes, built from the back-end's path primitives.
+#include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "graphics/IGfx.h"
 
@@ -186,25 +188,44 @@ void IGfx::DrawEllipse(const IColor& color, float x, float y, float r1, float r2
   PathStroke(color, thickness, IStrokeOptions(), pBlend);
 }
 
+namespace {
+
+// Lines of a grid never outnumber what any editor can show; a spacing that
+// asks for more draws this many.
+constexpr int64_t kMaxGridLines = 1 << 16;
+
+// The number of lines at start + k x spacing (k = 1, 2, ...) that lie
+// before end. Counted, not stepped: a float position far from the origin
+// stops moving when the spacing falls below its precision.
+int64_t GridLineCount(float start, float end, float spacing)
+{
+  if (!(spacing > 1.f))
+    return 0;
+  const double n = std::ceil((static_cast<double>(end) - start) / spacing) - 1.0;
+  return n > 0.0 ? static_cast<int64_t>(std::min(n, static_cast<double>(kMaxGridLines))) : 0;
+}
+
+} // namespace
+
 void IGfx::DrawGrid(const IColor& color, const IRECT& r, float gridSizeH, float gridSizeV, const IBlend* pBlend,
   float thickness)
 {
   PathClear();
-  if (gridSizeH > 1.f)
+  if (!std::isfinite(r.L) || !std::isfinite(r.T) || !std::isfinite(r.R) || !std::isfinite(r.B))
+    return; // no line of an endless grid can be placed
+  const int64_t nH = GridLineCount(r.L, r.R, gridSizeH);
+  for (int64_t k = 1; k <= nH; ++k)
   {
-    for (float x = r.L + gridSizeH; x < r.R; x += gridSizeH)
-    {
-      PathMoveTo(x, r.T);
-      PathLineTo(x, r.B);
-    }
+    const float x = static_cast<float>(r.L + static_cast<double>(k) * gridSizeH);
+    PathMoveTo(x, r.T);
+    PathLineTo(x, r.B);
   }
-  if (gridSizeV > 1.f)
+  const int64_t nV = GridLineCount(r.T, r.B, gridSizeV);
+  for (int64_t k = 1; k <= nV; ++k)
   {
-    for (float y = r.T + gridSizeV; y < r.B; y += gridSizeV)
-    {
-      PathMoveTo(r.L, y);
-      PathLineTo(r.R, y);
-    }
+    const float y = static_cast<float>(r.T + static_cast<double>(k) * gridSizeV);
+    PathMoveTo(r.L, y);
+    PathLineTo(r.R, y);
   }
   PathStroke(color, thickness, IStrokeOptions(), pBlend);
 }

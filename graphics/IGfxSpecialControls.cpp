@@ -68,14 +68,37 @@ void IGfx::AttachFPSDisplayControl(IFPSDisplayControl* pControl)
   FillSlot(mPerfDisplay, pControl, [this](IControl* c) { PrepareControl(c); });
 }
 
+void IGfx::AttachPopupMenuControl(const IText& text, const IRECT& bounds)
+{
+  if (!mPopupControl)
+    AttachPopupMenuControl(new IPopupMenuControl(-1, text, IRECT(), bounds));
+}
+
+void IGfx::AttachTextEntryControl()
+{
+  if (!mTextEntryControl)
+    AttachTextEntryControl(new ITextEntryControl());
+}
+
 void IGfx::RemovePopupMenuControl()
 {
+  if (!mPopupControl)
+    return;
+  // Nothing would answer the caller once the menu is gone: it hears
+  // "dismissed" now, and the host gesture of its prompt ends.
+  mPopupControl->DismissMenu();
   DetachFromEventState(mPopupControl.get());
   mPopupControl.reset();
 }
 
 void IGfx::RemoveTextEntryControl()
 {
+  if (!mTextEntryControl)
+    return;
+  // An entry removed mid-edit is cancelled, so no caller stays waiting for
+  // a text (and holding back every drag).
+  if (mTextEntryControl->EditInProgress())
+    mTextEntryControl->DismissEdit();
   DetachFromEventState(mTextEntryControl.get());
   mTextEntryControl.reset();
 }
@@ -179,7 +202,8 @@ void IGfx::ShowBubbleControl(IControl* pCaller, float x, float y, const char* st
 
 void IGfx::StyleAllVectorControls(const IVStyle& style)
 {
-  ForAllControlsFunc([&style](IControl* c) {
+  // The list only: the special controls keep the look they were made with.
+  ForStandardControlsFunc([&style](IControl* c) {
     if (auto* vb = dynamic_cast<IVectorBase*>(c))
       vb->SetStyle(style);
   });

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-namespace plugkit::gfx {
+namespace plugkit {
 
 // One key event as the editor view or the host hands it on: the virtual key
 // code (0 when the key has none; letters carry their upper-case ASCII code),
@@ -27,4 +27,9 @@ struct IKeyPress
   }
 };
 
-} // namespace plugkit::gfx
+namespace gfx {
+// The graphics code names it as one of its own.
+using plugkit::IKeyPress;
+} // namespace gfx
+
+} // namespace plugkit

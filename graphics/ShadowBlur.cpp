@@ -78,11 +78,12 @@ ShadowKernel MakeShadowKernel(float s)
   return k;
 }
 
-void BlurAlpha(uint8_t* image, uint8_t* scratch, int w, int h, bool flipped, int alphaIndex, const ShadowKernel& k)
+void BlurAlpha(uint8_t* image, long rowBytes, uint8_t* scratch, long scratchRowBytes, int w, int h, bool flipped,
+  int alphaIndex, const ShadowKernel& k)
 {
-  if (w <= 0 || h <= 0 || k.normaliser <= 0 || alphaIndex < 0 || alphaIndex > 3)
+  if (w <= 0 || h <= 0 || k.normaliser <= 0 || alphaIndex < 0 || alphaIndex > 3 || rowBytes < 4L * w ||
+      scratchRowBytes < 4L * h)
     return;
-  const long rowBytes = 4L * w;
   // Row y of the image in memory; flipped images keep their rows bottom up.
   auto row = [&](int y) { return image + (flipped ? h - 1 - y : y) * rowBytes; };
   std::vector<uint8_t> line(static_cast<size_t>(std::max(w, h)));
@@ -93,12 +94,12 @@ void BlurAlpha(uint8_t* image, uint8_t* scratch, int w, int h, bool flipped, int
     const uint8_t* src = row(y) + alphaIndex;
     for (int x = 0; x < w; ++x)
       line[static_cast<size_t>(x)] = src[4 * x];
-    BlurRow(line.data(), w, scratch + 4L * y + alphaIndex, 4L * h, k);
+    BlurRow(line.data(), w, scratch + 4L * y + alphaIndex, scratchRowBytes, k);
   }
   // Pass 2: row x of the scratch image goes back into column x.
   for (int x = 0; x < w; ++x)
   {
-    const uint8_t* src = scratch + 4L * h * x + alphaIndex;
+    const uint8_t* src = scratch + scratchRowBytes * x + alphaIndex;
     for (int y = 0; y < h; ++y)
       line[static_cast<size_t>(y)] = src[4 * y];
     uint8_t* dst = row(0) + 4L * x + alphaIndex;

@@ -23,10 +23,14 @@ struct ShadowKernel
 ShadowKernel MakeShadowKernel(float s);
 
 // Blurs the alpha bytes (at alphaIndex of every 4-byte pixel) of a w x h
-// image in place; scratch holds at least w x h x 4 bytes. Rows are read from
-// the last one when the image is flipped, so the result is the same either
-// way up. Each pass writes its result transposed, so both read their input
-// rows in order. Taps outside a row are left out, the normaliser is not.
-void BlurAlpha(uint8_t* image, uint8_t* scratch, int w, int h, bool flipped, int alphaIndex, const ShadowKernel& k);
+// image in place. Its rows start rowBytes apart (at least 4 w: a back-end
+// may pad them); scratch holds the transposed image, w rows of h pixels
+// starting scratchRowBytes (at least 4 h) apart. Rows are read from the
+// last one when the image is flipped, so the result is the same either way
+// up. Each pass writes its result transposed, so both read their input rows
+// in order. Taps outside a row are left out, the normaliser is not. Nothing
+// happens for strides too short for their rows.
+void BlurAlpha(uint8_t* image, long rowBytes, uint8_t* scratch, long scratchRowBytes, int w, int h, bool flipped,
+  int alphaIndex, const ShadowKernel& k);
 
 } // namespace plugkit::gfx

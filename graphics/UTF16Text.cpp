@@ -13,6 +13,30 @@ bool IsSurrogate(char32_t c)
   return c >= 0xD800 && c <= 0xDFFF;
 }
 
+bool IsHighSurrogate(char32_t c)
+{
+  return c >= 0xD800 && c <= 0xDBFF;
+}
+
+bool IsLowSurrogate(char32_t c)
+{
+  return c >= 0xDC00 && c <= 0xDFFF;
+}
+
+// The character at unit i (below length): its code point, U+FFFD for an
+// unpaired surrogate, and the units it takes.
+char32_t DecodeUTF16(const char16_t* str, size_t length, size_t i, size_t& units)
+{
+  const char32_t c = str[i];
+  if (i + 1 < length && IsHighSurrogate(c) && IsLowSurrogate(str[i + 1]))
+  {
+    units = 2;
+    return 0x10000 + ((c - 0xD800) << 10) + (str[i + 1] - 0xDC00);
+  }
+  units = 1;
+  return IsSurrogate(c) ? kReplacement : c;
+}
+
 } // namespace
 
 void AppendUTF8(std::string& out, char32_t c)
@@ -37,6 +61,34 @@ void AppendUTF8(std::string& out, char32_t c)
     out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
     out += static_cast<char>(0x80 | (c & 0x3F));
   }
+}
+
+void AppendUTF16(std::u16string& out, char32_t c)
+{
+  if (c >= 0x10000)
+  {
+    c -= 0x10000;
+    out += static_cast<char16_t>(0xD800 + (c >> 10));
+    out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
+  }
+  else
+  {
+    out += static_cast<char16_t>(c);
+  }
+}
+
+size_t UTF16CharUnits(const std::u16string& str, size_t i)
+{
+  size_t units = 0;
+  if (i < str.size())
+    DecodeUTF16(str.data(), str.size(), i, units);
+  return units;
+}
+
+char32_t UTF16CharAt(const std::u16string& str, size_t i)
+{
+  size_t units = 0;
+  return i < str.size() ? DecodeUTF16(str.data(), str.size(), i, units) : 0;
 }
 
 size_t DecodeUTF8(const char* str, size_t length, char32_t& cp)
@@ -91,16 +143,7 @@ std::u16string UTF8ToUTF16(const char* str)
       continue;
     }
     i += used;
-    if (c >= 0x10000)
-    {
-      c -= 0x10000;
-      out += static_cast<char16_t>(0xD800 + (c >> 10));
-      out += static_cast<char16_t>(0xDC00 + (c & 0x3FF));
-    }
-    else
-    {
-      out += static_cast<char16_t>(c);
-    }
+    AppendUTF16(out, c);
   }
   return out;
 }
@@ -111,19 +154,8 @@ std::string UTF16ToUTF8(const char16_t* str, size_t length)
   if (!str)
     return out;
   out.reserve(length);
-  for (size_t i = 0; i < length; ++i)
-  {
-    const char32_t c = str[i];
-    if (c >= 0xD800 && c <= 0xDBFF && i + 1 < length && str[i + 1] >= 0xDC00 && str[i + 1] <= 0xDFFF)
-    {
-      AppendUTF8(out, 0x10000 + ((c - 0xD800) << 10) + (str[i + 1] - 0xDC00));
-      ++i;
-    }
-    else
-    {
-      AppendUTF8(out, IsSurrogate(c) ? kReplacement : c);
-    }
-  }
+  for (size_t i = 0, units = 0; i < length; i += units)
+    AppendUTF8(out, DecodeUTF16(str, length, i, units));
   return out;
 }
 

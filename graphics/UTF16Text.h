@@ -15,6 +15,15 @@ std::string UTF16ToUTF8(const char16_t* str, size_t length);
 
 // Appends the code point's UTF-8 bytes; the caller passes a valid one.
 void AppendUTF8(std::string& out, char32_t c);
+// Appends the code point as one UTF-16 unit, or two (a surrogate pair) above
+// U+FFFF; the caller passes a valid one.
+void AppendUTF16(std::u16string& out, char32_t c);
+
+// The character starting at unit i of a UTF-16 text (i below its length):
+// the number of units it takes (2 for a surrogate pair, else 1) and its code
+// point (U+FFFD for an unpaired surrogate).
+size_t UTF16CharUnits(const std::u16string& str, size_t i);
+char32_t UTF16CharAt(const std::u16string& str, size_t i);
 
 // Decodes one code point from the start of the first length bytes of str,
 // never reading past them. Returns the number of bytes used, or 0 (with cp

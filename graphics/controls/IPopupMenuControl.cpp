@@ -487,6 +487,14 @@ void IPopupMenuControl::CloseMenu()
   SetDirty(true);
 }
 
+void IPopupMenuControl::DismissMenu()
+{
+  if (!IsOpen())
+    return;
+  mMouseCellIdx = -1; // no cell: the answer is "dismissed"
+  CloseMenu();
+}
+
 // Animation ----------------------------------------------------------------------
 
 void IPopupMenuControl::AnimateFrame()

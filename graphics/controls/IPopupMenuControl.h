@@ -121,6 +121,13 @@ public:
   EPopupState GetState() const { return mState; }
   // True from the opening until the menu has fully closed.
   bool GetExpanded() const { return mState != kCollapsed; }
+  // True while a menu is shown and waits for its answer: from the opening,
+  // through its fade-in and its sub-menus, until the choice. The graphics
+  // context gives an open menu every click and hover, so nothing the menu
+  // covers reacts; only an idling menu chooses.
+  bool IsOpen() const { return mState == kExpanding || mState == kIdling || mState == kSubMenuAppearing; }
+  // Answers an open menu as dismissed and closes it; nothing otherwise.
+  void DismissMenu();
   IPopupMenu* GetMenu() const { return mMenu; }
   int NPanels() const { return static_cast<int>(mMenuPanels.size()); }
   // Null outside the list.

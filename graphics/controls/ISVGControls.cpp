@@ -78,7 +78,10 @@ void ISVGSliderControl::OnResize()
   mHandleBoundsAtMax = IRECT();
   float trackW = 0.f, trackH = 0.f, handleW = 0.f, handleH = 0.f;
   if (!MeasureSVG(mTrackSVG, trackW, trackH) || !MeasureSVG(mHandleSVG, handleW, handleH))
+  {
+    SetDirty(false); // what was drawn before must go
     return;
+  }
 
   const float trackAspect = trackW / trackH, handleAspect = handleW / handleH, ratio = handleH / trackH;
   const IRECT& b = mBounds;

@@ -39,8 +39,8 @@ int KeyToText(uint32_t key)
 #define STB_TEXTEDIT_GETWIDTH(obj, n, i) (obj)->GetCharWidth((n), (i))
 #define STB_TEXTEDIT_KEYTOTEXT(k) KeyToText(k)
 #define STB_TEXTEDIT_GETCHAR(obj, i) (obj)->GetChar(i)
-#define STB_TEXTEDIT_NEWLINE u'\n'
-#define STB_TEXTEDIT_IS_SPACE(ch) ((ch) == u' ' || (ch) == u'\t')
+#define STB_TEXTEDIT_NEWLINE U'\n'
+#define STB_TEXTEDIT_IS_SPACE(ch) ((ch) == U' ' || (ch) == U'\t')
 #define STB_TEXTEDIT_DELETECHARS(obj, i, n) (obj)->DeleteChars((i), (n))
 #define STB_TEXTEDIT_INSERTCHARS(obj, i, c, n) (obj)->InsertChars((i), (c), (n))
 #define STB_TEXTEDIT_K_SHIFT kShiftBit
@@ -125,21 +125,40 @@ ITextEntryControl::ITextEntryControl()
 
 // The engine's view of the text --------------------------------------------
 
-char16_t ITextEntryControl::GetChar(int idx) const
+int ITextEntryControl::GetLength() const
 {
-  return idx >= 0 && idx < GetLength() ? mEditString[static_cast<size_t>(idx)] : u'\0';
+  int n = 0;
+  for (size_t u = 0; u < mEditString.size(); u += UTF16CharUnits(mEditString, u))
+    ++n;
+  return n;
 }
 
-float ITextEntryControl::MeasureChar(char16_t c, char16_t previous) const
+size_t ITextEntryControl::UnitOffset(int charIdx) const
+{
+  size_t u = 0;
+  for (int i = 0; i < charIdx && u < mEditString.size(); ++i)
+    u += UTF16CharUnits(mEditString, u);
+  return u;
+}
+
+char32_t ITextEntryControl::GetChar(int idx) const
+{
+  return idx >= 0 ? UTF16CharAt(mEditString, UnitOffset(idx)) : U'\0';
+}
+
+float ITextEntryControl::MeasureChar(char32_t c, char32_t previous) const
 {
   if (!GetUI())
     return 0.f;
   IRECT bounds;
-  if (previous == u'\0')
-    return GetUI()->MeasureText(mText, UTF16ToUTF8(&c, 1).c_str(), bounds);
-  const char16_t pair[2] = {previous, c};
-  const float both = GetUI()->MeasureText(mText, UTF16ToUTF8(pair, 2).c_str(), bounds);
-  return both - GetUI()->MeasureText(mText, UTF16ToUTF8(&previous, 1).c_str(), bounds);
+  std::string alone;
+  AppendUTF8(alone, c);
+  if (previous == U'\0')
+    return GetUI()->MeasureText(mText, alone.c_str(), bounds);
+  std::string before, pair;
+  AppendUTF8(before, previous);
+  pair = before + alone;
+  return GetUI()->MeasureText(mText, pair.c_str(), bounds) - GetUI()->MeasureText(mText, before.c_str(), bounds);
 }
 
 void ITextEntryControl::FillCharWidths()
@@ -148,8 +167,14 @@ void ITextEntryControl::FillCharWidths()
   if (mCharWidths.Resize(n) == nullptr && n > 0)
     return; // out of memory: every width reads as 0
   float* widths = mCharWidths.Get();
-  for (int i = 0; i < n && i < mCharWidths.GetSize(); ++i)
-    widths[i] = MeasureChar(mEditString[static_cast<size_t>(i)], i > 0 ? mEditString[static_cast<size_t>(i - 1)] : u'\0');
+  char32_t previous = U'\0';
+  size_t u = 0;
+  for (int i = 0; i < n && i < mCharWidths.GetSize(); ++i, u += UTF16CharUnits(mEditString, u))
+  {
+    const char32_t c = UTF16CharAt(mEditString, u);
+    widths[i] = MeasureChar(c, previous);
+    previous = c;
+  }
 }
 
 float ITextEntryControl::GetCharWidth(int startIdx, int charIdx)
@@ -194,17 +219,20 @@ bool ITextEntryControl::DeleteChars(int pos, int n)
 {
   pos = std::clamp(pos, 0, GetLength());
   n = std::clamp(n, 0, GetLength() - pos);
-  mEditString.erase(static_cast<size_t>(pos), static_cast<size_t>(n));
+  const size_t from = UnitOffset(pos);
+  mEditString.erase(from, UnitOffset(pos + n) - from);
   TextChanged();
   return true;
 }
 
-bool ITextEntryControl::InsertChars(int pos, const char16_t* text, int n)
+bool ITextEntryControl::InsertChars(int pos, const char32_t* text, int n)
 {
   if (!text || n <= 0)
     return true;
-  pos = std::clamp(pos, 0, GetLength());
-  mEditString.insert(static_cast<size_t>(pos), text, static_cast<size_t>(n));
+  std::u16string units;
+  for (int i = 0; i < n; ++i)
+    AppendUTF16(units, text[i]);
+  mEditString.insert(UnitOffset(std::clamp(pos, 0, GetLength())), units);
   TextChanged();
   return true;
 }
@@ -391,7 +419,7 @@ bool ITextEntryControl::OnKeyDown(float x, float y, const IKeyPress& key)
     case kVKTab: return false;
     case kVKReturn: CommitEdit(); return true;
     case kVKEscape: DismissEdit(); return true;
-    case kVKSpace: code = u' '; break;
+    case kVKSpace: code = U' '; break;
     case kVKBackspace:
     case kVKDelete: code = nonText; break;
     default:
@@ -435,7 +463,8 @@ void ITextEntryControl::CopySelection()
   const int hi = std::clamp(std::max(mEditState.select_start, mEditState.select_end), 0, GetLength());
   if (lo == hi || !GetUI())
     return;
-  GetUI()->SetTextInClipboard(UTF16ToUTF8(mEditString.data() + lo, static_cast<size_t>(hi - lo)).c_str());
+  const size_t from = UnitOffset(lo);
+  GetUI()->SetTextInClipboard(UTF16ToUTF8(mEditString.data() + from, UnitOffset(hi) - from).c_str());
 }
 
 void ITextEntryControl::CutSelection()
@@ -450,7 +479,10 @@ void ITextEntryControl::Paste()
   if (!GetUI() || !GetUI()->GetTextFromClipboard(text) || text.GetLength() == 0)
     return;
   const std::u16string units = UTF8ToUTF16(text.Get());
-  Edit([&] { stb_textedit_paste(this, &mEditState, units.data(), static_cast<int>(units.size())); });
+  std::u32string chars;
+  for (size_t u = 0; u < units.size(); u += UTF16CharUnits(units, u))
+    chars += UTF16CharAt(units, u);
+  Edit([&] { stb_textedit_paste(this, &mEditState, chars.data(), static_cast<int>(chars.size())); });
 }
 
 void ITextEntryControl::OnContextMenuChoice(int idx)

@@ -10,7 +10,8 @@
 // The edit engine's state record depends on its character type and undo
 // sizes, so they are fixed here, where the record is declared; the engine's
 // implementation is compiled once, in ITextEntryControl.cpp, with the same.
-#define STB_TEXTEDIT_CHARTYPE char16_t
+// The engine's characters are code points: see ITextEntryControl.
+#define STB_TEXTEDIT_CHARTYPE char32_t
 #define STB_TEXTEDIT_POSITIONTYPE int
 #define STB_TEXTEDIT_UNDOSTATECOUNT 99
 #define STB_TEXTEDIT_UNDOCHARCOUNT 999
@@ -24,7 +25,8 @@ namespace plugkit::gfx {
 //
 // Keeps its text as UTF-16 and measures each character through the graphics
 // context (in pairs, so kerning counts); caret, selection, undo and redo are
-// the edit engine's. Keys are filtered by the kind of the parameter being
+// the edit engine's. The engine counts characters, not UTF-16 units, so no
+// caret, deletion, selection or click can split a surrogate pair. Keys are filtered by the kind of the parameter being
 // typed. Return or a click outside commits, Escape cancels. Owns its own
 // Cut/Copy/Paste menu, so its choices reach this entry and no other.
 // Main thread only.
@@ -65,21 +67,25 @@ public:
   bool CaretShown() const { return mDrawCursor; }
   IPopupMenu& GetContextMenu() { return mContextMenu; }
 
-  // What the edit engine asks of the text: its length in UTF-16 units, one
-  // unit, the layout of the single row, the advance of a unit, and edits.
-  // Positions outside the text are clamped to it.
-  int GetLength() const { return static_cast<int>(mEditString.size()); }
-  char16_t GetChar(int idx) const;
+  // What the edit engine asks of the text, in characters (code points): its
+  // length, one character (0 outside the text), the layout of the single
+  // row, the advance of a character, and edits. Positions outside the text
+  // are clamped to it.
+  int GetLength() const;
+  char32_t GetChar(int idx) const;
   void LayoutRow(StbTexteditRow* pRow, int startIdx);
   float GetCharWidth(int startIdx, int charIdx);
   bool DeleteChars(int pos, int n);
-  bool InsertChars(int pos, const char16_t* text, int n);
+  bool InsertChars(int pos, const char32_t* text, int n);
 
 protected:
   // The advance of c after previous (none: 0), measured in UTF-8.
-  float MeasureChar(char16_t c, char16_t previous) const;
+  float MeasureChar(char32_t c, char32_t previous) const;
+  // The UTF-16 unit at which the character charIdx starts (the text's end
+  // past its last character).
+  size_t UnitOffset(int charIdx) const;
   void FillCharWidths();
-  // The summed advance of the first n units.
+  // The summed advance of the first n characters.
   float WidthBefore(int n);
   // Runs a step of the engine and redraws when it changed the text, caret
   // or selection; true when it did.

@@ -154,18 +154,21 @@ TEST_F(BuiltIns, SplashGrowsOverTheClickInsideTheClip)
   EXPECT_FALSE(shape->IsAnimating());
 }
 
-TEST_F(BuiltIns, StyleReachesVectorControlsOnly)
+TEST_F(BuiltIns, StyleReachesTheListsVectorControlsOnly)
 {
   auto* vector = new ShapeControl(IRECT(0, 0, 40, 40), kRectangle);
-  auto* plain = Probe("plain", IRECT(50, 0, 90, 40));
   g->AttachControl(vector);
+  Probe("plain", IRECT(50, 0, 90, 40)); // no vector part: passed over
   g->ShowFPSDisplay(true);
   IVStyle style = kDefaultStyle;
   style.roundness = 0.5f;
+  style.colorSpec.SetColor(kBackground, kColorRed);
   g->StyleAllVectorControls(style);
   EXPECT_EQ(vector->GetStyle().roundness, 0.5f);
-  EXPECT_EQ(g->GetFPSDisplay()->GetStyle().roundness, 0.5f);
-  EXPECT_NE(plain, nullptr);
+  EXPECT_EQ(vector->GetColor(kBackground), kColorRed);
+  // The frame-time display is no list control: it keeps its own look.
+  EXPECT_EQ(g->GetFPSDisplay()->GetStyle().roundness, 0.f);
+  EXPECT_EQ(g->GetFPSDisplay()->GetColor(kBackground), kColorWhite);
 }
 
 TEST_F(BuiltIns, BitmapFramesFollowTheValue)

@@ -7,11 +7,21 @@
 
 namespace gfxtest {
 
-// A control that asks for menus and keeps every answer it gets.
+// A control that asks for menus and keeps every answer it gets. With a
+// press menu set, a press on it opens that menu, as a control whose click
+// offers a choice does.
 class Asker : public ProbeControl
 {
 public:
   using ProbeControl::ProbeControl;
+  void OnMouseDown(float x, float y, const IMouseMod& mod) override
+  {
+    ProbeControl::OnMouseDown(x, y, mod);
+    if (pressMenu)
+      GetUI()->CreatePopupMenu(*this, *pressMenu, pressAnchor);
+  }
+  IPopupMenu* pressMenu = nullptr;
+  IRECT pressAnchor;
   void OnPopupMenuSelection(IPopupMenu* pMenu, int valIdx) override
   {
     answers.push_back(pMenu);
@@ -90,6 +100,15 @@ protected:
     view->Tick();
   }
   void OpenMenu(IPopupMenu& m, const IRECT& anchor) { g->CreatePopupMenu(*asker, m, anchor); }
+  // Opens the menu through a click on the asker: the press begins the host
+  // gestures of the asker's parameters, and the menu's answer ends them.
+  void ClickToOpen(IPopupMenu& m, const IRECT& anchor)
+  {
+    asker->pressMenu = &m;
+    asker->pressAnchor = anchor;
+    Click(asker->GetRECT().MW(), asker->GetRECT().MH());
+    asker->pressMenu = nullptr;
+  }
   // Opens the menu and lets it fade in until it idles.
   void OpenIdle(IPopupMenu& m, const IRECT& anchor)
   {

@@ -212,13 +212,12 @@ TEST_F(DrawnMenu, ScrollArrowsAreHitByPositionAndChooseNothing)
 
 TEST_F(DrawnMenu, FadesFollowTheClockThroughEveryState)
 {
-  dlg.BeginInformHostOfParamChangeFromUI(FakeEditorDelegate::kGain);
   asker->SetParamIdx(FakeEditorDelegate::kGain);
   IPopupMenu m("", 0, false, {"A"});
   m.AddSeparator();
   auto* sub = new IPopupMenu("", 0, false, {"x"});
   m.AddItem("Sub", sub);
-  OpenMenu(m, IRECT(100, 100, 120, 120));
+  ClickToOpen(m, IRECT(100, 100, 120, 120));
   EXPECT_EQ(g->tooltipUpdates, 1);
   const IColor separator(255, 200, 200, 200);
   struct Step { double ms; IPopupMenuControl::EPopupState state; float weight; bool separators; };
@@ -266,8 +265,7 @@ TEST_F(DrawnMenu, FadesFollowTheClockThroughEveryState)
     // A request while the menu closes is refused and answered at once.
     IPopupMenu other("", 0, false, {"Z"});
     const size_t answers = asker->answers.size();
-    dlg.BeginInformHostOfParamChangeFromUI(FakeEditorDelegate::kGain);
-    OpenMenu(other, IRECT(500, 300, 520, 320));
+    ClickToOpen(other, IRECT(500, 300, 520, 320));
     ASSERT_EQ(asker->answers.size(), answers + 1);
     EXPECT_EQ(asker->answers.back(), nullptr);
     EXPECT_EQ(menu->GetMenu(), &m);
@@ -392,9 +390,10 @@ TEST_F(DrawnMenu, HighlightTextAndArrowSitWhereTheCellSays)
 TEST_F(DrawnMenu, FocusLossClosesAnIdlingMenuAsDismissed)
 {
   asker->SetParamIdx(FakeEditorDelegate::kGain);
-  dlg.BeginInformHostOfParamChangeFromUI(FakeEditorDelegate::kGain);
   IPopupMenu m("", 0, false, {"A", "B"});
-  OpenIdle(m, IRECT(100, 100, 120, 120));
+  ClickToOpen(m, IRECT(100, 100, 120, 120));
+  Advance(0);
+  Advance(101);
   HoverCell(0, 1);
   g->OnFocusLost();
   EXPECT_EQ(asker->answers, (std::vector<IPopupMenu*>{nullptr}));

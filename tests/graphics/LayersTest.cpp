@@ -234,7 +234,7 @@ TEST_F(Layers, BlurMatchesAPlainModelOnRandomLayers)
     }
     std::vector<uint8_t> scratch(image.size());
     const ShadowKernel k = MakeShadowKernel(s);
-    BlurAlpha(image.data(), scratch.data(), w, h, false, 3, k);
+    BlurAlpha(image.data(), 4L * w, scratch.data(), 4L * h, w, h, false, 3, k);
     const std::vector<int> want = ReferenceBlur(alpha, w, h, k);
     for (size_t i = 0; i < want.size(); ++i)
       ASSERT_EQ(image[4 * i + 3], want[i]) << "blur " << s << " pixel " << i;

@@ -121,17 +121,23 @@ TEST_F(Prompts, RefusedDrawnMenuRequestIsAnsweredAtOnce)
   g->AttachPopupMenuControl(menu);
   ProbeControl* first = Asking("first", Dlg::kPower);
   ProbeControl* second = Asking("second", Dlg::kMode);
-  dlg.BeginInformHostOfParamChangeFromUI(Dlg::kPower);
-  dlg.BeginInformHostOfParamChangeFromUI(Dlg::kMode);
-  g->PromptUserInput(*first, first->GetRECT(), 0);
+  second->SetTargetAndDrawRECTs(IRECT(0, 50, 100, 90));
+  // A right press on the first prompts for it: its gesture begins.
+  first->SetOwnsRightClick(true);
+  MouseAction press(Button::kRight);
+  g->OnMouseDown(press.Press(10.f, 10.f));
+  g->OnMouseUp(press.Release(10.f, 10.f));
   menu->Idle();
   journal.clear();
+  // A prompt no press led to: refused, answered at once, and no gesture of
+  // its parameter ends, since none began.
   g->PromptUserInput(*second, second->GetRECT(), 0);
   EXPECT_EQ(journal, (Journal{"second OnPopupMenuSelection"}));
-  EXPECT_EQ(dlg.gesturesEnded, (std::vector<int>{Dlg::kMode}));
+  EXPECT_TRUE(dlg.gesturesEnded.empty());
   EXPECT_EQ(g->GetPopupCaller(), first);
   menu->Choose(0);
   EXPECT_NEAR(Plain(first, Dlg::kPower), 0.0, 1e-9);
+  EXPECT_EQ(dlg.gesturesEnded, (std::vector<int>{Dlg::kPower}));
   EXPECT_TRUE(dlg.GesturesBalanced());
 }
 
