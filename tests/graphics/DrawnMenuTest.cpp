@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <string>
 
 #include "tests/graphics/DrawnControlsFixture.h"
@@ -402,6 +403,94 @@ TEST_F(DrawnMenu, FocusLossClosesAnIdlingMenuAsDismissed)
   EXPECT_NE(menu->GetState(), IPopupMenuControl::kIdling);
   ClickCell(0, 1);
   EXPECT_EQ(asker->answers.size(), 1u) << "the next click chooses nothing unseen";
+}
+
+TEST_F(DrawnMenu, OpenMenuTakesEveryClickAndHoverButChoosesOnlyWhenIdle)
+{
+  // A linked control under the whole editor, as the product's background
+  // knobs lie under a menu.
+  ProbeControl* under = new ProbeControl(journal, "under", IRECT(0, 0, 1008, 584), FakeEditorDelegate::kGain);
+  g->AttachControl(under);
+  g->EnableMouseOver(true);
+  struct Case { const char* name; std::function<void()> reach; IPopupMenuControl::EPopupState state; };
+  const Case cases[] = {
+    {"fading in", [this] { Advance(0); Advance(50); }, IPopupMenuControl::kExpanding},
+    {"showing a sub-menu", [this] { Advance(0); Advance(101); HoverCell(0, 1); Advance(100); },
+      IPopupMenuControl::kSubMenuAppearing},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    IPopupMenu m("", 0, false, {"A"});
+    m.AddItem("Sub", new IPopupMenu("", 0, false, {"x"}));
+    OpenMenu(m, IRECT(100, 100, 120, 120));
+    c.reach();
+    ASSERT_EQ(menu->GetState(), c.state);
+    journal.clear();
+    const IRECT cell = Cell(0, 0);
+    Hover(cell.MW(), cell.MH());
+    Click(cell.MW(), cell.MH());
+    Click(1000, 580); // far from every panel
+    EXPECT_TRUE(NamesWith(journal, "OnMouseDown").empty()) << "nothing under the menu is pressed";
+    EXPECT_TRUE(NamesWith(journal, "OnMouseOver").empty()) << "nor hovered";
+    EXPECT_TRUE(dlg.gesturesBegun.empty());
+    EXPECT_TRUE(dlg.valuesFromUI.empty());
+    EXPECT_TRUE(asker->answers.empty()) << "no choice before the menu idles";
+    EXPECT_TRUE(menu->IsOpen());
+    // Once idle, the same click chooses.
+    Advance(201);
+    ASSERT_EQ(menu->GetState(), IPopupMenuControl::kIdling);
+    Click(cell.MW(), cell.MH());
+    EXPECT_EQ(asker->chosen, (std::vector<int>{0}));
+    asker->answers.clear();
+    asker->chosen.clear();
+    Collapse();
+  }
+}
+
+TEST_F(DrawnMenu, RemovingAnOpenMenuAnswersItDismissedAndEndsItsGesture)
+{
+  asker->SetParamIdx(FakeEditorDelegate::kGain);
+  for (double ms : {50.0, 101.0}) // fading in, then idling
+  {
+    SCOPED_TRACE(ms);
+    if (!g->GetPopupMenuControl())
+      g->AttachPopupMenuControl(kDefaultText, IRECT());
+    menu = g->GetPopupMenuControl();
+    IPopupMenu m("", 0, false, {"A", "B"});
+    ClickToOpen(m, IRECT(100, 100, 120, 120));
+    Advance(0);
+    Advance(ms);
+    ASSERT_TRUE(menu->IsOpen());
+    ASSERT_FALSE(dlg.GesturesBalanced());
+    g->RemovePopupMenuControl();
+    EXPECT_EQ(asker->answers, (std::vector<IPopupMenu*>{nullptr}));
+    EXPECT_TRUE(dlg.GesturesBalanced());
+    EXPECT_EQ(g->GetPopupCaller(), nullptr);
+    asker->answers.clear();
+    Advance(400); // nothing of the menu is left to run
+  }
+}
+
+TEST_F(DrawnMenu, BuildingFormMakesOneMenuInTheTextStyleAndBounds)
+{
+  g->RemovePopupMenuControl();
+  const IText big(20.f);
+  g->AttachPopupMenuControl(big, IRECT(200, 200, 300, 260));
+  IPopupMenuControl* built = g->GetPopupMenuControl();
+  ASSERT_NE(built, nullptr);
+  EXPECT_TRUE(built->IsHidden());
+  EXPECT_EQ(built->GetParamIdx(), -1);
+  EXPECT_TRUE(built->GetRECT().Empty());
+  g->AttachPopupMenuControl(kDefaultText, IRECT());
+  EXPECT_EQ(g->GetPopupMenuControl(), built) << "a second one is not built";
+  IPopupMenu m("", 0, false, {"A", "B"});
+  OpenMenu(m, IRECT(10, 10, 20, 20));
+  ASSERT_EQ(built->NPanels(), 1);
+  const auto& panel = *built->GetPanel(0);
+  // Cells as high as the text style; the panel takes the given bounds.
+  EXPECT_FLOAT_EQ(panel.mCellBounds[0].H(), big.mSize);
+  ExpectRect(panel.mTargetBounds, IRECT(195, 195, 305, 265));
 }
 
 TEST_F(DrawnMenu, EmptyMenuIsAnsweredAtOnceAsDismissed)

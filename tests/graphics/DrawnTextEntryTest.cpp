@@ -313,6 +313,87 @@ TEST_F(DrawnEntry, EachEntryOwnsItsContextMenu)
   EXPECT_EQ(entry2->GetUTF8(), "secondtwo");
 }
 
+TEST_F(DrawnEntry, SurrogatePairsStayWholeWhateverTheEdit)
+{
+  // "a😀b" pasted: the emoji is one character of two UTF-16 units. The
+  // recording back-end measures 7 points per character at size 14, so the
+  // text spans 120 to 141 (centred in 100..161) and the emoji 127 to 134.
+  const char* emoji = "\xF0\x9F\x98\x80";
+  const std::string aEb = std::string("a") + emoji + "b";
+  const int kLeft = 37, kRight = 39, kBackspace = 8, kDelete = 46, kHome = 36, kEnd = 35;
+  struct Case { const char* name; std::function<void()> edit; std::string text; std::string copied; };
+  const Case cases[] = {
+    {"Left then Backspace deletes the emoji", [&] { Key("", kLeft); Key("", kBackspace); }, "ab", ""},
+    {"Home, Right, Delete deletes the emoji", [&] { Key("", kHome); Key("", kRight); Key("", kDelete); }, "ab", ""},
+    {"two Lefts put the caret before it", [&] { Key("", kLeft); Key("", kLeft); Key("x", 'X'); },
+      std::string("ax") + emoji + "b", ""},
+    {"Right from after a stays after it", [&] { Key("", kHome); Key("", kRight); Key("", kRight); Key("x", 'X'); },
+      std::string("a") + emoji + "xb", ""},
+    {"Shift+Left selects it whole", [&] { Key("", kEnd); Key("", kLeft); Key("", kLeft, true); Command('C'); },
+      aEb, emoji},
+    {"a click on its left half", [&] { Click(128, 110); Key("x", 'X'); }, std::string("ax") + emoji + "b", ""},
+    {"a click on its right half", [&] { Click(133, 110); Key("x", 'X'); }, std::string("a") + emoji + "xb", ""},
+    {"a drag over half of it", [&] {
+       MouseAction a;
+       g->OnMouseDown(a.Press(121, 110));
+       g->OnMouseDrag(a.Drag(129, 110));
+       g->OnMouseUp(a.Release(129, 110));
+       Command('C');
+     }, aEb, "a"},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    g->script.clipboard = aEb;
+    Open(*Caller(-1), "");
+    ASSERT_TRUE(Command('V'));
+    ASSERT_EQ(entry->GetUTF8(), aEb);
+    g->script.clipboard = "";
+    c.edit();
+    EXPECT_EQ(entry->GetUTF8(), c.text);
+    EXPECT_EQ(g->script.clipboard.value_or(""), c.copied);
+    entry->DismissEdit();
+  }
+}
+
+TEST_F(DrawnEntry, RightButtonReleaseLeavesTheSelectionAlone)
+{
+  Open(*Caller(-1), "12.5");
+  // A left press between 1 and 2, released with the right button reported
+  // (Command went down meanwhile): no drag selection.
+  view->Press(124, 110, IMouseMod(true));
+  view->Release(138, 110, IMouseMod(false, true));
+  Key("9", '9');
+  EXPECT_EQ(entry->GetUTF8(), "192.5");
+}
+
+TEST_F(DrawnEntry, RemovingAnEntryInUseFreesItsCallerAndTheDrags)
+{
+  ProbeControl* caller = Caller(Dlg::kGain);
+  const double before = caller->GetValue();
+  Open(*caller, "12.5");
+  ASSERT_EQ(g->GetTextEntryCaller(), caller);
+  g->RemoveTextEntryControl();
+  EXPECT_EQ(g->GetTextEntryCaller(), nullptr);
+  EXPECT_EQ(caller->GetValue(), before) << "removal applies no value";
+  MouseAction drag;
+  g->OnMouseDown(drag.Press(320, 310));
+  g->OnMouseDrag(drag.Drag(330, 315));
+  g->OnMouseUp(drag.Release(330, 315));
+  EXPECT_EQ(NamesWith(journal, "OnMouseDrag"), (std::vector<std::string>{"caller"}));
+  // The building form makes a new one, once.
+  g->AttachTextEntryControl();
+  ITextEntryControl* built = g->GetTextEntryControl();
+  ASSERT_NE(built, nullptr);
+  g->AttachTextEntryControl();
+  EXPECT_EQ(g->GetTextEntryControl(), built);
+  Open(*caller, "3");
+  EXPECT_TRUE(built->EditInProgress());
+  EXPECT_EQ(built->GetUTF8(), "3");
+  EXPECT_TRUE(Key("\r", 13));
+  EXPECT_NEAR(Plain(caller, Dlg::kGain), 3.0, 1e-9);
+}
+
 TEST(UTF16Text, InvalidInputBecomesTheReplacementCharacter)
 {
   struct Case { const char* name; std::string utf8; std::u16string utf16; };

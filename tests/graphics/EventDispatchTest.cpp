@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "graphics/ICornerResizerControl.h"
 #include "tests/graphics/EditorFixture.h"
 
@@ -172,7 +174,11 @@ TEST_F(Events, ClickOnAControlWithoutValuesIsSafe)
 
 TEST_F(Events, FocusLossHidesAnIdlingMenuAndForgetsTheMouse)
 {
+  Add("bg", IRECT(0, 0, 400, 300));
   Handy* c = Add("c", IRECT(0, 0, 100, 100));
+  g->EnableMouseOver(true);
+  ASSERT_TRUE(g->OnMouseOver(50.f, 50.f, IMouseMod()));
+  ASSERT_EQ(g->GetMouseOver(), c);
   auto* menu = new StubMenu;
   g->AttachPopupMenuControl(menu);
   g->CreatePopupMenu(*c, g->GetPromptMenu(), IRECT(10, 10, 20, 20));
@@ -181,6 +187,80 @@ TEST_F(Events, FocusLossHidesAnIdlingMenuAndForgetsTheMouse)
   g->OnFocusLost();
   EXPECT_TRUE(menu->IsHidden());
   EXPECT_EQ(g->GetMouseOver(), nullptr);
+  EXPECT_EQ(g->GetMouseOverIdx(), -1);
+}
+
+TEST_F(Events, ContextMenuAnswerEndsNoGestureItDidNotBegin)
+{
+  struct Case { const char* name; bool drawn, async; };
+  const Case cases[] = {{"native menu", false, false}, {"native menu answered later", false, true},
+    {"drawn menu", true, false}};
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    g->RemoveAllControls();
+    dlg.gesturesBegun.clear();
+    dlg.gesturesEnded.clear();
+    g->script.menuChoice = 0;
+    g->script.menuAsync = c.async;
+    auto* menu = c.drawn ? new StubMenu : nullptr;
+    if (menu)
+      g->AttachPopupMenuControl(menu);
+    Add("c", IRECT(0, 0, 100, 100), Dlg::kGain)->fillsMenu = true;
+    MouseAction click(Button::kRight);
+    g->OnMouseDown(click.Press(50.f, 50.f));
+    g->OnMouseUp(click.Release(50.f, 50.f));
+    const bool answered = menu ? (menu->Choose(0), true) : !c.async || g->AnswerPendingMenu();
+    EXPECT_TRUE(answered);
+    EXPECT_EQ(g->GetPopupCaller(), nullptr) << "answered";
+    EXPECT_TRUE(dlg.gesturesBegun.empty());
+    EXPECT_TRUE(dlg.gesturesEnded.empty());
+  }
+}
+
+TEST_F(Events, MouseOverIndexAlwaysNamesTheMouseOverControl)
+{
+  Add("bg", IRECT(0, 0, 400, 300));
+  Handy* a = Add("a", IRECT(0, 0, 100, 100));
+  Handy* b = Add("b", IRECT(200, 0, 300, 100));
+  g->EnableMouseOver(true);
+  MouseAction mouse;
+  struct Step { const char* name; std::function<void()> event; IControl* over; };
+  const Step steps[] = {
+    {"over b", [&] { g->OnMouseOver(250.f, 50.f, IMouseMod()); }, b},
+    {"press on a", [&] { g->OnMouseDown(mouse.Press(50.f, 50.f)); }, b},
+    {"over b while a is held", [&] { g->OnMouseOver(250.f, 50.f, IMouseMod()); }, a},
+    {"release over b", [&] { g->OnMouseUp(mouse.Release(250.f, 50.f)); }, b},
+    {"over nothing but the background", [&] { g->OnMouseOver(350.f, 250.f, IMouseMod()); }, nullptr},
+  };
+  for (const Step& step : steps)
+  {
+    SCOPED_TRACE(step.name);
+    step.event();
+    EXPECT_EQ(g->GetMouseOver(), step.over);
+    EXPECT_EQ(g->GetMouseOverIdx(), step.over ? g->GetControlIdx(step.over) : -1);
+  }
+}
+
+TEST_F(Events, CancelledTouchIsNoLongerCaptured)
+{
+  g->EnableMultiTouch(true);
+  Handy* c = Add("c", IRECT(0, 0, 100, 100));
+  c->SetWantsMultiTouch(true);
+  auto touch = [](ITouchID id, float x, float dX = 0.f) {
+    return IMouseInfoList{IMouseInfo{x, 50.f, dX, 0.f, IMouseMod(true, false, false, false, false, id)}};
+  };
+  g->OnMouseDown(touch(1, 20.f));
+  g->OnMouseDown(touch(2, 60.f));
+  g->OnTouchCancelled(touch(1, 20.f));
+  EXPECT_TRUE(g->ControlIsCaptured(c)) << "the other touch still holds it";
+  journal.clear();
+  g->OnMouseDrag(touch(1, 30.f, 10.f));
+  EXPECT_TRUE(journal.empty()) << "a cancelled touch drags nothing";
+  g->OnMouseDrag(touch(2, 70.f, 10.f));
+  EXPECT_EQ(journal, (Journal{"c OnMouseDrag"}));
+  g->OnTouchCancelled(touch(2, 70.f));
+  EXPECT_FALSE(g->ControlIsCaptured(c));
 }
 
 TEST_F(Events, MouseOverSkipsTheBackgroundAndListControlsWhenOff)
