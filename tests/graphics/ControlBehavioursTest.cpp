@@ -164,6 +164,32 @@ TEST_F(Behaviours, ZeroExtentLeavesTheValueAsItIs)
   EXPECT_FALSE(std::isnan(slider->GetValue()));
 }
 
+TEST_F(Behaviours, ClicksAndDragsOnATrackWithoutExtentChangeNothing)
+{
+  struct Case { const char* name; IRECT bounds; EDirection dir; };
+  const Case cases[] = {
+    {"horizontal, no width", IRECT(100, 0, 100, 20), kHorizontal},
+    {"vertical, no height", IRECT(0, 50, 20, 50), kVertical},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    g->RemoveAllControls();
+    dlg.valuesFromUI.clear();
+    auto* slider = new Slider(c.bounds, Dlg::kFreq, c.dir);
+    g->AttachControl(slider);
+    slider->SetValue(0.6);
+    // The control itself, as a click and a drag reach it: its track has the
+    // same (empty) extent as its bounds.
+    slider->OnMouseDown(c.bounds.L, c.bounds.T, kLeft);
+    slider->OnMouseDrag(c.bounds.L, c.bounds.T, 0, -10, kLeft);
+    slider->OnMouseUp(c.bounds.L, c.bounds.T, IMouseMod());
+    EXPECT_DOUBLE_EQ(slider->GetValue(), 0.6);
+    for (const auto& sent : dlg.valuesFromUI)
+      EXPECT_DOUBLE_EQ(sent.normalized, 0.6) << "the host hears the value it had";
+  }
+}
+
 TEST_F(Behaviours, SliderJumpsToTheClickUnlessStepped)
 {
   auto* smooth = new Slider(IRECT(0, 0, 20, 100), Dlg::kFreq);

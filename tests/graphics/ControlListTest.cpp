@@ -84,6 +84,16 @@ TEST_F(ControlList, AContextWritesItsSizeIntoTheDelegate)
   EXPECT_EQ(dlg.GetEditorScale(), 1.5f);
 }
 
+TEST_F(ControlList, AFrameRateOfZeroOrBelowRunsAtSixty)
+{
+  for (int fps : {0, -1, -60, 1, 30, 120})
+  {
+    Dlg other;
+    RecordingGfx context(other, 400, 300, fps);
+    EXPECT_EQ(context.FPS(), fps > 0 ? fps : 60) << fps;
+  }
+}
+
 TEST_F(ControlList, AttachingRunsTheHooksInOrderAndTagsOnlyFreeTags)
 {
   ProbeControl* a = Attach("a", Dlg::kGain, 7, "knobs");

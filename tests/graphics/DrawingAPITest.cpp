@@ -2,9 +2,12 @@
 // recording back-end.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -96,6 +99,54 @@ TEST_F(Drawing, ShapesBuildTheirPathsFromThePrimitives)
     Reset();
     c.draw(*g);
     EXPECT_EQ(PathCalls(), c.want);
+  }
+}
+
+// A back-end that gives up on a path no editor could show: a grid that
+// never ends fails the test instead of hanging it.
+class BoundedPaths : public RecordingGfx
+{
+public:
+  using RecordingGfx::RecordingGfx;
+  void PathMoveTo(float x, float y) override
+  {
+    if (++moves > 100000)
+      throw std::runtime_error("the path never ends");
+    RecordingGfx::PathMoveTo(x, y);
+  }
+  int moves = 0;
+};
+
+TEST_F(Drawing, GridLinesAreCountedWhereverTheRectangleLies)
+{
+  const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+  // Lines at lo + k x spacing before hi, counted exactly.
+  const auto model = [](float lo, float hi, float spacing) {
+    int n = 0;
+    for (long double x = static_cast<long double>(lo) + spacing; spacing > 1.f && x < hi; x += spacing)
+      ++n;
+    return n;
+  };
+  struct Case { const char* name; IRECT r; float h, v; };
+  const Case cases[] = {
+    {"at the origin", IRECT(0, 0, 100, 50), 25, 25},
+    {"far right", IRECT(1e9f, 0, 1e9f + 100, 50), 25, 25},
+    {"far up", IRECT(0, -3e9f, 100, -3e9f + 300), 7, 30},
+    {"far away and huge spacing", IRECT(-1e12f, -1e12f, 1e12f, 1e12f), 4e11f, 5e11f},
+    {"infinite right edge", IRECT(0, 0, inf, 50), 25, 25},
+    {"infinite top edge", IRECT(0, -inf, 100, 50), 25, 25},
+    {"a NaN edge", IRECT(nan, 0, 100, 50), 25, 25},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    FakeEditorDelegate other;
+    BoundedPaths back(other, 400, 300);
+    EXPECT_NO_THROW(back.DrawGrid(kColorRed, c.r, c.h, c.v));
+    const bool finite = std::isfinite(c.r.L) && std::isfinite(c.r.T) && std::isfinite(c.r.R) && std::isfinite(c.r.B);
+    const int want = finite ? model(c.r.L, c.r.R, c.h) + model(c.r.T, c.r.B, c.v) : 0;
+    EXPECT_EQ(back.CallsNamed("PathMoveTo").size(), static_cast<size_t>(want));
+    EXPECT_EQ(back.CallsNamed("PathStroke").size(), finite ? 1u : 0u) << "nothing drawn for an endless grid";
   }
 }
 

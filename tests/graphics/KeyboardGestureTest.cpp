@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "tests/graphics/EditorFixture.h"
 
 namespace {
@@ -100,8 +102,53 @@ TEST_F(Gestures, ControlWithHandlersWinsElseTheRegion)
 
 TEST_F(Gestures, RegionWithAnEmptyFunctionIsNoHandler)
 {
+  int behindHits = 0;
   g->AttachGestureRecognizerToRegion(IRECT(0, 0, 400, 300), kGesturePinch, nullptr);
+  g->AttachGestureRecognizerToRegion(IRECT(0, 0, 400, 300), kGesturePinch,
+    [&](IControl*, const IGestureInfo&) { ++behindHits; });
   EXPECT_NO_THROW(g->OnGestureRecognized(At(50, 50)));
+  // The first region holding the point decides, for both questions alike.
+  EXPECT_EQ(behindHits, 0);
+  EXPECT_FALSE(g->RespondsToGesture(50, 50));
+}
+
+TEST_F(Gestures, GestureFindsItsControlAsThePointerDoes)
+{
+  enum class Target { kHandled, kRegion, kNone };
+  struct Case { const char* name; std::function<void(ProbeControl* handled)> setUp; float x; bool region;
+    Target want; };
+  const Case cases[] = {
+    {"over the control", [](ProbeControl*) {}, 50, true, Target::kHandled},
+    {"a held control takes it anywhere", [this](ProbeControl*) { g->OnMouseDown(MouseAction().Press(50, 50)); },
+      250, true, Target::kHandled},
+    {"an open text entry covers the control", [this](ProbeControl* handled) {
+       g->AttachTextEntryControl();
+       g->CreateTextEntry(*handled, IText(), IRECT(300, 200, 350, 220), "1");
+     }, 50, true, Target::kRegion},
+    {"a running animation takes none", [](ProbeControl* handled) {
+       handled->SetAnimation([](IControl*) {}, 1000);
+     }, 50, true, Target::kRegion},
+    {"nor does the region without it", [](ProbeControl* handled) {
+       handled->SetAnimation([](IControl*) {}, 1000);
+     }, 50, false, Target::kNone},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    g->RemoveAllControls();
+    g->ClearGestureRegions();
+    Target got = Target::kNone;
+    ProbeControl* handled = Probe("handled", IRECT(0, 0, 100, 100));
+    handled->AttachGestureHandler(kGesturePinch, [&](IControl*, const IGestureInfo&) { got = Target::kHandled; });
+    Probe("plain", IRECT(200, 0, 300, 100));
+    if (c.region)
+      g->AttachGestureRecognizerToRegion(IRECT(0, 0, 400, 300), kGesturePinch,
+        [&](IControl*, const IGestureInfo&) { got = Target::kRegion; });
+    c.setUp(handled);
+    EXPECT_EQ(g->RespondsToGesture(c.x, 50), c.want != Target::kNone);
+    g->OnGestureRecognized(At(c.x, 50));
+    EXPECT_EQ(got, c.want);
+  }
 }
 
 } // namespace

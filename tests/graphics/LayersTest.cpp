@@ -192,6 +192,61 @@ TEST_F(Layers, DropShadowBlursTheAlphaSeparably)
   EXPECT_EQ(Blur(15, 7, random, 3.f), upright);
 }
 
+// A back-end whose pixel rows are padded, as read-backs of GPU images often
+// are: each row is followed by bytes the blur must not take for pixels.
+class PaddedRows : public RecordingGfx
+{
+public:
+  using RecordingGfx::RecordingGfx;
+  static constexpr int kPad = 12;
+  void GetLayerBitmapData(const ILayerPtr& layer, IRawBitmapData& data) override
+  {
+    IRawBitmapData packed;
+    RecordingGfx::GetLayerBitmapData(layer, packed);
+    const int w = layer->GetAPIBitmap()->GetWidth(), h = layer->GetAPIBitmap()->GetHeight();
+    const int stride = 4 * w + kPad;
+    data.Resize(stride * h);
+    std::fill(data.Get(), data.Get() + data.GetSize(), uint8_t{0xAB});
+    for (int y = 0; y < h; ++y)
+      std::copy_n(packed.Get() + 4 * w * y, 4 * w, data.Get() + stride * y);
+  }
+  void ApplyShadowMask(ILayerPtr& layer, IRawBitmapData& mask, const IShadow& shadow) override
+  {
+    const int w = layer->GetAPIBitmap()->GetWidth(), h = layer->GetAPIBitmap()->GetHeight();
+    alpha.clear();
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        alpha.push_back(mask.Get()[(4 * w + kPad) * y + 4 * x + GetAlphaChannelIndex()]);
+  }
+  std::vector<int> alpha;
+};
+
+TEST_F(Layers, DropShadowReadsRowsAtTheBackEndsStride)
+{
+  const int w = 15, h = 7;
+  std::vector<uint8_t> random(static_cast<size_t>(w * h));
+  for (size_t i = 0; i < random.size(); ++i)
+    random[i] = static_cast<uint8_t>((i * 97 + 13) % 256);
+  for (bool flipped : {false, true})
+  {
+    SCOPED_TRACE(flipped);
+    g->flipped = flipped;
+    const std::vector<int> packed = Blur(w, h, random, 3.f);
+    FakeEditorDelegate other;
+    PaddedRows padded(other, 400, 300);
+    padded.flipped = flipped;
+    padded.StartLayer(nullptr, IRECT(0, 0, w, h));
+    ILayerPtr layer = padded.EndLayer();
+    IRawBitmapData pixels;
+    pixels.Resize(w * h * 4);
+    for (int i = 0; i < w * h; ++i)
+      pixels.Get()[4 * i + 3] = random[static_cast<size_t>(i)];
+    padded.WriteLayerBitmapData(layer, pixels);
+    padded.ApplyLayerDropShadow(layer, IShadow(kColorBlack, 3.f, 2, 2, 0.5f));
+    EXPECT_EQ(padded.alpha, packed);
+  }
+}
+
 // The blur written plainly: every tap of every pixel, rows then columns.
 std::vector<int> ReferenceBlur(const std::vector<int>& a, int w, int h, const ShadowKernel& k)
 {

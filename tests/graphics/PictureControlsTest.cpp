@@ -366,6 +366,12 @@ TEST_F(PictureControls, SvgSliderWithAnImageOfNoSizeDrawsNothing)
     EXPECT_TRUE(slider->GetTrackSVGBounds().Empty());
     EXPECT_TRUE(slider->GetHandleBounds(0.3).Empty());
     EXPECT_TRUE(DrawAt(slider, 0.3, "PathFill").empty());
+    // Moved, it asks to be drawn again, so nothing stays where it was.
+    view->Tick();
+    ASSERT_FALSE(slider->IsDirty());
+    slider->SetPosition(0, 310);
+    EXPECT_TRUE(slider->IsDirty());
+    slider->SetPosition(0, 300);
     // The value still follows the pointer, finite.
     view->Press(5, 450, kLeft);
     view->Release(5, 450, IMouseMod());

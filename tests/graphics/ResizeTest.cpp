@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <string>
 #include <limits>
 
 #include "graphics/ICornerResizerControl.h"
@@ -67,6 +69,48 @@ TEST_F(Resize, ScaleChangeReleasesLaysOutAndDirtiesInOrder)
   EXPECT_EQ(g->platformResizes, (std::vector<bool>{false}));
   EXPECT_EQ(journal, (Journal{"c OnResize", "layout after 1 1 1"}));
   EXPECT_TRUE(c->IsDirty());
+}
+
+// A probe that notes, when it is resized, how many window resizes the
+// delegate, the platform and the back-end had been told of.
+class Witness : public ProbeControl
+{
+public:
+  Witness(Journal& journal, std::string name, const IRECT& r, std::function<std::string()> progress)
+    : ProbeControl(journal, name, r), mJournal(journal), mProgress(std::move(progress))
+  {
+  }
+  void OnResize() override { mJournal.push_back(Name() + " OnResize after " + mProgress()); }
+
+private:
+  Journal& mJournal;
+  std::function<std::string()> mProgress;
+};
+
+TEST_F(Resize, DelegatePlatformEveryControlThenBackEndAndLayout)
+{
+  const auto progress = [this] {
+    return std::to_string(dlg.editorResizes.size()) + " " + std::to_string(g->platformResizes.size()) + " " +
+           std::to_string(g->drawResizes);
+  };
+  g->AttachControl(new Witness(journal, "a", IRECT(0, 0, 100, 100), progress));
+  g->AttachControl(new Witness(journal, "b", IRECT(100, 0, 200, 100), progress));
+  g->SetLayoutOnResize(true);
+  dlg.resizeAnswer = false; // the platform hears the delegate's answer
+  dlg.SetLayoutFunc([&](IGfx*) { journal.push_back("layout after " + progress()); });
+  struct Case { const char* name; int w, h; float scale; };
+  const Case cases[] = {{"scale", 400, 300, 1.5f}, {"size", 500, 350, 1.5f}, {"both", 450, 320, 1.f}};
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    Forget();
+    const int drawn = g->drawResizes;
+    g->Resize(c.w, c.h, c.scale);
+    const std::string before = "1 1 " + std::to_string(drawn);
+    const std::string after = "1 1 " + std::to_string(drawn + 1);
+    EXPECT_EQ(journal, (Journal{"a OnResize after " + before, "b OnResize after " + before, "layout after " + after}));
+    EXPECT_EQ(g->platformResizes, (std::vector<bool>{false}));
+  }
 }
 
 TEST_F(Resize, WindowPixelsAndLimits)
