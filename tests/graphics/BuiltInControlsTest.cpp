@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "graphics/IBackgroundControls.h"
@@ -240,6 +241,14 @@ TEST_F(BuiltIns, BubblePlacementAndFade)
     // The side of the arrow touches the point.
     const float touching[4] = {r.T, r.R, r.B, r.L};
     EXPECT_EQ(touching[c.arrow], c.arrow % 2 ? c.x : c.y);
+    // The arrow points at the point: its tip lies on it.
+    g->calls.clear();
+    bubble->Draw(*g);
+    bool tipOnPoint = false;
+    for (const GfxCall& call : g->calls)
+      if (call.name == "PathMoveTo" || call.name == "PathLineTo")
+        tipOnPoint = tipOnPoint || (std::abs(call.editorPts[0] - c.x) < 1e-3f && std::abs(call.editorPts[1] - c.y) < 1e-3f);
+    EXPECT_TRUE(tipOnPoint) << "arrow " << c.arrow;
   }
 
   auto runFor = [&](int ms) {
@@ -259,6 +268,35 @@ TEST_F(BuiltIns, BubblePlacementAndFade)
   runFor(220);
   EXPECT_EQ(bubble->GetOpacity(), 0.f);
   EXPECT_TRUE(bubble->IsHidden());
+}
+
+TEST_F(BuiltIns, TwoTouchesShowTwoBubbles)
+{
+  g->EnableMultiTouch(true);
+  g->AttachBubbleControl(kDefaultText);
+  g->AttachBubbleControl(kDefaultText);
+  auto* a = Probe("a", IRECT(0, 0, 50, 50), Dlg::kGain);
+  auto* b = Probe("b", IRECT(100, 0, 150, 50), Dlg::kFreq);
+  g->Capture(1, a);
+  g->Capture(2, b);
+  auto bubbleOf = [&](ITouchID touch) -> IBubbleControl* {
+    for (int i = 0; i < g->NBubbles(); ++i)
+      if (!g->GetBubbleControl(i)->IsHidden() && g->GetBubbleControl(i)->GetTouchId() == touch)
+        return g->GetBubbleControl(i);
+    return nullptr;
+  };
+  g->ShowBubbleControl(a, 50, 25, "a");
+  g->ShowBubbleControl(b, 150, 25, "b");
+  IBubbleControl* first = bubbleOf(1);
+  IBubbleControl* second = bubbleOf(2);
+  ASSERT_NE(first, nullptr);
+  ASSERT_NE(second, nullptr);
+  EXPECT_NE(first, second);
+  // A touch keeps its bubble.
+  g->ShowBubbleControl(a, 50, 30, "a again");
+  EXPECT_EQ(bubbleOf(1), first);
+  EXPECT_STREQ(first->GetStr(), "a again");
+  EXPECT_STREQ(second->GetStr(), "b");
 }
 
 TEST_F(BuiltIns, ShowingABubbleNeedsABubbleAndALinkedCaller)

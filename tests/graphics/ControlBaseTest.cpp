@@ -60,6 +60,22 @@ TEST_F(ControlBase, SentValuesAreClampedAndNaNIsSentAsZero)
   }
 }
 
+TEST_F(ControlBase, EveryParameterFromZeroOnReachesThePlugInAndThePeers)
+{
+  for (int param : {static_cast<int>(Dlg::kBypass), static_cast<int>(Dlg::kGain)})
+  {
+    SCOPED_TRACE(param);
+    g->RemoveAllControls();
+    dlg.valuesFromUI.clear();
+    ProbeControl* c = Attach(param);
+    ProbeControl* peer = Attach(param, IRECT(0, 100, 100, 200));
+    c->SetValue(1.0);
+    c->SetDirty(true);
+    EXPECT_EQ(dlg.valuesFromUI, (std::vector<Dlg::ValueFromUI>{{param, 1.0, true}}));
+    EXPECT_EQ(peer->GetValue(), 1.0);
+  }
+}
+
 TEST_F(ControlBase, AControlWithoutValuesReadsUnlinkedAndIgnoresWrites)
 {
   auto* none = new ProbeControl(journal, "none", IRECT(0, 0, 10, 10), std::initializer_list<int>{});

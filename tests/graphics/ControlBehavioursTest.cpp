@@ -252,6 +252,12 @@ TEST_F(Behaviours, TextControls)
   EXPECT_FLOAT_EQ(t.W(), 8.f);
   EXPECT_FLOAT_EQ(t.H(), 5.f);
   EXPECT_FLOAT_EQ(t.MH(), 110.f);
+  // A click asks for its value: a menu of the texts.
+  g->menuRequests.clear();
+  view->Press(150, 110, kLeft);
+  view->Release(150, 110, IMouseMod());
+  EXPECT_EQ(g->menuRequests.size(), 1u);
+  EXPECT_STREQ(g->GetPromptMenu().GetRootTitle(), "Mode");
 
   // A link opens its address, the pointer a hand over it.
   auto* link = new IURLControl(IRECT(0, 200, 100, 220), "site", "https://example.org/");

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "graphics/controls/IVKnobControl.h"
 #include "graphics/controls/IVRangeSliderControl.h"
 #include "graphics/controls/IVSliderControl.h"
@@ -165,6 +167,49 @@ TEST_F(VectorKnobSlider, SliderTrackFillAndHandle)
     ExpectRect(handle[0].Box(), c.handle);
     g->RemoveControl(slider);
   }
+}
+
+TEST_F(VectorKnobSlider, SliderHandleLooksPressedWhileHeld)
+{
+  auto* slider = Attach(new IVSliderControl(IRECT(0, 0, 20, 120), -1, "", Plain(), false, kVertical, false, 4.0,
+    10.f, 2.f));
+  slider->SetShape(kRectangle);
+  slider->SetValue(0.25);
+  // The handle is the fill of the foreground colour, or of the pressed one.
+  auto handleFills = [&] {
+    const auto paths = Paths(*slider);
+    return std::make_pair(OfColor(paths, Color(kForeground), true).size(), OfColor(paths, Color(kPressed), true).size());
+  };
+  EXPECT_EQ(handleFills(), std::make_pair(size_t{1}, size_t{0}));
+  MouseAction hold;
+  g->OnMouseDown(hold.Press(10, 85));
+  EXPECT_EQ(handleFills(), std::make_pair(size_t{0}, size_t{1}));
+  g->OnMouseUp(hold.Release(10, 85));
+  EXPECT_EQ(handleFills(), std::make_pair(size_t{1}, size_t{0}));
+}
+
+// Tracks drawn with the base's own handles.
+class PlainTracks : public IVTrackControlBase
+{
+public:
+  using IVTrackControlBase::IVTrackControlBase;
+  void Draw(IGfx& g) override { DrawWidget(g); }
+};
+
+TEST_F(VectorKnobSlider, TrackUnderThePointerIsHighlightedUntilTheMouseLeaves)
+{
+  auto* tracks = Attach(new PlainTracks(IRECT(0, 0, 100, 100), "", Plain(), {-1, -1}, 0, kVertical));
+  tracks->SetValue(1.0, 0);
+  tracks->SetValue(1.0, 1);
+  const auto highlighted = [&] { return OfColor(Paths(*tracks), Color(kHighlight), true).size(); };
+  EXPECT_EQ(highlighted(), 0u);
+  g->OnMouseOver(75, 50, IMouseMod());
+  EXPECT_EQ(highlighted(), 1u);
+  g->OnMouseOut();
+  EXPECT_EQ(highlighted(), 0u);
+  g->OnMouseOver(25, 50, IMouseMod());
+  g->OnMouseOver(250, 250, IMouseMod()); // onto the background: the mouse leaves the tracks
+  EXPECT_EQ(highlighted(), 0u);
 }
 
 // Bars that keep the handle and peak rectangles they are asked to fill.
