@@ -579,7 +579,8 @@ public:
   // nothing without a bubble.
   void ShowBubbleControl(IControl* pCaller, float x, float y, const char* str, EDirection dir = kHorizontal,
     IRECT minimumContentBounds = IRECT());
-  // Applies the style to every control with a vector part.
+  // Applies the style to every control of the list with a vector part; the
+  // special controls keep their own look.
   void StyleAllVectorControls(const IVStyle& style);
   void GetMouseDownPoint(float& x, float& y) const
   {
