@@ -79,18 +79,31 @@ def write_programme(auhost, path, minutes):
 
 
 def timed_run(command):
-    """Wall time in seconds and peak memory in MB of one run."""
+    """Wall time in seconds and peak memory in MB of one run.
+
+    The peak is taken by /usr/bin/time when it is there, else by this script
+    started afresh: a process's peak memory counts what its parent held
+    when it was forked, so a command forked from this script, which holds
+    the programme it wrote, would be charged with it."""
+    probe = ["/usr/bin/time", "-f", "%M"] if os.path.exists("/usr/bin/time") else \
+        [sys.executable, os.path.abspath(__file__), "--peak-of"]
     start = time.perf_counter()
-    child = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
-                             stderr=subprocess.PIPE)
-    _, status, usage = os.wait4(child.pid, 0)
+    run = subprocess.run(probe + command, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
+                         stderr=subprocess.PIPE)
     seconds = time.perf_counter() - start
-    child.returncode = os.waitstatus_to_exitcode(status)
-    errors = child.stderr.read().decode(errors="replace")
-    child.stderr.close()
-    if child.returncode != 0:
-        sys.exit(f"{' '.join(command)} failed ({child.returncode}):\n{errors}")
-    return seconds, usage.ru_maxrss / 1024.0  # Linux gives kilobytes
+    errors = run.stderr.decode(errors="replace").strip().splitlines()
+    if run.returncode != 0 or not errors or not errors[-1].isdigit():
+        sys.exit(f"{' '.join(command)} failed ({run.returncode}):\n" + "\n".join(errors))
+    return seconds, int(errors[-1]) / 1024.0  # kilobytes
+
+
+def peak_of(command):
+    """Runs the command and prints its peak memory in kilobytes last on
+    standard error, as `/usr/bin/time -f %M` does."""
+    child = subprocess.Popen(command)
+    _, status, usage = os.wait4(child.pid, 0)
+    print(usage.ru_maxrss, file=sys.stderr)
+    sys.exit(os.waitstatus_to_exitcode(status))
 
 
 def load():
@@ -99,6 +112,8 @@ def load():
 
 
 def main():
+    if len(sys.argv) > 2 and sys.argv[1] == "--peak-of":
+        peak_of(sys.argv[2:])
     here = os.path.dirname(os.path.abspath(__file__))
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--auhost", default=os.path.join(here, "..", "build", "tools", "auhost"))
