@@ -17,15 +17,33 @@ constexpr double kMomentaryOverlap = 0.75;
 constexpr double kShortTermMs = 3000.0;
 constexpr double kShortTermOverlap = 0.6666666666666666;
 
-template <bool kDivide1, bool kDivide2>
-void KWeight(KWeightingFilter& stage1, KWeightingFilter& stage2, const float* in, double* out, int frames)
+// Both K-weighting stages of `n` channels (1 or 2) over a chunk, the
+// channels side by side so their independent recursions overlap in the
+// processor. kDivide = false only where every a0 is 1 (the same values).
+template <bool kDivide>
+void KWeight(KWeightingFilter* stage1, KWeightingFilter* stage2, int n, const float* const* in, double* const* out,
+             int frames)
 {
-  // Local copies keep the state in registers over the chunk.
-  KWeightingFilter s1 = stage1, s2 = stage2;
-  for (int i = 0; i < frames; ++i)
-    out[i] = s2.Tick<kDivide2>(s1.Tick<kDivide1>(static_cast<double>(in[i])));
-  stage1 = s1;
-  stage2 = s2;
+  // Local copies keep the states in registers over the chunk.
+  KWeightingFilter a1 = stage1[0], a2 = stage2[0];
+  if (n == 1)
+  {
+    for (int i = 0; i < frames; ++i)
+      out[0][i] = a2.Tick<kDivide>(a1.Tick<kDivide>(static_cast<double>(in[0][i])));
+  }
+  else
+  {
+    KWeightingFilter b1 = stage1[1], b2 = stage2[1];
+    for (int i = 0; i < frames; ++i)
+    {
+      out[0][i] = a2.Tick<kDivide>(a1.Tick<kDivide>(static_cast<double>(in[0][i])));
+      out[1][i] = b2.Tick<kDivide>(b1.Tick<kDivide>(static_cast<double>(in[1][i])));
+    }
+    stage1[1] = b1;
+    stage2[1] = b2;
+  }
+  stage1[0] = a1;
+  stage2[0] = a2;
 }
 
 } // namespace
@@ -46,19 +64,15 @@ void LoudnessMeter::Add(const float* const* channels, long count)
   for (long start = 0; start < count; start += kChunkFrames)
   {
     const int frames = static_cast<int>(std::min<long>(kChunkFrames, count - start));
-    const double* weighted[2];
+    const float* in[2] = {channels[0] + start, channels[mChannels - 1] + start};
+    double* weighted[2] = {mWeighted[0].data(), mWeighted[1].data()};
+    bool divide = false;
     for (int c = 0; c < mChannels; ++c)
-    {
-      // A stage whose a0 is 1 needs no division (the same values, faster).
-      const bool divide1 = mStage1[c].a0 != 1.0, divide2 = mStage2[c].a0 != 1.0;
-      const float* in = channels[c] + start;
-      double* out = mWeighted[c].data();
-      if (divide1 || divide2)
-        KWeight<true, true>(mStage1[c], mStage2[c], in, out, frames);
-      else
-        KWeight<false, false>(mStage1[c], mStage2[c], in, out, frames);
-      weighted[c] = out;
-    }
+      divide = divide || mStage1[c].a0 != 1.0 || mStage2[c].a0 != 1.0;
+    if (divide)
+      KWeight<true>(mStage1.data(), mStage2.data(), mChannels, in, weighted, frames);
+    else
+      KWeight<false>(mStage1.data(), mStage2.data(), mChannels, in, weighted, frames);
     LoudnessWindow::FrameEnergies(weighted, mChannels, mEnergies.data(), frames);
     for (int i = 0; i < frames; ++i)
     {
