@@ -184,8 +184,10 @@ std::unique_ptr<AudioFileWriter> AudioFileWriter::Open(const std::string& path, 
     error = "cannot write " + path + ": " + sf_strerror(nullptr);
     return nullptr;
   }
-  // Float files keep what the plug-in made, overs included.
-  sf_command(writer->mFile, SFC_SET_CLIPPING, nullptr, format == SampleFormat::Float32 ? SF_FALSE : SF_TRUE);
+  // Float files keep what the plug-in made, overs included; integer
+  // samples (FLAC holds no others) clip them at full scale.
+  const bool floats = SubtypeOf(container, format) == SF_FORMAT_FLOAT;
+  sf_command(writer->mFile, SFC_SET_CLIPPING, nullptr, floats ? SF_FALSE : SF_TRUE);
   writer->mChannels = channels;
   writer->mInterleaved.resize(static_cast<size_t>(kChunkFrames * channels));
   return writer;

@@ -2,6 +2,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include <gtest/gtest.h>
@@ -197,6 +199,32 @@ TEST_F(AuhostCommand, RenderedFilesAreTheInputTimesTheUnitsFactorThroughEveryCon
         wrong += out.channels[ch][f] != in.channels[ch][f] * c.factor;
     EXPECT_EQ(wrong, 0) << "samples differ from the input times " << c.factor;
   }
+}
+
+// FLAC holds integers only: what the unit makes above full scale is clipped
+// there, as in the other integer formats, not refused.
+TEST_F(AuhostCommand, OversInTheDefaultFormatAreClippedInAFlacFile)
+{
+  const auhost::AudioData in = toolstest::Bursts(0.3, -3.0);
+  std::string error;
+  ASSERT_TRUE(auhost::WriteAudioFile(dir + "/loud.wav", in, auhost::SampleFormat::Float32, error)) << error;
+  const ProgramRun run = Auhost("--bundle " + std::string(STRICT_BUNDLE) + " render " + dir + "/loud.wav " + dir +
+                                "/out.flac --set \"€€=3\" --quiet");
+  ASSERT_EQ(run.status, 0) << run.output;
+  auhost::AudioData out;
+  ASSERT_TRUE(auhost::ReadAudioFile(dir + "/out.flac", out, error)) << error;
+  ASSERT_EQ(out.Frames(), in.Frames());
+  long overs = 0, wrong = 0;
+  for (int c = 0; c < 2; ++c)
+    for (long f = 0; f < in.Frames(); ++f)
+    {
+      const float want = std::clamp(in.channels[c][f] * 3.0f, -1.0f, 1.0f);
+      overs += std::fabs(in.channels[c][f] * 3.0f) > 1.0f;
+      // 24-bit steps, read back over 2^23.
+      wrong += std::fabs(out.channels[c][f] - want) > 3e-7f;
+    }
+  EXPECT_GT(overs, 0);
+  EXPECT_EQ(wrong, 0);
 }
 
 TEST_F(AuhostCommand, NamesOfThreeByteCharactersSurvive)
