@@ -49,6 +49,48 @@ int SubtypeOf(int container, SampleFormat format)
 // any length go through this much memory.
 constexpr long kChunkFrames = 4096;
 
+// Frames of interleaved samples to and from channels (the reader takes mono
+// and stereo only; mono and stereo loops are written out so the compiler
+// keeps them tight).
+void Deinterleave(const float* from, int width, long frames, float* const* channels, long offset)
+{
+  float* first = channels[0] + offset;
+  if (width == 1)
+  {
+    std::copy(from, from + frames, first);
+    return;
+  }
+  float* second = channels[1] + offset;
+  for (long f = 0; f < frames; ++f)
+  {
+    first[f] = from[2 * f];
+    second[f] = from[2 * f + 1];
+  }
+}
+
+void Interleave(const float* const* channels, long offset, int width, long frames, float* to)
+{
+  const float* first = channels[0] + offset;
+  if (width == 1)
+  {
+    std::copy(first, first + frames, to);
+    return;
+  }
+  if (width == 2)
+  {
+    const float* second = channels[1] + offset;
+    for (long f = 0; f < frames; ++f)
+    {
+      to[2 * f] = first[f];
+      to[2 * f + 1] = second[f];
+    }
+    return;
+  }
+  for (long f = 0; f < frames; ++f)
+    for (int c = 0; c < width; ++c)
+      to[f * width + c] = channels[c][offset + f];
+}
+
 } // namespace
 
 bool IsKnownAudioExtension(const std::string& path)
@@ -148,9 +190,7 @@ bool AudioFileReader::ReadAt(long start, long count, float* const* channels)
       mError = "cannot read the audio of " + mPath + " (it ends early)";
       return false;
     }
-    for (long f = 0; f < n; ++f)
-      for (int c = 0; c < mChannels; ++c)
-        channels[c][at - start + f] = mInterleaved[static_cast<size_t>(f * mChannels + c)];
+    Deinterleave(mInterleaved.data(), mChannels, n, channels, at - start);
     at += n;
   }
   return true;
@@ -214,9 +254,7 @@ bool AudioFileWriter::Append(const float* const* channels, long count)
   for (long at = 0; at < count;)
   {
     const long n = std::min(kChunkFrames, count - at);
-    for (long f = 0; f < n; ++f)
-      for (int c = 0; c < mChannels; ++c)
-        mInterleaved[static_cast<size_t>(f * mChannels + c)] = channels[c][at + f];
+    Interleave(channels, at, mChannels, n, mInterleaved.data());
     if (sf_writef_float(mFile, mInterleaved.data(), n) != n)
     {
       mFailed = true;
