@@ -97,7 +97,7 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
   {
     std::string args;
     int status;
-    const char* says;
+    std::string says;
   };
   const std::string in = dir + "/in.wav", out = dir + "/never.wav";
   const Case cases[] = {
@@ -117,6 +117,7 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
     {"render " + in + " " + out + " --preset " + dir + "/bad.aupreset", 1, "not a preset file"},
     {"render " + in + " " + out + " --automation-in " + dir + "/bad.csv", 1, "line 3"},
     {"render " + in + " " + out + " --sidechain " + dir + "/mono.flac", 1, "side-chain runs at 44100 Hz"},
+    {"render " + in + " " + dir + "/no/such/folder.wav", 1, "cannot write " + dir + "/no/such/folder.wav"},
     {"--bundle " + dir + " render " + in + " " + out, 1, "no Audio Unit bundle"},
     {"--bundle " + std::string(BROKEN_BUNDLE) + " render " + in + " " + out + " --set Nope=1", 1, "no parameter"},
     {"play", 2, "unknown command"},
