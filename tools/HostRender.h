@@ -1,8 +1,10 @@
 // The host's side of a render: stream formats, the input callbacks that
-// hand the file's audio (and a side-chain) to the unit, the transport and
+// hand the source's audio (and a side-chain) to the unit, the transport and
 // tempo callbacks, the slices pulled at a fixed block size, latency
 // compensation as a DAW does it, and the main run loop driven every 20 ms
-// of audio time so the unit's idle work runs as it would in a host.
+// of audio time so the unit's idle work runs as it would in a host. The
+// audio streams: each slice is read, rendered and handed to the sink in
+// turn, so nothing the size of the programme is held.
 //
 // Automation: a lane given is played into "Current Gain" before each slice
 // (the unit reads it in Automation Read); when asked, every value event the
