@@ -202,6 +202,24 @@ TEST_F(AuhostCommand, RenderedFilesAreTheInputTimesTheUnitsFactorThroughEveryCon
   }
 }
 
+// "AB" gives unity gain: through the product and the files, with its
+// latency compensated, the output file is the input as generated.
+TEST_F(AuhostCommand, TheProductInABGivesBackTheInputFileWhateverItsLatency)
+{
+  const auhost::AudioData in = toolstest::Bursts(2.0, -24.0);
+  for (const char* delay : {"0", "50"})
+  {
+    SCOPED_TRACE(std::string("pre-delay ") + delay);
+    const ProgramRun run = Auhost("render " + dir + "/in.wav " + dir + "/out.wav --quiet --block 700 --set AB=On " +
+                                  "--set Pre-Delay=" + delay);
+    ASSERT_EQ(run.status, 0) << run.output;
+    auhost::AudioData out;
+    std::string error;
+    ASSERT_TRUE(auhost::ReadAudioFile(dir + "/out.wav", out, error)) << error;
+    EXPECT_EQ(out.channels, in.channels);
+  }
+}
+
 // FLAC holds integers only: what the unit makes above full scale is clipped
 // there, as in the other integer formats, not refused.
 TEST_F(AuhostCommand, OversInTheDefaultFormatAreClippedInAFlacFile)
