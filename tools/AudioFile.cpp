@@ -45,6 +45,52 @@ int SubtypeOf(int container, SampleFormat format)
   return SF_FORMAT_FLOAT;
 }
 
+// Frames of libsndfile's interleaved buffers per call: reads and writes of
+// any length go through this much memory.
+constexpr long kChunkFrames = 4096;
+
+// Frames of interleaved samples to and from channels (the reader takes mono
+// and stereo only; mono and stereo loops are written out so the compiler
+// keeps them tight).
+void Deinterleave(const float* from, int width, long frames, float* const* channels, long offset)
+{
+  float* first = channels[0] + offset;
+  if (width == 1)
+  {
+    std::copy(from, from + frames, first);
+    return;
+  }
+  float* second = channels[1] + offset;
+  for (long f = 0; f < frames; ++f)
+  {
+    first[f] = from[2 * f];
+    second[f] = from[2 * f + 1];
+  }
+}
+
+void Interleave(const float* const* channels, long offset, int width, long frames, float* to)
+{
+  const float* first = channels[0] + offset;
+  if (width == 1)
+  {
+    std::copy(first, first + frames, to);
+    return;
+  }
+  if (width == 2)
+  {
+    const float* second = channels[1] + offset;
+    for (long f = 0; f < frames; ++f)
+    {
+      to[2 * f] = first[f];
+      to[2 * f + 1] = second[f];
+    }
+    return;
+  }
+  for (long f = 0; f < frames; ++f)
+    for (int c = 0; c < width; ++c)
+      to[f * width + c] = channels[c][offset + f];
+}
+
 } // namespace
 
 bool IsKnownAudioExtension(const std::string& path)
@@ -52,84 +98,219 @@ bool IsKnownAudioExtension(const std::string& path)
   return ContainerOf(path) != 0;
 }
 
-bool ReadAudioFile(const std::string& path, AudioData& out, std::string& error)
+bool AudioDataSource::ReadAt(long start, long count, float* const* channels)
+{
+  const long length = Frames();
+  for (int c = 0; c < NumChannels(); ++c)
+  {
+    const std::vector<float>& from = mAudio.channels[static_cast<size_t>(c)];
+    for (long f = 0; f < count; ++f)
+    {
+      const long at = start + f;
+      channels[c][f] = at >= 0 && at < length ? from[static_cast<size_t>(at)] : 0.0f;
+    }
+  }
+  return true;
+}
+
+AudioDataSink::AudioDataSink(AudioData& into, int channels, double sampleRate) : mInto(into)
+{
+  mInto.sampleRate = sampleRate;
+  mInto.channels.assign(static_cast<size_t>(channels), {});
+}
+
+bool AudioDataSink::Append(const float* const* channels, long count)
+{
+  for (size_t c = 0; c < mInto.channels.size(); ++c)
+    mInto.channels[c].insert(mInto.channels[c].end(), channels[c], channels[c] + count);
+  return true;
+}
+
+std::unique_ptr<AudioFileReader> AudioFileReader::Open(const std::string& path, std::string& error)
 {
   SF_INFO info{};
   SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
   if (!file)
   {
     error = "cannot read " + path + ": " + sf_strerror(nullptr);
-    return false;
+    return nullptr;
   }
+  std::unique_ptr<AudioFileReader> reader(new AudioFileReader);
+  reader->mFile = file;
   if (info.channels < 1 || info.channels > 2)
   {
     error = path + ": " + std::to_string(info.channels) + " channels (only mono and stereo are ridden)";
-    sf_close(file);
-    return false;
+    return nullptr;
   }
   if (info.frames <= 0 || info.samplerate <= 0)
   {
     error = path + ": no audio in the file";
-    sf_close(file);
-    return false;
+    return nullptr;
   }
-  std::vector<float> interleaved(static_cast<size_t>(info.frames) * info.channels);
-  const sf_count_t got = sf_readf_float(file, interleaved.data(), info.frames);
-  sf_close(file);
-  if (got <= 0)
+  reader->mPath = path;
+  reader->mChannels = info.channels;
+  reader->mRate = info.samplerate;
+  reader->mFrames = static_cast<long>(info.frames);
+  reader->mInterleaved.resize(static_cast<size_t>(kChunkFrames * info.channels));
+  return reader;
+}
+
+AudioFileReader::~AudioFileReader()
+{
+  if (mFile)
+    sf_close(mFile);
+}
+
+bool AudioFileReader::ReadAt(long start, long count, float* const* channels)
+{
+  // Silence before the programme and after it; the file only for the rest.
+  const long from = std::max(start, 0L);
+  const long to = std::max(from, std::min(start + count, mFrames));
+  for (int c = 0; c < mChannels; ++c)
   {
-    error = "cannot read the audio of " + path;
-    return false;
+    std::fill(channels[c], channels[c] + std::min(from - start, count), 0.0f);
+    std::fill(channels[c] + std::min(to - start, count), channels[c] + count, 0.0f);
   }
-  out.sampleRate = info.samplerate;
-  out.channels.assign(info.channels, std::vector<float>(static_cast<size_t>(got)));
-  for (sf_count_t f = 0; f < got; ++f)
-    for (int c = 0; c < info.channels; ++c)
-      out.channels[c][f] = interleaved[f * info.channels + c];
+  if (from < to && from != mPosition)
+  {
+    if (sf_seek(mFile, from, SEEK_SET) != from)
+    {
+      mError = "cannot read the audio of " + mPath;
+      return false;
+    }
+    mPosition = from;
+  }
+  for (long at = from; at < to;)
+  {
+    const long n = std::min(kChunkFrames, to - at);
+    const sf_count_t got = sf_readf_float(mFile, mInterleaved.data(), n);
+    mPosition += got > 0 ? static_cast<long>(got) : 0;
+    if (got != n)
+    {
+      mError = "cannot read the audio of " + mPath + " (it ends early)";
+      return false;
+    }
+    Deinterleave(mInterleaved.data(), mChannels, n, channels, at - start);
+    at += n;
+  }
   return true;
 }
 
-bool WriteAudioFile(const std::string& path, const AudioData& audio, SampleFormat format, std::string& error)
+std::unique_ptr<AudioFileWriter> AudioFileWriter::Open(const std::string& path, int channels, double sampleRate,
+                                                       SampleFormat format, std::string& error)
 {
   const int container = ContainerOf(path);
   if (!container)
   {
     error = path + ": unknown file type (use .wav, .aif, .aiff or .flac)";
-    return false;
+    return nullptr;
   }
   SF_INFO info{};
-  info.samplerate = static_cast<int>(audio.sampleRate);
-  info.channels = audio.NumChannels();
+  info.samplerate = static_cast<int>(sampleRate);
+  info.channels = channels;
   info.format = container | SubtypeOf(container, format);
   if (!sf_format_check(&info))
   {
     error = path + ": this file type cannot hold " + std::to_string(info.channels) + " channels at " +
             std::to_string(info.samplerate) + " Hz in that sample format";
-    return false;
+    return nullptr;
   }
-  const std::string temporary = path + ".auhost-" + std::to_string(getpid()) + ".tmp";
-  SNDFILE* file = sf_open(temporary.c_str(), SFM_WRITE, &info);
-  if (!file)
+  std::unique_ptr<AudioFileWriter> writer(new AudioFileWriter);
+  writer->mPath = path;
+  writer->mTemporary = path + ".auhost-" + std::to_string(getpid()) + ".tmp";
+  writer->mFile = sf_open(writer->mTemporary.c_str(), SFM_WRITE, &info);
+  if (!writer->mFile)
   {
     error = "cannot write " + path + ": " + sf_strerror(nullptr);
-    return false;
+    return nullptr;
   }
-  // Float files keep what the plug-in made, overs included.
-  sf_command(file, SFC_SET_CLIPPING, nullptr, format == SampleFormat::Float32 ? SF_FALSE : SF_TRUE);
-  const long frames = audio.Frames();
-  std::vector<float> interleaved(static_cast<size_t>(frames) * info.channels);
-  for (long f = 0; f < frames; ++f)
-    for (int c = 0; c < info.channels; ++c)
-      interleaved[f * info.channels + c] = audio.channels[c][f];
-  const bool written = sf_writef_float(file, interleaved.data(), frames) == frames;
-  const bool closed = sf_close(file) == 0;
-  if (!written || !closed || std::rename(temporary.c_str(), path.c_str()) != 0)
+  // Float files keep what the plug-in made, overs included; integer
+  // samples (FLAC holds no others) clip them at full scale.
+  const bool floats = SubtypeOf(container, format) == SF_FORMAT_FLOAT;
+  sf_command(writer->mFile, SFC_SET_CLIPPING, nullptr, floats ? SF_FALSE : SF_TRUE);
+  writer->mChannels = channels;
+  writer->mInterleaved.resize(static_cast<size_t>(kChunkFrames * channels));
+  return writer;
+}
+
+AudioFileWriter::~AudioFileWriter()
+{
+  Discard();
+}
+
+void AudioFileWriter::Discard()
+{
+  if (!mFile)
+    return;
+  sf_close(mFile);
+  mFile = nullptr;
+  std::remove(mTemporary.c_str());
+}
+
+bool AudioFileWriter::Append(const float* const* channels, long count)
+{
+  if (!mFile || mFailed)
+    return false;
+  for (long at = 0; at < count;)
   {
-    std::remove(temporary.c_str());
-    error = "cannot write " + path + " (disk full or no permission?)";
+    const long n = std::min(kChunkFrames, count - at);
+    Interleave(channels, at, mChannels, n, mInterleaved.data());
+    if (sf_writef_float(mFile, mInterleaved.data(), n) != n)
+    {
+      mFailed = true;
+      return false;
+    }
+    at += n;
+  }
+  return true;
+}
+
+bool AudioFileWriter::Commit(std::string& error)
+{
+  const bool closed = mFile && sf_close(mFile) == 0;
+  mFile = nullptr;
+  if (mFailed || !closed || std::rename(mTemporary.c_str(), mPath.c_str()) != 0)
+  {
+    std::remove(mTemporary.c_str());
+    error = Error();
     return false;
   }
   return true;
+}
+
+bool ReadAudioFile(const std::string& path, AudioData& out, std::string& error)
+{
+  auto reader = AudioFileReader::Open(path, error);
+  if (!reader)
+    return false;
+  AudioData audio;
+  audio.sampleRate = reader->SampleRate();
+  audio.channels.assign(static_cast<size_t>(reader->NumChannels()),
+                        std::vector<float>(static_cast<size_t>(reader->Frames())));
+  float* channels[2] = {audio.channels[0].data(), audio.channels.back().data()};
+  if (!reader->ReadAt(0, reader->Frames(), channels))
+  {
+    error = reader->Error();
+    return false;
+  }
+  out = std::move(audio);
+  return true;
+}
+
+bool WriteAudioFile(const std::string& path, const AudioData& audio, SampleFormat format, std::string& error)
+{
+  auto writer = AudioFileWriter::Open(path, audio.NumChannels(), audio.sampleRate, format, error);
+  if (!writer)
+    return false;
+  std::vector<const float*> channels;
+  for (const auto& channel : audio.channels)
+    channels.push_back(channel.data());
+  if (!writer->Append(channels.data(), audio.Frames()))
+  {
+    error = writer->Error();
+    return false;
+  }
+  return writer->Commit(error);
 }
 
 } // namespace auhost

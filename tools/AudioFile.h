@@ -1,12 +1,19 @@
 // Audio files read and written through libsndfile: WAV, AIFF and FLAC, at
 // the file's own rate, mono or stereo.
 //
+// Long programmes are read and written a block at a time
+// (AudioFileReader, AudioFileWriter), so memory does not grow with the
+// file; ReadAudioFile and WriteAudioFile take a whole file for short ones.
+//
 // A write goes to a temporary file beside the target and is renamed over it
 // only once complete, so a failure never leaves a half-written file.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
+
+struct sf_private_tag; // libsndfile's SNDFILE
 
 namespace auhost {
 
@@ -26,11 +33,125 @@ enum class SampleFormat
   Pcm24,
 };
 
-// False with `error` set for a missing or unreadable file, more than two
-// channels or an empty file.
+// Where a render's audio comes from: any stretch of frames on request,
+// silence outside the programme. Asked in order, a file source reads on
+// without seeking.
+class AudioSource
+{
+public:
+  virtual ~AudioSource() = default;
+  virtual int NumChannels() const = 0;
+  virtual double SampleRate() const = 0;
+  virtual long Frames() const = 0;
+  // Frames [start, start + count) into channels[c][0, count) for every
+  // channel c; frames before 0 or from Frames() on are silence. False when
+  // the audio cannot be read.
+  virtual bool ReadAt(long start, long count, float* const* channels) = 0;
+  // What went wrong when ReadAt gave false.
+  virtual std::string Error() const { return "cannot read the audio"; }
+};
+
+// Where rendered audio goes, a block at a time.
+class AudioSink
+{
+public:
+  virtual ~AudioSink() = default;
+  // Appends `count` frames of every channel; false when they cannot be kept.
+  virtual bool Append(const float* const* channels, long count) = 0;
+  // What went wrong when Append gave false.
+  virtual std::string Error() const { return "cannot keep the rendered audio"; }
+};
+
+// An AudioData seen as a source.
+class AudioDataSource final : public AudioSource
+{
+public:
+  explicit AudioDataSource(const AudioData& audio) : mAudio(audio) {}
+  int NumChannels() const override { return mAudio.NumChannels(); }
+  double SampleRate() const override { return mAudio.sampleRate; }
+  long Frames() const override { return mAudio.Frames(); }
+  bool ReadAt(long start, long count, float* const* channels) override;
+
+private:
+  const AudioData& mAudio;
+};
+
+// Collects what it is given into an AudioData of `channels` channels.
+class AudioDataSink final : public AudioSink
+{
+public:
+  AudioDataSink(AudioData& into, int channels, double sampleRate);
+  bool Append(const float* const* channels, long count) override;
+
+private:
+  AudioData& mInto;
+};
+
+// A file open for reading.
+class AudioFileReader final : public AudioSource
+{
+public:
+  // Null with `error` set for a missing or unreadable file, more than two
+  // channels or an empty file.
+  static std::unique_ptr<AudioFileReader> Open(const std::string& path, std::string& error);
+  ~AudioFileReader() override;
+  AudioFileReader(const AudioFileReader&) = delete;
+  AudioFileReader& operator=(const AudioFileReader&) = delete;
+
+  int NumChannels() const override { return mChannels; }
+  double SampleRate() const override { return mRate; }
+  long Frames() const override { return mFrames; }
+  // False (with Error() set) when the file ends before Frames() or the
+  // read fails.
+  bool ReadAt(long start, long count, float* const* channels) override;
+  std::string Error() const override { return mError; }
+
+private:
+  AudioFileReader() = default;
+  sf_private_tag* mFile = nullptr;
+  std::string mPath, mError;
+  int mChannels = 0;
+  double mRate = 0.0;
+  long mFrames = 0;
+  long mPosition = 0; // where the file's next read starts
+  std::vector<float> mInterleaved;
+};
+
+// A file being written: the frames go to a temporary file beside the
+// target, which Commit renames over it. Destroyed without a successful
+// Commit, it removes the temporary file and leaves the target as it was.
+class AudioFileWriter final : public AudioSink
+{
+public:
+  // Null with `error` set when the extension names no known container, the
+  // container cannot hold the layout, or the temporary file cannot be made.
+  // The container follows the extension (.wav, .aif/.aiff, .flac); FLAC
+  // holds no floats and gets 24-bit samples when asked for them.
+  static std::unique_ptr<AudioFileWriter> Open(const std::string& path, int channels, double sampleRate,
+                                               SampleFormat format, std::string& error);
+  ~AudioFileWriter() override;
+  AudioFileWriter(const AudioFileWriter&) = delete;
+  AudioFileWriter& operator=(const AudioFileWriter&) = delete;
+
+  bool Append(const float* const* channels, long count) override;
+  std::string Error() const override { return "cannot write " + mPath + " (disk full or no permission?)"; }
+  // Closes the file and renames it over the target; false with `error` set
+  // (and nothing left behind) when any write failed.
+  bool Commit(std::string& error);
+
+private:
+  AudioFileWriter() = default;
+  void Discard();
+  sf_private_tag* mFile = nullptr;
+  std::string mPath, mTemporary;
+  int mChannels = 0;
+  bool mFailed = false;
+  std::vector<float> mInterleaved;
+};
+
+// False with `error` set, as AudioFileReader::Open and ReadAt refuse.
 bool ReadAudioFile(const std::string& path, AudioData& out, std::string& error);
-// The container follows the extension (.wav, .aif/.aiff, .flac); FLAC holds
-// no floats and gets 24-bit samples when asked for them.
+// The whole of `audio` through an AudioFileWriter.
 bool WriteAudioFile(const std::string& path, const AudioData& audio, SampleFormat format, std::string& error);
 // Whether the extension names a container WriteAudioFile knows.
 bool IsKnownAudioExtension(const std::string& path);

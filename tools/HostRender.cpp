@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 #include "AudioToolbox/AudioUnitUtilities.h"
 #include "StandIn/AudioUnitEvents.h"
@@ -12,35 +13,81 @@ namespace auhost {
 
 namespace {
 
-// What a bus's input callback hands over: the audio from a start frame on,
-// silence beyond its end.
-struct BusSource
+// What a bus's input callback hands over: the audio of a source, the
+// stretch of the current slice read ahead by the host, so a unit that pulls
+// each slice once (as units do) is served without another read; any other
+// stretch it asks for is read on request.
+class BusFeed
 {
-  const AudioData* audio = nullptr;
-};
-
-OSStatus FeedBus(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeStamp* ts, UInt32, UInt32 nFrames,
-                 AudioBufferList* list)
-{
-  const auto* source = static_cast<const BusSource*>(refCon);
-  const long start = ts ? static_cast<long>(ts->mSampleTime) : 0;
-  const long length = source->audio->Frames();
-  for (UInt32 b = 0; b < list->mNumberBuffers; ++b)
+public:
+  BusFeed(AudioSource* source, long blockSize) : mSource(source)
   {
-    auto* out = static_cast<float*>(list->mBuffers[b].mData);
-    if (!out)
-      continue;
-    const UInt32 capacity = std::min<UInt32>(nFrames, list->mBuffers[b].mDataByteSize / sizeof(float));
-    // A mono file feeds every channel the bus has.
-    const auto& channel = source->audio->channels[std::min<size_t>(b, source->audio->channels.size() - 1)];
-    for (UInt32 f = 0; f < capacity; ++f)
-    {
-      const long at = start + static_cast<long>(f);
-      out[f] = at >= 0 && at < length ? channel[static_cast<size_t>(at)] : 0.0f;
-    }
+    if (source)
+      Reserve(blockSize);
   }
-  return noErr;
-}
+
+  // Makes frames [start, start + count) the current stretch; false when
+  // the source cannot give them.
+  bool Load(long start, long count)
+  {
+    Reserve(count);
+    mStart = start;
+    mCount = count;
+    if (!mSource->ReadAt(start, count, mPointers.data()))
+    {
+      mFailed = true;
+      mCount = 0;
+      return false;
+    }
+    return true;
+  }
+
+  const float* const* Channels() const { return mPointers.data(); }
+  bool Failed() const { return mFailed; }
+  std::string Error() const { return mSource->Error(); }
+
+  static OSStatus Feed(void* refCon, AudioUnitRenderActionFlags*, const AudioTimeStamp* ts, UInt32, UInt32 nFrames,
+                       AudioBufferList* list)
+  {
+    auto* feed = static_cast<BusFeed*>(refCon);
+    const long start = ts ? static_cast<long>(ts->mSampleTime) : 0;
+    UInt32 wanted = 0;
+    for (UInt32 b = 0; b < list->mNumberBuffers; ++b)
+      if (list->mBuffers[b].mData)
+        wanted = std::max(wanted, std::min<UInt32>(nFrames, list->mBuffers[b].mDataByteSize / sizeof(float)));
+    if (start < feed->mStart || start + static_cast<long>(wanted) > feed->mStart + feed->mCount)
+      if (!feed->Load(start, wanted))
+        return kAudioUnitErr_NoConnection;
+    for (UInt32 b = 0; b < list->mNumberBuffers; ++b)
+    {
+      auto* out = static_cast<float*>(list->mBuffers[b].mData);
+      if (!out)
+        continue;
+      const UInt32 capacity = std::min<UInt32>(nFrames, list->mBuffers[b].mDataByteSize / sizeof(float));
+      // A mono file feeds every channel the bus has.
+      const size_t channel = std::min<size_t>(b, feed->mChannels.size() - 1);
+      std::memcpy(out, feed->mChannels[channel].data() + (start - feed->mStart), capacity * sizeof(float));
+    }
+    return noErr;
+  }
+
+private:
+  void Reserve(long frames)
+  {
+    if (!mChannels.empty() && static_cast<long>(mChannels[0].size()) >= frames)
+      return;
+    mChannels.assign(static_cast<size_t>(mSource->NumChannels()), std::vector<float>(static_cast<size_t>(frames)));
+    mPointers.clear();
+    for (auto& channel : mChannels)
+      mPointers.push_back(channel.data());
+  }
+
+  AudioSource* mSource;
+  std::vector<std::vector<float>> mChannels;
+  std::vector<float*> mPointers;
+  long mStart = 0, mCount = 0;
+  bool mFailed = false;
+};
 
 // The transport: playing from sample 0 at 120 beats per minute.
 struct Transport
@@ -137,9 +184,9 @@ float LaneValueAt(const std::vector<AutomationPoint>& lane, double time, float f
 RenderOutcome RenderThrough(AudioUnit unit, const RenderSetup& setup)
 {
   RenderOutcome result;
-  const AudioData& main = *setup.main;
+  AudioSource& main = *setup.main;
   const int channels = main.NumChannels();
-  const double rate = main.sampleRate;
+  const double rate = main.SampleRate();
   const UInt32 block = static_cast<UInt32>(setup.blockSize);
 
   const AudioStreamBasicDescription mainFormat = FloatFormat(channels, rate);
@@ -156,7 +203,7 @@ RenderOutcome RenderThrough(AudioUnit unit, const RenderSetup& setup)
                            status);
     return result;
   }
-  BusSource mainSource{&main}, sideSource{setup.sidechain};
+  BusFeed mainFeed(&main, block), sideFeed(setup.sidechain, block);
   if (setup.sidechain)
   {
     const AudioStreamBasicDescription sideFormat = FloatFormat(setup.sidechain->NumChannels(), rate);
@@ -166,7 +213,7 @@ RenderOutcome RenderThrough(AudioUnit unit, const RenderSetup& setup)
       result.error = Refusal("the side-chain's format", status);
       return result;
     }
-    const AURenderCallbackStruct sideCallback{FeedBus, &sideSource};
+    const AURenderCallbackStruct sideCallback{BusFeed::Feed, &sideFeed};
     if ((status = AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 1,
                                        &sideCallback, sizeof(sideCallback))) != noErr)
     {
@@ -175,7 +222,7 @@ RenderOutcome RenderThrough(AudioUnit unit, const RenderSetup& setup)
     }
   }
   const UInt32 maxFrames = block;
-  const AURenderCallbackStruct mainCallback{FeedBus, &mainSource};
+  const AURenderCallbackStruct mainCallback{BusFeed::Feed, &mainFeed};
   Transport transport{rate, 0.0, false};
   const HostCallbackInfo callbacks{&transport, BeatAndTempo, nullptr, TransportState, nullptr};
   if ((status = AudioUnitSetProperty(unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0,
@@ -205,39 +252,64 @@ RenderOutcome RenderThrough(AudioUnit unit, const RenderSetup& setup)
 
   const long frames = main.Frames();
   const long total = frames + latency;
-  std::vector<std::vector<float>> rendered(channels, std::vector<float>(static_cast<size_t>(total)));
+  // One slice of output; the first `latency` frames rendered are dropped.
+  std::vector<std::vector<float>> rendered(channels, std::vector<float>(block));
+  std::vector<const float*> kept(channels);
   struct
   {
     UInt32 mNumberBuffers;
     AudioBuffer mBuffers[2];
   } buffers{};
+  auto fail = [&](const std::string& why) {
+    AudioUnitUninitialize(unit);
+    result.error = why;
+    return result;
+  };
   for (long pos = 0; pos < total; pos += block)
   {
     const UInt32 n = static_cast<UInt32>(std::min<long>(block, total - pos));
+    if (!mainFeed.Load(pos, n))
+      return fail(mainFeed.Error());
+    if (setup.tap && pos < frames)
+      setup.tap->Input(mainFeed.Channels(), std::min<long>(n, frames - pos));
+    if (setup.sidechain && !sideFeed.Load(pos, n))
+      return fail(sideFeed.Error());
     const double timelineSeconds = static_cast<double>(pos - latency) / rate;
     if (setup.playLane)
       AudioUnitSetParameter(unit, setup.automatedParam, kAudioUnitScope_Global, 0,
                             LaneValueAt(*setup.playLane, timelineSeconds, 0.0f), 0);
     buffers.mNumberBuffers = static_cast<UInt32>(channels);
     for (int c = 0; c < channels; ++c)
-      buffers.mBuffers[c] = {1, n * static_cast<UInt32>(sizeof(float)), rendered[c].data() + pos};
+    {
+      // What a unit leaves unwritten stays silent.
+      std::fill(rendered[c].begin(), rendered[c].begin() + n, 0.0f);
+      buffers.mBuffers[c] = {1, n * static_cast<UInt32>(sizeof(float)), rendered[c].data()};
+    }
     AudioTimeStamp ts{};
     ts.mSampleTime = static_cast<Float64>(pos);
     ts.mFlags = kAudioTimeStampSampleTimeValid;
     transport.samplePosition = static_cast<double>(pos);
     AudioUnitRenderActionFlags flags = 0;
     status = AudioUnitRender(unit, &flags, &ts, 0, n, reinterpret_cast<AudioBufferList*>(&buffers));
+    if (mainFeed.Failed() || sideFeed.Failed())
+      return fail(mainFeed.Failed() ? mainFeed.Error() : sideFeed.Error());
     if (status != noErr)
-    {
-      AudioUnitUninitialize(unit);
-      result.error = "the unit failed to render at frame " + std::to_string(pos) + " (status " +
-                     std::to_string(status) + ")";
-      return result;
-    }
+      return fail("the unit failed to render at frame " + std::to_string(pos) + " (status " + std::to_string(status) +
+                  ")");
     // A unit may hand back its own buffers.
+    const long skip = std::clamp(latency - pos, 0L, static_cast<long>(n));
     for (int c = 0; c < channels; ++c)
-      if (buffers.mBuffers[c].mData != rendered[c].data() + pos && buffers.mBuffers[c].mData)
-        std::memcpy(rendered[c].data() + pos, buffers.mBuffers[c].mData, n * sizeof(float));
+    {
+      const auto* data = static_cast<const float*>(buffers.mBuffers[c].mData);
+      kept[c] = (data ? data : rendered[c].data()) + skip;
+    }
+    if (skip < static_cast<long>(n))
+    {
+      if (!setup.output->Append(kept.data(), n - skip))
+        return fail(setup.output->Error());
+      if (setup.tap)
+        setup.tap->Output(kept.data(), n - skip);
+    }
     standin::RunMainLoopFor(static_cast<double>(n) / rate);
     if (setup.recordLane)
       CollectLanePoints(unit, setup.automatedParam, static_cast<double>(pos + n - latency) / rate,
@@ -246,13 +318,20 @@ RenderOutcome RenderThrough(AudioUnit unit, const RenderSetup& setup)
       setup.progress(static_cast<double>(pos + n) / static_cast<double>(total));
   }
   AudioUnitUninitialize(unit);
-
-  result.output.sampleRate = rate;
-  result.output.channels.resize(channels);
-  for (int c = 0; c < channels; ++c)
-    result.output.channels[c].assign(rendered[c].begin() + latency, rendered[c].end());
   result.ok = true;
   return result;
+}
+
+RenderOutcome RenderInMemory(AudioUnit unit, RenderSetup setup, const AudioData& main, const AudioData* sidechain,
+                             AudioData& output)
+{
+  AudioDataSource mainSource(main);
+  std::unique_ptr<AudioDataSource> sideSource(sidechain ? new AudioDataSource(*sidechain) : nullptr);
+  AudioDataSink sink(output, main.NumChannels(), main.sampleRate);
+  setup.main = &mainSource;
+  setup.sidechain = sideSource.get();
+  setup.output = &sink;
+  return RenderThrough(unit, setup);
 }
 
 } // namespace auhost

@@ -1,8 +1,10 @@
 // The host's side of a render: stream formats, the input callbacks that
-// hand the file's audio (and a side-chain) to the unit, the transport and
+// hand the source's audio (and a side-chain) to the unit, the transport and
 // tempo callbacks, the slices pulled at a fixed block size, latency
 // compensation as a DAW does it, and the main run loop driven every 20 ms
-// of audio time so the unit's idle work runs as it would in a host.
+// of audio time so the unit's idle work runs as it would in a host. The
+// audio streams: each slice is read, rendered and handed to the sink in
+// turn, so nothing the size of the programme is held.
 //
 // Automation: a lane given is played into "Current Gain" before each slice
 // (the unit reads it in Automation Read); when asked, every value event the
@@ -26,14 +28,29 @@ struct AutomationPoint
   float value = 0.0f;
 };
 
+// Sees the programme as it passes through a render: the main input's frames
+// in order, each once (none past its end), and the output's frames aligned
+// with them, in order. Called on the rendering thread.
+class RenderTap
+{
+public:
+  virtual ~RenderTap() = default;
+  virtual void Input(const float* const* channels, long count) = 0;
+  virtual void Output(const float* const* channels, long count) = 0;
+};
+
 struct RenderSetup
 {
-  const AudioData* main = nullptr;
-  const AudioData* sidechain = nullptr; // same rate as main; may be shorter
+  AudioSource* main = nullptr;
+  AudioSource* sidechain = nullptr; // same rate as main; may be shorter
+  // Takes as many frames as the main input has, aligned with it: the
+  // latency is rendered past the end and dropped from the start.
+  AudioSink* output = nullptr;
   int blockSize = 512;
   AudioUnitParameterID automatedParam = 0;
   const std::vector<AutomationPoint>* playLane = nullptr;
   bool recordLane = false;
+  RenderTap* tap = nullptr; // may be null
   std::function<void(double fraction)> progress; // may be empty
 };
 
@@ -41,12 +58,19 @@ struct RenderOutcome
 {
   bool ok = false;
   std::string error;
-  AudioData output;        // as long as the main input, aligned with it
   int latencySamples = 0;
   std::vector<AutomationPoint> recordedLane;
 };
 
+// Renders block by block: the audio is read, rendered and handed on a
+// slice at a time, so memory does not grow with the programme.
 RenderOutcome RenderThrough(AudioUnit unit, const RenderSetup& setup);
+
+// The same with the programme, side-chain and result in memory, for short
+// programmes (the validator, tests): `setup`'s sources and sink are
+// replaced; `output` gets the main input's channels and rate.
+RenderOutcome RenderInMemory(AudioUnit unit, RenderSetup setup, const AudioData& main, const AudioData* sidechain,
+                             AudioData& output);
 
 // The value of a lane at a time: linear between points, held before the
 // first and after the last. Null lane or no points: fallback.

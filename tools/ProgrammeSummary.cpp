@@ -4,53 +4,179 @@
 #include <cmath>
 #include <cstdio>
 
-#include "dsp/CMEBUR128.h"
+#include "dsp/LoudnessUnits.h"
 
 namespace auhost {
 
+namespace {
+
+// The loudness meter's windows: momentary blocks of 400 ms every 100 ms
+// (the gating blocks), short-term values of 3 s every second (the range).
+constexpr double kMomentaryMs = 400.0;
+constexpr double kMomentaryOverlap = 0.75;
+constexpr double kShortTermMs = 3000.0;
+constexpr double kShortTermOverlap = 0.6666666666666666;
+
+// Both K-weighting stages of `n` channels (1 or 2) over a chunk, the
+// channels side by side so their independent recursions overlap in the
+// processor. kDivide = false only where every a0 is 1 (the same values).
+template <bool kDivide>
+void KWeight(KWeightingFilter* stage1, KWeightingFilter* stage2, int n, const float* const* in, double* const* out,
+             int frames)
+{
+  // Local copies keep the states in registers over the chunk.
+  KWeightingFilter a1 = stage1[0], a2 = stage2[0];
+  if (n == 1)
+  {
+    for (int i = 0; i < frames; ++i)
+      out[0][i] = a2.Tick<kDivide>(a1.Tick<kDivide>(static_cast<double>(in[0][i])));
+  }
+  else
+  {
+    KWeightingFilter b1 = stage1[1], b2 = stage2[1];
+    for (int i = 0; i < frames; ++i)
+    {
+      out[0][i] = a2.Tick<kDivide>(a1.Tick<kDivide>(static_cast<double>(in[0][i])));
+      out[1][i] = b2.Tick<kDivide>(b1.Tick<kDivide>(static_cast<double>(in[1][i])));
+    }
+    stage1[1] = b1;
+    stage2[1] = b2;
+  }
+  stage1[0] = a1;
+  stage2[0] = a2;
+}
+
+} // namespace
+
+LoudnessMeter::LoudnessMeter(int channels, double sampleRate) : mChannels(std::clamp(channels, 1, 2))
+{
+  for (int c = 0; c < mChannels; ++c)
+  {
+    mStage1[c].DesignStage1(sampleRate);
+    mStage2[c].DesignStage2(sampleRate);
+  }
+  mMomentary.Init(kMomentaryMs, kMomentaryOverlap, sampleRate);
+  mShortTerm.Init(kShortTermMs, kShortTermOverlap, sampleRate);
+}
+
+void LoudnessMeter::Add(const float* const* channels, long count)
+{
+  for (long start = 0; start < count; start += kChunkFrames)
+  {
+    const int frames = static_cast<int>(std::min<long>(kChunkFrames, count - start));
+    const float* in[2] = {channels[0] + start, channels[mChannels - 1] + start};
+    double* weighted[2] = {mWeighted[0].data(), mWeighted[1].data()};
+    bool divide = false;
+    for (int c = 0; c < mChannels; ++c)
+      divide = divide || mStage1[c].a0 != 1.0 || mStage2[c].a0 != 1.0;
+    if (divide)
+      KWeight<true>(mStage1.data(), mStage2.data(), mChannels, in, weighted, frames);
+    else
+      KWeight<false>(mStage1.data(), mStage2.data(), mChannels, in, weighted, frames);
+    LoudnessWindow::FrameEnergies(weighted, mChannels, mEnergies.data(), frames);
+    for (int i = 0; i < frames; ++i)
+    {
+      if (mMomentary.AddEnergy(mEnergies[i]) != 0)
+        mGate.AddBlock(mMomentary.Mean());
+      if (mShortTerm.AddEnergy(mEnergies[i]) != 0)
+        mRange.AddBlock(mShortTerm.Mean());
+    }
+  }
+}
+
+Loudness LoudnessMeter::Result() const
+{
+  return {loudness::RoundToTenth(mGate.IntegratedLufs), loudness::RoundToTenth(mRange.Range)};
+}
+
+GainMeter::GainMeter(int channels, double sampleRate)
+  : mChannels(channels), mWindow(std::max(1L, static_cast<long>(0.1 * sampleRate)))
+{
+}
+
+template <typename Done>
+void GainMeter::WindowSum::Add(const float* const* channels, int n, long count, long window, Done done)
+{
+  for (long at = 0; at < count;)
+  {
+    const long take = std::min(count - at, window - filled);
+    for (int c = 0; c < n; ++c)
+      for (long f = at; f < at + take; ++f)
+        sum += double(channels[c][f]) * channels[c][f];
+    at += take;
+    filled += take;
+    if (filled == window)
+    {
+      done(sum);
+      sum = 0.0;
+      filled = 0;
+    }
+  }
+}
+
+void GainMeter::AddInput(const float* const* channels, long count)
+{
+  mInput.Add(channels, mChannels, count, mWindow, [this](double sum) { mPendingInput.push_back(sum); });
+}
+
+void GainMeter::AddOutput(const float* const* channels, long count)
+{
+  mOutput.Add(channels, mChannels, count, mWindow, [this](double sum) {
+    // An output window the input has not filled yet has no partner: the
+    // output is never longer than the input.
+    if (mPendingInput.empty())
+      return;
+    TakeWindow(mPendingInput.front(), sum);
+    mPendingInput.pop_front();
+  });
+}
+
+void GainMeter::TakeWindow(double pin, double pout)
+{
+  // Below this the input is a pause, and its ratio says nothing of a gain.
+  const double floorPower = std::pow(10.0, -60.0 / 10.0);
+  const double n = static_cast<double>(mWindow * mChannels);
+  if (pin / n < floorPower || pout <= 0.0)
+    return;
+  const double db = 10.0 * std::log10(pout / pin);
+  mStats.minDb = mStats.windows ? std::min(mStats.minDb, db) : db;
+  mStats.maxDb = mStats.windows ? std::max(mStats.maxDb, db) : db;
+  mSum += db;
+  ++mStats.windows;
+}
+
+GainStats GainMeter::Result() const
+{
+  GainStats stats = mStats;
+  stats.meanDb = stats.windows ? mSum / stats.windows : 0.0;
+  return stats;
+}
+
+namespace {
+
+std::vector<const float*> ChannelsOf(const AudioData& audio)
+{
+  std::vector<const float*> channels;
+  for (const auto& channel : audio.channels)
+    channels.push_back(channel.data());
+  return channels;
+}
+
+} // namespace
+
 Loudness MeasureLoudness(const AudioData& audio)
 {
-  CMEBUR128 meter;
-  meter.SetNumInputs(static_cast<uint32_t>(audio.NumChannels()));
-  meter.SetNumOutputs(0);
-  meter.SetSampleRate(audio.sampleRate);
-  double frame[2] = {0.0, 0.0};
-  for (long f = 0; f < audio.Frames(); ++f)
-  {
-    for (int c = 0; c < audio.NumChannels(); ++c)
-      frame[c] = audio.channels[c][f];
-    meter.AddFrame(frame, audio.NumChannels());
-  }
-  return {meter.GetIntegratedLufs(), meter.GetLoudnessRange()};
+  LoudnessMeter meter(audio.NumChannels(), audio.sampleRate);
+  meter.Add(ChannelsOf(audio).data(), audio.Frames());
+  return meter.Result();
 }
 
 GainStats MeasureGain(const AudioData& input, const AudioData& output)
 {
-  GainStats stats;
-  const long window = std::max(1L, static_cast<long>(0.1 * input.sampleRate));
-  // Below this the input is a pause, and its ratio says nothing of a gain.
-  const double floorPower = std::pow(10.0, -60.0 / 10.0);
-  double sum = 0.0;
-  for (long start = 0; start + window <= input.Frames(); start += window)
-  {
-    double pin = 0.0, pout = 0.0;
-    for (int c = 0; c < input.NumChannels(); ++c)
-      for (long f = start; f < start + window; ++f)
-      {
-        pin += double(input.channels[c][f]) * input.channels[c][f];
-        pout += double(output.channels[c][f]) * output.channels[c][f];
-      }
-    const double n = static_cast<double>(window * input.NumChannels());
-    if (pin / n < floorPower || pout <= 0.0)
-      continue;
-    const double db = 10.0 * std::log10(pout / pin);
-    stats.minDb = stats.windows ? std::min(stats.minDb, db) : db;
-    stats.maxDb = stats.windows ? std::max(stats.maxDb, db) : db;
-    sum += db;
-    ++stats.windows;
-  }
-  stats.meanDb = stats.windows ? sum / stats.windows : 0.0;
-  return stats;
+  GainMeter meter(input.NumChannels(), input.sampleRate);
+  meter.AddInput(ChannelsOf(input).data(), input.Frames());
+  meter.AddOutput(ChannelsOf(output).data(), output.Frames());
+  return meter.Result();
 }
 
 std::string FormatSummary(const Loudness& in, const Loudness& out, const GainStats& gain, int latencySamples,

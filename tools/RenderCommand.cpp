@@ -4,11 +4,13 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 #include "tools/AutomationLaneFile.h"
 #include "tools/HostRender.h"
 #include "tools/PresetFile.h"
 #include "tools/ProgrammeSummary.h"
+#include "tools/RenderSummary.h"
 #include "tools/UnitParameters.h"
 
 namespace auhost {
@@ -174,16 +176,17 @@ bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions& opt
 int RunRender(const ComponentBundle& bundle, const RenderOptions& options)
 {
   std::string error;
-  AudioData input, sidechain;
-  if (!ReadAudioFile(options.input, input, error))
+  auto input = AudioFileReader::Open(options.input, error);
+  if (!input)
     return Fail(error);
+  std::unique_ptr<AudioFileReader> sidechain;
   if (!options.sidechain.empty())
   {
-    if (!ReadAudioFile(options.sidechain, sidechain, error))
+    if (!(sidechain = AudioFileReader::Open(options.sidechain, error)))
       return Fail(error);
-    if (sidechain.sampleRate != input.sampleRate)
-      return Fail("the side-chain runs at " + std::to_string(static_cast<int>(sidechain.sampleRate)) +
-                  " Hz and the input at " + std::to_string(static_cast<int>(input.sampleRate)) + " Hz");
+    if (sidechain->SampleRate() != input->SampleRate())
+      return Fail("the side-chain runs at " + std::to_string(static_cast<int>(sidechain->SampleRate())) +
+                  " Hz and the input at " + std::to_string(static_cast<int>(input->SampleRate())) + " Hz");
   }
   std::vector<AutomationPoint> lane;
   if (!options.automationIn.empty())
@@ -214,15 +217,27 @@ int RunRender(const ComponentBundle& bundle, const RenderOptions& options)
     if (!SetParameterFromAssignment(unit, params, set, error))
       return Fail(error);
 
+  // The output is written as it is rendered, into a temporary file that
+  // takes the output's name only once everything else has succeeded.
+  auto output =
+    AudioFileWriter::Open(options.output, input->NumChannels(), input->SampleRate(), options.format, error);
+  if (!output)
+    return Fail(error);
+  std::unique_ptr<RenderSummary> summary;
+  if (!options.quiet)
+    summary = std::make_unique<RenderSummary>(input->NumChannels(), input->SampleRate());
+
   RenderSetup setup;
-  setup.main = &input;
-  setup.sidechain = options.sidechain.empty() ? nullptr : &sidechain;
+  setup.main = input.get();
+  setup.sidechain = sidechain.get();
+  setup.output = output.get();
   setup.blockSize = options.blockSize;
   setup.automatedParam = automated ? automated->id : 0;
   setup.playLane = options.automationIn.empty() ? nullptr : &lane;
   setup.recordLane = !options.automationOut.empty();
+  setup.tap = summary.get();
   ProgressBar bar;
-  if (!options.quiet && isatty(STDERR_FILENO) && input.Frames() > 60 * input.sampleRate)
+  if (!options.quiet && isatty(STDERR_FILENO) && input->Frames() > 60 * input->SampleRate())
     setup.progress = [&bar](double fraction) { bar.Update(fraction); };
   RenderOutcome outcome = RenderThrough(unit, setup);
   if (!outcome.ok)
@@ -233,15 +248,15 @@ int RunRender(const ComponentBundle& bundle, const RenderOptions& options)
   if (!options.automationOut.empty() &&
       !WriteTextFile(options.automationOut, LaneToCsv(outcome.recordedLane), error))
     return Fail(error);
-  if (!WriteAudioFile(options.output, outcome.output, options.format, error))
+  if (!output->Commit(error))
     return Fail(error);
 
-  if (!options.quiet)
+  if (summary)
   {
-    const std::string summary =
-      FormatSummary(MeasureLoudness(input), MeasureLoudness(outcome.output), MeasureGain(input, outcome.output),
-                    outcome.latencySamples, input.sampleRate);
-    std::printf("%s -> %s\n%s", options.input.c_str(), options.output.c_str(), summary.c_str());
+    summary->Finish();
+    const std::string text = FormatSummary(summary->InputLoudness(), summary->OutputLoudness(), summary->Gain(),
+                                           outcome.latencySamples, input->SampleRate());
+    std::printf("%s -> %s\n%s", options.input.c_str(), options.output.c_str(), text.c_str());
   }
   return 0;
 }

@@ -63,10 +63,10 @@ double HostRender()
   auto unit = auhost::OpenedUnit::Open(Bundle(), error);
   const auto start = std::chrono::steady_clock::now();
   auhost::RenderSetup setup;
-  setup.main = &Programme();
   setup.blockSize = kBlock;
-  const auhost::RenderOutcome out = auhost::RenderThrough(unit->Unit(), setup);
-  benchmark::DoNotOptimize(out.output.channels[0].back());
+  auhost::AudioData output;
+  auhost::RenderInMemory(unit->Unit(), setup, Programme(), nullptr, output);
+  benchmark::DoNotOptimize(output.channels[0].back());
   return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 

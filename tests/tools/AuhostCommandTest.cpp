@@ -2,6 +2,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include <gtest/gtest.h>
@@ -95,7 +97,7 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
   {
     std::string args;
     int status;
-    const char* says;
+    std::string says;
   };
   const std::string in = dir + "/in.wav", out = dir + "/never.wav";
   const Case cases[] = {
@@ -115,6 +117,7 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
     {"render " + in + " " + out + " --preset " + dir + "/bad.aupreset", 1, "not a preset file"},
     {"render " + in + " " + out + " --automation-in " + dir + "/bad.csv", 1, "line 3"},
     {"render " + in + " " + out + " --sidechain " + dir + "/mono.flac", 1, "side-chain runs at 44100 Hz"},
+    {"render " + in + " " + dir + "/no/such/folder.wav", 1, "cannot write " + dir + "/no/such/folder.wav"},
     {"--bundle " + dir + " render " + in + " " + out, 1, "no Audio Unit bundle"},
     {"--bundle " + std::string(BROKEN_BUNDLE) + " render " + in + " " + out + " --set Nope=1", 1, "no parameter"},
     {"play", 2, "unknown command"},
@@ -151,6 +154,119 @@ TEST_F(AuhostCommand, ValidatesTheProductAndFailsABrokenComponent)
   EXPECT_EQ(broken.status, 1) << broken.output;
   EXPECT_NE(broken.output.find("FAIL  silence in gives no non-finite"), std::string::npos) << broken.output;
   EXPECT_NE(broken.output.find("verdict: FAIL"), std::string::npos) << broken.output;
+}
+
+// Against a strict unit of the tests' own (StrictComponent.cpp), whose sound
+// is known exactly: the input times its factor "€€", which the host's
+// latency compensation must line up with the input again.
+TEST_F(AuhostCommand, RenderedFilesAreTheInputTimesTheUnitsFactorThroughEveryContainerAndBlock)
+{
+  struct Case
+  {
+    const char* input;
+    int channels;
+    const char* output;
+    const char* options;
+    float factor;
+  };
+  const Case cases[] = {
+    {"in.wav", 2, "out.wav", "", 1.0f},
+    {"in.wav", 2, "out.aiff", "--block 8192 --set \"€€=0.5\"", 0.5f},
+    {"in.aiff", 1, "out.wav", "--block 100 --set \"€€=3\" --quiet", 3.0f},
+    {"in.aiff", 1, "out.aif", "--block 1 --set \"€€=0.25\" --quiet", 0.25f},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(std::string(c.input) + " -> " + c.output + " " + c.options);
+    // An input longer than the host's read and write chunks, generated
+    // here, never read back: the expectation owes nothing to the reader.
+    const auhost::AudioData in = toolstest::Bursts(c.channels == 2 ? 0.7 : 0.2, -6.0, c.channels);
+    std::string error;
+    ASSERT_TRUE(auhost::WriteAudioFile(dir + "/" + c.input, in, auhost::SampleFormat::Float32, error)) << error;
+    const ProgramRun run = Auhost("--bundle " + std::string(STRICT_BUNDLE) + " render " + dir + "/" + c.input + " " +
+                                  dir + "/" + c.output + " " + c.options);
+    ASSERT_EQ(run.status, 0) << run.output;
+    if (std::string(c.options).find("--quiet") == std::string::npos)
+    {
+      EXPECT_NE(run.output.find("latency         300 samples"), std::string::npos) << run.output;
+    }
+    auhost::AudioData out;
+    ASSERT_TRUE(auhost::ReadAudioFile(dir + "/" + c.output, out, error)) << error;
+    ASSERT_EQ(out.NumChannels(), c.channels);
+    ASSERT_EQ(out.Frames(), in.Frames());
+    long wrong = 0;
+    for (int ch = 0; ch < c.channels; ++ch)
+      for (long f = 0; f < in.Frames(); ++f)
+        wrong += out.channels[ch][f] != in.channels[ch][f] * c.factor;
+    EXPECT_EQ(wrong, 0) << "samples differ from the input times " << c.factor;
+  }
+}
+
+// "AB" gives unity gain: through the product and the files, with its
+// latency compensated, the output file is the input as generated.
+TEST_F(AuhostCommand, TheProductInABGivesBackTheInputFileWhateverItsLatency)
+{
+  const auhost::AudioData in = toolstest::Bursts(2.0, -24.0);
+  for (const char* delay : {"0", "50"})
+  {
+    SCOPED_TRACE(std::string("pre-delay ") + delay);
+    const ProgramRun run = Auhost("render " + dir + "/in.wav " + dir + "/out.wav --quiet --block 700 --set AB=On " +
+                                  "--set Pre-Delay=" + delay);
+    ASSERT_EQ(run.status, 0) << run.output;
+    auhost::AudioData out;
+    std::string error;
+    ASSERT_TRUE(auhost::ReadAudioFile(dir + "/out.wav", out, error)) << error;
+    EXPECT_EQ(out.channels, in.channels);
+  }
+}
+
+// FLAC holds integers only: what the unit makes above full scale is clipped
+// there, as in the other integer formats, not refused.
+TEST_F(AuhostCommand, OversInTheDefaultFormatAreClippedInAFlacFile)
+{
+  const auhost::AudioData in = toolstest::Bursts(0.3, -3.0);
+  std::string error;
+  ASSERT_TRUE(auhost::WriteAudioFile(dir + "/loud.wav", in, auhost::SampleFormat::Float32, error)) << error;
+  const ProgramRun run = Auhost("--bundle " + std::string(STRICT_BUNDLE) + " render " + dir + "/loud.wav " + dir +
+                                "/out.flac --set \"€€=3\" --quiet");
+  ASSERT_EQ(run.status, 0) << run.output;
+  auhost::AudioData out;
+  ASSERT_TRUE(auhost::ReadAudioFile(dir + "/out.flac", out, error)) << error;
+  ASSERT_EQ(out.Frames(), in.Frames());
+  long overs = 0, wrong = 0;
+  for (int c = 0; c < 2; ++c)
+    for (long f = 0; f < in.Frames(); ++f)
+    {
+      const float want = std::clamp(in.channels[c][f] * 3.0f, -1.0f, 1.0f);
+      overs += std::fabs(in.channels[c][f] * 3.0f) > 1.0f;
+      // 24-bit steps, read back over 2^23.
+      wrong += std::fabs(out.channels[c][f] - want) > 3e-7f;
+    }
+  EXPECT_GT(overs, 0);
+  EXPECT_EQ(wrong, 0);
+}
+
+TEST_F(AuhostCommand, NamesOfThreeByteCharactersSurvive)
+{
+  const ProgramRun run = Auhost("--bundle " + std::string(STRICT_BUNDLE) + " info");
+  EXPECT_EQ(run.status, 0) << run.output;
+  for (const char* text : {"€€ (com.kestrova.audiounit.StrictComponent) version 1.0.0", "1 parameters:", "\"€€\""})
+    EXPECT_NE(run.output.find(text), std::string::npos) << text << "\n" << run.output;
+}
+
+TEST_F(AuhostCommand, ValidateFailsAPropertyWhoseReadDisagreesWithItsInformation)
+{
+  const ProgramRun run = Auhost("--bundle " + std::string(STRICT_BUNDLE) + " validate");
+  EXPECT_EQ(run.status, 1) << run.output;
+  EXPECT_NE(run.output.find("FAIL  property reads answer as their information calls: property 20 scope 0: info says 8 "
+                            "bytes (status 0), the read gives 4 (status 0)"),
+            std::string::npos)
+    << run.output;
+  EXPECT_NE(run.output.find("verdict: FAIL"), std::string::npos) << run.output;
+  // What the unit does right passes: the host's render gives it a format it
+  // takes, and a unit without timers leaks nothing.
+  EXPECT_NE(run.output.find("PASS  render at"), std::string::npos) << run.output;
+  EXPECT_NE(run.output.find("PASS  no Core Foundation object leaks"), std::string::npos) << run.output;
 }
 
 TEST_F(AuhostCommand, InfoListsEveryParameterAndTheLayouts)

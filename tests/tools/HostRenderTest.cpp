@@ -45,8 +45,14 @@ protected:
     ASSERT_NE(sBundle, nullptr) << error;
   }
 
+  struct Rendered
+  {
+    RenderOutcome outcome;
+    AudioData output;
+  };
+
   // Opens a unit, applies the settings and renders `in`.
-  RenderOutcome Render(const AudioData& in, const std::vector<std::string>& sets, int block = 512,
+  Rendered Render(const AudioData& in, const std::vector<std::string>& sets, int block = 512,
                        const std::vector<AutomationPoint>* lane = nullptr, bool record = false)
   {
     std::string error;
@@ -56,13 +62,13 @@ protected:
     for (const std::string& s : sets)
       EXPECT_TRUE(SetParameterFromAssignment(unit->Unit(), params, s, error)) << error;
     RenderSetup setup;
-    setup.main = &in;
     setup.blockSize = block;
     setup.automatedParam = FindParameter(params, "Current Gain")->id;
     setup.playLane = lane;
     setup.recordLane = record;
-    RenderOutcome out = RenderThrough(unit->Unit(), setup);
-    EXPECT_TRUE(out.ok) << out.error;
+    Rendered out;
+    out.outcome = RenderInMemory(unit->Unit(), setup, in, nullptr, out.output);
+    EXPECT_TRUE(out.outcome.ok) << out.outcome.error;
     return out;
   }
 
@@ -91,8 +97,8 @@ TEST_F(ProductRender, OutputLinesUpWithTheInputWhateverTheLatencyAndBlockSize)
     for (int block : {64, 512, 1000})
     {
       SCOPED_TRACE(std::string("pre-delay ") + delay + " ms, block " + std::to_string(block));
-      const RenderOutcome out = Render(in, {"AB=On", std::string("Pre-Delay=") + delay}, block);
-      EXPECT_EQ(out.latencySamples, std::lround(std::atof(delay) * 48.0));
+      const Rendered out = Render(in, {"AB=On", std::string("Pre-Delay=") + delay}, block);
+      EXPECT_EQ(out.outcome.latencySamples, std::lround(std::atof(delay) * 48.0));
       EXPECT_EQ(out.output.channels, in.channels);
     }
 }
@@ -114,7 +120,7 @@ TEST_F(ProductRender, RidesASteadyProgrammeToTheTargetWithinTheRange)
         ch[i] = static_cast<float>(std::pow(10.0, c.inputDb / 20.0) * std::sqrt(2.0) * std::sin(0.1305 * double(i)));
     char target[32];
     std::snprintf(target, sizeof target, "Target Level=%g", c.targetDb);
-    const RenderOutcome out = Render(in, {target});
+    const Rendered out = Render(in, {target});
     // The level the plug-in rides sums the channels' powers (and weights
     // a 1 kHz tone by about 0 dB).
     const double stereo = 10.0 * std::log10(2.0);
@@ -130,16 +136,16 @@ TEST_F(ProductRender, PlaysAnAutomationLaneInRead)
 {
   const AudioData in = toolstest::Bursts(3.0, -20.0);
   const std::vector<AutomationPoint> lane = {{0.0, 6.0f}, {3.0, 6.0f}};
-  const RenderOutcome out = Render(in, {"Automation=Read"}, 512, &lane);
+  const Rendered out = Render(in, {"Automation=Read"}, 512, &lane);
   EXPECT_NEAR(SettledLevelDb(out.output) - SettledLevelDb(in), 6.0, 0.2);
 }
 
 TEST_F(ProductRender, AutomationWrittenInWriteReproducesTheGainInRead)
 {
   const AudioData in = toolstest::Bursts(6.0, -32.0);
-  const RenderOutcome written = Render(in, {"Automation=Write"}, 512, nullptr, true);
-  ASSERT_FALSE(written.recordedLane.empty()) << "no \"Current Gain\" automation was written";
-  const RenderOutcome read = Render(in, {"Automation=Read"}, 512, &written.recordedLane);
+  const Rendered written = Render(in, {"Automation=Write"}, 512, nullptr, true);
+  ASSERT_FALSE(written.outcome.recordedLane.empty()) << "no \"Current Gain\" automation was written";
+  const Rendered read = Render(in, {"Automation=Read"}, 512, &written.outcome.recordedLane);
   const GainStats a = MeasureGain(in, written.output), b = MeasureGain(in, read.output);
   EXPECT_NEAR(a.meanDb, b.meanDb, 0.5);
   EXPECT_NEAR(SettledLevelDb(written.output), SettledLevelDb(read.output), 0.5);

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <algorithm>
 #include <cmath>
+#include <random>
 #include <string>
 
 #include "tools/AudioFile.h"
+#include "tools/ExampleProgramme.h"
 
 namespace toolstest {
 
@@ -28,6 +31,32 @@ inline auhost::AudioData Bursts(double seconds, double levelDb, int channels = 2
     a.channels.push_back(std::move(ch));
   }
   return a;
+}
+
+// The example made stereo: the second channel a little later and quieter.
+inline auhost::AudioData StereoExample(double seconds)
+{
+  auhost::AudioData a = auhost::MakeExampleProgramme(48000.0, seconds);
+  std::vector<float> second(a.channels[0].size(), 0.0f);
+  for (size_t i = 4800; i < second.size(); ++i)
+    second[i] = 0.7f * a.channels[0][i - 4800];
+  a.channels.push_back(std::move(second));
+  return a;
+}
+
+// Hands `a` over in blocks of random lengths from 1 to `longest`.
+template <typename Hand>
+void InRandomBlocks(const auhost::AudioData& a, long longest, unsigned seed, Hand hand)
+{
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<long> length(1, longest);
+  for (long at = 0; at < a.Frames();)
+  {
+    const long n = std::min(length(random), a.Frames() - at);
+    const float* channels[2] = {a.channels[0].data() + at, a.channels.back().data() + at};
+    hand(channels, n);
+    at += n;
+  }
 }
 
 // A fresh temporary folder for one test's files.
