@@ -388,6 +388,18 @@ TEST_F(ProgramFiles, AChunkWithNoStateOfTheReadersOwnIsRefused)
   EXPECT_EQ(plugin.UnserializePresets(presets, 0), -1);
 }
 
+TEST_F(ProgramFiles, AProgramLoadedWithoutACurrentPresetRunsTheChangePass)
+{
+  ApiTestPlugin writer(Config(3, 1));
+  writer.GetParam(1)->Set(7.0);
+  ASSERT_TRUE(Save(writer, "p.fxp"));
+  ApiTestPlugin plugin(Config(3, 0)); // no preset for the index to name
+  ASSERT_TRUE(Load(plugin, "p.fxp", false));
+  EXPECT_DOUBLE_EQ(plugin.GetParam(1)->Value(), 7.0);
+  const int recall = kSourcePresetRecall;
+  EXPECT_EQ(plugin.paramChanges, (std::vector<std::pair<int, int>>{{0, recall}, {1, recall}, {2, recall}}));
+}
+
 TEST_F(ProgramFiles, ABankWithAMismatchedRecordChangesNoPreset)
 {
   ApiTestPlugin plugin(Config(3, 2));
