@@ -242,6 +242,7 @@ TEST(ProcessorDefaults, TimeInfoMidiAndLabels)
 {
   RecordingProcessor proc(ConfigWith("2-2"));
   EXPECT_EQ(proc.GetSampleRate(), 44100.0);
+  EXPECT_EQ(proc.GetBlockSize(), 0);
   const auto& t = proc.GetTimeInfo();
   EXPECT_EQ((std::vector<double>{t.mTempo, t.mPPQPos, 1.0 * t.mNumerator, 1.0 * t.mDenominator}),
     (std::vector<double>{120.0, -1.0, 4.0, 4.0}));
