@@ -213,6 +213,7 @@ TEST_F(ProgramFiles, ProgramsAndBanksRoundTrip)
   ASSERT_TRUE(Load(small, "b.fxb", true));
   EXPECT_STREQ(small.GetPreset(1)->mName, "P1");
   EXPECT_DOUBLE_EQ(StoredMode(small, 1), 2.0);
+  EXPECT_DOUBLE_EQ(small.GetParam(1)->Value(), 2.0) << "the values are the last applied program's";
 
   // A chunk program, and its state right at offset 60 without the header.
   ChunkPlugin chunky;
