@@ -150,4 +150,37 @@ TEST(ApiBaseHooks, AppendParamIndicesOnlyForPartOfTheParameters)
   EXPECT_TRUE(chunk.IsEqual(expected));
 }
 
+TEST(ApiBaseRoads, GesturesResizesAndMessagesReachTheHostHooks)
+{
+  ApiTestPlugin plugin;
+  plugin.BeginInformHostOfParamChangeFromUI(1);
+  plugin.EndInformHostOfParamChangeFromUI(1);
+  EXPECT_EQ(plugin.calls, (std::vector<std::string>{"GestureBegin(1)", "GestureEnd(1)"}));
+  EXPECT_TRUE(plugin.EditorResizeFromUI(800, 600, false));
+  EXPECT_FALSE(plugin.EditorResizeFromUI(800, 600, true)) << "no host resize without a format wrapper";
+  plugin.SendArbitraryMsgFromUI(12, -1, 0, nullptr);
+  EXPECT_EQ(plugin.messages, std::vector<int>{12});
+}
+
+TEST(ApiBaseHooks, OpenGraphicsOnlyWhileTheEditorWindowIsReady)
+{
+  ApiTestPlugin plugin;
+  EXPECT_EQ(plugin.GetOpenGraphics(), nullptr);
+  bool ready = false;
+  plugin.SetMakeGraphicsFunc([&]() -> gfx::IGfx* {
+    auto* g = new fakes::FakeGfx(plugin, 1008, 584);
+    g->contextReady = ready;
+    return g;
+  });
+  plugin.OpenWindow(nullptr);
+  EXPECT_NE(plugin.GetGraphicsContext(), nullptr);
+  EXPECT_EQ(plugin.GetOpenGraphics(), nullptr) << "the drawing context is not ready";
+  ready = true;
+  plugin.OpenWindow(nullptr);
+  EXPECT_NE(plugin.GetOpenGraphics(), nullptr);
+  EXPECT_EQ(plugin.GetOpenGraphics(), plugin.GetGraphicsContext());
+  plugin.CloseWindow();
+  EXPECT_EQ(plugin.GetOpenGraphics(), nullptr);
+}
+
 } // namespace

@@ -104,6 +104,11 @@ TEST_F(ApiBaseTimer, AFullQueueDropsTheNewestValuesAndANewTimerReplacesTheOldOne
     EXPECT_EQ(Count(plugin.calls, "OnIdle"), 1);
     ASSERT_EQ(plugin.valuesToEditor.size(), static_cast<size_t>(PluginAPIBase::kParamChangeQueueSize));
     EXPECT_DOUBLE_EQ(plugin.valuesToEditor.back().value, PluginAPIBase::kParamChangeQueueSize - 1);
+    // A stopped timer is replaced as well: idle work runs again.
+    plugin.StopTimer();
+    plugin.CreateTimer();
+    standin::RunMainLoopFor(0);
+    EXPECT_EQ(Count(plugin.calls, "OnIdle"), 2);
   }
   EXPECT_EQ(standin::LiveTimerCount(), before);
   EXPECT_EQ(standin::OverReleaseCount(), 0);

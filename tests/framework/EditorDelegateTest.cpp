@@ -1,5 +1,7 @@
 #include <initializer_list>
+#include <string>
 #include <tuple>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -13,7 +15,10 @@ using fakes::FakeControl;
 using fakes::FakeGfx;
 using fakes::RecordingDelegate;
 using plugkit::IByteChunk;
+using plugkit::IMidiMsg;
+using plugkit::gfx::IKeyPress;
 using plugkit::gfx::IRECT;
+using Events = std::vector<std::string>;
 
 // An editor state: width, height, scale.
 IByteChunk State(int32_t w, int32_t h, float scale)
@@ -40,10 +45,10 @@ protected:
     dlg.OpenWindow(nullptr);
     return dlg.made.empty() ? nullptr : dlg.made.back();
   }
-  FakeControl* Attach(FakeGfx* g, std::initializer_list<int> params)
+  FakeControl* Attach(FakeGfx* g, std::initializer_list<int> params, IRECT r = IRECT(0, 0, 10, 10), int tag = -1)
   {
-    auto* c = new FakeControl(IRECT(0, 0, 10, 10), params);
-    g->AttachControl(c);
+    auto* c = new FakeControl(r, params);
+    g->AttachControl(c, tag);
     return c;
   }
   // The size and scale the delegate would save now.
@@ -62,6 +67,32 @@ protected:
 
   RecordingDelegate dlg;
 };
+
+TEST_F(EditorDelegate, OpeningMakesLaysOutAndAnnouncesAContextAndASecondOpenClosesTheFirstBeforeMakingAnother)
+{
+  bool firstGone = false;
+  FakeGfx* first = Open();
+  EXPECT_EQ(dlg.events, (Events{"make", "OpenWindow", "layout", "OnUIOpen"}));
+  EXPECT_TRUE(dlg.IsUIReady() && dlg.GetUI() == first && dlg.GetGraphicsContext() == first);
+  first->destroyed = &firstGone;
+  dlg.events.clear();
+  FakeGfx* second = Open();
+  EXPECT_TRUE(firstGone);
+  EXPECT_EQ(dlg.events, (Events{"OnUIClose", "CloseWindow", "make", "OpenWindow", "layout", "OnUIOpen"}));
+  EXPECT_EQ(dlg.GetGraphicsContext(), second);
+  // Without a context to make, or a function to make one, the editor stays
+  // closed and nothing is announced.
+  for (const bool withFunction : {true, false})
+  {
+    RecordingDelegate none(1);
+    none.makeNothing = true;
+    if (!withFunction)
+      none.SetMakeGraphicsFunc(nullptr);
+    EXPECT_EQ(none.OpenWindow(nullptr), nullptr);
+    EXPECT_EQ(none.GetGraphicsContext(), nullptr);
+    EXPECT_EQ(none.events, withFunction ? Events{"make"} : Events{});
+  }
+}
 
 TEST_F(EditorDelegate, ReopeningRestoresTheSizeAndScaleOfTheLastCloseOnceThePlatformWasReady)
 {
@@ -136,6 +167,71 @@ TEST_F(EditorDelegate, ValuesReachEveryLinkedValueAtItsOwnIndexUnlessHeldByTheMo
   g->ReleaseMouseCapture();
   dlg.SendParameterValueFromDelegate(2, 0.9, true);
   EXPECT_DOUBLE_EQ(mix->GetValue(0), 0.9);
+}
+
+TEST_F(EditorDelegate, ControlValuesMessagesAndMidiReachOnlyTheControlsTheyAreFor)
+{
+  FakeGfx* g = Open();
+  FakeControl* tagged = Attach(g, {-1}, IRECT(0, 0, 10, 10), 5);
+  FakeControl* valueless = Attach(g, {}, IRECT(0, 0, 10, 10), 7);
+  FakeControl* keyboard = Attach(g, {-1});
+  keyboard->SetWantsMidi(true);
+  FakeControl* knob = Attach(g, {0});
+  const char data[] = "scope";
+  // By tag: an unknown tag reaches nothing, and a control that holds no
+  // value takes none.
+  dlg.SendControlValueFromDelegate(6, 0.5);
+  EXPECT_EQ(tagged->GetValue(0), 0.0);
+  dlg.SendControlValueFromDelegate(5, 0.5);
+  dlg.SendControlValueFromDelegate(7, 0.5);
+  EXPECT_TRUE(tagged->GetValue(0) == 0.5 && valueless->NVals() == 0);
+  dlg.SendControlMsgFromDelegate(5, 42, 5, data);
+  dlg.SendControlMsgFromDelegate(9, 43, 5, data);
+  dlg.SendControlMsgFromDelegate(5, 44, 0, nullptr);
+  EXPECT_EQ(tagged->messages, (std::vector<std::string>{"42:scope", "44:"}));
+  EXPECT_TRUE(knob->messages.empty() && valueless->messages.empty());
+  // MIDI: the controls that want it, then the delegate.
+  dlg.SendMidiMsgFromDelegate(IMidiMsg{7, 0x90, 60, 100});
+  ASSERT_EQ(keyboard->midi.size(), 1u);
+  EXPECT_TRUE(keyboard->midi[0].mData1 == 60 && knob->midi.empty() && tagged->midi.empty());
+  ASSERT_EQ(dlg.midiToUI.size(), 1u);
+  EXPECT_EQ(dlg.midiToUI[0].mOffset, 7);
+}
+
+TEST_F(EditorDelegate, KeysAndTheScreenScaleWaitForAReadyWindow)
+{
+  // Keys go to the control under the mouse, and only once the window is
+  // ready; the background never takes them.
+  EXPECT_FALSE(dlg.OnKeyDown(IKeyPress("a", 65)));
+  dlg.nextContextReady = false;
+  FakeControl* background = nullptr;
+  FakeControl* knob = nullptr;
+  dlg.SetLayoutFunc([&](plugkit::gfx::IGfx* gfx) {
+    auto* g = static_cast<FakeGfx*>(gfx);
+    background = Attach(g, {-1}, IRECT(0, 0, 1008, 584));
+    knob = Attach(g, {0}, IRECT(100, 100, 200, 200));
+    knob->takesKeys = true;
+  });
+  FakeGfx* g = Open();
+  struct Case { bool ready; float mouse; bool taken; std::vector<int> knobKeys; };
+  for (const Case& c : {Case{false, 150.f, false, {}}, Case{true, 150.f, true, {65}}, Case{true, 10.f, false, {}}})
+  {
+    dlg.SetUIReady(c.ready);
+    g->mouseX = g->mouseY = c.mouse;
+    knob->keysDown.clear();
+    knob->keysUp.clear();
+    EXPECT_EQ(dlg.OnKeyDown(IKeyPress("a", 65)), c.taken) << c.ready << c.mouse;
+    EXPECT_EQ(dlg.OnKeyUp(IKeyPress("a", 65)), c.taken) << c.ready << c.mouse;
+    EXPECT_TRUE(knob->keysDown == c.knobKeys && knob->keysUp == c.knobKeys) << c.ready << c.mouse;
+  }
+  EXPECT_TRUE(background->keysDown.empty());
+  // The screen scale reaches the context only once the window is ready.
+  dlg.SetUIReady(false);
+  dlg.SetScreenScale(2.f);
+  EXPECT_FLOAT_EQ(g->GetScreenScale(), 1.f);
+  dlg.SetUIReady(true);
+  dlg.SetScreenScale(2.f);
+  EXPECT_FLOAT_EQ(g->GetScreenScale(), 2.f);
 }
 
 TEST_F(EditorDelegate, EditorStateHoldsWidthHeightAndScale)

@@ -1,3 +1,6 @@
+#include <utility>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "tests/framework/fakes/FakeGfx.h"
@@ -67,6 +70,50 @@ TEST_F(GraphicsContext, ToolTipsKeysHitsAndTheCursor)
   EXPECT_EQ(g.showCursorCalls, 1);
 }
 
+TEST_F(GraphicsContext, AFrameRateOfZeroRunsAt60WithinHalfAndTwiceTheScale)
+{
+  FakeGfx zero(dlg, 100, 100, 0);
+  EXPECT_EQ(zero.FPS(), 60);
+  EXPECT_FLOAT_EQ(zero.GetMinScale(), 0.5f);
+  EXPECT_FLOAT_EQ(zero.GetMaxScale(), 2.f);
+}
+
 // Controls --------------------------------------------------------------------
+
+TEST_F(GraphicsContext, ControlValuesAreClampedAndSentAsValueZeroOfTheParameter)
+{
+  FakeControl* one = Attach({1});
+  one->SetValue(0.4);
+  one->SetDirty(true, 3); // whatever index it is given
+  EXPECT_EQ(dlg.valuesFromUI, (std::vector<std::pair<int, double>>{{1, 0.4}}));
+  EXPECT_DOUBLE_EQ(dlg.GetParam(1)->Value(), 40.0);
+  FakeControl* c = Attach({0});
+  c->SetValue(1.7);
+  c->SetDirty(false);
+  EXPECT_DOUBLE_EQ(c->GetValue(), 1.0);
+  c->SetValue(-0.5);
+  c->SetDirty(true);
+  EXPECT_EQ(dlg.valuesFromUI, (std::vector<std::pair<int, double>>{{1, 0.4}, {0, 0.0}}));
+}
+
+TEST_F(GraphicsContext, PeersOfAParameterFollowAndAValueAlreadyShownChangesNothing)
+{
+  FakeControl* knob = Attach({1});
+  FakeControl* pair = Attach({0, 1});
+  FakeControl* other = Attach({0});
+  knob->SetValue(0.6);
+  knob->SetDirty(true);
+  EXPECT_TRUE(pair->GetValue(1) == 0.6 && pair->GetValue(0) == 0.0 && other->GetValue(0) == 0.0);
+  EXPECT_EQ(dlg.valuesFromUI.size(), 1u);
+  // A value from the delegate that is already shown leaves the control
+  // clean, and the host's value is not sent back.
+  other->SetValueFromDelegate(0.3);
+  other->SetClean();
+  other->SetValueFromDelegate(0.3);
+  EXPECT_FALSE(other->IsDirty());
+  other->SetValueFromDelegate(0.4);
+  EXPECT_TRUE(other->IsDirty());
+  EXPECT_EQ(dlg.valuesFromUI.size(), 1u);
+}
 
 } // namespace

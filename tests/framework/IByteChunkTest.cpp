@@ -9,6 +9,30 @@
 
 using plugkit::IByteChunk;
 
+TEST(IByteChunk, ValuesAreWrittenLittleEndianAndReadBackAsPositionsAdvance)
+{
+  IByteChunk c;
+  EXPECT_EQ(c.PutInt32(-2), 4);
+  EXPECT_EQ(c.PutDouble(-2.5), 12); // 0xC004000000000000
+  EXPECT_EQ(c.PutBool(true), 13);
+  EXPECT_EQ(c.PutFloat(0.75f), 17); // 0x3F400000
+  EXPECT_EQ(c.PutStr("hi"), 23);
+  EXPECT_EQ(std::vector<uint8_t>(c.GetData(), c.GetData() + c.Size()),
+    (std::vector<uint8_t>{0xFE, 0xFF, 0xFF, 0xFF, 0, 0, 0, 0, 0, 0, 0x04, 0xC0, 1, 0, 0, 0x40, 0x3F, 2, 0, 0, 0, 'h', 'i'}));
+  int32_t i = 0;
+  double d = 0.0;
+  bool b = false;
+  float f = 0.f;
+  PK_String s;
+  int pos = c.GetInt32(i, 0);
+  pos = c.GetDouble(d, pos);
+  pos = c.GetBool(b, pos);
+  pos = c.GetFloat(f, pos);
+  EXPECT_EQ(c.GetStr(s, pos), c.Size());
+  EXPECT_TRUE(i == -2 && d == -2.5 && b && f == 0.75f);
+  EXPECT_STREQ(s.Get(), "hi");
+}
+
 TEST(IByteChunk, ShortOrNegativeReadsFailAndLeaveTheOutput)
 {
   IByteChunk c;

@@ -82,3 +82,14 @@ TEST(IEditorDelegate, ValuesFromTheEditorAreNormalisedAndCheckedAndMessagesGoToO
   d.SendArbitraryMsgFromDelegate(43, 0, nullptr);
   EXPECT_EQ(d.log, (std::vector<std::string>{"ui 0 3", "msg 42 7 3", "msg 43 -1 0"}));
 }
+TEST(IEditorDelegate, EditorStateIsEmptyAndSizeLimitsAreStoredSmallerFirst)
+{
+  RootDelegate d(0);
+  plugkit::IByteChunk chunk;
+  EXPECT_TRUE(d.SerializeEditorState(chunk));
+  EXPECT_EQ(chunk.Size(), 0);
+  EXPECT_EQ(d.UnserializeEditorState(chunk, 5), 5);
+  d.SetSizeConstraints(2016, 504, 1168, 292);
+  EXPECT_EQ((std::vector<int>{d.GetMinWidth(), d.GetMaxWidth(), d.GetMinHeight(), d.GetMaxHeight()}),
+    (std::vector<int>{504, 2016, 292, 1168}));
+}

@@ -2,6 +2,7 @@
 #include <deque>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -33,6 +34,21 @@ const double kNaN = std::numeric_limits<double>::quiet_NaN();
 } // namespace
 
 // Initialisation ------------------------------------------------------------
+
+TEST(IParamInit, NewParameterHasTheDocumentedValuesAndAStepSetsTheSmallestRangeAndThePrecision)
+{
+  const IParam fresh;
+  EXPECT_TRUE(fresh.Type() == IParam::kTypeNone && fresh.Unit() == IParam::kUnitCustom &&
+              fresh.GetDisplayHint() == IParam::kDisplayLinear);
+  EXPECT_EQ((std::vector<double>{fresh.Value(), fresh.GetMin(), fresh.GetMax(), fresh.GetStep()}),
+    (std::vector<double>{0.0, 0.0, 1.0, 1.0}));
+  EXPECT_STREQ(fresh.GetName(), "");
+  EXPECT_EQ(Double(0.0, 0.0, 0.5, 1.0).GetMax(), 1.0) << "max is at least min plus a step";
+  struct Case { double step; int precision; };
+  for (const Case& c : {Case{1.0, 0}, Case{0.5, 1}, Case{0.25, 2}, Case{0.001, 3}, Case{0.3333, 6}, Case{10.0, 0},
+         Case{0.00001, 5}})
+    EXPECT_EQ(Double(0.0, 0.0, 100.0, c.step).GetDisplayPrecision(), c.precision) << "step " << c.step;
+}
 
 TEST(IParamInit, TypedFormsSetTypeStepAndTexts)
 {

@@ -75,6 +75,17 @@ TEST_F(PathHelpers, BundleUserPresetAndSupportFolders)
   EXPECT_EQ(PathOf([](PK_String& p) { AUPresetsPath(p, "M", "P", false); }), "");
 }
 
+TEST_F(PathHelpers, SandboxIsRecognisedByTheContainerHome)
+{
+  struct Case { const char* home; bool sandboxed; };
+  for (const Case& c : {Case{"/Users/name", false}, Case{"/Users/name/Library/Containers/com.host.app/Data", true},
+         Case{"/Users/name/Library", false}})
+  {
+    setenv("HOME", c.home, 1);
+    EXPECT_EQ(IsSandboxed(), c.sandboxed) << c.home;
+  }
+}
+
 TEST_F(PathHelpers, LocateFindsResourcesIgnoringCaseThenInTheSharedFolderThenAtThePathItself)
 {
   const std::string knob = Resource("knob.PNG"), nested = Resource("img/skins/Dial.svg");

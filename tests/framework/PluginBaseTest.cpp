@@ -1,5 +1,6 @@
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
@@ -134,4 +135,54 @@ TEST(PluginBaseParams, RangeHelpersActOnlyOnExistingParameters)
   plug.DefaultParamValues(1, 99);
   plug.RandomiseParamValues(-3, 99);
   SUCCEED() << "no access outside the parameter list (ASan watches)";
+}
+
+TEST(PluginBaseParams, InitAndCloneParamRangeNameGroupAndInitialise)
+{
+  StandalonePlugin plug(4, 0);
+  plug.InitParamRange(1, 2, 5, "Band %i Gain", 0.5, -12.0, 12.0, 0.5, "dB", 0, "Band 1");
+  plug.GetParam(1)->Set(3.0);
+  EXPECT_STREQ(plug.GetParam(1)->GetName(), "Band 5 Gain");
+  EXPECT_STREQ(plug.GetParam(2)->GetName(), "Band 6 Gain");
+  EXPECT_STREQ(plug.GetParam(3)->GetName(), "");
+  EXPECT_EQ(plug.GetParam(2)->Value(), 0.5);
+  plug.CloneParamRange(1, 1, 3, "Band", "Copy", "Band 2");
+  EXPECT_STREQ(plug.GetParam(3)->GetName(), "Copy 5 Gain");
+  EXPECT_STREQ(plug.GetParam(3)->GetGroup(), "Band 2");
+  EXPECT_EQ(plug.GetParam(3)->Value(), 3.0);
+}
+
+TEST(PluginBaseParams, GroupCopiesAndDefaultsByRangeAndGroup)
+{
+  // Five parameters: 0, 2 and 4 in "even", 1 and 3 in "odd". A group copy
+  // pairs only as many as both groups have, in index order.
+  struct Case { const char* what; std::function<void(Plug&)> act; std::vector<double> after; };
+  const Case cases[] = {
+    {"even to odd", [](Plug& p) { p.CopyParamValues("even", "odd"); }, {1, 1, 3, 3, 5}},
+    {"odd to even", [](Plug& p) { p.CopyParamValues("odd", "even"); }, {2, 2, 4, 4, 5}},
+    {"to no group", [](Plug& p) { p.CopyParamValues("even", "none"); }, {1, 2, 3, 4, 5}},
+    {"from no name", [](Plug& p) { p.CopyParamValues(nullptr, "even"); }, {1, 2, 3, 4, 5}},
+    {"defaults 2..3", [](Plug& p) { p.DefaultParamValues(2, 3); }, {1, 2, 0, 0, 5}},
+    {"defaults -3..1", [](Plug& p) { p.DefaultParamValues(-3, 1); }, {0, 0, 3, 4, 5}},
+    {"defaults 3..99", [](Plug& p) { p.DefaultParamValues(3, 99); }, {1, 2, 3, 0, 0}},
+    {"defaults odd", [](Plug& p) { p.DefaultParamValues("odd"); }, {1, 0, 3, 0, 5}},
+    {"defaults none", [](Plug& p) { p.DefaultParamValues("none"); }, {1, 2, 3, 4, 5}},
+    {"defaults all", [](Plug& p) { p.DefaultParamValues(); }, {0, 0, 0, 0, 0}},
+  };
+  for (const Case& c : cases)
+  {
+    Plug plug(5, {1, 2, 3, 4, 5});
+    c.act(plug);
+    EXPECT_EQ(plug.Values(), c.after) << c.what;
+  }
+}
+
+TEST(PluginBaseParams, RandomValuesStayInRangeOnTheStep)
+{
+  Plug plug(8);
+  for (int i = 0; i < 8; ++i)
+    plug.GetParam(i)->InitDouble("p", 0.0, -3.0, 3.0, 0.5, "", IParam::kFlagStepped);
+  plug.RandomiseParamValues();
+  for (double v : plug.Values())
+    EXPECT_TRUE(v >= -3.0 && v <= 3.0 && v * 2.0 == std::round(v * 2.0)) << v;
 }

@@ -96,6 +96,30 @@ TEST(ChannelIO, SeparatorRunsWildcardsAndBadPieces)
   EXPECT_FALSE(proc.IsLegalIO(64, 2));
 }
 
+TEST(ChannelIO, BusNamesAndComponentTypes)
+{
+  RecordingProcessor proc(ConfigWith(kProductIO));
+  struct Bus { plugkit::EChannelDirection dir; int idx, n; const char* name; };
+  for (const Bus& b : {Bus{kInput, 0, 1, "Input"}, Bus{kInput, 0, 2, "Main"}, Bus{kInput, 1, 2, "Aux"},
+         Bus{kInput, 3, 4, "Input 3"}, Bus{kOutput, 0, 1, "Output"}, Bus{kOutput, 1, 3, "Output 1"}})
+  {
+    PK_String name;
+    proc.GetBusName(b.dir, b.idx, b.n, name);
+    EXPECT_STREQ(name.Get(), b.name) << b.idx << " of " << b.n;
+  }
+  // The component type follows the plug-in kind, and for an effect the MIDI
+  // input flag.
+  struct Type { int kind; bool midiIn; const char* fourCC; };
+  for (const Type& t : {Type{0, false, "aufx"}, Type{0, true, "aumf"}, Type{1, false, "aumu"}, Type{1, true, "aumu"},
+         Type{2, false, "aumi"}, Type{7, true, "aufx"}})
+  {
+    const uint32_t code = RecordingProcessor(ConfigWith(kProductIO, t.kind, t.midiIn)).GetAUComponentType();
+    const std::string text{static_cast<char>(code >> 24), static_cast<char>(code >> 16), static_cast<char>(code >> 8),
+                           static_cast<char>(code)};
+    EXPECT_EQ(text, t.fourCC) << t.kind << " " << t.midiIn;
+  }
+}
+
 // The buffer road ---------------------------------------------------------------------------------
 
 TEST(ProcessorBuffers, UnconnectedInputsConsumeNoHostBufferAndReadZeros)
@@ -218,6 +242,7 @@ TEST(ProcessorDefaults, TimeInfoMidiAndLabels)
 {
   RecordingProcessor proc(ConfigWith("2-2"));
   EXPECT_EQ(proc.GetSampleRate(), 44100.0);
+  EXPECT_EQ(proc.GetBlockSize(), 0);
   const auto& t = proc.GetTimeInfo();
   EXPECT_EQ((std::vector<double>{t.mTempo, t.mPPQPos, 1.0 * t.mNumerator, 1.0 * t.mDenominator}),
     (std::vector<double>{120.0, -1.0, 4.0, 4.0}));

@@ -1,3 +1,6 @@
+#include <cstdint>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "framework/PluginQueue.h"
@@ -45,6 +48,23 @@ TEST(PluginQueue, DeliversInOrderAcrossManyLaps)
     EXPECT_EQ(queue.ElementsAvailable(), 0u);
   }
   EXPECT_EQ(next, 30);
+}
+
+TEST(SysExRecord, KeepsTheSizeOfWhatItHolds)
+{
+  uint8_t bytes[700];
+  for (int i = 0; i < 700; ++i)
+    bytes[i] = static_cast<uint8_t>(i * 7);
+  const SysExData longMsg = SysExData::From(ISysExMsg{3, 700, bytes});
+  EXPECT_TRUE(longMsg.mOffset == 3 && longMsg.mSize == SysExData::kMaxSize && longMsg.mData[511] == bytes[511]);
+  EXPECT_EQ(SysExData::From(ISysExMsg{0, -40, bytes}).mSize, 0);
+  const SysExData shortMsg = SysExData::From(ISysExMsg{0, 5, bytes});
+  EXPECT_TRUE(shortMsg.mSize == 5 && shortMsg.mData[4] == bytes[4] && shortMsg.mData[5] == 0);
+  const SysExData noData = SysExData::From(ISysExMsg{0, 8, nullptr});
+  EXPECT_EQ(noData.mSize, 8);
+  EXPECT_EQ(std::vector<uint8_t>(noData.mData, noData.mData + 8), std::vector<uint8_t>(8, 0));
+  const ISysExMsg view = longMsg.AsMsg();
+  EXPECT_TRUE(view.mSize == 512 && view.mData == longMsg.mData);
 }
 
 } // namespace

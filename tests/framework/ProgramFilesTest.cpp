@@ -213,6 +213,7 @@ TEST_F(ProgramFiles, ProgramsAndBanksRoundTrip)
   ASSERT_TRUE(Load(small, "b.fxb", true));
   EXPECT_STREQ(small.GetPreset(1)->mName, "P1");
   EXPECT_DOUBLE_EQ(StoredMode(small, 1), 2.0);
+  EXPECT_DOUBLE_EQ(small.GetParam(1)->Value(), 2.0) << "the values are the last applied program's";
 
   // A chunk program, and its state right at offset 60 without the header.
   ChunkPlugin chunky;
@@ -386,6 +387,18 @@ TEST_F(ProgramFiles, AChunkWithNoStateOfTheReadersOwnIsRefused)
   IByteChunk presets;
   writer.SerializePresets(presets);
   EXPECT_EQ(plugin.UnserializePresets(presets, 0), -1);
+}
+
+TEST_F(ProgramFiles, AProgramLoadedWithoutACurrentPresetRunsTheChangePass)
+{
+  ApiTestPlugin writer(Config(3, 1));
+  writer.GetParam(1)->Set(7.0);
+  ASSERT_TRUE(Save(writer, "p.fxp"));
+  ApiTestPlugin plugin(Config(3, 0)); // no preset for the index to name
+  ASSERT_TRUE(Load(plugin, "p.fxp", false));
+  EXPECT_DOUBLE_EQ(plugin.GetParam(1)->Value(), 7.0);
+  const int recall = kSourcePresetRecall;
+  EXPECT_EQ(plugin.paramChanges, (std::vector<std::pair<int, int>>{{0, recall}, {1, recall}, {2, recall}}));
 }
 
 TEST_F(ProgramFiles, ABankWithAMismatchedRecordChangesNoPreset)

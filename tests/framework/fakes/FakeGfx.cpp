@@ -16,6 +16,8 @@ FakeGfx::~FakeGfx()
 void* FakeGfx::OpenWindow(void* pParent)
 {
   ++openWindowCalls;
+  if (events)
+    events->push_back("OpenWindow");
   GetDelegate()->SetUIReady(contextReady);
   GetDelegate()->LayoutUI(this);
   GetDelegate()->OnUIOpen();
@@ -25,6 +27,8 @@ void* FakeGfx::OpenWindow(void* pParent)
 void FakeGfx::CloseWindow()
 {
   ++closeWindowCalls;
+  if (events)
+    events->push_back("CloseWindow");
   if (reenterDelegateOnClose)
     GetDelegate()->CloseWindow();
 }
@@ -54,6 +58,24 @@ EMsgBoxResult FakeGfx::ShowMessageBox(const char* text, const char* caption, EMs
 void FakeGfx::PlatformResize(bool parentHasResized)
 {
   platformResizes.push_back(parentHasResized);
+}
+
+bool FakeControl::OnKeyDown(float, float, const IKeyPress& key)
+{
+  keysDown.push_back(key.VK);
+  return takesKeys;
+}
+
+bool FakeControl::OnKeyUp(float, float, const IKeyPress& key)
+{
+  keysUp.push_back(key.VK);
+  return takesKeys;
+}
+
+void FakeControl::ReservedHook17(int msgTag, int dataSize, const void* pData)
+{
+  const std::string data = pData && dataSize > 0 ? std::string(static_cast<const char*>(pData), dataSize) : "";
+  messages.push_back(std::to_string(msgTag) + ":" + data);
 }
 
 } // namespace fakes

@@ -58,6 +58,8 @@ public:
   std::vector<std::string> messages;
   // Set on destruction, so a test can see that the delegate deleted it.
   bool* destroyed = nullptr;
+  // When set, the window operations are written here in the order they come.
+  std::vector<std::string>* events = nullptr;
 };
 
 // A control that records what reached it.
@@ -67,8 +69,17 @@ public:
   using IControl::IControl;
 
   void Draw(IGfx&) override {}
+  bool OnKeyDown(float x, float y, const IKeyPress& key) override;
+  bool OnKeyUp(float x, float y, const IKeyPress& key) override;
+  void ReservedHook17(int msgTag, int dataSize, const void* pData) override;
+  void ReservedHook18(const plugkit::IMidiMsg& msg) override { midi.push_back(msg); }
   void OnResize() override { ++resizeCalls; }
 
+  // Whether a key that reaches it is taken.
+  bool takesKeys = false;
+  std::vector<int> keysDown, keysUp;
+  std::vector<std::string> messages; // "tag:data" of each message sent by tag
+  std::vector<plugkit::IMidiMsg> midi;
   int resizeCalls = 0;
 };
 

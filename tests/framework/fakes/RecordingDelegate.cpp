@@ -8,12 +8,16 @@ RecordingDelegate::RecordingDelegate(int nParams, int width, int height)
   SetEditorSize(width, height);
   SetSizeConstraints(width / 2, width * 2, height / 2, height * 2);
   SetMakeGraphicsFunc([this]() -> IGfx* {
+    events.push_back("make");
+    if (makeNothing)
+      return nullptr;
     auto* g = new FakeGfx(*this, GetEditorWidth(), GetEditorHeight(), 60, nextScale);
     g->contextReady = nextContextReady;
+    g->events = &events;
     made.push_back(g);
     return g;
   });
-  SetLayoutFunc([this](IGfx*) { ++layoutCalls; });
+  SetLayoutFunc([this](IGfx*) { events.push_back("layout"); });
 }
 
 void RecordingDelegate::SendParameterValueFromUI(int paramIdx, bool callOnParamChange, double normalizedValue)
@@ -26,6 +30,18 @@ bool RecordingDelegate::EditorResizeFromUI(int w, int h, bool needsPlatformResiz
 {
   editorResizes.emplace_back(w, h);
   return true;
+}
+
+void RecordingDelegate::OnUIOpen()
+{
+  events.push_back("OnUIOpen");
+  IGEditorDelegate::OnUIOpen();
+}
+
+void RecordingDelegate::OnUIClose()
+{
+  events.push_back("OnUIClose");
+  ++uiCloseCalls;
 }
 
 void RecordingDelegate::OnParamChangeUI(int paramIdx, plugkit::EParamChangeSource source)

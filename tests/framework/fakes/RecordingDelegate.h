@@ -1,5 +1,6 @@
 #pragma once
 
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -20,19 +21,26 @@ public:
   void SendParameterValueFromUI(int paramIdx, bool callOnParamChange, double normalizedValue) override;
   using IGEditorDelegate::SendParameterValueFromUI;
   bool EditorResizeFromUI(int w, int h, bool needsPlatformResize) override;
-  void OnUIClose() override { ++uiCloseCalls; }
+  void OnUIOpen() override;
+  void OnUIClose() override;
   void OnParamChangeUI(int paramIdx, plugkit::EParamChangeSource source) override;
+  void OnMidiMsgUI(const plugkit::IMidiMsg& msg) override { midiToUI.push_back(msg); }
 
   // The contexts made so far, in order; owned by the delegate while open.
   std::vector<FakeGfx*> made;
   float nextScale = 1.f;
   bool nextContextReady = true;
+  // The make function gives no context, as a platform without one would.
+  bool makeNothing = false;
 
   std::vector<std::pair<int, double>> valuesFromUI;
   std::vector<std::pair<int, int>> paramChangesUI; // index, source
   std::vector<std::pair<int, int>> editorResizes;  // window width, height
+  std::vector<plugkit::IMidiMsg> midiToUI;
+  // The editor's life in order: "make", "layout", "OnUIOpen", "OnUIClose",
+  // and the contexts' "OpenWindow" and "CloseWindow".
+  std::vector<std::string> events;
   int uiCloseCalls = 0;
-  int layoutCalls = 0;
 };
 
 } // namespace fakes
