@@ -195,7 +195,7 @@ TEST(XmlDocView, ShowsTheDocumentAsAPlainTree)
   std::vector<std::pair<int, std::string>> siblings;
   for (const XmlNodeView* n = XmlDocViewRoot(view)->nextSibling.get(); n; n = n->nextSibling.get())
     siblings.emplace_back(n->kind, n->value);
-  EXPECT_EQ(siblings, (std::vector<std::pair<int, std::string>>{{XmlNodeView::kOther, ""}, {XmlNodeView::kElement, "Extra"}}));
+  ASSERT_EQ(siblings, (std::vector<std::pair<int, std::string>>{{XmlNodeView::kOther, ""}, {XmlNodeView::kElement, "Extra"}}));
   const XmlNodeView* extra = XmlDocViewRoot(view)->nextSibling->nextSibling.get();
   EXPECT_STREQ(XmlNodeViewFindAttr(extra, "Note")->value, "x");
   EXPECT_STREQ(extra->firstChild->value, "t");
