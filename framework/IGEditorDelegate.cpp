@@ -149,6 +149,10 @@ int IGEditorDelegate::UnserializeEditorState(const IByteChunk& chunk, int startP
   if (pos < 0 || width < 0 || height < 0 || !std::isfinite(scale) || scale < 0.f)
     return -1;
 
+  // A zero size or scale means "no size saved": accepted, and whatever size
+  // the editor has, or will reopen at, stays.
+  if (width == 0 || height == 0 || scale == 0.f)
+    return pos;
   if (!mUIReady || !mGraphics)
   {
     mSavedWidth = width;
@@ -156,8 +160,7 @@ int IGEditorDelegate::UnserializeEditorState(const IByteChunk& chunk, int startP
     mSavedScale = scale;
     return pos;
   }
-  if (width != 0 && height != 0 && scale != 0.f)
-    mGraphics->Resize(width, height, scale, true);
+  mGraphics->Resize(width, height, scale, true);
   return pos;
 }
 

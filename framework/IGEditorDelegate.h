@@ -52,7 +52,9 @@ public:
   bool SerializeEditorState(IByteChunk& chunk) const override;
   // Reads what SerializeEditorState wrote; returns the position after it, or
   // -1 when the chunk is short or holds no usable size (then nothing
-  // changes). Resizes an open, ready editor; otherwise remembers the values.
+  // changes). Resizes an open, ready editor; otherwise remembers the values
+  // for the next open. A zero width, height or scale is read and changes
+  // nothing.
   int UnserializeEditorState(const IByteChunk& chunk, int startPos) override;
   void SetScreenScale(float scale) override;
 

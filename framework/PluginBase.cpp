@@ -108,7 +108,10 @@ void PluginBase::CloneParamRange(int cloneStartIdx, int cloneEndIdx, int startId
 
 void PluginBase::CopyParamValues(int startIdx, int destIdx, int nParams)
 {
-  for (int k = 0; k < nParams; ++k)
+  // Bounded by the parameters as well as by the count: a huge count must
+  // not spin (nor overflow an index) past the end.
+  const int n = NParams();
+  for (int k = 0; k < nParams && startIdx < n - k && destIdx < n - k; ++k)
   {
     const IParam* source = GetParam(startIdx + k);
     IParam* target = GetParam(destIdx + k);

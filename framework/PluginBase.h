@@ -84,6 +84,8 @@ public:
                       IParam::UnitCode unit = IParam::kUnitCustom, IParam::DisplayFunction displayFunc = nullptr);
   void CloneParamRange(int cloneStartIdx, int cloneEndIdx, int startIdx, const char* searchStr = "",
                        const char* replaceStr = "", const char* newGroup = "");
+  // Parameter destIdx + k takes the value of startIdx + k for k below
+  // nParams; stops where either index passes the last parameter.
   void CopyParamValues(int startIdx, int destIdx, int nParams);
   // The k-th parameter of outGroup takes the value of the k-th of inGroup,
   // for as many pairs as both groups have.
@@ -120,7 +122,8 @@ public:
   // Presets -------------------------------------------------------------------
   // The make operations fill the first free slot; without one they do
   // nothing and return false.
-  // count times: a free slot named name (or "Empty") with the current state.
+  // count times: a free slot named name (or "Empty") with the current state;
+  // stops at the first state that cannot be captured, leaving that slot free.
   void MakeDefaultPreset(const char* name = nullptr, int count = 1);
   // Every free slot becomes "Empty" with the current state.
   void FillEmptyPresets();
@@ -143,8 +146,9 @@ public:
   bool RestorePreset(const char* name);
   // "" outside the list.
   const char* GetPresetName(int idx) const;
-  // Replaces the current preset's state with the current state, and its
-  // name when one is given.
+  // Renames the current preset when a name is given, then replaces its state
+  // with the current one (which so carries the new name). A state that
+  // cannot be captured leaves the preset as it was, name included.
   void ModifyCurrentPreset(const char* name = nullptr);
   int NPresets() const { return mPresets.GetSize(); }
   // The slot at idx; null outside the list.
@@ -168,8 +172,10 @@ protected:
   // The first free slot, made initialised, named and emptied; null when no
   // slot is free.
   IPreset* ClaimFreePreset(const char* name);
-  // Fills the slot from the current state; false when it cannot be captured.
-  bool CaptureStateInto(IPreset& preset) const;
+  // Names the slot (when a name is given), then fills it with the current
+  // state alone; false, and the slot as it was, when the state cannot be
+  // captured. The initialised flag is the caller's.
+  bool CaptureStateInto(IPreset& preset, const char* name) const;
 
   int mCurrentPresetIdx = 0;
   bool mStateChunks = false;

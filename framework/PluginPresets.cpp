@@ -81,19 +81,37 @@ IPreset* PluginBase::ClaimFreePreset(const char* name)
   return preset;
 }
 
-bool PluginBase::CaptureStateInto(IPreset& preset) const
+bool PluginBase::CaptureStateInto(IPreset& preset, const char* name) const
 {
-  return SerializeState(preset.mChunk);
+  // Named first: a state that carries the preset's name must carry the new
+  // one. Captured aside, so a writer that fails leaves the slot as it was.
+  char oldName[sizeof(preset.mName)];
+  std::memcpy(oldName, preset.mName, sizeof(oldName));
+  if (name && *name)
+    CopyToField(preset.mName, sizeof(preset.mName), name);
+  IByteChunk captured;
+  if (!SerializeState(captured))
+  {
+    std::memcpy(preset.mName, oldName, sizeof(oldName));
+    return false;
+  }
+  // A slot may already hold a state (a program stored into the current
+  // slot before it is restored); keep exactly one, or readers of the
+  // presets chunk would lose their place after this slot.
+  preset.mChunk.Clear();
+  preset.mChunk.PutChunk(captured);
+  return true;
 }
 
 void PluginBase::MakeDefaultPreset(const char* name, int count)
 {
   for (int i = 0; i < count; ++i)
   {
-    IPreset* preset = ClaimFreePreset(name ? name : "Empty");
-    if (!preset)
+    IPreset* preset = FirstFreePreset();
+    // A state that cannot be captured now cannot be on the next round.
+    if (!preset || !CaptureStateInto(*preset, name ? name : "Empty"))
       return;
-    CaptureStateInto(*preset);
+    preset->mInitialized = true;
   }
 }
 
@@ -177,12 +195,7 @@ bool PluginBase::RestorePreset(int idx)
   }
   else
   {
-    // A free slot is filled from the current state instead of read. The
-    // state is captured first, so that a capture that fails leaves the slot
-    // exactly as it was.
-    IByteChunk captured;
-    if (!SerializeState(captured))
-      return false;
+    // A free slot is filled from the current state instead of read.
     int nUserPresets = 0;
     const int n = NPresets();
     for (int i = 0; i < n; ++i)
@@ -190,15 +203,11 @@ bool PluginBase::RestorePreset(int idx)
       if (std::strstr(mPresets.Get(i)->mName, "user preset"))
         ++nUserPresets;
     }
-    preset->mInitialized = true;
-    // A free slot may already hold a state (a program stored into the
-    // current slot before it is restored); keep exactly one, or readers of
-    // the presets chunk would lose their place after this slot.
-    preset->mChunk.Clear();
-    preset->mChunk.PutChunk(captured);
     PK_String name;
     name.SetFormatted(IPreset::kNameFieldSize - 1, "%s %d", "user preset", nUserPresets + 1);
-    CopyToField(preset->mName, sizeof(preset->mName), name.Get());
+    if (!CaptureStateInto(*preset, name.Get()))
+      return false;
+    preset->mInitialized = true;
   }
 
   mCurrentPresetIdx = idx;
@@ -228,13 +237,8 @@ const char* PluginBase::GetPresetName(int idx) const
 
 void PluginBase::ModifyCurrentPreset(const char* name)
 {
-  IPreset* preset = mPresets.Get(mCurrentPresetIdx);
-  if (!preset)
-    return;
-  preset->mChunk.Clear();
-  CaptureStateInto(*preset);
-  if (name && *name)
-    CopyToField(preset->mName, sizeof(preset->mName), name);
+  if (IPreset* preset = mPresets.Get(mCurrentPresetIdx))
+    CaptureStateInto(*preset, name);
 }
 
 bool PluginBase::SerializePresets(IByteChunk& chunk) const
@@ -291,7 +295,7 @@ int PluginBase::UnserializePresets(const IByteChunk& chunk, int startPos)
     preset->mInitialized = true;
     // Keep the state in the form the plug-in writes now.
     preset->mChunk.Clear();
-    CaptureStateInto(*preset);
+    CaptureStateInto(*preset, nullptr);
   }
   RestorePreset(mCurrentPresetIdx);
   return pos;

@@ -122,11 +122,13 @@ bool Tolvane3::ShowUpdateResult(const char* productKey, const char* version)
   return result == kUpdateAvailable;
 }
 
-// Lights or clears the icon to follow the last check of any instance.
+// Lights or clears the icon to follow the last check of any instance. Until
+// the layout is done the icon's index may name another control, or none.
 void Tolvane3::ServeUpdateIcon()
 {
   plugkit::gfx::IGfx* graphics = GetUI();
-  plugkit::gfx::IControl* icon = graphics ? graphics->GetControl(UpdateIconControlIndex) : nullptr;
+  plugkit::gfx::IControl* icon =
+    graphics && mLayoutDone ? graphics->GetControl(UpdateIconControlIndex) : nullptr;
   if (!icon)
     return;
   const bool available = UpdateState().UpdateAvailable;

@@ -11,6 +11,7 @@ namespace tolvane3 {
 
 namespace {
 
+// One record per node, without its children or siblings.
 std::unique_ptr<XmlNodeView> ConvertOne(const TiXmlNode& node)
 {
   auto view = std::make_unique<XmlNodeView>();
@@ -18,8 +19,7 @@ std::unique_ptr<XmlNodeView> ConvertOne(const TiXmlNode& node)
   {
     view->kind = XmlNodeView::kElement;
     view->value = element->Value();
-    for (const TiXmlAttribute* a = element->FirstAttribute(); a; a = a->Next())
-      view->attrs.push_back({a->Name(), a->Value()});
+    view->attrs = XmlViewConvertAttrs(*element);
   }
   else if (node.ToText())
   {
@@ -29,22 +29,30 @@ std::unique_ptr<XmlNodeView> ConvertOne(const TiXmlNode& node)
   return view;
 }
 
-// A node and its following siblings; children recurse once per level, which
-// the nesting bound keeps shallow.
-std::unique_ptr<XmlNodeView> ConvertRun(const TiXmlNode* node)
+} // namespace
+
+std::vector<XmlAttrView> XmlViewConvertAttrs(const TiXmlElement& element)
 {
+  std::vector<XmlAttrView> attrs;
+  for (const TiXmlAttribute* a = element.FirstAttribute(); a; a = a->Next())
+    attrs.push_back({a->Name(), a->Value()});
+  return attrs;
+}
+
+std::unique_ptr<XmlNodeView> XmlViewConvertNode(const TiXmlNode* node)
+{
+  // Siblings in a loop; children recurse once per level, which the nesting
+  // bound keeps shallow.
   std::unique_ptr<XmlNodeView> first;
   std::unique_ptr<XmlNodeView>* slot = &first;
   for (; node; node = node->NextSibling())
   {
     *slot = ConvertOne(*node);
-    (*slot)->firstChild = ConvertRun(node->FirstChild());
+    (*slot)->firstChild = XmlViewConvertNode(node->FirstChild());
     slot = &(*slot)->nextSibling;
   }
   return first;
 }
-
-} // namespace
 
 XmlNodeView::~XmlNodeView()
 {
@@ -66,9 +74,9 @@ XmlDocView* XmlDocViewParse(const char* text, size_t length, const char* name)
   if (doc->Error())
     return nullptr;
   auto* view = new XmlDocView;
-  view->root = doc->FirstChildElement() ? ConvertOne(*doc->FirstChildElement()) : nullptr;
-  if (view->root)
-    view->root->firstChild = ConvertRun(doc->FirstChildElement()->FirstChild());
+  // The root element and what follows it in the document (comments,
+  // processing instructions) as its siblings.
+  view->root = XmlViewConvertNode(doc->FirstChildElement());
   view->doc = std::move(doc);
   return view;
 }

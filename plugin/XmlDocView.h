@@ -13,6 +13,7 @@
 #include <vector>
 
 class TiXmlDocument;
+class TiXmlElement;
 class TiXmlNode;
 
 namespace tolvane3 {
@@ -48,7 +49,13 @@ struct XmlDocView
 // into a document named name (null: ""). Null when the terminator is
 // elsewhere, the nesting is too deep or the text does not parse.
 XmlDocView* XmlDocViewParse(const char* text, size_t length, const char* name);
-// The record of the document's first element.
+// The records of a node and of its following siblings, each with its
+// children; null for no node.
+std::unique_ptr<XmlNodeView> XmlViewConvertNode(const TiXmlNode* node);
+// The element's attributes, in document order.
+std::vector<XmlAttrView> XmlViewConvertAttrs(const TiXmlElement& element);
+// The record of the document's first element; what follows that element in
+// the document hangs on as its siblings.
 const XmlNodeView* XmlDocViewRoot(const XmlDocView* view);
 // The attribute of that name, ignoring letter case; null for an empty name
 // or none.

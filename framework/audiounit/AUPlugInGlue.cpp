@@ -167,9 +167,7 @@ OSStatus AUMethodGetProperty(void* self, AudioUnitPropertyID id, AudioUnitScope 
   PluginAU* p = PluginOfRecord(self);
   if (!p)
     return kAudioUnitErr_Uninitialized;
-  UInt32 localSize = 0;
-  Boolean writable = false;
-  return p->GetProperty(id, scope, element, ioDataSize ? ioDataSize : &localSize, &writable, outData);
+  return p->ReadProperty(id, scope, element, ioDataSize, outData);
 }
 
 OSStatus AUMethodSetProperty(void* self, AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,

@@ -110,13 +110,37 @@ int PluginAU::NHostChannelsConnected(const PK_PtrList<IAUBus>& buses, int exclud
 
 void PluginAU::InformListeners(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element)
 {
-  // By index: a listener may add or remove listeners while it is called.
-  for (int i = 0; i < mPropertyListeners.GetSize(); ++i)
+  // Every listener registered now is called, whatever the listeners remove
+  // meanwhile: removals wait (the records stay where they are) until the
+  // outermost notification ends, and listeners added meanwhile sit past the
+  // count taken here. Nothing is copied, so the render thread may notify.
+  const int n = mPropertyListeners.GetSize();
+  ++mNotifyDepth;
+  for (int i = 0; i < n; ++i)
   {
     const IAUPropertyListener* l = mPropertyListeners.Get(i);
     if (l->mPropID == id)
       l->mListenerProc(l->mProcArgs, mCI, id, scope, element);
   }
+  if (--mNotifyDepth == 0)
+    DeleteRemovedListeners();
+}
+
+void PluginAU::DeleteRemovedListeners()
+{
+  for (int i = mPropertyListeners.GetSize() - 1; i >= 0; --i)
+  {
+    if (mPropertyListeners.Get(i)->mRemoved)
+      mPropertyListeners.Delete(i, true);
+  }
+}
+
+void PluginAU::RemoveListenerAt(int idx)
+{
+  if (mNotifyDepth > 0)
+    mPropertyListeners.Get(idx)->mRemoved = true;
+  else
+    mPropertyListeners.Delete(idx, true);
 }
 
 void PluginAU::FillClumpNames()

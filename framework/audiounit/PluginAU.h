@@ -65,6 +65,8 @@ struct IAUPropertyListener
   AudioUnitPropertyID mPropID = 0;
   AudioUnitPropertyListenerProc mListenerProc = nullptr;
   void* mProcArgs = nullptr;
+  // Removed by the host during a notification; deleted when it ends.
+  bool mRemoved = false;
 };
 
 struct IAURenderNotify
@@ -163,6 +165,11 @@ public:
   // *pDataSize holds the room the host gave and receives the size written.
   OSStatus GetProperty(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element, UInt32* pDataSize,
                        Boolean* pWriteable, void* pData);
+  // The host's read call: GetProperty with a writable flag of its own. A
+  // host that passes no size (it may: the size is in/out) has room for the
+  // property's own size, as it would have had for an information call.
+  OSStatus ReadProperty(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element, UInt32* pDataSize,
+                        void* pData);
   OSStatus SetProperty(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element, UInt32 dataSize,
                        const void* pData);
   // The channel layout tags of a bus: their count when tags is null,
@@ -224,8 +231,13 @@ public:
   const char* ClumpName(UInt32 clumpID);
 
 protected:
-  // Calls the listeners of that property id, in the order added.
+  // Calls the listeners of that property id, in the order added: every one
+  // registered when the call began, whatever a listener adds or removes.
   void InformListeners(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element = 0);
+  // Deletes the listener record at idx, or marks it removed while a
+  // notification runs.
+  void RemoveListenerAt(int idx);
+  void DeleteRemovedListeners();
   IAUBus* GetBusMutable(AudioUnitScope scope, int busIdx);
   // The sum of the host channel counts that are known (0 or more); -1 when
   // none is known. excludeIdx leaves one bus out.
@@ -263,6 +275,8 @@ protected:
   PK_PtrList<IAUBus> mOutBuses{4096};
   PK_PtrList<IAUInputConnection> mInputConnections{4096};
   PK_PtrList<IAUPropertyListener> mPropertyListeners{4096};
+  // Notifications under way (a listener may cause another).
+  int mNotifyDepth = 0;
   PK_PtrList<IAURenderNotify> mRenderNotify{4096};
   PK_TypedBuf<float> mInScratchBuf{4096};
   PK_TypedBuf<float> mOutScratchBuf{4096};

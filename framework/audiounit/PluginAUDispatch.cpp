@@ -128,12 +128,7 @@ ComponentResult PluginAU::ComponentDispatch(ComponentParameters* params, PluginA
       return self->GetProperty(a1, a2, a3, size, writable, nullptr);
     }
     case kAudioUnitGetPropertySelect:
-    {
-      UInt32 localSize = 0;
-      Boolean writable = false;
-      UInt32* size = PointerFromComponentWord<UInt32>(w[5]);
-      return self->GetProperty(a1, a2, a3, size ? size : &localSize, &writable, PointerFromComponentWord(w[4]));
-    }
+      return self->ReadProperty(a1, a2, a3, PointerFromComponentWord<UInt32>(w[5]), PointerFromComponentWord(w[4]));
     case kAudioUnitSetPropertySelect:
       return self->SetProperty(a1, a2, a3, UIntFromComponentWord(w[5]), PointerFromComponentWord(w[4]));
     case kAudioUnitGetParameterSelect:
@@ -273,7 +268,7 @@ OSStatus PluginAU::AddPropertyListener(AudioUnitPropertyID id, AudioUnitProperty
   for (int i = 0; i < mPropertyListeners.GetSize(); ++i)
   {
     const IAUPropertyListener* l = mPropertyListeners.Get(i);
-    if (l->mPropID == id && l->mListenerProc == proc)
+    if (!l->mRemoved && l->mPropID == id && l->mListenerProc == proc)
       return noErr;
   }
   auto* listener = new (std::nothrow) IAUPropertyListener{id, proc, userData};
@@ -287,9 +282,9 @@ OSStatus PluginAU::RemovePropertyListener(AudioUnitPropertyID id, AudioUnitPrope
   for (int i = 0; i < mPropertyListeners.GetSize(); ++i)
   {
     const IAUPropertyListener* l = mPropertyListeners.Get(i);
-    if (l->mPropID == id && l->mListenerProc == proc)
+    if (!l->mRemoved && l->mPropID == id && l->mListenerProc == proc)
     {
-      mPropertyListeners.Delete(i, true);
+      RemoveListenerAt(i);
       break;
     }
   }
@@ -302,9 +297,9 @@ OSStatus PluginAU::RemovePropertyListenerWithUserData(AudioUnitPropertyID id, Au
   for (int i = 0; i < mPropertyListeners.GetSize(); ++i)
   {
     const IAUPropertyListener* l = mPropertyListeners.Get(i);
-    if (l->mPropID == id && l->mListenerProc == proc && l->mProcArgs == userData)
+    if (!l->mRemoved && l->mPropID == id && l->mListenerProc == proc && l->mProcArgs == userData)
     {
-      mPropertyListeners.Delete(i, true);
+      RemoveListenerAt(i);
       break;
     }
   }

@@ -124,6 +124,21 @@ int PluginAU::GetChannelLayoutTags(AudioUnitScope scope, AudioUnitElement elemen
   return 1;
 }
 
+OSStatus PluginAU::ReadProperty(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
+                                UInt32* pDataSize, void* pData)
+{
+  Boolean writable = false;
+  UInt32 ownSize = 0;
+  if (!pDataSize)
+  {
+    // The information call's status does not matter here: the read gives
+    // its own (some properties tell their size and refuse the question).
+    GetProperty(id, scope, element, &ownSize, &writable, nullptr);
+    pDataSize = &ownSize;
+  }
+  return GetProperty(id, scope, element, pDataSize, &writable, pData);
+}
+
 OSStatus PluginAU::GetProperty(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element,
                                UInt32* pDataSize, Boolean* pWriteable, void* pData)
 {

@@ -118,9 +118,15 @@ OSStatus PluginAU::SetProperty(AudioUnitPropertyID id, AudioUnitScope scope, Aud
       if (d.mSampleRate > 0.0 && !IsUsableSampleRate(d.mSampleRate))
         return kAudioUnitErr_InvalidPropertyValue;
       bus->mNHostChannels = nChannels;
-      if (d.mSampleRate > 0.0)
+      const bool newRate = d.mSampleRate > 0.0 && d.mSampleRate != GetSampleRate();
+      if (newRate)
         SetSampleRate(d.mSampleRate);
       AssessInputConnections();
+      // An initialised unit may render before the host resets it: the DSP
+      // (and the latency it reports) follows the new rate now, as after a
+      // reset. Before Initialize, Initialize's own reset brings it.
+      if (newRate && mActive)
+        OnReset();
       break;
     }
     case kAudioUnitProperty_MaximumFramesPerSlice:

@@ -188,6 +188,19 @@ TEST(XmlDocView, ShowsTheDocumentAsAPlainTree)
   EXPECT_EQ(root->firstChild->firstChild->kind, XmlNodeView::kText);
   XmlDocViewFree(view);
 
+  // What follows the root element hangs on as its siblings, in order.
+  const std::string tail = text + "<!-- saved by hand -->\n<Extra note=\"x\">t</Extra>\n";
+  view = XmlDocViewParse(tail.c_str(), tail.size(), nullptr);
+  ASSERT_NE(view, nullptr);
+  std::vector<std::pair<int, std::string>> siblings;
+  for (const XmlNodeView* n = XmlDocViewRoot(view)->nextSibling.get(); n; n = n->nextSibling.get())
+    siblings.emplace_back(n->kind, n->value);
+  ASSERT_EQ(siblings, (std::vector<std::pair<int, std::string>>{{XmlNodeView::kOther, ""}, {XmlNodeView::kElement, "Extra"}}));
+  const XmlNodeView* extra = XmlDocViewRoot(view)->nextSibling->nextSibling.get();
+  EXPECT_STREQ(XmlNodeViewFindAttr(extra, "Note")->value, "x");
+  EXPECT_STREQ(extra->firstChild->value, "t");
+  XmlDocViewFree(view);
+
   EXPECT_EQ(XmlDocViewParse(text.c_str(), text.size() - 1, nullptr), nullptr);
   EXPECT_EQ(XmlDocViewParse("<a><b></a>", 10, nullptr), nullptr);
   EXPECT_EQ(XmlDocViewParse(nullptr, 0, nullptr), nullptr);

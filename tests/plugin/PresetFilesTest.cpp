@@ -7,6 +7,8 @@
 #include <vector>
 
 #include <dirent.h>
+#include <unistd.h>
+#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -167,6 +169,71 @@ TEST_F(PresetFilesTest, AFailedSaveKeepsTheOldFileAndLeavesNoTemporary)
   EXPECT_TRUE(ReadPresetFileWithData(plug, path.c_str(), name, PresetReadMode::kCheck));
   EXPECT_STREQ(name.Get(), "Old");
   EXPECT_FALSE(WritePresetFile(plug, mTemp.Join("no/such/folder.kps").c_str(), "x"));
+}
+
+// What happened in a folder: (event, name) of files created and moved.
+class FolderWatch
+{
+public:
+  explicit FolderWatch(const std::string& folder) : mFd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+  {
+    inotify_add_watch(mFd, folder.c_str(), IN_CREATE | IN_MOVED_FROM | IN_MOVED_TO);
+  }
+  ~FolderWatch() { close(mFd); }
+  std::vector<std::pair<uint32_t, std::string>> Events() const
+  {
+    std::vector<std::pair<uint32_t, std::string>> got;
+    alignas(inotify_event) char buffer[4096];
+    for (ssize_t n; (n = read(mFd, buffer, sizeof buffer)) > 0;)
+      for (char* p = buffer; p < buffer + n;)
+      {
+        const auto* e = reinterpret_cast<const inotify_event*>(p);
+        got.emplace_back(e->mask & (IN_CREATE | IN_MOVED_FROM | IN_MOVED_TO), e->len ? e->name : "");
+        p += sizeof(inotify_event) + e->len;
+      }
+    return got;
+  }
+
+private:
+  int mFd;
+};
+
+TEST_F(PresetFilesTest, ASaveWritesItsTemporaryBesideTheFileAndRenamesItThere)
+{
+  // A temporary anywhere else would have to cross into the folder, which
+  // fails between file systems.
+  StatePlugin plug;
+  const std::string sub = mTemp.Join("sub");
+  ASSERT_EQ(mkdir(sub.c_str(), 0777), 0);
+  char oldCwd[4096];
+  ASSERT_NE(getcwd(oldCwd, sizeof oldCwd), nullptr);
+  struct Case
+  {
+    const char* name;
+    std::string path;
+    std::string cwd;
+  };
+  const Case cases[] = {
+    {"a file in a folder", sub + "/song.kps", oldCwd},
+    {"a new file beside an old one", sub + "/song.kps", oldCwd},
+    {"a path relative to the working folder", "rel.kps", sub},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(chdir(c.cwd.c_str()), 0);
+    FolderWatch watch(sub);
+    const bool saved = WritePresetFile(plug, c.path.c_str(), "Song");
+    const auto events = watch.Events();
+    ASSERT_EQ(chdir(oldCwd), 0);
+    EXPECT_TRUE(saved);
+    const std::string file = c.path.substr(c.path.rfind('/') + 1);
+    ASSERT_EQ(events.size(), 3u);
+    const std::string temporary = events[0].second;
+    EXPECT_NE(temporary, file);
+    EXPECT_EQ(events, (std::vector<std::pair<uint32_t, std::string>>{
+                        {IN_CREATE, temporary}, {IN_MOVED_FROM, temporary}, {IN_MOVED_TO, file}}));
+  }
 }
 
 TEST_F(PresetFilesTest, RescanListsEveryReadableKpsFileInNameOrder)

@@ -109,6 +109,25 @@ TEST(UpdateCheck, AnEndlessReplyIsCutAndItsVersionStillRead)
   EXPECT_EQ(code, CURLE_OK);
 }
 
+TEST(UpdateCheck, TheCheckKeepsAsMuchOfTheReplyAsItsLimitSays)
+{
+  // "3.0.29" cut to its limit: what is left is read as it stands.
+  const std::pair<size_t, int> cases[] = {
+    {4, kUpdateProductUnknown}, {5, kUpdateOlderAvailable}, {6, kUpdateAvailable}, {8192, kUpdateAvailable}};
+  for (auto [limit, want] : cases)
+  {
+    SCOPED_TRACE(limit);
+    LoopbackServer server(LoopbackServer::Body("3.0.29"));
+    UpdateCheckLimits limits;
+    limits.totalTimeoutMs = 5000;
+    limits.maxReplyBytes = limit;
+    PK_String status;
+    int code = -1;
+    EXPECT_EQ(CheckForUpdate("3.0.28", Address(server.BaseUrl()).c_str(), status, code, limits), want);
+    EXPECT_EQ(code, CURLE_OK);
+  }
+}
+
 TEST(UpdateCheck, TheReplyKeepsNoMoreThanItsLimit)
 {
   struct Case

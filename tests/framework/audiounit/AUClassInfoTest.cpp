@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "StandIn/AudioUnitEvents.h"
 #include "StandIn/CFObjects.h"
 #include "tests/framework/audiounit/fakes/TestHost.h"
 
@@ -252,6 +253,44 @@ TEST_F(AUClassInfo, AStateThatCannotBeMadeLeavesOutTheDataOrFails)
     EXPECT_EQ(dict, nullptr);
     standin::FailCreationsAfter(-1);
   }
+}
+
+TEST_F(AUClassInfo, ANameTwoPresetsShareSelectsTheFirstOfThem)
+{
+  Open();
+  CFMutableDictionaryRef saved = Save(kSaved);
+  ASSERT_EQ(Host().Set(kAudioUnitProperty_PresentPreset, kAudioUnitScope_Global, 0, AUPreset{1, nullptr}), noErr);
+  Plugin().ModifyCurrentPreset("Init"); // slots 0 and 1 are both "Init" now
+  ASSERT_EQ(Plugin().GetCurrentPresetIdx(), 1);
+  EXPECT_EQ(Restore(saved), noErr);
+  EXPECT_EQ(Plugin().GetCurrentPresetIdx(), 0);
+  EXPECT_EQ(Values(), kSaved);
+  CFRelease(saved);
+}
+
+TEST_F(AUClassInfo, ARefusedRestoreTellsTheHostOfNoChange)
+{
+  // Its named preset is restored first and rolled back when the data is
+  // refused: nothing of that may reach the host.
+  Open();
+  CFMutableDictionaryRef saved = Save(kSaved);
+  CFMutableDictionaryRef named = CopyWith(saved, "name", CFSTR("Loud"));
+  CFDataRef untagged = Bytes("XXXX");
+  CFMutableDictionaryRef refused = CopyWith(named, "data", untagged);
+  int user = 0;
+  for (AudioUnitPropertyID id : {kAudioUnitProperty_ClassInfo, kAudioUnitProperty_PresentPreset,
+                                 kAudioUnitProperty_CurrentPreset, kAudioUnitProperty_ParameterList})
+    AudioUnitAddPropertyListener(Host().Unit(), id, RecordingListener, &user);
+  ListenerCalls().clear();
+  standin::ClearRecordedAudioUnitEvents();
+  EXPECT_EQ(Restore(refused), kAudioUnitErr_InvalidPropertyValue);
+  EXPECT_TRUE(ListenerCalls().empty());
+  EXPECT_TRUE(standin::RecordedAudioUnitEvents().empty());
+  EXPECT_EQ(Plugin().GetCurrentPresetIdx(), 0);
+  EXPECT_EQ(Values(), kSaved);
+  for (CFTypeRef o : {static_cast<CFTypeRef>(refused), static_cast<CFTypeRef>(untagged),
+                      static_cast<CFTypeRef>(named), static_cast<CFTypeRef>(saved)})
+    CFRelease(o);
 }
 
 } // namespace

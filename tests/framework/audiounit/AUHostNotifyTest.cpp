@@ -168,4 +168,70 @@ TEST_F(AUHostNotify, EditorSysExLeavesAtTheEndOfTheNextRenderCutTo512Bytes)
   EXPECT_EQ(out.lists, (std::vector<std::vector<P>>{{P{9, first}, P{9, second}}, {P{2, short3}}}));
 }
 
+// Listeners that change the listener list while they are called, as a
+// host's one-shot listeners do. Each records its call first.
+int gFirst = 0, gSecond = 0; // the user data of the first and second listener
+
+void RemovesItself(void* userData, AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope,
+                   AudioUnitElement element)
+{
+  RecordingListener(userData, unit, id, scope, element);
+  AudioUnitRemovePropertyListenerWithUserData(unit, id, RemovesItself, userData);
+}
+
+void RemovesTheRecorder(void* userData, AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope,
+                        AudioUnitElement element)
+{
+  RecordingListener(userData, unit, id, scope, element);
+  AudioUnitRemovePropertyListenerWithUserData(unit, id, RecordingListener, &gSecond);
+}
+
+void AddsAnother(void* userData, AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope,
+                 AudioUnitElement element)
+{
+  RecordingListener(userData, unit, id, scope, element);
+  AudioUnitAddPropertyListener(unit, id, OtherListener, userData);
+}
+
+TEST_F(AUHostNotify, EveryListenerAddedBeforeANotificationHearsItWhateverTheListenersChange)
+{
+  int* const a = &gFirst;
+  int* const b = &gSecond;
+  struct Case
+  {
+    const char* name;
+    AudioUnitPropertyListenerProc first;
+    bool secondIsRecorder;
+    // The user data (or, for the added listener, its id shift) each call
+    // carried, in order, for two notifications.
+    std::vector<std::pair<void*, AudioUnitPropertyID>> wantFirst, wantSecond;
+  };
+  const AudioUnitPropertyID p = kAudioUnitProperty_PresentPreset;
+  const Case cases[] = {
+    {"removes itself", RemovesItself, true, {{a, p}, {b, p}}, {{b, p}}},
+    {"removes the next", RemovesTheRecorder, true, {{a, p}, {b, p}}, {{a, p}}},
+    {"adds one", AddsAnother, false, {{a, p}}, {{a, p}, {a, p + 10000}}},
+  };
+  for (Road road : {Road::Factory, Road::Entry})
+  {
+    for (const Case& c : cases)
+    {
+      SCOPED_TRACE(c.name);
+      Open(road);
+      AudioUnitAddPropertyListener(Host().Unit(), p, c.first, a);
+      if (c.secondIsRecorder)
+        AudioUnitAddPropertyListener(Host().Unit(), p, RecordingListener, b);
+      for (const auto& want : {c.wantFirst, c.wantSecond})
+      {
+        ListenerCalls().clear();
+        ASSERT_EQ(Host().Set(p, kAudioUnitScope_Global, 0, AUPreset{0, nullptr}), noErr);
+        std::vector<std::pair<void*, AudioUnitPropertyID>> heard;
+        for (const ListenerCall& call : ListenerCalls())
+          heard.emplace_back(call.userData, call.id);
+        EXPECT_EQ(heard, want);
+      }
+    }
+  }
+}
+
 } // namespace

@@ -440,9 +440,55 @@ TEST_F(AUPropertyRead, AReadIntoTooLittleRoomIsRefusedAndWritesNothing)
       EXPECT_EQ(AudioUnitGetProperty(Host().Unit(), id, scope, element, buffer.data(), &size),
                 kAudioUnitErr_InvalidPropertyValue);
       EXPECT_EQ(buffer, std::vector<unsigned char>(need, 0xAB));
-      EXPECT_EQ(AudioUnitGetProperty(Host().Unit(), id, scope, element, buffer.data(), nullptr),
-                kAudioUnitErr_InvalidPropertyValue);
     }
+  }
+}
+
+TEST_F(AUPropertyRead, TheVeryFirstParameterInfoAlreadyCarriesItsClump)
+{
+  // Nothing asked before: no clump name, no other description.
+  const std::pair<AudioUnitParameterID, UInt32> firsts[] = {{5, 3}, {2, 2}, {0, 1}};
+  for (auto [id, clump] : firsts)
+  {
+    SCOPED_TRACE(testing::Message() << "parameter " << id);
+    Open();
+    AudioUnitParameterInfo info{};
+    ASSERT_EQ(Host().Get(kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, id, info), noErr);
+    TakeText(info.cfNameString);
+    if (info.unitName)
+      TakeText(info.unitName);
+    EXPECT_EQ(info.flags & kAudioUnitParameterFlag_HasClump, kAudioUnitParameterFlag_HasClump);
+    EXPECT_EQ(info.clumpID, clump);
+  }
+}
+
+TEST_F(AUPropertyRead, AReadWithoutASizeHasRoomForThePropertysOwnSize)
+{
+  for (Road road : {Road::Factory, Road::Entry})
+  {
+    Open(road);
+    const AudioUnit unit = Host().Unit();
+    Float64 rate = 0.0;
+    EXPECT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_SampleRate, kAudioUnitScope_Global, 0, &rate, nullptr), noErr);
+    EXPECT_EQ(rate, 44100.0);
+    AudioUnitParameterInfo info{};
+    EXPECT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, 1, &info, nullptr),
+              noErr);
+    EXPECT_STREQ(info.name, "Mode");
+    EXPECT_EQ(TakeText(info.cfNameString), "Mode");
+    UInt32 ids[kAUTestNParams] = {};
+    EXPECT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterList, kAudioUnitScope_Global, 0, ids, nullptr),
+              noErr);
+    EXPECT_EQ(ids[kAUTestNParams - 1], kAUTestNParams - 1u);
+    // The information call refuses this one, yet tells its size.
+    CFStringRef name = nullptr;
+    EXPECT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ElementName, kAudioUnitScope_Input, 0, &name, nullptr),
+              noErr);
+    EXPECT_FALSE(TakeText(name).empty());
+    // What the read itself refuses stays refused.
+    EXPECT_EQ(AudioUnitGetProperty(unit, kAudioUnitProperty_ParameterInfo, kAudioUnitScope_Global, kAUTestNParams,
+                                   &info, nullptr),
+              kAudioUnitErr_InvalidElement);
   }
 }
 

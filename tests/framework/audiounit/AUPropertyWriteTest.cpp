@@ -362,4 +362,55 @@ TEST_F(AUPropertyWrite, ConnectionsFromUpstreamUnitsAndCallbacksConnectTheirChan
   standin::DisposeComponentInstance(source);
 }
 
+TEST_F(AUPropertyWrite, ANewRateInAStreamFormatReachesAnInitialisedUnitsDSPAtOnce)
+{
+  // Before Initialize the rate waits for its reset; once initialised, a
+  // format with a new rate resets as a rate write does, and one with the
+  // same rate (or none) does not.
+  struct Case
+  {
+    const char* name;
+    bool initialised;
+    AudioUnitScope scope;
+    Float64 rate;
+    std::vector<double> wantResets;
+  };
+  const Case cases[] = {
+    {"new rate, initialised", true, kAudioUnitScope_Input, 96000.0, {96000.0}},
+    {"new rate on the output", true, kAudioUnitScope_Output, 48000.0, {48000.0}},
+    {"same rate", true, kAudioUnitScope_Input, 44100.0, {}},
+    {"no rate", true, kAudioUnitScope_Input, 0.0, {}},
+    {"new rate, not initialised", false, kAudioUnitScope_Input, 96000.0, {}},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    Open();
+    ASSERT_EQ(Host().Set(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0, FloatFormat(2)), noErr);
+    ASSERT_EQ(Host().Set(kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, FloatFormat(2)), noErr);
+    if (c.initialised)
+    {
+      ASSERT_EQ(Host().Initialize(), noErr);
+    }
+    Plugin().resets.clear();
+    EXPECT_EQ(Host().Set(kAudioUnitProperty_StreamFormat, c.scope, 0, FloatFormat(2, c.rate)), noErr);
+    EXPECT_EQ(Plugin().resets, c.wantResets);
+    EXPECT_EQ(Plugin().GetSampleRate(), c.rate > 0.0 ? c.rate : 44100.0);
+  }
+}
+
+TEST_F(AUPropertyWrite, TheLargestSliceIs131072Frames)
+{
+  Open();
+  const std::pair<UInt32, OSStatus> cases[] = {
+    {131072, noErr}, {131073, kAudioUnitErr_InvalidPropertyValue}, {1u << 31, kAudioUnitErr_InvalidPropertyValue}};
+  for (auto [frames, status] : cases)
+  {
+    EXPECT_EQ(Host().Set(kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, frames), status) << frames;
+    UInt32 now = 0;
+    EXPECT_EQ(Host().Get(kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0, now), noErr);
+    EXPECT_EQ(now, 131072u);
+  }
+}
+
 } // namespace

@@ -2,6 +2,7 @@
 // shows, when it follows the settings, and the commands it sends.
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <sys/stat.h>
 
@@ -144,6 +145,46 @@ TEST_F(ProductEditorTest, ControlsFollowTheSettingsOnlyOnTheIdleTick)
   Plug().OnIdle();
   EXPECT_EQ(scope->settings.history, history);
   EXPECT_EQ(history, &Plug().GetScopeHistory());
+}
+
+TEST_F(ProductEditorTest, TheScopeShowsEveryReferenceLevelAsSet)
+{
+  // Values away from every default, so a reference left at its default (or
+  // taken from another one) shows.
+  unit->SetParam(kTargetLevel, -21.0);
+  unit->SetParam(kNoiseLevel, -52.0);
+  unit->SetParam(kRangeMin, -4.5);
+  unit->SetParam(kRangeMax, 6.5);
+  unit->SetParam(kIdleGain, -1.5);
+  unit->SetParam(kDetectionMode, 1);
+  Plug().OnIdle();
+  const ScopeReferences& r = scope->references;
+  EXPECT_EQ((std::vector<double>{r.targetLevelDb, r.noiseLevelDb, r.rangeMinDb, r.rangeMaxDb, r.idleGainDb}),
+            (std::vector<double>{-21.0, -52.0, -4.5, 6.5, -1.5}));
+  EXPECT_EQ(r.detectionMode, 1);
+}
+
+TEST_F(ProductEditorTest, AValueThePlugInSetsShowsInItsControlsAsNormalised)
+{
+  const plugkit::IParam& preDelay = *Plug().GetParam(kPreDelay);
+  struct Case
+  {
+    bool normalized;
+    double value;
+    double wantShown; // the control's normalised value
+    double wantValue; // the parameter's value
+  };
+  const Case cases[] = {
+    {true, 0.25, 0.25, preDelay.FromNormalized(0.25)},
+    {false, 300.0, preDelay.ToNormalized(300.0), 300.0},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.normalized ? "normalised" : "real");
+    Plug().SetParameterFromPlugin(kPreDelay, c.normalized, c.value);
+    EXPECT_DOUBLE_EQ(UI().GetControl(1)->GetValue(), c.wantShown);
+    EXPECT_DOUBLE_EQ(unit->Param(kPreDelay), c.wantValue);
+  }
 }
 
 TEST_F(ProductEditorTest, EditorCommandsActWithAnOpenEditor)

@@ -255,6 +255,28 @@ TEST_F(ProductIdleTest, ManualChecksShowTheirResultAndSetTheIcon)
   }
 }
 
+TEST_F(ProductIdleTest, TheIconWaitsUntilTheLayoutIsDone)
+{
+  // A layout half way: the icon's index is known, but not every control
+  // exists yet; the control at that index is not the icon.
+  SetEditorFunctions(
+    [](plugkit::gfx::IGEditorDelegate& dlg, const GraphicsRequest& r) {
+      return new FakeGfx(dlg, r.width, r.height, r.fps, r.scale);
+    },
+    [](Tolvane3& plug, plugkit::gfx::IGfx& g) {
+      g.AttachControl(new FakeControl(plugkit::gfx::IRECT{0, 0, 1008, 584}));
+      g.AttachControl(new FakeControl(plugkit::gfx::IRECT{900, 10, 930, 40}));
+      plug.UpdateIconControlIndex = 1;
+    });
+  UpdateState() = ProcessUpdateState{true, true};
+  ProductUnit& unit = NewUnit();
+  Tick();
+  EXPECT_EQ(Icon(unit), 0.0);
+  unit.Plug().LayoutDone();
+  Tick();
+  EXPECT_EQ(Icon(unit), 1.0);
+}
+
 // Lines 8 to 12 of the About text, as shown.
 std::vector<std::string> AboutLines(const std::string& message)
 {

@@ -126,4 +126,37 @@ TEST_F(ProductProcessTest, LatencyReachesEachHostWhenItExpectsIt)
   }
 }
 
+void CountCall(void* calls, AudioUnit, AudioUnitPropertyID, AudioUnitScope, AudioUnitElement)
+{
+  ++*static_cast<int*>(calls);
+}
+
+TEST_F(ProductProcessTest, ANewRateInAStreamFormatMovesTheLatencyBeforeAnyReset)
+{
+  ProductUnit unit;
+  ASSERT_EQ(unit.Initialize("com.apple.logic10"), noErr);
+  unit.FromEditor(kPreDelay, 750.0);
+  int latencyCalls = 0;
+  AudioUnitAddPropertyListener(unit.Unit(), kAudioUnitProperty_Latency, CountCall, &latencyCalls);
+  AudioStreamBasicDescription format{};
+  format.mSampleRate = 96000.0;
+  format.mFormatID = kAudioFormatLinearPCM;
+  format.mFormatFlags = kAudioFormatFlagsCanonical;
+  format.mBytesPerPacket = format.mBytesPerFrame = 4;
+  format.mFramesPerPacket = 1;
+  format.mChannelsPerFrame = 2;
+  format.mBitsPerChannel = 32;
+  ASSERT_EQ(AudioUnitSetProperty(unit.Unit(), kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0, &format,
+                                 sizeof(format)),
+            noErr);
+  Float64 seconds = 0.0;
+  UInt32 size = sizeof(seconds);
+  ASSERT_EQ(AudioUnitGetProperty(unit.Unit(), kAudioUnitProperty_Latency, kAudioUnitScope_Global, 0, &seconds, &size),
+            noErr);
+  EXPECT_DOUBLE_EQ(seconds, 0.75);
+  EXPECT_EQ(unit.Latency(), 72000);
+  EXPECT_EQ(latencyCalls, 1);
+  EXPECT_EQ(unit.Plug().Engine().State().sampleRate, 96000.0);
+}
+
 } // namespace
