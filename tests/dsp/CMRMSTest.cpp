@@ -187,6 +187,25 @@ TEST(CMRMSTest, ModeRowsApplyWheneverTheModeIsSetAndAnUnknownModeIsNotWeighted)
   }
 }
 
+TEST(CMRMSTest, APeakStillInTheHistoryAtAResetIsNotReportedAfterIt)
+{
+  // A reset (any parameter set, or a new sample rate) starts the meter as a
+  // new one: samples fed before it must not reach the true peak or the over
+  // count through the detectors' 18-frame look-back.
+  const std::function<void(CMRMS&)> resets[] = {[](CMRMS& m) { m.SetParam(CMRMS::kParamWindowMs, 600.0); },
+                                                [](CMRMS& m) { m.SetSampleRate(kRate); }};
+  for (int32_t mode : {1, 2})
+    for (const auto& reset : resets)
+    {
+      Meter meter(2, mode, true);
+      meter.Feed(100, [](uint32_t, int64_t n) { return n == 99 ? 1.5 : 0.0; });
+      reset(meter.m);
+      meter.Feed(100, [](uint32_t, int64_t) { return 0.0; });
+      EXPECT_EQ(meter[CMRMS::kMeterTruePeak], -144.0) << mode;
+      EXPECT_EQ(meter[CMRMS::kMeterOverCount], 0.0) << mode;
+    }
+}
+
 TEST(CMRMSTest, WindowsShorterThanAFrameMeasureOverOneFrame)
 {
   for (double windowMs : {0.0, -5.0, 1e-6, 0.01})
