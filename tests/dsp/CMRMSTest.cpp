@@ -316,7 +316,9 @@ TEST(CMRMSTest, WeightedPathIsSafeInPlaceAndIgnoresNonFiniteSamples)
   // The bad samples must not reach the weighting filters.
   Meter weighted(2, 2);
   weighted.Feed(4 * 48000, [](uint32_t c, int64_t n) {
-    return n == 100 ? std::nan("") : n == 200 ? HUGE_VAL : n == 300 ? 1e155 : Sine(c == 0 ? 0.5 : 0.25, 997.0, n + 0.25);
+    if (n == 100 || n == 200 || n == 300)
+      return n == 100 ? std::nan("") : n == 200 ? HUGE_VAL : 1e155;
+    return Sine(c == 0 ? 0.5 : 0.25, 997.0, n + 0.25);
   });
   for (int32_t index = CMRMS::kMeterLongTerm; index <= CMRMS::kMeterTruePeak; ++index)
     EXPECT_TRUE(std::isfinite(weighted[index])) << "read-out " << index;
