@@ -39,6 +39,30 @@ inline double RoundToTenthDb(double x)
   return std::floor(x * 10.0 + 0.5) / 10.0;
 }
 
+// --- Samples the meters measure ---------------------------------------------
+// The meters keep running sums of squared samples. A NaN or an infinity, or
+// a finite sample so large that its square overflows (about 1.34e154), would
+// make such a sum non-finite: once the sample left the window the sum would
+// have lost every frame still in it, and the meter would read near silence
+// until its next reset. No audio comes near this limit, 2^448 (about 7.3e134):
+// below it, squares summed over any channel count, channel weight and number
+// of frames a meter takes stay below the largest double by a factor of
+// 2^128. Beyond it a sample measures as silence; the audio itself passes
+// through untouched.
+inline constexpr double kLargestMeasurableSample = 0x1p448;
+
+// False for NaN, the infinities and finite values at or beyond the limit.
+inline bool IsMeasurableSample(double x)
+{
+  return std::fabs(x) < kLargestMeasurableSample;
+}
+
+// x when it can be measured, else 0.0 (silence).
+inline double MeasurableSample(double x)
+{
+  return IsMeasurableSample(x) ? x : 0.0;
+}
+
 // --- Sample counts ---------------------------------------------------------
 
 // trunc(x) as an int32_t within [lo, hi]; NaN gives lo.

@@ -85,10 +85,11 @@ struct PairStage
   {
     const Pair flush = Splat(KWeightingFilter::kFlush);
     const Pair zero = Splat(0.0);
-    const Pair difference = in - in; // 0 for finite lanes, NaN otherwise
-    const PairMask finite = difference == difference;
+    const Pair limit = Splat(kLargestMeasurableSample);
+    // False for NaN lanes, as IsMeasurableSample is.
+    const PairMask measurable = (in < limit) & (in > -limit);
     const PairMask tiny = (in < flush) & (in > -flush);
-    const Pair xin = Select(finite & ~tiny, in, zero);
+    const Pair xin = Select(measurable & ~tiny, in, zero);
     Pair out = b0 * xin + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
     out = Select((out < flush) & (out > -flush), zero, out);
     x2 = x1;
@@ -193,8 +194,9 @@ void CMEBUR128::AddFrame(const double* values, int32_t n)
   for (int32_t c = 0; c < channels; ++c)
   {
     const size_t i = static_cast<size_t>(c);
-    mTruePeakMaximum = std::max(mTruePeakMaximum, mPeakDetectors[i].PushAndEvaluate(values[c]));
-    mFrameValues[i] = mStage2[i].Tick(mStage1[i].Tick(values[c]));
+    const double x = MeasurableSample(values[c]);
+    mTruePeakMaximum = std::max(mTruePeakMaximum, mPeakDetectors[i].PushAndEvaluate(x));
+    mFrameValues[i] = mStage2[i].Tick(mStage1[i].Tick(x));
   }
   TakeEnergy(LoudnessWindow::FrameEnergy(mFrameValues.data(), channels));
 }
@@ -221,6 +223,20 @@ void CMEBUR128::CountFrame()
   }
 }
 
+const double* CMEBUR128::MeasurableChunk(const double* in, int32_t frames, int32_t channel)
+{
+  // A scan without an early exit, which the compiler vectorises.
+  bool measurable = true;
+  for (int32_t i = 0; i < frames; ++i)
+    measurable &= IsMeasurableSample(in[i]);
+  if (measurable)
+    return in;
+  double* copy = mMeasurable.data() + static_cast<size_t>(channel) * kChunkFrames;
+  for (int32_t i = 0; i < frames; ++i)
+    copy[i] = MeasurableSample(in[i]);
+  return copy;
+}
+
 void CMEBUR128::MeasureChunk(double* const* inputs, int32_t start, int32_t frames)
 {
   const int32_t n = mChannelCount;
@@ -233,7 +249,7 @@ void CMEBUR128::MeasureChunk(double* const* inputs, int32_t start, int32_t frame
   for (int32_t c = 0; c < n; ++c)
   {
     const size_t ci = static_cast<size_t>(c);
-    in[c] = inputs[c] != nullptr ? inputs[c] + start : kSilentChunk.data();
+    in[c] = inputs[c] != nullptr ? MeasurableChunk(inputs[c] + start, frames, c) : kSilentChunk.data();
     z[c] = mChunk.data() + ci * kChunkFrames;
     mTruePeakMaximum = std::max(mTruePeakMaximum, mPeakDetectors[ci].PushBlock(in[c], frames));
   }

@@ -17,8 +17,10 @@
 // Threads: no locking; the owner serialises every call. Process and
 // AddFrame never allocate; SetSampleRate and Reset size the windows and must
 // not run on the audio thread. A sample rate that is not a positive number
-// is refused (the meter keeps its rate and its measurements). Non-finite
-// samples count as silence in the K-weighting.
+// is refused (the meter keeps its rate and its measurements). Samples that
+// cannot be measured (NaN, infinities and magnitudes whose squares could
+// overflow the running sums, see MeasurableSample) count as silence, for the
+// loudness and the true peak alike.
 #pragma once
 
 #include <array>
@@ -96,6 +98,9 @@ private:
   static constexpr int32_t kChunkFrames = 256;
 
   void MeasureChunk(double* const* inputs, int32_t start, int32_t frames);
+  // in itself when every sample of it can be measured (the usual case),
+  // else a copy in which the others are silence.
+  const double* MeasurableChunk(const double* in, int32_t frames, int32_t channel);
   void TakeEnergy(double energy);
   void CountFrame();
 
@@ -117,4 +122,6 @@ private:
   // frame energies.
   std::array<double, kMaxChannels * kChunkFrames> mChunk{};
   std::array<double, kChunkFrames> mEnergies{};
+  // Room for the measurable copies of a chunk's channels.
+  std::array<double, kMaxChannels * kChunkFrames> mMeasurable{};
 };

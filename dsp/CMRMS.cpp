@@ -43,14 +43,6 @@ int32_t FramesIn(double ms, double fs, double maxMs)
   return static_cast<int32_t>(std::min(frames, most));
 }
 
-// A NaN or infinity from the host would stay in the running sums and the
-// weighting filters' state until the next reset, so the meter measures it
-// as silence; the audio itself passes through untouched.
-double MeasurableSample(double x)
-{
-  return std::isfinite(x) ? x : 0.0;
-}
-
 }  // namespace
 
 CMRMS::CMRMS()

@@ -20,7 +20,9 @@
 // one longer than kMaxWindowMs over kMaxWindowMs; parameter values and
 // sample rates that are not finite (and rates not above 0) are refused;
 // more than kMaxChannels inputs are refused; a null input buffer, and any
-// sample that is not a finite number, measures as silence.
+// sample that cannot be measured (NaN, infinities and magnitudes whose
+// squares could overflow the running sums, see MeasurableSample), measures
+// as silence.
 #pragma once
 
 #include <cstdint>

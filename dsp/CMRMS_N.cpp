@@ -257,7 +257,7 @@ void CMRMS_N::AddFrame(const double* values, int32_t n)
     n = 2;
   double x[2];
   for (int32_t c = 0; c < n; ++c)
-    x[c] = std::isfinite(values[c]) ? values[c] : 0.0;
+    x[c] = MeasurableSample(values[c]);
   mWindow.AddFrame(x, n);
   mLongTerm.AddFrame(x, n);
   for (int32_t c = 0; c < n; ++c)

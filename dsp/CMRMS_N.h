@@ -114,8 +114,10 @@ public:
   bool GetName(char* buffer) override;
 
   // Window ← frame, long-term ← frame, peak c ← value c for c < n (n is 1
-  // or 2). Non-finite values count as silence (a NaN or infinity from a
-  // host must not poison the meter for the rest of the session).
+  // or 2). Values that cannot be measured (NaN, infinities and magnitudes
+  // whose squares could overflow, see MeasurableSample) count as silence:
+  // one bad sample from a host must not poison the meter for the rest of
+  // the session.
   void AddFrame(const double* values, int32_t n);
   void SetWindowMs(double ms);
   void Reset();

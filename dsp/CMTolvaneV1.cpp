@@ -198,14 +198,15 @@ void CMTolvaneV1::ProcessFrames(double** inputs, double** outputs, int32_t frame
   {
     double main[2];
     double det[2];
-    // 1. Detection treats non-finite samples as silence, so one bad sample
-    // cannot poison the meters for good; the audio path passes them through.
+    // 1. Detection treats samples it cannot measure (non-finite or huge) as
+    // silence before its filters, so one bad sample cannot poison the
+    // filters or the meters for good; the audio path passes them through.
     for (int32_t c = 0; c < M; ++c)
       main[c] = inputs[c][i];
     for (int32_t s = 0; s < D; ++s)
     {
       const double v = inputs[first + s][i];
-      det[s] = std::isfinite(v) ? v : 0.0;
+      det[s] = MeasurableSample(v);
     }
     // 3. Detection filter.
     if (FilterMode == 4)

@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "dsp/BufferHelpers.h"
+
 struct KWeightingFilter
 {
   // Stage 1 (high shelf) and stage 2 (high-pass) design constants.
@@ -30,9 +32,10 @@ struct KWeightingFilter
   // Clears the state (x1, x2, x, y1, y2, y), keeping the coefficients.
   void Clear();
 
-  // One step. Inputs below the flush level, and non-finite inputs (a NaN
-  // or infinity from a host must not poison the state for good), count as 0;
-  // outputs below the flush level are flushed to 0.
+  // One step. Inputs below the flush level, and inputs that cannot be
+  // measured (NaN, infinities and huge values, see MeasurableSample: they
+  // would poison the state or the sums of its squares for good), count as
+  // 0; outputs below the flush level are flushed to 0.
   //
   // kDivide = false may be used only when a0 is exactly 1: the division,
   // which would then change no bit, is left out, taking it off the
@@ -41,7 +44,7 @@ struct KWeightingFilter
   double Tick(double in)
   {
     double xin = in;
-    if (!std::isfinite(xin) || (xin < kFlush && xin > -kFlush))
+    if (!IsMeasurableSample(xin) || (xin < kFlush && xin > -kFlush))
       xin = 0.0;
     double out = b0 * xin + b1 * x1 + b2 * x2 - a1 * y1 - a2 * y2;
     if constexpr (kDivide)

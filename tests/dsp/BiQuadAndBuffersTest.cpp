@@ -1,8 +1,10 @@
 // The biquad block, the K-weighting stage, the gain block, the buffer
 // helpers and the processor list and chain.
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <tuple>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -103,6 +105,29 @@ TEST(CMBiQuadFilter, BS1770StagesGiveTheKWeightingCurve)
   }
 }
 
+TEST(CMBiQuadFilter, AParameterChangeRestartsFromZeroStateAndNoInputMeansNoStages)
+{
+  CMBiQuadFilter f;
+  Set(f, 2, 500.0, 0.0, 1.0, 44100.0);
+  Filter(f, Tone(300.0, 44100.0, 1000));
+  ASSERT_NE(f.Stage(0).y1, 0.0);
+  f.SetParam(CMBiQuadFilter::kParamGain, 0.0);  // the same value: still a rebuild
+  const BiQuadStage& s = f.Stage(0);
+  EXPECT_TRUE(s.x1 == 0.0 && s.x2 == 0.0 && s.y1 == 0.0 && s.y2 == 0.0 && s.counter == 0u);
+  // So the filter answers as a fresh one does.
+  CMBiQuadFilter fresh;
+  Set(fresh, 2, 500.0, 0.0, 1.0, 44100.0);
+  const Signal x = Tone(300.0, 44100.0, 1000);
+  EXPECT_EQ(Filter(f, x), Filter(fresh, x));
+  EXPECT_EQ(f.Stage(0).counter, 1000u);
+  CMBiQuadFilter none;
+  none.SetNumInputs(0);
+  EXPECT_EQ(none.NumStages(), 0);
+  double v = 5.0, *p[1] = {&v};
+  none.Process(p, p, 1);
+  EXPECT_EQ(v, 5.0);
+}
+
 TEST(KWeightingFilter, TinyValuesAreFlushedAndNonFiniteInputIsSilence)
 {
   KWeightingFilter k;
@@ -114,12 +139,66 @@ TEST(KWeightingFilter, TinyValuesAreFlushedAndNonFiniteInputIsSilence)
   a.Tick(std::numeric_limits<double>::quiet_NaN());
   b.Tick(0.0);
   EXPECT_TRUE(a.y1 == b.y1 && a.x1 == b.x1);
-  a.Tick(std::numeric_limits<double>::infinity());
-  EXPECT_TRUE(std::isfinite(a.y1));
+  // Infinities and samples whose squares could overflow are silence too.
+  for (double bad : {std::numeric_limits<double>::infinity(), -1e155, 0x1p448})
+  {
+    KWeightingFilter c = a, d = a;
+    EXPECT_EQ(c.Tick(bad), d.Tick(0.0)) << bad;
+    EXPECT_TRUE(c.x1 == d.x1 && c.y1 == d.y1) << bad;
+  }
+  EXPECT_EQ(a.Tick(0x1p447), a.b0 * 0x1p447);  // just below the limit: measured
   // The second stage is a high-pass: its numerator is c0·(1, −2, 1).
   KWeightingFilter h;
   h.DesignStage2(44100.0);
   EXPECT_TRUE(h.b1 == -2.0 * h.b0 && h.b2 == h.b0);
+}
+
+TEST(BufferHelpers, CopiesHonourTheOffsetAndSkipNullChannelsAndClearsReachEveryFrame)
+{
+  struct Case
+  {
+    const char* name;
+    int channels, offset;
+    bool nullSecondOutput;
+    Signal wantA, wantB;
+  };
+  const Case cases[] = {
+      {"no channels copy nothing", 0, 0, false, {9, 9, 9, 9, 9}, {9, 9, 9, 9, 9}},
+      {"one channel copies only the first", 1, 0, false, {1, 2, 3, 9, 9}, {9, 9, 9, 9, 9}},
+      {"an offset moves the copy", 2, 2, false, {9, 9, 1, 2, 3}, {9, 9, 4, 5, 6}},
+      {"a null output channel is left out", 2, 1, true, {9, 1, 2, 3, 9}, {9, 9, 9, 9, 9}},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    Signal a{1, 2, 3}, b{4, 5, 6}, oa(5, 9.0), ob(5, 9.0);
+    double* in[2] = {a.data(), b.data()};
+    double* out[2] = {oa.data(), c.nullSecondOutput ? nullptr : ob.data()};
+    CopyChannelBuffers(in, out, 3, c.channels, c.offset);
+    EXPECT_EQ(oa, c.wantA);
+    EXPECT_EQ(ob, c.wantB);
+  }
+  Signal one(4, 9.0);
+  CopyBuffer(nullptr, one.data(), 3, 0);
+  CopyBuffer(one.data(), nullptr, 3, 0);
+  EXPECT_EQ(one, Signal(4, 9.0));
+  double** buffers = AllocateChannelBuffers(4, 3);
+  for (int c = 0; c < 3; ++c)
+    std::fill(buffers[c], buffers[c] + 4, 9.0);
+  ClearChannelBuffers(buffers, 4, 3);
+  for (int c = 0; c < 3; ++c)
+    EXPECT_EQ(Signal(buffers[c], buffers[c] + 4), Signal(4, 0.0)) << c;
+  FreeChannelBuffers(buffers, 3);
+}
+
+TEST(BufferHelpers, RoundingToATenthTakesHalvesUpward)
+{
+  // floor(10·x + 0.5) / 10: a half goes toward +∞, also below zero, as the
+  // noise gate compares levels.
+  const std::pair<double, double> cases[] = {{-0.25, -0.2}, {0.25, 0.3}, {-1.75, -1.7}, {1.75, 1.8},
+                                             {-0.26, -0.3}, {-144.04, -144.0}, {0.0, 0.0}};
+  for (const auto& [x, want] : cases)
+    EXPECT_EQ(RoundToTenthDb(x), want) << x;
 }
 
 TEST(CMGain6Ch, GainsInDecibelsOnTheFirstSixChannels)
@@ -175,5 +254,43 @@ TEST(ProcessorList, GetStopsAtTheEndsAndEachOwnershipModeDisposesAsItSays)
     EXPECT_EQ(disposed, mode == 2 ? 2 : 0) << "mode " << mode;
     if (mode == 0)
       delete kept[0], delete kept[1];
+  }
+}
+
+TEST(ProcessorChain, DisabledProcessorsArePassedOverAndAnEmptyChainCopies)
+{
+  // -6 dB gain blocks: an enabled one works on the previous one's result;
+  // with none enabled the outputs stay as the caller passed them.
+  const double half = std::exp(0.11512925464970228 * -6.0);
+  struct Case
+  {
+    const char* name;
+    std::vector<int> enabled;  // one gain block per entry
+    Signal want;               // from the input {1, 2}, outputs starting {7, 7}
+  };
+  const Case cases[] = {
+      {"empty chain copies the input", {}, {1.0, 2.0}},
+      {"one disabled block leaves the outputs", {0}, {7.0, 7.0}},
+      {"two enabled blocks chain", {1, 1}, {half * half, 2.0 * half * half}},
+      {"a disabled block between two enabled ones", {1, 0, 1}, {half * half, 2.0 * half * half}},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    ProcessorChain chain;
+    for (int on : c.enabled)
+    {
+      auto* g = new CMGain6Ch();
+      g->SetParam(0, -6.0);
+      g->SetOptionA(on);
+      chain.Append(g);
+    }
+    chain.SetFormat(1, 1, 48000.0);
+    Signal a{1.0, 2.0}, o{7.0, 7.0};
+    double* in[1] = {a.data()};
+    double* out[1] = {o.data()};
+    chain.Process(in, out, 2);
+    EXPECT_EQ(o, c.want);
+    EXPECT_EQ(a, (Signal{1.0, 2.0}));
   }
 }

@@ -4,7 +4,9 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -158,6 +160,51 @@ TEST(CMEBUR128Test, ResetsForgetEveryMeasurementAndPeaksStillInTheHistory)
     EXPECT_EQ(readOuts, (std::vector<double>{-144.0, -144.0, -144.0, -141.0, 0.0, -144.0, 0.0}));
     m.Feed(60, [](int32_t, int64_t) { return 0.0; });
     EXPECT_EQ(m.meter.TruePeakMaximum(), 0.0);
+  }
+}
+
+TEST(CMEBUR128Test, SamplesItCannotMeasureAreSilenceForTheLoudnessAndTheTruePeak)
+{
+  // Eight seconds of two sines, 10 dB quieter after 4 s, with one bad
+  // frame at 1 s, fed through Process and frame by frame: every read-out
+  // equals that of zeros in its place. An infinite true peak, an infinite
+  // integrated loudness, a NaN range or a momentary loudness 42 LU low for
+  // the rest of the programme are what a sum gone non-finite gave.
+  const double nan = std::numeric_limits<double>::quiet_NaN(), inf = HUGE_VAL;
+  const std::pair<double, double> bad[] = {{0.0, 0.0}, {inf, 0.0}, {nan, -inf}, {1e155, 0.0}, {-1e300, 1e155},
+                                           {1.3e154, 1.3e154}};  // squares finite, their weighted sum not
+  const int64_t at = 48000, frames = 8 * 48000;
+  std::vector<double> clean;
+  for (const auto& [left, right] : bad)
+  {
+    SCOPED_TRACE(testing::Message() << left << " " << right);
+    const auto signal = [&](int32_t c, int64_t n) {
+      if (n == at)
+        return c == 0 ? left : right;
+      return Sine(n < 192000 ? 0.1 : 0.0316, c == 0 ? 1000.0 : 440.0, 48000.0, n);
+    };
+    Meter blocks(2, 48000.0);
+    blocks.Feed(frames, signal);
+    CMEBUR128 frameByFrame;
+    frameByFrame.SetSampleRate(48000.0);
+    for (int64_t n = 0; n < frames; ++n)
+    {
+      const double x[2] = {signal(0, n), signal(1, n)};
+      frameByFrame.AddFrame(x, 2);
+    }
+    for (CMEBUR128* m : {&blocks.meter, &frameByFrame})
+    {
+      const std::vector<double> readOuts = {m->GetMomentaryLufs(),  m->GetMomentaryMaxLufs(), m->GetLoudness(),
+                                            m->GetShortTermMaxLufs(), m->GetIntegratedLufs(), m->GetLoudnessRange(),
+                                            m->GetTruePeakDb()};
+      if (clean.empty())  // the first row: zeros
+      {
+        clean = readOuts;
+        ASSERT_GT(clean[4], -30.0);
+        ASSERT_GT(clean[5], 3.0);
+      }
+      EXPECT_EQ(readOuts, clean);
+    }
   }
 }
 

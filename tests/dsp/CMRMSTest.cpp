@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <random>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -91,6 +92,15 @@ TEST(CMRMSTest, ReadOutsEqualADirectComputationOverTheSamples)
          return Sine(c == 0 ? 0.5 : 0.25, 997.0, n + 0.25);  // a quarter-frame phase: no zero
        },
        3, true},
+      {"samples whose squares overflow", 2, 1,
+       [](uint32_t c, int64_t n) {
+         if (n == 200)
+           return 1.3e154;  // each square finite, their sum not
+         if (c == 0 && (n == 100 || n == 300))
+           return n == 100 ? 1e155 : -1e300;
+         return Sine(c == 0 ? 0.5 : 0.25, 997.0, n + 0.25);
+       },
+       3, true},
   };
   for (const Case& k : cases)
   {
@@ -105,7 +115,8 @@ TEST(CMRMSTest, ReadOutsEqualADirectComputationOverTheSamples)
       double q = 0.0, a = 0.0, quietest = HUGE_VAL;
       for (uint32_t c = 0; c < k.channels; ++c)
       {
-        const double x = std::isfinite(k.source(c, n)) ? k.source(c, n) : 0.0;
+        // Samples the meter cannot square and sum count as silence.
+        const double x = std::fabs(k.source(c, n)) < 0x1p448 ? k.source(c, n) : 0.0;
         q += x * x, a += std::fabs(x), peak = std::max(peak, std::fabs(x));
         quietest = std::min(quietest, std::fabs(x));
       }
@@ -138,6 +149,61 @@ TEST(CMRMSTest, SilenceMeasuresNothingOnThePlainPath)
   const std::vector<double> readOuts = {meter[CMRMS::kMeterLongTerm], meter[CMRMS::kMeterWindowRms],
                                         meter[CMRMS::kMeterSamplePeak], meter[CMRMS::kMeterTruePeak]};
   EXPECT_EQ(readOuts, (std::vector<double>{-144.0, -141.0, -144.0, -144.0}));
+}
+
+TEST(CMRMSTest, ModeRowsApplyWheneverTheModeIsSetAndAnUnknownModeIsNotWeighted)
+{
+  // Parameter sets in order on a fresh meter, then what the meter holds.
+  // Every set re-applies the current mode's row, so only mode 0 (whose row
+  // applies when the mode itself is set) keeps a window or floor set later.
+  struct Case
+  {
+    const char* name;
+    std::vector<std::pair<int32_t, double>> sets;
+    double windowMs, floorDb, referenceDb;
+    bool weighted;
+  };
+  const Case cases[] = {
+      {"mode 3 keeps its 600 ms over a window set", {{0, 3}, {1, 1000.0}, {2, -90.0}}, 600.0, -144.0, -20.0, false},
+      {"mode 0 applies its row, then keeps what is set", {{0, 0}, {1, 1000.0}, {2, -90.0}}, 1000.0, -90.0, 0.0, false},
+      {"mode 0 set again applies its row", {{0, 0}, {1, 1000.0}, {0, 0}}, 200.0, -144.0, 0.0, false},
+      {"mode 2 is weighted", {{0, 2}, {1, 1000.0}}, 400.0, -70.0, -23.0, true},
+      {"mode 4", {{0, 4}}, 600.0, -144.0, -14.0, false},
+      {"an unknown mode keeps the row before it but is not weighted", {{0, 2}, {0, 9}, {1, 1000.0}}, 1000.0, -70.0,
+       -23.0, false},
+      {"a negative mode likewise", {{0, 2}, {0, -1}}, 400.0, -70.0, -23.0, false},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    Meter meter(1, 5);
+    for (const auto& [index, value] : c.sets)
+      meter.m.SetParam(index, value);
+    EXPECT_EQ(meter.m.GetParam(CMRMS::kParamWindowMs), c.windowMs);
+    EXPECT_EQ(meter.m.GetParam(CMRMS::kParamFloorDb), c.floorDb);
+    EXPECT_EQ(meter.m.ReferenceDb(), c.referenceDb);
+    EXPECT_EQ(meter.m.IsWeighted(), c.weighted);
+    EXPECT_EQ(meter.m.WindowLength(), static_cast<int32_t>(c.windowMs * 48.0));
+  }
+}
+
+TEST(CMRMSTest, APeakStillInTheHistoryAtAResetIsNotReportedAfterIt)
+{
+  // A reset (any parameter set, or a new sample rate) starts the meter as a
+  // new one: samples fed before it must not reach the true peak or the over
+  // count through the detectors' 18-frame look-back.
+  const std::function<void(CMRMS&)> resets[] = {[](CMRMS& m) { m.SetParam(CMRMS::kParamWindowMs, 600.0); },
+                                                [](CMRMS& m) { m.SetSampleRate(kRate); }};
+  for (int32_t mode : {1, 2})
+    for (const auto& reset : resets)
+    {
+      Meter meter(2, mode, true);
+      meter.Feed(100, [](uint32_t, int64_t n) { return n == 99 ? 1.5 : 0.0; });
+      reset(meter.m);
+      meter.Feed(100, [](uint32_t, int64_t) { return 0.0; });
+      EXPECT_EQ(meter[CMRMS::kMeterTruePeak], -144.0) << mode;
+      EXPECT_EQ(meter[CMRMS::kMeterOverCount], 0.0) << mode;
+    }
 }
 
 TEST(CMRMSTest, WindowsShorterThanAFrameMeasureOverOneFrame)
@@ -250,7 +316,9 @@ TEST(CMRMSTest, WeightedPathIsSafeInPlaceAndIgnoresNonFiniteSamples)
   // The bad samples must not reach the weighting filters.
   Meter weighted(2, 2);
   weighted.Feed(4 * 48000, [](uint32_t c, int64_t n) {
-    return n == 100 ? std::nan("") : n == 200 ? HUGE_VAL : Sine(c == 0 ? 0.5 : 0.25, 997.0, n + 0.25);
+    if (n == 100 || n == 200 || n == 300)
+      return n == 100 ? std::nan("") : n == 200 ? HUGE_VAL : 1e155;
+    return Sine(c == 0 ? 0.5 : 0.25, 997.0, n + 0.25);
   });
   for (int32_t index = CMRMS::kMeterLongTerm; index <= CMRMS::kMeterTruePeak; ++index)
     EXPECT_TRUE(std::isfinite(weighted[index])) << "read-out " << index;

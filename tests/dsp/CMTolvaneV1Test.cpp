@@ -267,29 +267,41 @@ TEST(CMTolvaneV1Faults, CutFiltersAboveNyquistStayFinite)
   EXPECT_TRUE(std::all_of(o.begin(), o.end(), [](double v) { return std::isfinite(v); }));
 }
 
-TEST(CMTolvaneV1Faults, NonFiniteInputIsSilenceForTheMetersAndPassesThroughTheAudio)
+TEST(CMTolvaneV1Faults, UnmeasurableInputIsSilenceForTheMetersAndPassesThroughTheAudio)
 {
-  for (int filterMode : {0, 4, 5})
+  // One bad sample, through each detection filter: a NaN, or a finite
+  // sample whose square overflows (which, filtered or not, would have left
+  // the detection meter reading -141 dB and the rider at its idle gain for
+  // good). The meters and the gain then follow zeros in its place.
+  for (double badValue : {std::numeric_limits<double>::quiet_NaN(), 1e155, -1e300})
   {
-    const int n = 60000, at = 20000, d = 18000;
-    Signal a(n), b(n), o1(n), o2(n), p1(n), p2(n);
-    for (int i = 0; i < n; ++i)
-      a[static_cast<size_t>(i)] = 0.05 * std::sin(0.03 * i), b[static_cast<size_t>(i)] = 0.04 * std::cos(0.05 * i);
-    Signal aBad = a;
-    aBad[at] = std::numeric_limits<double>::quiet_NaN();
-    a[at] = 0.0;
-    Classic bad, zero;
-    bad.engine.FilterMode = zero.engine.FilterMode = filterMode;
-    ridetest::InBlocks(n, {500}, [&](int pos, int len) {
-      bad.Run(aBad, b, o1, p1, pos, len);
-      zero.Run(a, b, o2, p2, pos, len);
-    });
-    EXPECT_EQ(bad.engine.DetectionMeter.GetLevelDb(), zero.engine.DetectionMeter.GetLevelDb());
-    EXPECT_EQ(bad.engine.OutputMeter.GetLevelDb(), zero.engine.OutputMeter.GetLevelDb());
-    EXPECT_EQ(bad.engine.GainDb, zero.engine.GainDb);
-    EXPECT_TRUE(std::isnan(o1[at + d]));
-    o1[at + d] = o2[at + d];
-    EXPECT_EQ(o1, o2) << filterMode;
+    for (int filterMode : {0, 4, 5})
+    {
+      SCOPED_TRACE(testing::Message() << badValue << " filter mode " << filterMode);
+      const int n = 60000, at = 20000, d = 18000;
+      Signal a(n), b(n), o1(n), o2(n), p1(n), p2(n);
+      for (int i = 0; i < n; ++i)
+        a[static_cast<size_t>(i)] = 0.1 * std::sin(2.0 * 3.141592653589793 * 1000.0 * i / 48000.0),
+        b[static_cast<size_t>(i)] = 0.04 * std::cos(0.05 * i);
+      Signal aBad = a;
+      aBad[at] = badValue;
+      a[at] = 0.0;
+      Classic bad, zero;
+      bad.engine.FilterMode = zero.engine.FilterMode = filterMode;
+      ridetest::InBlocks(n, {500}, [&](int pos, int len) {
+        bad.Run(aBad, b, o1, p1, pos, len);
+        zero.Run(a, b, o2, p2, pos, len);
+      });
+      EXPECT_GT(zero.engine.DetectionLevelDb, -30.0);
+      EXPECT_EQ(bad.engine.DetectionLevelDb, zero.engine.DetectionLevelDb);
+      EXPECT_EQ(bad.engine.DetectionMeter.GetLevelDb(), zero.engine.DetectionMeter.GetLevelDb());
+      EXPECT_EQ(bad.engine.DelayedDetectionMeter.GetLevelDb(), zero.engine.DelayedDetectionMeter.GetLevelDb());
+      EXPECT_EQ(bad.engine.OutputMeter.GetLevelDb(), zero.engine.OutputMeter.GetLevelDb());
+      EXPECT_EQ(bad.engine.GainDb, zero.engine.GainDb);
+      EXPECT_FALSE(std::fabs(o1[at + d]) < 1e100);  // the audio carries it
+      o1[at + d] = o2[at + d];
+      EXPECT_EQ(o1, o2);
+    }
   }
 }
 

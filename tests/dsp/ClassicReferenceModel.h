@@ -40,7 +40,7 @@ struct Window
     double s = 0.0;
     for (int c = 0; c < n; ++c)
     {
-      const double v = std::isfinite(x[c]) ? x[c] : 0.0;  // non-finite counts as silence
+      const double v = std::fabs(x[c]) < 0x1p448 ? x[c] : 0.0;  // unmeasurable counts as silence
       s += v * v;
     }
     const double p = s / n;
@@ -239,7 +239,7 @@ struct Model
       for (int s = 0; s < D; ++s)
       {
         det[s] = in[first + s][i];
-        if (!std::isfinite(det[s]))
+        if (!(std::fabs(det[s]) < 0x1p448))  // NaN, infinite or too large to square and sum
           det[s] = 0.0;
         if (filterMode == 4)
           det[s] = UserTick(lowPass[s], UserTick(highPass[s], det[s]));

@@ -102,3 +102,29 @@ TEST(FourierTransformTest, BadSizesSignsAndPointersAreRefusedAndLeaveTheDataAlon
   EXPECT_FALSE(FromPolar(data.data(), -1, data.data(), 0, 2));
   EXPECT_FALSE(ToPolar(data.data(), 0, data.data(), 0, -2));
 }
+
+TEST(PolarTest, ConvertsBothWaysAndShiftsSafelyWithinOneBuffer)
+{
+  const Values complexValues = {3.0, 4.0, -1.0, 0.0, 0.0, -2.0};
+  Values polar(6, 0.0), back(6, 0.0);
+  ASSERT_TRUE(ToPolar(complexValues.data(), 0, polar.data(), 0, 6));
+  ExpectNear(polar, {5.0, std::atan2(4.0, 3.0), 1.0, kPi, 2.0, -kPi / 2.0}, 6, 1e-15);
+  ASSERT_TRUE(FromPolar(polar.data(), 0, back.data(), 0, 6));
+  ExpectNear(back, complexValues, 6, 1e-15);
+  // Known angles: a quarter turn, a half turn and an eighth turn back.
+  const Values given = {2.0, kPi / 2.0, 1.0, kPi, std::sqrt(2.0), -kPi / 4.0};
+  ASSERT_TRUE(FromPolar(given.data(), 0, back.data(), 0, 6));
+  ExpectNear(back, {0.0, 2.0, -1.0, 0.0, 1.0, -1.0}, 6, 1e-15);
+  // Three values shifted two places up within one array, given as offsets
+  // and as two pointers, then back down.
+  const Values start = {3.0, 4.0, 6.0, 8.0, 0.0, 1.0, 0.0, 0.0};
+  const Values shifted = {3.0, 4.0, 5.0, std::atan2(4.0, 3.0), 10.0, std::atan2(8.0, 6.0), 1.0, kPi / 2.0};
+  for (const bool pointers : {false, true})
+  {
+    Values b = start;
+    ASSERT_TRUE(pointers ? ToPolar(b.data(), 0, b.data() + 2, 0, 6) : ToPolar(b.data(), 0, b.data(), 2, 6));
+    ExpectNear(b, shifted, 8, 1e-15);
+    ASSERT_TRUE(pointers ? FromPolar(b.data() + 1, 1, b.data(), 0, 6) : FromPolar(b.data(), 2, b.data(), 0, 6));
+    ExpectNear(b, start, 6, 1e-14);
+  }
+}
