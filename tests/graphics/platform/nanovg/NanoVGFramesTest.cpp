@@ -5,6 +5,7 @@
 
 #include "NanoVGScene.h"
 #include "StandIn/CFObjects.h"
+#include "StandIn/Gpu.h"
 
 using namespace plugkit::gfx;
 
@@ -140,6 +141,37 @@ TEST(NanoVGFrames, ClosingMidFrameFreesQueuedFrameBuffersFirst)
     EXPECT_FALSE(mvgTextureOfImage(vg, image));
   }
   EXPECT_EQ(standin::LiveObjectCount(), before);
+}
+
+// A frame the GPU gave no main frame buffer (out of memory) still ends: a
+// layer's frame buffer dropped during it goes at its end, and one dropped
+// afterwards goes at once instead of waiting for a frame that never ends.
+TEST(NanoVGFrames, AFrameWithoutMainFrameBufferStillEnds)
+{
+  NanoVGScene scene;
+  auto* vg = static_cast<NVGcontext*>(scene.g->GetDrawContext());
+  struct Limit
+  {
+    Limit() { standin::SetGpuAllocationLimit(100 * 50 * 4 - 1); } // less than the 100 x 50 main frame buffer
+    ~Limit() { standin::SetGpuAllocationLimit(0); }
+  } limit;
+  scene.g->DrawResize();
+  ASSERT_EQ(nullptr, scene.g->GetMainFrameBuffer());
+
+  scene.Begin();
+  scene.g->StartLayer(nullptr, IRECT(0, 0, 20, 20));
+  ILayerPtr layer = scene.g->EndLayer();
+  const int dropped = static_cast<IGfxNanoVG::Bitmap*>(layer->GetAPIBitmap())->GetImage();
+  layer.reset();
+  EXPECT_TRUE(mvgTextureOfImage(vg, dropped)) << "deleted before the frame ended";
+  scene.g->EndFrame();
+  EXPECT_FALSE(mvgTextureOfImage(vg, dropped)) << "kept past the frame's end";
+
+  std::unique_ptr<APIBitmap> later(scene.g->CreateAPIBitmap(20, 20, 1.f, 1.0));
+  const int image = static_cast<IGfxNanoVG::Bitmap*>(later.get())->GetImage();
+  ASSERT_TRUE(mvgTextureOfImage(vg, image));
+  later.reset();
+  EXPECT_FALSE(mvgTextureOfImage(vg, image)) << "queued although no frame is being drawn";
 }
 
 // An empty layer still gets a frame buffer (one pixel); one too large for
