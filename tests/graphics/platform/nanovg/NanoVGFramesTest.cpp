@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 
 #include "NanoVGScene.h"
 #include "StandIn/CFObjects.h"
 #include "StandIn/Gpu.h"
+#include "tests/support/gfx/ImageEncoding.h"
 
 using namespace plugkit::gfx;
 
@@ -141,6 +143,49 @@ TEST(NanoVGFrames, ClosingMidFrameFreesQueuedFrameBuffersFirst)
     EXPECT_FALSE(mvgTextureOfImage(vg, image));
   }
   EXPECT_EQ(standin::LiveObjectCount(), before);
+}
+
+// Closing the view frees the drawing context: the controls' layers and the
+// cached bitmaps go before it, and whatever asks for it afterwards finds
+// none (AddressSanitizer sees any reach into the freed context).
+TEST(NanoVGFrames, NothingReachesTheDrawingContextAfterTheViewCloses)
+{
+  class LayerKeeper : public IControl
+  {
+  public:
+    explicit LayerKeeper(const IRECT& r) : IControl(r) {}
+    void Draw(IGfx& g) override
+    {
+      if (!mLayer)
+      {
+        g.StartLayer(this, GetRECT());
+        g.FillRect(kRed, GetRECT());
+        mLayer = g.EndLayer();
+      }
+      g.DrawLayer(mLayer);
+    }
+    ILayerPtr mLayer;
+  };
+  const auto dir = std::filesystem::temp_directory_path() / "nanovg_close_test";
+  std::filesystem::create_directories(dir);
+  const std::vector<uint8_t> pixels(4 * 4 * 4, 200);
+  const std::string png = (dir / "tile.png").string();
+  ASSERT_TRUE(gfxtest::WritePngFile(png, 4, 4, pixels.data()));
+
+  NanoVGScene scene;
+  IControl* keeper = scene.g->AttachControl(new LayerKeeper(IRECT(0, 0, 20, 20)));
+  ASSERT_TRUE(scene.g->LoadBitmap(png.c_str()).GetAPIBitmap());
+  scene.Frame([&](auto& g) { keeper->Draw(g); });
+  ASSERT_TRUE(scene.Painted(5, 5));
+
+  scene.g->CloseWindow();
+  EXPECT_EQ(nullptr, scene.g->GetDrawContext());
+  scene.g->DrawResize();
+  EXPECT_EQ(nullptr, scene.g->CreateAPIBitmap(20, 20, 1.f, 1.0));
+  EXPECT_EQ(nullptr, scene.g->LoadBitmap(png.c_str()).GetAPIBitmap());
+  scene.g->BeginFrame();
+  scene.g->EndFrame();
+  std::filesystem::remove_all(dir);
 }
 
 // A frame the GPU gave no main frame buffer (out of memory) still ends: a
