@@ -57,6 +57,28 @@ bool Unescape(const std::string& in, std::string& out)
   return true;
 }
 
+// What the platform's key events carry for keys that type no letter, so a
+// script may leave the text out: Return, Tab, Delete, Escape, keypad
+// Enter, forward Delete and the arrows (the last two as the platform's
+// private-use function-key characters, in UTF-8).
+std::string PlatformKeyText(int keyCode)
+{
+  switch (keyCode)
+  {
+    case 36: return "\r";
+    case 48: return "\t";
+    case 51: return "\x7f";
+    case 53: return "\x1b";
+    case 76: return "\x03";
+    case 117: return "\xef\x9c\xa8"; // U+F728
+    case 123: return "\xef\x9c\x82"; // U+F702 left
+    case 124: return "\xef\x9c\x83"; // U+F703 right
+    case 125: return "\xef\x9c\x81"; // U+F701 down
+    case 126: return "\xef\x9c\x80"; // U+F700 up
+    default: return "";
+  }
+}
+
 const std::map<std::string, uint64_t>& Modifiers()
 {
   static const std::map<std::string, uint64_t> modifiers = {{"shift", NSEventModifierFlagShift},
@@ -117,6 +139,8 @@ bool ParseLine(std::vector<std::string> t, EditorEvent& e, std::string& why)
     e.keyCode = static_cast<int>(code);
     if (args.size() == 3 && !Unescape(args[2], e.text))
       return why = "a bad escape in the key's text", false;
+    if (args.size() == 2)
+      e.text = PlatformKeyText(e.keyCode);
     return true;
   }
   if (kind == "drop")

@@ -4,7 +4,10 @@
 //
 //   move|down|drag|up|rdown|rup X Y     (down may add "clicks N")
 //   wheel X Y DY
-//   key down|up CODE [TEXT]             TEXT may use \r \t \e \s \xHH
+//   key down|up CODE [TEXT]             TEXT may use \r \t \e \s \xHH; without
+//                                       it Return, Tab, Delete, Escape, Enter,
+//                                       forward Delete and the arrows carry
+//                                       the text the platform sends for them
 //   drop X Y PATH
 //   focus lost
 //   scale N                             the window's backing scale, 1 or 2

@@ -53,6 +53,14 @@ std::unique_ptr<EditorSession> EditorSession::Open(AudioUnit unit, double scale,
   session->mView->setFrame(NSMakeRect(0, 0, frame.size.width, frame.size.height));
   session->mWindow->contentView()->addSubview(session->mView);
   session->mWindow->makeKeyAndOrderFront();
+  EditorSession* s = session.get();
+  s->mView->setPostsFrameChangedNotifications(true);
+  NSNotificationCenter::defaultCenter().addObserver(s, NSViewFrameDidChangeNotification, s->mView, [s](NSObject*) {
+    const NSSize wanted = s->mView->frame().size;
+    const NSSize now = s->mWindow->frame().size;
+    if (wanted.width != now.width || wanted.height != now.height)
+      s->mWindow->setContentSize(wanted);
+  });
   for (int i = 0; i < 60 && !Presented(session->mView); ++i)
     standin::RunMainLoopFor(kFrame);
   if (!Presented(session->mView))
@@ -62,6 +70,7 @@ std::unique_ptr<EditorSession> EditorSession::Open(AudioUnit unit, double scale,
 
 EditorSession::~EditorSession()
 {
+  NSNotificationCenter::defaultCenter().removeObserver(this);
   if (mView && mView->superview())
     mView->removeFromSuperview();
   if (mWindow)

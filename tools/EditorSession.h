@@ -2,8 +2,10 @@
 // CocoaUI property makes the view, which goes into a headless window on a
 // screen of the given backing scale; the main loop runs on the manual clock
 // until the first frame shows. Events from a script are played at their
-// times, and what the window shows can be taken at any moment. Closing
-// removes the view from its window as a host does, which closes the editor.
+// times, and what the window shows can be taken at any moment. The window
+// follows the view's size when the editor resizes it (its resize corner,
+// its size menu), as a host's window does. Closing removes the view from
+// its window as a host does, which closes the editor.
 // Main thread.
 #pragma once
 

@@ -125,8 +125,10 @@ std::unique_ptr<PlatformFont> LoadCoreTextFontFromFamily(const char*, const char
     return nullptr;
   CFTypeRef url = CTFontDescriptorCopyAttribute(descriptor, kCTFontURLAttribute);
   Released releaseURL{url};
-  CGDataProviderRef provider =
-    CFGetTypeID(url) == kCFStandInTypeIDURL ? CGDataProviderCreateWithURL(static_cast<CFURLRef>(url)) : nullptr;
+  // A family the system does not have leaves the descriptor without a URL.
+  CGDataProviderRef provider = url && CFGetTypeID(url) == CFURLGetTypeID()
+                                 ? CGDataProviderCreateWithURL(static_cast<CFURLRef>(url))
+                                 : nullptr;
   if (!provider)
   {
     CFRelease(descriptor);

@@ -2,6 +2,8 @@
 
 #include <cstring>
 #include <string>
+#include <unordered_set>
+#include <vector>
 
 namespace plugkit::gfx {
 
@@ -201,17 +203,61 @@ IFontFileData::IFontFileData(const uint8_t* bytes, int size, int faceIndex)
   }
 }
 
+namespace {
+
+// Where the faces of the bytes start: one face at 0 for a single font, the
+// offsets of a collection's table in order. Empty for anything else.
+std::vector<uint32_t> FaceStarts(const uint8_t* bytes, int size)
+{
+  std::vector<uint32_t> starts;
+  if (!bytes || size <= 0)
+    return starts;
+  Reader r{bytes, static_cast<uint64_t>(size)};
+  if (r.U32(0) != Tag("ttcf"))
+  {
+    starts.push_back(0);
+    return starts;
+  }
+  const uint32_t count = r.U32(8);
+  // A count the bytes cannot hold offsets for is cut where the bytes end.
+  for (uint32_t i = 0; i < count; ++i)
+  {
+    const uint32_t start = r.U32(12 + 4 * uint64_t(i));
+    if (!r.ok)
+      break;
+    starts.push_back(start);
+  }
+  return starts;
+}
+
+} // namespace
+
 int FindFaceIndexByStyle(const uint8_t* bytes, int size, const char* style)
 {
   const char* wanted = style ? style : "";
-  for (int index = 0;; ++index)
+  // Each face's table directory is read once: a face listed again gives
+  // the answer it gave before, and the directories of real faces lie apart,
+  // so together they cannot take more than the bytes. Crafted bytes that
+  // list one face over and over, or faces whose directories overlap, would
+  // otherwise make the search read the same records for every entry.
+  const std::vector<uint32_t> starts = FaceStarts(bytes, size);
+  std::unordered_set<uint32_t> seen;
+  uint64_t directoryBytes = 0;
+  for (size_t index = 0; index < starts.size(); ++index)
   {
-    const IFontTableInfo info(bytes, size, index);
+    if (!seen.insert(starts[index]).second)
+      continue;
+    Reader r{bytes, static_cast<uint64_t>(size)};
+    directoryBytes += 12 + 16 * uint64_t(r.U16(uint64_t(starts[index]) + 4));
+    if (directoryBytes > static_cast<uint64_t>(size))
+      return -1;
+    const IFontTableInfo info(bytes, size, static_cast<int>(index));
     if (!info.IsValid())
       return -1;
     if (info.style.GetLength() > 0 && (!*wanted || strcmp(wanted, info.style.Get()) == 0))
-      return index;
+      return static_cast<int>(index);
   }
+  return -1;
 }
 
 } // namespace plugkit::gfx

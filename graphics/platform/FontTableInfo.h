@@ -61,7 +61,9 @@ private:
 
 // The first face whose style name is set and equals `style` byte for byte
 // (any face with a style name when `style` is empty); -1 when a face is
-// reached that does not parse first.
+// reached that does not parse first, or when the faces' table directories
+// together would take more than the bytes (they overlap: damaged). A face
+// listed twice in a collection is looked at once.
 int FindFaceIndexByStyle(const uint8_t* bytes, int size, const char* style);
 
 } // namespace plugkit::gfx

@@ -126,9 +126,13 @@ void IGfxMac::PlatformResize(bool)
 {
   if (mView)
   {
+    // At once: the host's window follows the view, not an animation of it.
+    NSAnimationContext::beginGrouping();
+    NSAnimationContext::currentContext()->setDuration(0.0);
     const float s = GetDrawScale();
     mView->setFrameSize(NSSize{static_cast<double>(static_cast<int>(Width() * s)),
       static_cast<double>(static_cast<int>(Height() * s))});
+    NSAnimationContext::endGrouping();
   }
   UpdateTooltips();
 }

@@ -213,7 +213,11 @@ void IGfxNanoVG::EndFrame()
   nvgBeginFrame(mVG, wd, hd, GetScreenScale());
   if (!mMainFrameBuffer)
   {
+    // Nothing to show, but the frame is over all the same: frame buffers
+    // dropped during it go now, and later ones at once.
     nvgEndFrame(mVG);
+    mInDraw = false;
+    DeleteQueuedFrameBuffers();
     return;
   }
   const NVGpaint paint = nvgImagePattern(mVG, 0, 0, wd, hd, 0, mvgTargetImage(mMainFrameBuffer), 1.f);

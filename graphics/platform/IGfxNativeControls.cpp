@@ -148,6 +148,18 @@ bool IGfxFormatter_vTolvane3_au::isPartialStringValid(const std::string& partial
   return true;
 }
 
+CFStringRef IGfxFormatter_vTolvane3_au::stringForObjectValue(CFTypeRef object)
+{
+  return object && CFGetTypeID(object) == CFStringGetTypeID() ? static_cast<CFStringRef>(object) : nullptr;
+}
+
+bool IGfxFormatter_vTolvane3_au::getObjectValue(CFTypeRef* object, CFStringRef string, CFStringRef*)
+{
+  if (object && string)
+    *object = CFStringCreateCopy(nullptr, string);
+  return true;
+}
+
 namespace {
 
 // The characters a value of the parameter's type can be typed with; none

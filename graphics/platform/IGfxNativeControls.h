@@ -59,8 +59,8 @@ private:
   bool mIsEditingOrSelecting = false;
 };
 
-// Refuses text with a character outside the set, longer than the maximum
-// length or (never set by the view) above the maximum value.
+// Refuses typed text with a character outside the set, longer than the
+// maximum length or (never set by the view) above the maximum value.
 class IGfxFormatter_vTolvane3_au : public NSFormatter
 {
 public:
@@ -71,6 +71,12 @@ public:
   void setMaximumValue(int value) { maxValue = value; }
   bool isPartialStringValid(const std::string& partial, std::string* newEditingString,
     std::string* errorDescription) override;
+  // The field's value is its text: a string shows as itself, anything else
+  // as nothing.
+  CFStringRef stringForObjectValue(CFTypeRef object) override;
+  // Every text is accepted; the value is a copy of it, when there is
+  // somewhere to put it.
+  bool getObjectValue(CFTypeRef* object, CFStringRef string, CFStringRef* errorDescription) override;
 
 private:
   NSCharacterSet* filterCharacterSet = nullptr;

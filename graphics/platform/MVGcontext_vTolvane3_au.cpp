@@ -119,15 +119,20 @@ int MVGcontext_vTolvane3_au::renderCreate()
 void MVGcontext_vTolvane3_au::renderDelete()
 {
   // Frames still on the GPU use the sets and call back into this object.
-  for (auto& set : mCbuffers)
+  // A buffer may count as completed before its handler has run, and a
+  // handler clears its set before it signals, so neither the buffers nor
+  // the sets tell when the handlers are done; the semaphore does: once it
+  // has been taken back for every set, every handler has signalled and
+  // touches nothing of ours any more.
+  if (mSemaphore)
   {
-    Strong<MTLCommandBuffer> inFlight;
-    {
-      std::lock_guard<std::mutex> lock(mSetsLock);
-      inFlight = set->commandBuffer;
-    }
-    if (inFlight && inFlight->status() >= MTLCommandBufferStatusEnqueued)
-      inFlight->waitUntilCompleted();
+    if (mBuffers)
+      renderCancel();
+    for (int i = 0; i < mMaxBuffers; ++i)
+      dispatch_semaphore_wait(mSemaphore, DISPATCH_TIME_FOREVER);
+    // A semaphore must not go while below its starting count.
+    for (int i = 0; i < mMaxBuffers; ++i)
+      dispatch_semaphore_signal(mSemaphore);
   }
   mCbuffers.clear();
   mBuffers = nullptr;
@@ -368,6 +373,8 @@ void MVGcontext_vTolvane3_au::renderViewport(float width, float height, float de
   }
 }
 
+// Runs on the GPU's thread for a committed frame: after its signal the
+// renderer may be gone at once, so the signal is the last thing it does.
 void MVGcontext_vTolvane3_au::releaseBufferSet(MVGbuffers_vTolvane3_au* set)
 {
   {

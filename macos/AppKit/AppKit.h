@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AppKit/NSAnimationContext.h"
 #include "AppKit/NSAppearance.h"
 #include "AppKit/NSColor.h"
 #include "AppKit/NSCursor.h"

@@ -115,22 +115,40 @@ bool NSTextField::becomeFirstResponder()
   return true;
 }
 
-bool NSTextField::resignFirstResponder()
-{
-  EndEditing();
-  return true;
-}
+bool NSTextField::resignFirstResponder() { return EndEditing(); }
 
-void NSTextField::EndEditing()
+bool NSTextField::EndEditing()
 {
   if (!mEditing)
-    return;
-  mText = mEditor->string;
+    return true;
+  std::string text = mEditor->string;
+  if (mFormatter)
+  {
+    CFStringRef typed = CFStringCreateWithCString(nullptr, text.c_str(), kCFStringEncodingUTF8);
+    CFTypeRef value = nullptr;
+    const bool accepted = typed && mFormatter->getObjectValue(&value, typed, nullptr);
+    if (typed)
+      CFRelease(typed);
+    if (!accepted)
+    {
+      if (value)
+        CFRelease(value);
+      ++mRefused;
+      return false;
+    }
+    CFStringRef shown = mFormatter->stringForObjectValue(value);
+    const char* utf8 = shown ? CFStringGetCStringPtr(shown, kCFStringEncodingUTF8) : nullptr;
+    text = utf8 ? utf8 : "";
+    if (value)
+      CFRelease(value);
+  }
+  mText = text;
   mEditing = false;
   retain(); // the delegate may take the field down
   if (mDelegate)
     mDelegate->controlTextDidEndEditing(this);
   release();
+  return true;
 }
 
 void NSTextField::keyDown(NSEvent* event)
@@ -139,7 +157,10 @@ void NSTextField::keyDown(NSEvent* event)
     return NSView::keyDown(event);
   const std::string& typed = event->characters;
   if (typed == "\r" || typed == "\n" || typed == "\x03")
-    return EndEditing();
+  {
+    EndEditing();
+    return;
+  }
   if (typed == "\x7f" || typed == "\b")
   {
     std::string& s = mEditor->string;

@@ -14,6 +14,7 @@
 
 #include "AppKit/NSColor.h"
 #include "AppKit/NSView.h"
+#include "CoreFoundation/CFString.h"
 
 class NSCharacterSet : public NSObject
 {
@@ -29,6 +30,8 @@ private:
 // The UTF-16 units of UTF-8 text; bytes that are no UTF-8 become U+FFFD.
 std::u16string NSStringUTF16(const std::string& utf8);
 
+// Strings are Core Foundation strings here, as the platform's are
+// interchangeable with them.
 class NSFormatter : public NSObject
 {
 public:
@@ -37,6 +40,15 @@ public:
     std::string* errorDescription)
   {
     return true;
+  }
+  // The text a field shows for an object value (not owned by the caller);
+  // null when there is none. The base class has none.
+  virtual CFStringRef stringForObjectValue(CFTypeRef object) { return nullptr; }
+  // The object value for text, into `object` with a reference the caller
+  // owns; false refuses the text (the base class refuses everything).
+  virtual bool getObjectValue(CFTypeRef* object, CFStringRef string, CFStringRef* errorDescription)
+  {
+    return false;
   }
 };
 
@@ -128,7 +140,8 @@ public:
   void keyDown(NSEvent* event) override;
 
 private:
-  void EndEditing();
+  // False when the formatter refuses the text: editing goes on.
+  bool EndEditing();
 
   NSTextFieldCell* mCell;
   NSFont* mFont = nullptr;

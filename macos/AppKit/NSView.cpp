@@ -6,6 +6,7 @@
 #include "AppKit/NSWindow.h"
 #include "Foundation/NSNotificationCenter.h"
 #include "QuartzCore/CAMetalLayer.h"
+#include "StandIn/AnimationGroups.h"
 
 const char* const NSFilenamesPboardType = "NSFilenamesPboardType";
 const char* const NSPasteboardTypeString = "public.utf8-plain-text";
@@ -27,6 +28,7 @@ NSView::~NSView()
 void NSView::setFrame(NSRect frame)
 {
   const bool changed = !(frame == mFrame);
+  standin::NoteFrameChange(this, frame);
   mFrame = frame;
   if (changed && mPostsFrameChanges)
     NSNotificationCenter::defaultCenter().postNotification(NSViewFrameDidChangeNotification, this);

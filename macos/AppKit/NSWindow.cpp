@@ -78,6 +78,13 @@ bool NSWindow::makeFirstResponder(NSResponder* responder)
   return true;
 }
 
+void NSWindow::setContentSize(NSSize size)
+{
+  mFrame.origin.y += mFrame.size.height - size.height;
+  mFrame.size = size;
+  mContent->setFrameSize(size);
+}
+
 NSPoint NSWindow::convertRectToScreen(NSPoint p) const
 {
   return NSPoint{p.x + mFrame.origin.x, p.y + mFrame.origin.y};

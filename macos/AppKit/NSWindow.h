@@ -38,6 +38,9 @@ public:
 
   NSView* contentView() const { return mContent; }
   NSRect frame() const { return mFrame; }
+  // A new size of the content, its top-left corner kept on the screen; the
+  // content view fills it.
+  void setContentSize(NSSize size);
   double backingScaleFactor() const { return mScale; }
   // A new scale tells every view (viewDidChangeBackingProperties).
   void setBackingScaleFactor(double scale);

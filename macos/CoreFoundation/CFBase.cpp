@@ -1,5 +1,6 @@
 #include "CoreFoundation/CFBase.h"
 
+#include <atomic>
 #include <cstdlib>
 #include <mutex>
 #include <unordered_set>
@@ -93,9 +94,17 @@ CFIndex CFGetRetainCount(CFTypeRef object)
   return r.live.count(object) ? AsObject(object)->mRetainCount : 0;
 }
 
+namespace {
+std::atomic<int> gNullTypeQueries{0};
+}
+
 CFTypeID CFGetTypeID(CFTypeRef object)
 {
-  return object ? static_cast<const CFObject*>(object)->TypeID() : kCFStandInTypeIDNone;
+  if (object)
+    return static_cast<const CFObject*>(object)->TypeID();
+  // The platform does not survive this; the stand-in answers and counts it.
+  ++gNullTypeQueries;
+  return kCFStandInTypeIDNone;
 }
 
 Boolean CFEqual(CFTypeRef a, CFTypeRef b)
@@ -191,6 +200,8 @@ int OverReleaseCount()
   std::lock_guard<std::mutex> lock(r.mutex);
   return r.overReleases;
 }
+
+int NullTypeQueryCount() { return gNullTypeQueries; }
 
 void ResetOverReleaseCount()
 {

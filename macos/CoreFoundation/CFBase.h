@@ -52,7 +52,8 @@ extern const CFAllocatorRef kCFAllocatorDefault;
 CFTypeRef CFRetain(CFTypeRef object);
 void CFRelease(CFTypeRef object);
 CFIndex CFGetRetainCount(CFTypeRef object);
-// kCFStandInTypeIDNone for null.
+// Null is a fault on the platform; the stand-in answers kCFStandInTypeIDNone
+// and counts it (StandIn/Hooks.h).
 CFTypeID CFGetTypeID(CFTypeRef object);
 // Same object, or equal content (strings, numbers, data).
 Boolean CFEqual(CFTypeRef a, CFTypeRef b);

@@ -233,10 +233,22 @@ void MTLCommandBuffer::Execute()
     mStatus = MTLCommandBufferStatusScheduled;
   }
   s.changed.notify_all();
+  const bool late = standin::AreCompletionHandlersLate();
+  if (late)
+    MarkCompleted();
+  standin::SetInCompletionHandler(true);
   for (auto& handler : mCompletedHandlers)
     handler(this);
+  standin::SetInCompletionHandler(false);
   mCompletedHandlers.clear();
   mWork.clear(); // what the passes used may go now
+  if (!late)
+    MarkCompleted();
+}
+
+void MTLCommandBuffer::MarkCompleted()
+{
+  GpuScheduler& s = GpuScheduler::Get();
   {
     std::lock_guard<std::mutex> lock(s.mutex);
     mStatus = MTLCommandBufferStatusCompleted;

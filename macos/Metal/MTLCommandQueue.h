@@ -7,8 +7,9 @@
 // committed buffers strictly in enqueue order, so an enqueued buffer that is
 // never committed holds back every later one, as on the platform. After a
 // buffer has run its completion handlers run (on the GPU's thread, or on
-// the committing thread in synchronous mode), then its waiters wake. A
-// buffer keeps everything it uses alive until it has completed.
+// the committing thread in synchronous mode), then its waiters wake; with
+// late handlers (StandIn/Gpu.h) the waiters wake first, as the platform
+// allows. A buffer keeps everything it uses alive until it has completed.
 
 #include <condition_variable>
 #include <deque>
@@ -74,6 +75,7 @@ public:
 private:
   friend struct GpuScheduler;
   void Execute();
+  void MarkCompleted();
 
   Strong<MTLCommandQueue> mQueue;
   MTLCommandBufferStatus mStatus = MTLCommandBufferStatusNotEnqueued;

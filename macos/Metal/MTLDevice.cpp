@@ -60,7 +60,7 @@ Strong<MTLCommandQueue> MTLDevice::newCommandQueue() { return MakeStrong<MTLComm
 
 Strong<MTLBuffer> MTLDevice::newBufferWithLength(NSUInteger length, MTLResourceOptions options)
 {
-  if (length == 0)
+  if (length == 0 || standin::IsGpuAllocationRefused(length))
     return nullptr;
   try
   {
@@ -87,6 +87,9 @@ Strong<MTLTexture> MTLDevice::newTextureWithDescriptor(const MTLTextureDescripto
   if (d.textureType != MTLTextureType2D || !IsSupportedFormat(d.pixelFormat) || d.width == 0 || d.height == 0 ||
       d.width > kMaxSide || d.height > kMaxSide || d.mipmapLevelCount == 0 ||
       d.mipmapLevelCount > FullMipChain(d.width, d.height))
+    return nullptr;
+  // A test's allocation limit counts the base level, at four bytes a pixel.
+  if (standin::IsGpuAllocationRefused(static_cast<unsigned long long>(d.width) * d.height * 4))
     return nullptr;
   try
   {

@@ -1,6 +1,8 @@
 #include "StandIn/Gpu.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 
 namespace standin {
 namespace {
@@ -14,7 +16,16 @@ struct GpuControls
   std::vector<CommandLogEntry> log;
   std::atomic<bool> stencilTraceOn{false};
   std::vector<int> stencilTrace;
+  std::atomic<bool> lateHandlers{false};
+  std::atomic<unsigned long long> allocationLimit{0};
+  // The held completion signal: asked for, reached, released.
+  std::mutex holdMutex;
+  std::condition_variable holdChanged;
+  bool holdArmed = false;
+  bool holding = false;
 };
+
+thread_local bool tInCompletionHandler = false;
 
 GpuControls& Controls()
 {
@@ -31,8 +42,60 @@ bool AreTexturesStrict() { return Controls().strict; }
 void SetGpuFastPaths(bool enabled) { Controls().fastPaths = enabled; }
 bool AreGpuFastPathsEnabled() { return Controls().fastPaths; }
 
+void SetLateCompletionHandlers(bool late) { Controls().lateHandlers = late; }
+bool AreCompletionHandlersLate() { return Controls().lateHandlers; }
+
+void SetGpuAllocationLimit(unsigned long long bytes) { Controls().allocationLimit = bytes; }
+bool IsGpuAllocationRefused(unsigned long long bytes)
+{
+  const unsigned long long limit = Controls().allocationLimit;
+  return limit != 0 && bytes > limit;
+}
+
+void HoldNextCompletionSignal()
+{
+  std::lock_guard<std::mutex> lock(Controls().holdMutex);
+  Controls().holdArmed = true;
+}
+
+bool WaitForHeldCompletionSignal(int timeoutMs)
+{
+  GpuControls& c = Controls();
+  std::unique_lock<std::mutex> lock(c.holdMutex);
+  return c.holdChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs), [&] { return c.holding; });
+}
+
+void ReleaseHeldCompletionSignal()
+{
+  GpuControls& c = Controls();
+  {
+    std::lock_guard<std::mutex> lock(c.holdMutex);
+    c.holdArmed = false;
+  }
+  c.holdChanged.notify_all();
+}
+
+void SetInCompletionHandler(bool inside) { tInCompletionHandler = inside; }
+
+void CompletionSignalStep()
+{
+  if (!tInCompletionHandler)
+    return;
+  GpuControls& c = Controls();
+  std::unique_lock<std::mutex> lock(c.holdMutex);
+  if (!c.holdArmed)
+    return;
+  c.holding = true;
+  c.holdChanged.notify_all();
+  c.holdChanged.wait(lock, [&] { return !c.holdArmed; });
+  c.holding = false;
+}
+
 void ResetGpu()
 {
+  SetLateCompletionHandlers(false);
+  ReleaseHeldCompletionSignal();
+  SetGpuAllocationLimit(0);
   SetGpuSynchronous(true);
   SetGpuGateOpen(true);
   SetGpuAvailable(true);

@@ -30,8 +30,24 @@ bool AreTexturesStrict();
 // Turns the rasteriser's shortcuts on or off; their results are identical.
 void SetGpuFastPaths(bool enabled);
 bool AreGpuFastPathsEnabled();
+// The platform may run a buffer's completion handlers after the buffer
+// counts as completed (its waiters already woken); while on, so does the
+// stand-in.
+void SetLateCompletionHandlers(bool late);
+bool AreCompletionHandlersLate();
+// Holds the next semaphore signal made from inside a completion handler
+// until released, so a test can keep a handler between its last steps.
+void HoldNextCompletionSignal();
+// True once a signal is held (false after `timeoutMs`).
+bool WaitForHeldCompletionSignal(int timeoutMs = 5000);
+void ReleaseHeldCompletionSignal();
+// Buffers and textures of more than `bytes` are refused, as an exhausted
+// GPU refuses them (0: no limit).
+void SetGpuAllocationLimit(unsigned long long bytes);
+bool IsGpuAllocationRefused(unsigned long long bytes);
 // Synchronous, gate open, device available, not strict, fast paths on,
-// empty command log.
+// handlers before completion, no held signal, no allocation limit, empty
+// command log.
 void ResetGpu();
 
 struct CommandLogEntry
@@ -74,4 +90,9 @@ namespace standin {
 // Guards texture contents between the GPU's passes and the CPU's uploads
 // and read-backs.
 std::mutex& GpuMemoryLock();
+// Marks the calling thread as running completion handlers (the command
+// buffer's own bookkeeping) and, from the semaphore, waits while a held
+// signal is asked for.
+void SetInCompletionHandler(bool inside);
+void CompletionSignalStep();
 } // namespace standin

@@ -28,6 +28,8 @@ int LiveTimerCount();
 int ScheduledTimerCount();
 // CFRelease calls on objects that no longer existed.
 int OverReleaseCount();
+// CFGetTypeID calls given null, which crash on the platform; never reset.
+int NullTypeQueryCount();
 // Zeroes the over-release counter.
 void ResetOverReleaseCount();
 // Forgets every timer of the main loop and zeroes the counters: a clean

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "CoreFoundation/CFBase.h"
+#include "StandIn/Gpu.h"
 
 struct dispatch_semaphore_s : CFObject
 {
@@ -85,6 +86,7 @@ long dispatch_semaphore_wait(dispatch_semaphore_t s, dispatch_time_t timeout)
 
 long dispatch_semaphore_signal(dispatch_semaphore_t s)
 {
+  standin::CompletionSignalStep(); // a test may hold a completion handler here
   std::lock_guard<std::mutex> lock(s->mutex);
   ++s->count;
   s->wake.notify_one();

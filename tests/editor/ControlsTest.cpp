@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "StandIn/AudioUnitEvents.h"
 #include "editor/IBKnobMultiControlKV.h"
+#include "editor/KVSwitchControls.h"
 #include "graphics/ICornerResizerControl.h"
 #include "graphics/controls/IPopupMenuControl.h"
 #include "graphics/controls/ITextEntryControl.h"
@@ -22,6 +24,16 @@ constexpr int kTargetIdx = 16;
 IMouseMod Held(bool shift, bool control)
 {
   return IMouseMod(true, false, shift, control);
+}
+
+// Value changes of the parameter the host has been told of.
+int ValueEventsFor(int paramIdx)
+{
+  int n = 0;
+  for (const AudioUnitEvent& e : standin::RecordedAudioUnitEvents())
+    n += e.mEventType == kAudioUnitEvent_ParameterValueChange &&
+         e.mArgument.mParameter.mParameterID == static_cast<AudioUnitParameterID>(paramIdx);
+  return n;
 }
 
 TEST_F(ProductEditorTest, KnobsDragWheelAndResetByModifier)
@@ -102,13 +114,14 @@ TEST_F(ProductEditorTest, TheValueBoxShowsOnHoverAndTakesATypedValue)
 
 TEST_F(ProductEditorTest, SwitchesRadioButtonsAndTheMomentaryButton)
 {
-  // A click on the lit radio button sends its value again.
+  // A click on the lit radio button sends its value again: the host hears
+  // of it.
   mUnit->FromEditor(kAutomation, 1.0);
-  Plug().GetParam(kAutomation)->Set(1.0);
-  ASSERT_EQ(Plug().GetParam(kAutomation)->PreviousValue(), 1.0);
-  Plug().GetParam(kAutomation)->Set(1.0);
+  ASSERT_EQ(Param(kAutomation), 1.0);
+  standin::ClearRecordedAudioUnitEvents();
   Click(901, 49);
   EXPECT_EQ(Param(kAutomation), 1.0);
+  EXPECT_EQ(ValueEventsFor(kAutomation), 1);
   Click(933, 49);
   EXPECT_EQ(Param(kAutomation), 2.0);
   Click(869, 49);
@@ -125,6 +138,64 @@ TEST_F(ProductEditorTest, SwitchesRadioButtonsAndTheMomentaryButton)
   EXPECT_NE(Param(kAB), ab);
   Click(743, 49);
   EXPECT_EQ(Param(kAB), ab);
+}
+
+// On a stepped parameter a wheel notch moves one step whatever the
+// modifiers, and stops at the ends.
+TEST_F(ProductEditorTest, AWheelNotchMovesAKnobOnASteppedParameterOneStep)
+{
+  const IText valueText(15.f, IColor(255, 233, 231, 235), "Verdana Normal", kCenter, kMiddle, 0.f);
+  auto* knob = new IBKnobMultiControlKV(500, 520, kAutomation, G().LoadBitmap("knobnormal.png", 51), valueText,
+    IColor(191, 36, 36, 36), 6, kVertical, 0, 1, 0, 1, 0, 1, 0, 4.0, 0.f);
+  G().AttachControl(knob);
+  const IRECT r = knob->GetRECT();
+  const struct
+  {
+    double from;
+    float notch;
+    IMouseMod mod;
+    double want;
+  } cases[] = {
+    {0.0, 1.f, IMouseMod(), 1.0},
+    {1.0, 1.f, IMouseMod(false, false, false, true), 2.0},
+    {2.0, -1.f, IMouseMod(false, false, true, false), 1.0},
+    {2.0, 1.f, IMouseMod(), 2.0},
+    {0.0, -1.f, IMouseMod(), 0.0},
+  };
+  for (const auto& c : cases)
+  {
+    SCOPED_TRACE(testing::Message() << c.from << " by " << c.notch);
+    mUnit->FromEditor(kAutomation, c.from);
+    knob->SetValueFromDelegate(Plug().GetParam(kAutomation)->GetNormalized());
+    Wheel(r.MW(), r.MH(), c.notch, c.mod);
+    EXPECT_EQ(Param(kAutomation), c.want);
+    EXPECT_DOUBLE_EQ(knob->GetValue(), c.want / 2.0);
+  }
+}
+
+// In toggle mode the buttons stand for 1, 2 and 3: a click on a dark one
+// sets its state, a click on the lit one turns the strip off.
+TEST_F(ProductEditorTest, ARadioStripInToggleModeTurnsOffFromItsLitButton)
+{
+  const IBitmap bitmap = G().LoadBitmap("ob_button.png", 2);
+  std::array<IRECT, 3> buttons;
+  for (size_t i = 0; i < buttons.size(); ++i)
+    buttons[i] = IRECT(500.f + 40.f * float(i), 520.f, 530.f + 40.f * float(i), 550.f);
+  G().AttachControl(new IBRadioButtonsControl3(UnionOfFrames(buttons), kDetectionMode, buttons,
+    {bitmap, bitmap, bitmap}, true));
+  const struct
+  {
+    double from;
+    size_t button;
+    double want;
+  } cases[] = {{0.0, 0, 1.0}, {0.0, 1, 2.0}, {1.0, 1, 2.0}, {1.0, 0, 0.0}, {2.0, 1, 0.0}, {2.0, 0, 1.0}};
+  for (const auto& c : cases)
+  {
+    SCOPED_TRACE(testing::Message() << "from " << c.from << ", button " << c.button);
+    mUnit->FromEditor(kDetectionMode, c.from);
+    Click(buttons[c.button].MW(), buttons[c.button].MH());
+    EXPECT_EQ(Param(kDetectionMode), c.want);
+  }
 }
 
 TEST_F(ProductEditorTest, TheUpdateIconsToolTipFollowsItsValue)

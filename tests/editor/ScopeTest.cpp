@@ -270,18 +270,33 @@ TEST_F(ScopeDrawing, GridLinesAndLabelsLieOnTheLevelTheyName)
   const Label* label = p.Text("-12");
   ASSERT_NE(label, nullptr);
   EXPECT_EQ(label->y, 541.f - 5.f);
-  // Time ticks at whole seconds when the window starts between two.
-  settings.xScale = 0.0;
-  settings.xOffset = 0.5;
-  Apply();
-  const double lo = scope->TimeAxis().viewLow;
-  ASSERT_NE(std::fmod(lo, 1000.0), 0.0);
-  const Picture q = Draw();
-  for (const Line& l : q.Coloured(kWhite))
-    if (l.x1 == l.x2)
+}
+
+// Time ticks fall on whole seconds when the window starts between two. They
+// are drawn on the 0 dB line, so the level window holds 0 dB.
+TEST_F(ScopeDrawing, TimeTicksFallOnWholeSeconds)
+{
+  settings.yScale = 1.0;
+  for (double xScale : {0.0, 0.3})
+    for (double xOffset : {0.5, 0.37})
     {
-      const double t = std::ceil(lo / 1000.0) * 1000.0;
-      EXPECT_EQ(l.x1, static_cast<float>(162 + static_cast<int>(706 * (t - lo) / 1000.0)));
+      SCOPED_TRACE(testing::Message() << "scale " << xScale << ", offset " << xOffset);
+      settings.xScale = xScale;
+      settings.xOffset = xOffset;
+      Apply();
+      const double lo = scope->TimeAxis().viewLow, hi = scope->TimeAxis().viewHigh;
+      ASSERT_LT(scope->LevelAxis().viewLow, 0.0);
+      ASSERT_GT(scope->LevelAxis().viewHigh, 0.0);
+      ASSERT_NE(std::fmod(lo, 1000.0), 0.0);
+      std::vector<float> expected;
+      for (double t = 1000.0 * std::ceil(lo / 1000.0); t <= hi; t += 1000.0)
+        expected.push_back(static_cast<float>(162 + static_cast<int>(706 * (t - lo) / (hi - lo))));
+      ASSERT_FALSE(expected.empty());
+      std::vector<float> ticks;
+      for (const Line& l : Draw().Coloured(kWhite))
+        if (l.x1 == l.x2)
+          ticks.push_back(l.x1);
+      EXPECT_EQ(ticks, expected);
     }
 }
 

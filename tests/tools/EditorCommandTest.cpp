@@ -181,6 +181,62 @@ TEST_F(EditorCommand, ScriptsAreReadLineByLine)
   EXPECT_EQ(2, events[0].clicks);
   EXPECT_EQ(uint64_t{0x120000}, events[0].modifiers);
   EXPECT_EQ("\r", events[1].text);
+
+  // Keys that type no letter carry the platform's text when the script
+  // gives none; a text given stands.
+  const struct
+  {
+    const char* line;
+    const char* text;
+  } keys[] = {
+    {"0 key down 36", "\r"}, {"0 key up 36", "\r"}, {"0 key down 48", "\t"}, {"0 key down 53", "\x1b"},
+    {"0 key down 51", "\x7f"}, {"0 key down 76", "\x03"}, {"0 key down 117", "\uF728"},
+    {"0 key down 123", "\uF702"}, {"0 key down 124", "\uF703"}, {"0 key down 125", "\uF701"},
+    {"0 key down 126", "\uF700"}, {"0 key down 0", ""}, {"0 key down 36 x", "x"},
+  };
+  for (const auto& k : keys)
+  {
+    ASSERT_TRUE(auhost::ParseEditorScript(k.line, events, error)) << k.line;
+    ASSERT_EQ(1u, events.size());
+    EXPECT_EQ(k.text, events[0].text) << k.line;
+  }
+}
+
+// A value typed into the knob's entry is committed by Return given as a
+// bare key code, as a host's window sends it.
+TEST_F(EditorCommand, ReturnWithoutTextCommitsATypedValue)
+{
+  std::string error;
+  auto unit = auhost::OpenedUnit::Open(*bundle, error);
+  ASSERT_TRUE(unit) << error;
+  auto session = auhost::EditorSession::Open(unit->Unit(), 1.0, error);
+  ASSERT_TRUE(session) << error;
+  std::vector<EditorEvent> events;
+  ASSERT_TRUE(auhost::ParseEditorScript("0 down 347 137 clicks 2\n10 up 347 137\n100 key down 1 -\n"
+                                        "110 key down 19 2\n120 key down 29 0\n130 key down 36\n200 move 10 10\n",
+    events, error))
+    << error;
+  for (const EditorEvent& e : events)
+    ASSERT_TRUE(session->Play(e, error)) << error;
+  AudioUnitParameterValue value = 0;
+  ASSERT_EQ(noErr, AudioUnitGetParameter(unit->Unit(), tolvane3::kTargetLevel, kAudioUnitScope_Global, 0, &value));
+  EXPECT_FLOAT_EQ(-20.f, value);
+}
+
+// The plug-in's resize corner enlarges the view; the host's window follows,
+// so the picture shows the whole editor at its new size.
+TEST_F(EditorCommand, TheWindowFollowsTheEditorsResize)
+{
+  const standin::WindowImage image = Run(1.0, {Mouse(0, EditorEvent::kDown, 1000, 576),
+    Mouse(20, EditorEvent::kDrag, 1125, 648), Mouse(40, EditorEvent::kDrag, 1250, 720),
+    Mouse(60, EditorEvent::kUp, 1250, 720)});
+  EXPECT_GT(image.width, 1008 + 100);
+  EXPECT_NEAR(double(image.width) / image.height, 1008.0 / 584.0, 0.01);
+  // The editor fills the window: no pixel is left as the window's black.
+  long black = 0;
+  for (size_t i = 0; i < image.rgba.size(); i += 4)
+    black += image.rgba[i] == 0 && image.rgba[i + 1] == 0 && image.rgba[i + 2] == 0;
+  EXPECT_LT(black, long(image.rgba.size() / 4 / 100));
 }
 
 // Run as a user runs it: a bad line is named, fails, and leaves no picture.

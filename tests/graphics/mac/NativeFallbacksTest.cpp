@@ -2,6 +2,7 @@
 // drawn menu and text entry.
 #include "tests/graphics/mac/MacEditorFixture.h"
 
+#include "CoreFoundation/CFNumber.h"
 #include "graphics/platform/IGfxNativeControls.h"
 
 namespace mactest {
@@ -158,6 +159,65 @@ TEST_F(NativeFallbacksTest, TextEntriesEndWithOrWithoutAnAnswer)
     EXPECT_EQ(nullptr, mView->textField());
     EXPECT_EQ(nullptr, Gfx().GetTextEntryCaller());
   }
+}
+
+// The formatter's value is the field's text: a string shows as itself,
+// anything else as nothing; every text is taken, as a copy the caller owns.
+TEST_F(NativeFallbacksTest, FormatterValuesAreTheFieldsText)
+{
+  const long live = standin::LiveObjectCount();
+  auto* formatter = new IGfxFormatter_vTolvane3_au;
+  CFStringRef text = CFStringCreateWithCString(nullptr, "1.5k \u00b5s", kCFStringEncodingUTF8);
+  const int one = 1;
+  CFNumberRef number = CFNumberCreate(nullptr, kCFNumberSInt32Type, &one);
+  EXPECT_EQ(text, formatter->stringForObjectValue(text));
+  EXPECT_EQ(nullptr, formatter->stringForObjectValue(number));
+  EXPECT_EQ(nullptr, formatter->stringForObjectValue(nullptr));
+
+  CFTypeRef value = nullptr;
+  EXPECT_TRUE(formatter->getObjectValue(&value, text, nullptr));
+  ASSERT_NE(nullptr, value);
+  EXPECT_NE(text, value) << "a copy, which the caller owns";
+  EXPECT_TRUE(CFEqual(text, value));
+  CFRelease(value);
+  value = nullptr;
+  EXPECT_TRUE(formatter->getObjectValue(&value, nullptr, nullptr));
+  EXPECT_EQ(nullptr, value);
+  EXPECT_TRUE(formatter->getObjectValue(nullptr, text, nullptr));
+
+  CFRelease(number);
+  CFRelease(text);
+  formatter->release();
+  EXPECT_EQ(live, standin::LiveObjectCount());
+}
+
+// A field with a formatter commits what was typed through the formatter's
+// value, in the text-entry colours of the text style.
+TEST_F(NativeFallbacksTest, FormattedFieldsCommitTheirTextInTheStylesColours)
+{
+  using P = gfxtest::FakeEditorDelegate;
+  IControl* control = nullptr;
+  std::vector<std::string> log;
+  Open(1.f, [&](IGfx& g) { control = g.AttachControl(new MouseRecorder(log, IRECT(40, 40, 140, 140), P::kFreq)); });
+  IText text;
+  text.mTextEntryFGColor = IColor(255, 51, 102, 153);
+  text.mTextEntryBGColor = IColor(204, 255, 204, 0);
+  text.mFGColor = IColor(255, 1, 2, 3);
+  Gfx().CreateTextEntry(*control, text, IRECT(40, 40, 140, 60), "", 0);
+  NSTextField* field = mView->textField();
+  ASSERT_NE(nullptr, field);
+  ASSERT_NE(nullptr, field->formatter());
+  const double fg[4] = {0.2, 0.4, 0.6, 1.0}, bg[4] = {1.0, 0.8, 0.0, 0.8};
+  for (int i = 0; i < 4; ++i)
+  {
+    EXPECT_DOUBLE_EQ(fg[i], field->textColor[i]) << i;
+    EXPECT_DOUBLE_EQ(bg[i], field->backgroundColor[i]) << i;
+  }
+  for (const char* p = "440"; *p; ++p)
+    Key(0, std::string(1, *p));
+  Key(36, "\r");
+  EXPECT_EQ(nullptr, mView->textField());
+  EXPECT_DOUBLE_EQ(440.0, mDelegate->GetParam(P::kFreq)->Value());
 }
 
 TEST_F(NativeFallbacksTest, ColourPanelChangesReachTheFunction)

@@ -2,6 +2,8 @@
 // the clipboard and URLs.
 #include "tests/graphics/mac/MacEditorFixture.h"
 
+#include "StandIn/AnimationGroups.h"
+
 namespace mactest {
 namespace {
 
@@ -82,6 +84,47 @@ TEST_F(PlatformTest, MessageBoxesShowTheirButtonsAndAnswerThePressedOne)
       EXPECT_EQ("Body", a.message);
     }
   }
+}
+
+// Panels take UTF-8 as it stands; only bytes that are no UTF-8 become "?".
+TEST_F(PlatformTest, MessageBoxTextKeepsItsUTF8)
+{
+  Open();
+  const struct
+  {
+    const char* given;
+    const char* shown;
+  } cases[] = {
+    {"R\u00e9glage \u2013 3 dB \u2713 \U0001D11E", "R\u00e9glage \u2013 3 dB \u2713 \U0001D11E"},
+    {"Gain \xff\xfe dB", "Gain ?? dB"},
+    {"cut \xe2\x80", "cut ??"},
+  };
+  for (const auto& c : cases)
+  {
+    standin::ResetPanels();
+    standin::Panels().alertAnswer = NSAlertDefaultReturn;
+    Gfx().ShowMessageBox(c.given, c.given, kMB_OK, nullptr);
+    ASSERT_EQ(1u, standin::Panels().alerts.size()) << c.shown;
+    EXPECT_EQ(c.shown, standin::Panels().alerts[0].message);
+    EXPECT_EQ(c.shown, standin::Panels().alerts[0].title);
+  }
+}
+
+// The view takes its new size at once: the frame change runs in an
+// animation group of no duration.
+TEST_F(PlatformTest, ResizingSetsTheViewFrameWithoutAnimation)
+{
+  Open();
+  standin::ClearAnimationGroups();
+  Gfx().Resize(300, 200, 1.5f);
+  const std::vector<standin::AnimationGroupRecord> groups = standin::AnimationGroups();
+  ASSERT_EQ(1u, groups.size());
+  EXPECT_EQ(0.0, groups[0].duration);
+  ASSERT_EQ(1u, groups[0].frames.size());
+  EXPECT_EQ(mView, groups[0].frames[0].view);
+  EXPECT_EQ(450.0, groups[0].frames[0].frame.size.width);
+  EXPECT_EQ(300.0, groups[0].frames[0].frame.size.height);
+  EXPECT_EQ(450.0, mView->frame().size.width);
 }
 
 TEST_F(PlatformTest, FolderAndFilePrompts)

@@ -87,3 +87,37 @@ TEST_F(MetalFramePacingTest, DeletingTheContextWaitsForFramesInFlight)
   EXPECT_EQ(1, canvas.layer->presentCount());
   EXPECT_EQ(nullptr, canvas.layer->device());
 }
+
+// The platform may wake a buffer's waiters before its completion handler
+// has run, and the handler clears its set before its last step (the
+// signal): the renderer must outlive every handler all the same. Closing
+// right after a frame, with the handler held between its steps, the delete
+// waits; AddressSanitizer sees a handler that reaches a freed renderer.
+TEST_F(MetalFramePacingTest, DeletingTheContextWaitsForEveryCompletionHandler)
+{
+  for (bool lateHandlers : {false, true})
+  {
+    SCOPED_TRACE(lateHandlers ? "handlers after completion" : "handlers before completion");
+    standin::SetGpuGateOpen(false);
+    standin::SetLateCompletionHandlers(lateHandlers);
+    standin::HoldNextCompletionSignal();
+    MetalCanvas canvas(0x2001);
+    mvgDeleteTarget(canvas.target);
+    canvas.target = nullptr;
+    canvas.DrawToScreen(Square);
+    standin::SetGpuGateOpen(true);
+    ASSERT_TRUE(standin::WaitForHeldCompletionSignal()) << "the frame's handler never signalled";
+
+    std::atomic<bool> deleted{false};
+    std::thread closer([&] {
+      mvgDeleteContext(canvas.vg);
+      deleted = true;
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_FALSE(deleted) << "the renderer went while a completion handler was still running";
+    standin::ReleaseHeldCompletionSignal();
+    closer.join();
+    canvas.vg = nullptr;
+    EXPECT_EQ(1, canvas.layer->presentCount());
+  }
+}

@@ -319,3 +319,46 @@ TEST_F(MetalRendererTest, FramesAfterACancelledOneCompleteAndPresent)
   }
   EXPECT_EQ(nullptr, mvgCreateTarget(MetalCanvas(0).vg, 0, 8, 0)) << "a target whose image cannot be made";
 }
+
+// A GPU that cannot grow a frame's buffers drops the call that needed the
+// room (the allocation answers -1) and draws the others; the next frame
+// with room draws everything.
+TEST_F(MetalRendererTest, CallsThatFindNoBufferRoomAreDroppedAndTheRestDrawn)
+{
+  MetalCanvas canvas(0x2001);
+  auto scene = [](NVGcontext* vg) {
+    auto square = [vg](float x, float y) {
+      nvgBeginPath(vg);
+      nvgRect(vg, x, y, 8, 8);
+      nvgFillColor(vg, nvgRGBAf(1, 0, 0, 1));
+      nvgFill(vg);
+    };
+    square(2, 2);
+    // A zigzag whose stroke needs more vertices than the first buffer holds.
+    nvgBeginPath(vg);
+    nvgMoveTo(vg, 30, 4);
+    for (int i = 1; i <= 3000; ++i)
+      nvgLineTo(vg, 30 + 20 * float(i % 2), 4 + 40 * float(i) / 3000);
+    nvgStrokeColor(vg, nvgRGBAf(0, 0, 1, 1));
+    nvgStrokeWidth(vg, 1);
+    nvgStroke(vg);
+    square(2, 30);
+  };
+  // Room for the first buffers a frame makes (4096 vertices of 16 bytes),
+  // none to grow them.
+  standin::SetGpuAllocationLimit(4096 * 16);
+  const std::vector<uint8_t> tight = canvas.Draw(scene);
+  standin::SetGpuAllocationLimit(0);
+  EXPECT_EQ(255, MetalCanvas::At(tight, 5, 5, 0)) << "the square before";
+  EXPECT_EQ(255, MetalCanvas::At(tight, 5, 33, 0)) << "the square after";
+  int blue = 0;
+  for (int y = 0; y < MetalCanvas::kHeight; ++y)
+    for (int x = 20; x < MetalCanvas::kWidth; ++x)
+      blue += MetalCanvas::At(tight, x, y, 2) > 0;
+  EXPECT_EQ(0, blue) << "a stroke drawn from a buffer that was never grown";
+
+  const std::vector<uint8_t> roomy = canvas.Draw(scene);
+  EXPECT_EQ(tight.size(), roomy.size());
+  EXPECT_GT(MetalCanvas::At(roomy, 40, 24, 2) + MetalCanvas::At(roomy, 41, 24, 2), 0) << "the stroke with room";
+  EXPECT_EQ(255, MetalCanvas::At(roomy, 5, 33, 0));
+}

@@ -26,6 +26,7 @@ public:
   void* GetWindow() override { return mLayer ? mLayer.get() : nullptr; }
   const char* GetPlatformAPIStr() override { return "Headless"; }
   void PlatformResize(bool parentHasResized) override;
+  using IGfxNanoVG::GetMainFrameBuffer;
 
   std::unique_ptr<PlatformFont> LoadPlatformFont(const char* fontID, const char* fileNameOrResID) override;
   std::unique_ptr<PlatformFont> LoadPlatformFont(const char* fontID, const void* pData, int dataSize) override;

@@ -6,6 +6,7 @@
 
 #include "FontBlob.h"
 #include "StandIn/CFObjects.h"
+#include "StandIn/Hooks.h"
 #include "graphics/platform/CoreTextFont.h"
 
 using namespace plugkit::gfx;
@@ -90,7 +91,10 @@ TEST_F(CoreTextFontTest, FamiliesResolveThroughTheSystemFontList)
   };
   for (const auto& c : cases)
   {
+    // A family without a file leaves no URL, whose type must not be asked.
+    const int nullQueries = standin::NullTypeQueryCount();
     auto font = LoadCoreTextFontFromFamily("f", c.family, c.style);
+    EXPECT_EQ(standin::NullTypeQueryCount(), nullQueries) << c.family;
     ASSERT_EQ(font != nullptr, c.file != nullptr) << c.family;
     if (!font)
       continue;

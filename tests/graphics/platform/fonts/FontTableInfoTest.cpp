@@ -71,6 +71,63 @@ TEST(FontTableInfo, FaceSearchComparesStylesByteForByte)
   EXPECT_EQ(FindFaceIndexByStyle(single.data(), int(single.size()), "Regular"), -1);
 }
 
+namespace {
+
+// A collection whose table lists `entries` faces: `offsets` picks, for each,
+// how many 16-byte steps before the Regular face its directory starts (0:
+// the face itself); one more entry, last, is a Bold face. The steps before
+// the face are views into it: a table count that reaches its records, and
+// the records of the larger views before it, whose tags are none we read.
+std::vector<uint8_t> CollectionOfViews(const std::vector<int>& steps, int maxStep)
+{
+  const size_t entries = steps.size() + 1;
+  std::vector<uint8_t> out(12 + 4 * entries + 16 * size_t(maxStep));
+  fontblob::Put32(out, 0, 0x74746366);
+  fontblob::Put32(out, 4, 0x00020000);
+  fontblob::Put32(out, 8, uint32_t(entries));
+  const size_t regular = out.size();
+  for (int k = 1; k <= maxStep; ++k)
+    fontblob::Put16(out, regular - 16 * size_t(k) + 4, uint32_t(3 + k));
+  fontblob::AppendFace(out, Named("Regular"), 0x00010000);
+  const size_t bold = out.size();
+  fontblob::AppendFace(out, Named("Bold"), 0x00010000);
+  for (size_t i = 0; i < steps.size(); ++i)
+    fontblob::Put32(out, 12 + 4 * i, uint32_t(regular - 16 * size_t(steps[i])));
+  fontblob::Put32(out, 12 + 4 * steps.size(), uint32_t(bold));
+  return out;
+}
+
+} // namespace
+
+// Crafted collections must not make the search read the same directory
+// records over and over (a 1.3 MB file once took seconds): a face listed
+// again is not read again, and directories that overlap so much that they
+// could not all fit in the bytes mark the collection as damaged.
+TEST(FontTableInfo, FaceSearchReadsEachDirectoryOnce)
+{
+  const std::vector<int> sameFace(200, 0);
+  std::vector<int> overlapping;
+  for (int k = 40; k >= 0; --k)
+    overlapping.push_back(k);
+  const struct
+  {
+    const char* what;
+    std::vector<uint8_t> bytes;
+    int face;
+  } cases[] = {
+    {"one face listed 200 times", CollectionOfViews(sameFace, 0), 200},
+    {"two views of one face", CollectionOfViews({1, 0}, 1), 2},
+    {"41 overlapping directories", CollectionOfViews(overlapping, 40), -1},
+  };
+  for (const auto& c : cases)
+  {
+    // Every view before the Bold face is a valid Regular face.
+    EXPECT_STREQ(IFontTableInfo(c.bytes.data(), int(c.bytes.size()), 0).style.Get(), "Regular") << c.what;
+    EXPECT_EQ(FindFaceIndexByStyle(c.bytes.data(), int(c.bytes.size()), "Bold"), c.face) << c.what;
+    EXPECT_EQ(FindFaceIndexByStyle(c.bytes.data(), int(c.bytes.size()), "Regular"), 0) << c.what;
+  }
+}
+
 TEST(FontTableInfo, EmRatioIsOneWithoutAPositiveLineHeight)
 {
   const struct

@@ -96,6 +96,33 @@ TEST(NanoVGDrawing, DashesPaintEveryOtherRunAndFallBackToAPlainLine)
   }
 }
 
+// Long dotted lines and rectangle edges alternate ink and gap, run for run,
+// as a model of the dash pattern says: the gaps are real.
+TEST(NanoVGDrawing, DottedRunsLeaveRealGaps)
+{
+  // Columns [from, to) of a row, '#' where the dash at `dash` from `start`
+  // lies (every other run, the first inked).
+  auto model = [](int start, int from, int to, int dash) {
+    std::string out;
+    for (int x = from; x < to; ++x)
+      out += ((x - start) / dash) % 2 == 0 ? '#' : '.';
+    return out;
+  };
+  NanoVGScene line;
+  line.Frame([](auto& g) { g.DrawDottedLine(kRed, 0.f, 5.f, 80.f, 5.f, nullptr, 2.f, 10.f); });
+  EXPECT_EQ(Row(line, 4, 0, 70), model(0, 0, 70, 10));
+  EXPECT_EQ(Row(line, 5, 0, 70), model(0, 0, 70, 10));
+
+  NanoVGScene rect;
+  rect.Frame([](auto& g) { g.DrawDottedRect(kRed, IRECT(10, 10, 70, 45), nullptr, 1.f, 5.f); });
+  // The top and bottom edges, short of the corners where the sides pass.
+  EXPECT_EQ(Row(rect, 10, 11, 65), model(10, 11, 65, 5));
+  std::string left;
+  for (int y = 11; y < 40; ++y)
+    left += rect.Painted(10, y) ? '#' : '.';
+  EXPECT_EQ(left, model(10, 11, 40, 5)) << "the left edge";
+}
+
 TEST(NanoVGDrawing, FillRulesArcsAndPreservedPaths)
 {
   auto squares = [](IGfx& g) {

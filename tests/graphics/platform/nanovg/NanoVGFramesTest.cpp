@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 
 #include "NanoVGScene.h"
 #include "StandIn/CFObjects.h"
+#include "StandIn/Gpu.h"
+#include "tests/support/gfx/ImageEncoding.h"
 
 using namespace plugkit::gfx;
 
@@ -140,6 +143,80 @@ TEST(NanoVGFrames, ClosingMidFrameFreesQueuedFrameBuffersFirst)
     EXPECT_FALSE(mvgTextureOfImage(vg, image));
   }
   EXPECT_EQ(standin::LiveObjectCount(), before);
+}
+
+// Closing the view frees the drawing context: the controls' layers and the
+// cached bitmaps go before it, and whatever asks for it afterwards finds
+// none (AddressSanitizer sees any reach into the freed context).
+TEST(NanoVGFrames, NothingReachesTheDrawingContextAfterTheViewCloses)
+{
+  class LayerKeeper : public IControl
+  {
+  public:
+    explicit LayerKeeper(const IRECT& r) : IControl(r) {}
+    void Draw(IGfx& g) override
+    {
+      if (!mLayer)
+      {
+        g.StartLayer(this, GetRECT());
+        g.FillRect(kRed, GetRECT());
+        mLayer = g.EndLayer();
+      }
+      g.DrawLayer(mLayer);
+    }
+    ILayerPtr mLayer;
+  };
+  const auto dir = std::filesystem::temp_directory_path() / "nanovg_close_test";
+  std::filesystem::create_directories(dir);
+  const std::vector<uint8_t> pixels(4 * 4 * 4, 200);
+  const std::string png = (dir / "tile.png").string();
+  ASSERT_TRUE(gfxtest::WritePngFile(png, 4, 4, pixels.data()));
+
+  NanoVGScene scene;
+  IControl* keeper = scene.g->AttachControl(new LayerKeeper(IRECT(0, 0, 20, 20)));
+  ASSERT_TRUE(scene.g->LoadBitmap(png.c_str()).GetAPIBitmap());
+  scene.Frame([&](auto& g) { keeper->Draw(g); });
+  ASSERT_TRUE(scene.Painted(5, 5));
+
+  scene.g->CloseWindow();
+  EXPECT_EQ(nullptr, scene.g->GetDrawContext());
+  scene.g->DrawResize();
+  EXPECT_EQ(nullptr, scene.g->CreateAPIBitmap(20, 20, 1.f, 1.0));
+  EXPECT_EQ(nullptr, scene.g->LoadBitmap(png.c_str()).GetAPIBitmap());
+  scene.g->BeginFrame();
+  scene.g->EndFrame();
+  std::filesystem::remove_all(dir);
+}
+
+// A frame the GPU gave no main frame buffer (out of memory) still ends: a
+// layer's frame buffer dropped during it goes at its end, and one dropped
+// afterwards goes at once instead of waiting for a frame that never ends.
+TEST(NanoVGFrames, AFrameWithoutMainFrameBufferStillEnds)
+{
+  NanoVGScene scene;
+  auto* vg = static_cast<NVGcontext*>(scene.g->GetDrawContext());
+  struct Limit
+  {
+    Limit() { standin::SetGpuAllocationLimit(100 * 50 * 4 - 1); } // less than the 100 x 50 main frame buffer
+    ~Limit() { standin::SetGpuAllocationLimit(0); }
+  } limit;
+  scene.g->DrawResize();
+  ASSERT_EQ(nullptr, scene.g->GetMainFrameBuffer());
+
+  scene.Begin();
+  scene.g->StartLayer(nullptr, IRECT(0, 0, 20, 20));
+  ILayerPtr layer = scene.g->EndLayer();
+  const int dropped = static_cast<IGfxNanoVG::Bitmap*>(layer->GetAPIBitmap())->GetImage();
+  layer.reset();
+  EXPECT_TRUE(mvgTextureOfImage(vg, dropped)) << "deleted before the frame ended";
+  scene.g->EndFrame();
+  EXPECT_FALSE(mvgTextureOfImage(vg, dropped)) << "kept past the frame's end";
+
+  std::unique_ptr<APIBitmap> later(scene.g->CreateAPIBitmap(20, 20, 1.f, 1.0));
+  const int image = static_cast<IGfxNanoVG::Bitmap*>(later.get())->GetImage();
+  ASSERT_TRUE(mvgTextureOfImage(vg, image));
+  later.reset();
+  EXPECT_FALSE(mvgTextureOfImage(vg, image)) << "queued although no frame is being drawn";
 }
 
 // An empty layer still gets a frame buffer (one pixel); one too large for
