@@ -3,9 +3,12 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "dsp/BufferHelpers.h"
 #include "dsp/PairKernels.h"
+#include "dsp/RideChunkKernel.h"
+#include "dsp/RideSectionPlan.h"
 
 namespace
 {
@@ -23,15 +26,102 @@ void SetPeriod(PeriodCounter& p, double seconds, double fs)
   p.sampleRate = fs;
   p.samplesPerMs = fs / 1000.0;
 }
+
+// The gate opens when !(noise level > floor(10 × level + 0.5) / 10). As k
+// ↦ k / 10 is monotonic over whole k, that is floor(t) ≥ K, that is t ≥ K,
+// for t = 10 × level + 0.5 and K the least whole number with K / 10 ≥ the
+// noise level: one comparison a sample instead of a floor and a division.
+// Levels lie between -144 dB and a few thousand (or +inf), which bounds the
+// noise levels that need a search.
+double GateOpenThreshold(double noiseLevel)
+{
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  if (!(noiseLevel >= -1e15))  // NaN included: the gate never closes
+    return -kInf;
+  if (noiseLevel > 1e15)
+    return kInf;
+  double k = std::floor(noiseLevel * 10.0) - 2.0;
+  while (!(k / 10.0 >= noiseLevel))
+    k += 1.0;
+  return k;
+}
+
+// What the gain loop reads of the settings (constant within a block).
+struct GainSettings
+{
+  bool read, ab, hold, gateIsMain, sideLevel;
+  double openAt, target, idle, rangeMin, rangeMax, c, u, hostGainDb;
+};
+
+struct GainState
+{
+  double smoothed, needed, targetGain;
+};
+
+// Steps 4-10 for a chunk: the gate, the needed gain, its smoothing and the
+// audio output; keeps g × u, the linear gain and the ride flag of each
+// sample for the output measure and the rings.
+void GainChunk(const GainSettings& g, GainState& st, AutomationSmoother& automation, ride_detail::MeasureRef gate,
+               ride_detail::MeasureRef main, ride_detail::MeasureRef side, ride_detail::ChunkSignals& c,
+               double* outL, double* outR)
+{
+  double smoothed = st.smoothed;
+  double needed = st.needed;
+  double targetGain = st.targetGain;
+  for (int32_t k = 0; k < c.n; ++k)
+  {
+    // 4. Gate: closed when noise level > round1(Level(gate)).
+    const double gateLevel = LevelOfMeasure(gate.At(k));
+    bool ride = false;
+    double v;
+    if (gateLevel * 10.0 + 0.5 >= g.openAt)
+    {
+      // 5. Open.
+      ride = true;
+      const double mainLevel = g.gateIsMain ? gateLevel : LevelOfMeasure(main.At(k));
+      const double R = g.sideLevel ? LevelOfMeasure(side.At(k)) : g.target;
+      v = R - mainLevel;
+      needed = v;
+    }
+    else
+    {
+      v = g.hold ? needed : g.idle;
+    }
+    // 6. Range max wins when the range is inverted; idle gain unclamped.
+    if (ride || g.hold)
+      v = std::min(std::max(v, g.rangeMin), g.rangeMax);
+    // 7.
+    targetGain = v;
+    smoothed = (smoothed - v) * g.c + v;
+    // 9.
+    const double gLin = g.read ? 0.0 : DbToLinear(smoothed);
+    double gain;
+    if (g.ab)
+      gain = 1.0;
+    else if (g.read)
+      gain = automation.Process(g.hostGainDb);
+    else
+      gain = gLin;
+    // 10.
+    outL[k] = (c.mainL[k] * gain) * g.u;
+    outR[k] = (c.mainR[k] * gain) * g.u;
+    c.gainVolume[k] = gain * g.u;
+    c.gainLinear[k] = gLin;
+    c.ride[k] = ride ? 1.0 : 0.0;
+  }
+  st = GainState{smoothed, needed, targetGain};
+}
 }  // namespace
 
 RideEngine::RideEngine(std::recursive_mutex& dspMutex, CMTolvaneV1& classic)
-    : mMutex(dspMutex), mClassic(classic)
+    : mMutex(dspMutex), mClassic(classic), mScratch(std::make_unique<ride_detail::ProcessScratch>())
 {
   // Usable at once, for the default format (the product constructor runs
   // DspInit again once its mirrors are set).
   DspInit();
 }
+
+RideEngine::~RideEngine() = default;
 
 void RideEngine::SetProcessorFormat(const ProcessorFormat& format)
 {
@@ -265,9 +355,7 @@ RoutedChannels RideEngine::RouteChannels(double** in, int32_t n, double** out, i
 void RideEngine::RideEngineProcess(double** inputs, double** outputs, int32_t frames, int32_t connectedInputs,
                                    int32_t connectedOutputs)
 {
-  using ride_detail::Pair;
-  using ride_detail::PairCut;
-  using ride_detail::PairSection;
+  using namespace ride_detail;
 
   S& s = mState;
   if (frames < 1 || inputs == nullptr || outputs == nullptr)
@@ -277,21 +365,15 @@ void RideEngine::RideEngineProcess(double** inputs, double** outputs, int32_t fr
   if (!rc.mainL || !rc.mainR || !rc.sideL || !rc.sideR || !rc.outL || !rc.outR)
     return;
 
-  // The filters and sections, left and right side by side, for this block.
+  // The cut filters, left and right side by side, for this block.
   FilterStage* const f = s.filters;
-  PairCut mainHP, mainLP, sideHP, sideLP, outHP, outLP;
-  mainHP.Load(f[S::kMainHighPassL], f[S::kMainHighPassR]);
-  mainLP.Load(f[S::kMainLowPassL], f[S::kMainLowPassR]);
-  sideHP.Load(f[S::kSideHighPassL], f[S::kSideHighPassR]);
-  sideLP.Load(f[S::kSideLowPassL], f[S::kSideLowPassR]);
-  outHP.Load(f[S::kOutHighPassL], f[S::kOutHighPassR]);
-  outLP.Load(f[S::kOutLowPassL], f[S::kOutLowPassR]);
-  PairSection main, side, output, delayed, noise;
-  main.Load(s.sections[S::kMainDetection]);
-  side.Load(s.sections[S::kSideChainDetection]);
-  output.Load(s.sections[S::kOutput]);
-  delayed.Load(s.sections[S::kDelayedDetection]);
-  noise.Load(s.sections[S::kNoise]);
+  CutFilters cut;
+  cut.mainHP.Load(f[S::kMainHighPassL], f[S::kMainHighPassR]);
+  cut.mainLP.Load(f[S::kMainLowPassL], f[S::kMainLowPassR]);
+  cut.sideHP.Load(f[S::kSideHighPassL], f[S::kSideHighPassR]);
+  cut.sideLP.Load(f[S::kSideLowPassL], f[S::kSideLowPassR]);
+  cut.outHP.Load(f[S::kOutHighPassL], f[S::kOutHighPassR]);
+  cut.outLP.Load(f[S::kOutLowPassL], f[S::kOutLowPassR]);
 
   DelayRing& ringMainL = s.rings[S::kRingMainL];
   DelayRing& ringMainR = s.rings[S::kRingMainR];
@@ -304,16 +386,8 @@ void RideEngine::RideEngineProcess(double** inputs, double** outputs, int32_t fr
   // under the mutex).
   const bool filterOn = s.filterMode == 1;
   const bool read = s.automationMode == S::kAutomationRead;
-  const bool ab = s.ab != 0;
-  const bool hold = s.gainHold == 1;
-  const double noiseLevel = s.noiseLevelDb;
-  const double target = s.targetLevelDb;
-  const double idle = s.idleGainDb;
-  const double rangeMin = s.rangeMinDb;
-  const double rangeMax = s.rangeMaxDb;
-  const double c = s.gainCoefficient;
-  const PairSection& gate = s.noiseDetection != 0 ? noise : (mode == 1 ? side : main);
-  const bool gateIsMain = &gate == &main;
+  const int32_t gateIndex =
+      s.noiseDetection != 0 ? S::kNoise : (mode == 1 ? S::kSideChainDetection : S::kMainDetection);
   // u = e^(0.11512925464970228 × volume) (0 at or below -144 dB): the same
   // for every sample while the volume stays.
   if (s.volumeDb != s.cachedVolumeDb)
@@ -321,214 +395,108 @@ void RideEngine::RideEngineProcess(double** inputs, double** outputs, int32_t fr
     s.cachedVolumeDb = s.volumeDb;
     s.cachedVolumeFactor = DbToLinear(s.volumeDb);
   }
-  const double u = s.cachedVolumeFactor;
-  const double hostGainDb = s.currentGainDb.load(std::memory_order_relaxed);
-
-  double smoothed = s.smoothedGainDb;
-  double needed = s.neededGainDb;
-  double targetGain = s.targetGainDb;
+  GainSettings gs;
+  gs.read = read;
+  gs.ab = s.ab != 0;
+  gs.hold = s.gainHold == 1;
+  gs.gateIsMain = gateIndex == S::kMainDetection;
+  gs.sideLevel = mode == 2;
+  gs.openAt = GateOpenThreshold(s.noiseLevelDb);
+  gs.target = s.targetLevelDb;
+  gs.idle = s.idleGainDb;
+  gs.rangeMin = s.rangeMinDb;
+  gs.rangeMax = s.rangeMaxDb;
+  gs.c = s.gainCoefficient;
+  gs.u = s.cachedVolumeFactor;
+  gs.hostGainDb = s.currentGainDb.load(std::memory_order_relaxed);
+  GainState gain{s.smoothedGainDb, s.neededGainDb, s.targetGainDb};
   int32_t rideFlag = s.rideFlag;
   double lastGainX = s.lastGainRingOutput;
 
-  // Which measures the gain pass needs besides the gate's.
-  const bool needMain = !gateIsMain;
-  const bool needSide = mode == 2 && &gate != &side;
-
-  // The block goes in chunks of kChunk samples, each in three passes: the
-  // input side (steps 1-3 and 12), the gain (steps 4-10 and 14) and the
-  // output measure (step 11). Every section, filter and ring still sees its
-  // samples in order and each sample's steps use the same values as in one
-  // pass, so the results are bit for bit those of the plain per-sample
-  // order; the passes only shorten the chain of dependent operations per
-  // sample, which bounds the speed of a single pass.
   // When the side-chain reads the main inputs and its cut filters are bit
   // for bit the main ones (the usual case in Internal), e is d: computed
   // once, exactly.
   const bool sideIsMain = rc.sideL == rc.mainL && rc.sideR == rc.mainR &&
-                          (!filterOn || (std::memcmp(&sideHP, &mainHP, sizeof(PairCut)) == 0 &&
-                                         std::memcmp(&sideLP, &mainLP, sizeof(PairCut)) == 0));
-  // Step 3's feeding order by mode; the order among sections does not
-  // matter (each has its own state), only that each gets its input.
-  ride_detail::FeedGroup groupD, groupE;
-  const bool delayedInGroup =
-      ringDetL.delayLength == 0 && ringDetR.delayLength == 0 && mode >= 0 && mode <= 2;
-  if (mode == 0)
-  {
-    groupD.Add(main);
-    groupD.Add(side);
-    groupD.Add(noise);
-    if (delayedInGroup)
-      groupD.Add(delayed);
-  }
-  else if (mode == 1)
-  {
-    groupD.Add(main);
-    groupE.Add(side);
-    groupE.Add(noise);
-    if (delayedInGroup)
-      groupE.Add(delayed);
-  }
-  else if (mode == 2)
-  {
-    groupD.Add(main);
-    groupD.Add(noise);
-    groupE.Add(side);
-    if (delayedInGroup)
-      groupE.Add(delayed);
-  }
+                          (!filterOn || (std::memcmp(&cut.sideHP, &cut.mainHP, sizeof(PairCut)) == 0 &&
+                                         std::memcmp(&cut.sideLP, &cut.mainLP, sizeof(PairCut)) == 0));
+  // With no pre-delay the rings give back what they are given: the delayed
+  // section is fed the detection signal itself.
+  const bool ringsFeedDelayed =
+      mode >= 0 && mode <= 2 && !(ringDetL.delayLength == 0 && ringDetR.delayLength == 0);
+  bool live[kSections] = {};
+  live[gateIndex] = true;
+  live[S::kMainDetection] = true;
+  if (mode == 2)
+    live[S::kSideChainDetection] = true;
+  SectionPlan& plan = mScratch->plan;
+  plan.Build(s.sections, mode, sideIsMain, ringsFeedDelayed, filterOn, live);
+  WeightUnit& o2 = plan.units[kUnitO2];
+  const RunChunkFunction runChunk =
+      ChunkVariant(filterOn, plan.computeE, plan.units[kUnitD2].Used(), o2.Used());
+  const Source ringSource = mode == 0 || !plan.computeE ? kSourceD : kSourceE;
 
-  constexpr int32_t kChunk = 64;
-  alignas(16) double gateMeasure[kChunk];
-  alignas(16) double mainMeasure[kChunk];
-  alignas(16) double sideMeasure[kChunk];
-  alignas(16) Pair outMeasureIn[kChunk];
-  alignas(16) double outMeasureGain[kChunk];
-
+  // The block goes in chunks. A chunk's detection (steps 1-3 and 12) runs in
+  // one loop with the previous chunk's output measure (step 11), then its
+  // gain (steps 4-10 and 14). Every section, filter and ring still sees its
+  // samples in order, with the values of the plain per-sample order, so the
+  // results are bit for bit the same.
+  ChunkSignals* cur = &mScratch->chunks[0];
+  ChunkSignals* prev = nullptr;
   for (int32_t base = 0; base < frames; base += kChunk)
   {
     const int32_t n = std::min(kChunk, frames - base);
-
-    // Pass 1: detection signals, main, side-chain, noise and delayed
-    // sections (steps 1-3 and 12).
-    for (int32_t k = 0; k < n; ++k)
+    cur->n = n;
+    // 8.
+    ringMainL.PushBlock(rc.mainL + base, 1, cur->mainL, 1, n);
+    ringMainR.PushBlock(rc.mainR + base, 1, cur->mainR, 1, n);
+    // 1.-3. (2. Detection treats non-finite samples as silence, so that one
+    // bad sample cannot silence the rider for good; the audio path passes
+    // them through.)
+    const ChunkInputs in{rc.mainL + base, rc.mainR + base, rc.sideL + base, rc.sideR + base};
+    runChunk(cut, plan.units, in, cur, n, prev, prev ? prev->n : 0, prev ? prev->SourceArray(o2.source) : nullptr);
+    // 12.
+    if (ringsFeedDelayed)
     {
-      const int32_t i = base + k;
-      // 2. Detection treats non-finite samples as silence, so that one bad
-      // sample cannot silence the rider for good; the audio path below
-      // passes them through.
-      Pair d{Finite(rc.mainL[i]), Finite(rc.mainR[i])};
-      Pair e;
-      if (sideIsMain)
-      {
-        if (filterOn)
-          d = mainLP.Tick(mainHP.Tick(d));
-        e = d;
-      }
-      else
-      {
-        e = Pair{Finite(rc.sideL[i]), Finite(rc.sideR[i])};
-        if (filterOn)
-        {
-          d = mainLP.Tick(mainHP.Tick(d));
-          e = sideLP.Tick(sideHP.Tick(e));
-        }
-      }
-      // 3.
-      groupD.Feed(d);
-      groupE.Feed(e);
-      gateMeasure[k] = gate.Measure();
-      if (needMain)
-        mainMeasure[k] = main.Measure();
-      if (needSide)
-        sideMeasure[k] = side.Measure();
-      // 12. (With no pre-delay the rings give back what they are given, and
-      // the delayed section is fed in its group above.)
-      if (!delayedInGroup)
-      {
-        if (mode == 0)
-        {
-          const double a = ringDetL.Push(d[0]);
-          const double b = ringDetR.Push(d[1]);
-          delayed.Feed(Pair{a, b});
-        }
-        else if (mode == 1 || mode == 2)
-        {
-          const double a = ringDetL.Push(e[0]);
-          const double b = ringDetR.Push(e[1]);
-          delayed.Feed(Pair{a, b});
-        }
-      }
+      const double* src = reinterpret_cast<const double*>(cur->SourceArray(ringSource));
+      double* dst = reinterpret_cast<double*>(cur->f);
+      ringDetL.PushBlock(src, 2, dst, 2, n);
+      ringDetR.PushBlock(src + 1, 2, dst + 1, 2, n);
     }
-
-    // Pass 2: gate, gain, delay, output (steps 1 and 4-10, 14).
-    for (int32_t k = 0; k < n; ++k)
+    plan.FeedExtras(cur, prev);
+    // 4.-10.
+    GainChunk(gs, gain, s.automation, plan.MeasureOf(gateIndex, *cur), plan.MeasureOf(S::kMainDetection, *cur),
+              plan.MeasureOf(S::kSideChainDetection, *cur), *cur, rc.outL + base, rc.outR + base);
+    // 14.
+    if (!read)
     {
-      const int32_t i = base + k;
-      // 1.
+      ringGain.PushBlock(cur->gainLinear, 1, cur->ringOut, 1, n);
+      lastGainX = cur->ringOut[n - 1];
+      ringRide.PushBlock(cur->ride, 1, cur->ringOut, 1, n);
+      rideFlag = static_cast<int32_t>(cur->ringOut[n - 1]);
+    }
+    else
+    {
       rideFlag = 0;
-      const double mL = rc.mainL[i], mR = rc.mainR[i];
-      // 4. Gate: closed when noise level > round1(Level(gate)).
-      const double gateLevel = LevelOfMeasure(gateMeasure[k]);
-      double v;
-      if (!(noiseLevel > RoundToTenthDb(gateLevel)))
-      {
-        // 5. Open.
-        rideFlag = 1;
-        const double mainLevel = gateIsMain ? gateLevel : LevelOfMeasure(mainMeasure[k]);
-        const double R = mode == 2 ? (needSide ? LevelOfMeasure(sideMeasure[k]) : gateLevel) : target;
-        v = R - mainLevel;
-        needed = v;
-      }
-      else
-      {
-        v = hold ? needed : idle;
-      }
-      // 6. Range max wins when the range is inverted; idle gain unclamped.
-      if (rideFlag == 1 || hold)
-        v = std::min(std::max(v, rangeMin), rangeMax);
-      // 7.
-      targetGain = v;
-      smoothed = (smoothed - v) * c + v;
-      // 8.
-      const double Lp = ringMainL.Push(mL);
-      const double Rp = ringMainR.Push(mR);
-      // 9.
-      const double gLin = read ? 0.0 : DbToLinear(smoothed);
-      double g;
-      if (ab)
-        g = 1.0;
-      else if (read)
-        g = s.automation.Process(hostGainDb);
-      else
-        g = gLin;
-      // 10.
-      rc.outL[i] = (Lp * g) * u;
-      rc.outR[i] = (Rp * g) * u;
-      // 11. (fed in pass 3)
-      outMeasureIn[k] = Pair{Finite(Lp), Finite(Rp)};
-      outMeasureGain[k] = g * u;
-      // 14.
-      if (!read)
-      {
-        lastGainX = ringGain.Push(gLin);
-        rideFlag = static_cast<int32_t>(ringRide.Push(static_cast<double>(rideFlag)));
-      }
-      else
-      {
-        rideFlag = 0;
-      }
     }
-
-    // Pass 3: output measure (step 11). The cut filters never touch the
-    // audio output itself.
-    for (int32_t k = 0; k < n; ++k)
-    {
-      Pair o = outMeasureIn[k];
-      if (filterOn)
-        o = outLP.Tick(outHP.Tick(o));
-      // (oL·(g·u), (g·u)·oR): the product commutes exactly.
-      output.Feed(o * outMeasureGain[k]);
-    }
+    prev = cur;
+    cur = cur == &mScratch->chunks[0] ? &mScratch->chunks[1] : &mScratch->chunks[0];
   }
+  // 11. for the last chunk.
+  runChunk(cut, plan.units, ChunkInputs{}, nullptr, 0, prev, prev->n, prev->SourceArray(o2.source));
+  plan.FeedExtras(nullptr, prev);
 
-  groupD.Finish();
-  groupE.Finish();
   if (sideIsMain && filterOn)
   {
-    sideHP = mainHP;
-    sideLP = mainLP;
+    cut.sideHP = cut.mainHP;
+    cut.sideLP = cut.mainLP;
   }
-  mainHP.Store(f[S::kMainHighPassL], f[S::kMainHighPassR]);
-  mainLP.Store(f[S::kMainLowPassL], f[S::kMainLowPassR]);
-  sideHP.Store(f[S::kSideHighPassL], f[S::kSideHighPassR]);
-  sideLP.Store(f[S::kSideLowPassL], f[S::kSideLowPassR]);
-  outHP.Store(f[S::kOutHighPassL], f[S::kOutHighPassR]);
-  outLP.Store(f[S::kOutLowPassL], f[S::kOutLowPassR]);
-  main.Store();
-  side.Store();
-  output.Store();
-  delayed.Store();
-  noise.Store();
+  cut.mainHP.Store(f[S::kMainHighPassL], f[S::kMainHighPassR]);
+  cut.mainLP.Store(f[S::kMainLowPassL], f[S::kMainLowPassR]);
+  cut.sideHP.Store(f[S::kSideHighPassL], f[S::kSideHighPassR]);
+  cut.sideLP.Store(f[S::kSideLowPassL], f[S::kSideLowPassR]);
+  cut.outHP.Store(f[S::kOutHighPassL], f[S::kOutHighPassR]);
+  cut.outLP.Store(f[S::kOutLowPassL], f[S::kOutLowPassR]);
+  plan.Store();
 
   // Inputs near the largest double can overflow a section's filters or power
   // even though they are finite; such a section would read silence for the
@@ -536,6 +504,8 @@ void RideEngine::RideEngineProcess(double** inputs, double** outputs, int32_t fr
   for (DetectorSection& sec : s.sections)
     if (!std::isfinite(sec.power) || !std::isfinite(sec.stages[1].y1) || !std::isfinite(sec.stages[3].y1))
       [[unlikely]] ResetDetectorSection(sec);
+  double smoothed = gain.smoothed;
+  double needed = gain.needed;
   if (!std::isfinite(smoothed)) [[unlikely]]
     smoothed = 0.0;
   if (!std::isfinite(needed)) [[unlikely]]
@@ -543,7 +513,7 @@ void RideEngine::RideEngineProcess(double** inputs, double** outputs, int32_t fr
 
   s.smoothedGainDb = smoothed;
   s.neededGainDb = needed;
-  s.targetGainDb = targetGain;
+  s.targetGainDb = gain.targetGain;
   s.rideFlag = rideFlag;
   s.lastGainRingOutput = lastGainX;
   // 13.
