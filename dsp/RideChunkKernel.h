@@ -1,10 +1,6 @@
-// Internal to the riding engine: the loop over a chunk that needs no
-// logarithm or exponential. It computes one chunk's detection (the cut
-// filters, the units D1 and D2 and their measures) and, in the same loop,
-// the previous chunk's output side (the output cut filters and the units O1
-// and O2). The two halves have no data in common, so each sample carries
-// several independent chains of biquads for the processor to overlap,
-// instead of one chain at a time in loops of their own.
+// Internal to the riding engine: the loops over a chunk that run the
+// biquads: the detection (the cut filters, the units D1 and D2) and the
+// output measure (the output cut filters, the units O1 and O2).
 //
 // Settings pick one of a few compiled variants, so that no sample tests
 // them; the state is copied into locals for the loop (registers) and back.
@@ -33,79 +29,118 @@ struct ChunkInputs
   const double* sideR;
 };
 
-// Runs the detection of det (nDet samples from in) and the output side of out
-// (nOut samples). kFilter: the cut filters run; kSide: e is computed; kD2,
-// kO2: those units are used. o2Source is the O2 unit's input (of out).
-template <bool kFilter, bool kSide, bool kD2, bool kO2>
-void RunChunk(CutFilters& filters, WeightUnit (&units)[kNumUnits], const ChunkInputs& in, ChunkSignals* det,
-              int32_t nDet, ChunkSignals* out, int32_t nOut, const Pair* o2Source)
+// Steps 1-3 for a chunk of n samples from in: the detection signals d
+// (and e) into c, and the units D1 (and D2) with their power after each
+// sample. kFilter: the cut filters run; kSide: e is computed; kD2: D2 is
+// used. Only what the variant uses is copied in and out.
+template <bool kFilter, bool kSide, bool kD2>
+void RunDetection(CutFilters& filters, WeightUnit (&units)[kNumUnits], const ChunkInputs& in, ChunkSignals& c,
+                  int32_t n)
 {
-  CutFilters f = filters;
-  WeightUnit d1 = units[kUnitD1], d2 = units[kUnitD2], o1 = units[kUnitO1], o2 = units[kUnitO2];
-
-  const auto detect = [&](int32_t k) {
+  PairCut mainHP, mainLP, sideHP, sideLP;
+  if constexpr (kFilter)
+  {
+    mainHP = filters.mainHP;
+    mainLP = filters.mainLP;
+    if constexpr (kSide)
+    {
+      sideHP = filters.sideHP;
+      sideLP = filters.sideLP;
+    }
+  }
+  WeightUnit d1 = units[kUnitD1];
+  WeightUnit d2;
+  if constexpr (kD2)
+    d2 = units[kUnitD2];
+  for (int32_t k = 0; k < n; ++k)
+  {
     Pair d = FiniteOrZero(Pair{in.mainL[k], in.mainR[k]});
     if constexpr (kFilter)
-      d = f.mainLP.Tick(f.mainHP.Tick(d));
-    det->d[k] = d;
-    det->measure[0][k] = SqrtOf(d1.Step(d)) * d1.modeGain;
+      d = mainLP.Tick(mainHP.Tick(d));
+    c.d[k] = d;
+    c.power[0][k] = d1.Step(d);
     Pair e = d;
     if constexpr (kSide)
     {
       e = FiniteOrZero(Pair{in.sideL[k], in.sideR[k]});
       if constexpr (kFilter)
-        e = f.sideLP.Tick(f.sideHP.Tick(e));
-      det->e[k] = e;
+        e = sideLP.Tick(sideHP.Tick(e));
+      c.e[k] = e;
     }
     if constexpr (kD2)
-      det->measure[1][k] = SqrtOf(d2.Step(e)) * d2.modeGain;
-  };
-  const auto output = [&](int32_t k) {
-    Pair o = FiniteOrZero(Pair{out->mainL[k], out->mainR[k]});
+      c.power[1][k] = d2.Step(e);
+  }
+  if constexpr (kFilter)
+  {
+    filters.mainHP = mainHP;
+    filters.mainLP = mainLP;
+    if constexpr (kSide)
+    {
+      filters.sideHP = sideHP;
+      filters.sideLP = sideLP;
+    }
+  }
+  units[kUnitD1] = d1;
+  if constexpr (kD2)
+    units[kUnitD2] = d2;
+}
+
+// Step 11 for a chunk: the output audio's measure input (cut filters,
+// times g × u) into c.o, the unit O1 fed it, and O2 fed o2Source.
+template <bool kFilter, bool kO2>
+void RunOutput(CutFilters& filters, WeightUnit (&units)[kNumUnits], ChunkSignals& c, const Pair* o2Source)
+{
+  PairCut outHP, outLP;
+  if constexpr (kFilter)
+  {
+    outHP = filters.outHP;
+    outLP = filters.outLP;
+  }
+  WeightUnit o1 = units[kUnitO1];
+  WeightUnit o2;
+  if constexpr (kO2)
+    o2 = units[kUnitO2];
+  for (int32_t k = 0; k < c.n; ++k)
+  {
+    Pair o = FiniteOrZero(Pair{c.mainL[k], c.mainR[k]});
     if constexpr (kFilter)
-      o = f.outLP.Tick(f.outHP.Tick(o));
+      o = outLP.Tick(outHP.Tick(o));
     // (oL·(g·u), oR·(g·u)): the product the section is fed.
-    o = o * Splat(out->gainVolume[k]);
-    out->o[k] = o;
+    o = o * Splat(c.gainVolume[k]);
+    c.o[k] = o;
     o1.Step(o);
     if constexpr (kO2)
       o2.Step(o2Source[k]);
-  };
-
-  const int32_t both = std::min(nDet, nOut);
-  for (int32_t k = 0; k < both; ++k)
-  {
-    detect(k);
-    output(k);
   }
-  for (int32_t k = both; k < nDet; ++k)
-    detect(k);
-  for (int32_t k = both; k < nOut; ++k)
-    output(k);
-
-  filters = f;
-  units[kUnitD1] = d1;
-  units[kUnitD2] = d2;
+  if constexpr (kFilter)
+  {
+    filters.outHP = outHP;
+    filters.outLP = outLP;
+  }
   units[kUnitO1] = o1;
-  units[kUnitO2] = o2;
+  if constexpr (kO2)
+    units[kUnitO2] = o2;
 }
 
-using RunChunkFunction = void (*)(CutFilters&, WeightUnit (&)[kNumUnits], const ChunkInputs&, ChunkSignals*, int32_t,
-                                  ChunkSignals*, int32_t, const Pair*);
+using RunDetectionFunction = void (*)(CutFilters&, WeightUnit (&)[kNumUnits], const ChunkInputs&, ChunkSignals&,
+                                      int32_t);
+using RunOutputFunction = void (*)(CutFilters&, WeightUnit (&)[kNumUnits], ChunkSignals&, const Pair*);
 
-// The variant for the settings.
-inline RunChunkFunction ChunkVariant(bool filter, bool side, bool d2, bool o2)
+// The variants for the settings.
+inline RunDetectionFunction DetectionVariant(bool filter, bool side, bool d2)
 {
-  static constexpr RunChunkFunction kVariants[16] = {
-      RunChunk<false, false, false, false>, RunChunk<false, false, false, true>,
-      RunChunk<false, false, true, false>,  RunChunk<false, false, true, true>,
-      RunChunk<false, true, false, false>,  RunChunk<false, true, false, true>,
-      RunChunk<false, true, true, false>,   RunChunk<false, true, true, true>,
-      RunChunk<true, false, false, false>,  RunChunk<true, false, false, true>,
-      RunChunk<true, false, true, false>,   RunChunk<true, false, true, true>,
-      RunChunk<true, true, false, false>,   RunChunk<true, true, false, true>,
-      RunChunk<true, true, true, false>,    RunChunk<true, true, true, true>,
+  static constexpr RunDetectionFunction kVariants[8] = {
+      RunDetection<false, false, false>, RunDetection<false, false, true>, RunDetection<false, true, false>,
+      RunDetection<false, true, true>,   RunDetection<true, false, false>, RunDetection<true, false, true>,
+      RunDetection<true, true, false>,   RunDetection<true, true, true>,
   };
-  return kVariants[(filter ? 8 : 0) | (side ? 4 : 0) | (d2 ? 2 : 0) | (o2 ? 1 : 0)];
+  return kVariants[(filter ? 4 : 0) | (side ? 2 : 0) | (d2 ? 1 : 0)];
+}
+
+inline RunOutputFunction OutputVariant(bool filter, bool o2)
+{
+  static constexpr RunOutputFunction kVariants[4] = {RunOutput<false, false>, RunOutput<false, true>,
+                                                     RunOutput<true, false>, RunOutput<true, true>};
+  return kVariants[(filter ? 2 : 0) | (o2 ? 1 : 0)];
 }
 }  // namespace ride_detail

@@ -14,11 +14,6 @@ namespace
 {
 using S = RideEngineState;
 
-inline double Finite(double x)
-{
-  return std::isfinite(x) ? x : 0.0;
-}
-
 void SetPeriod(PeriodCounter& p, double seconds, double fs)
 {
   p.period = TruncClamp(seconds * fs, 1, INT32_MAX);
@@ -60,57 +55,76 @@ struct GainState
 
 // Steps 4-10 for a chunk: the gate, the needed gain, its smoothing and the
 // audio output; keeps g × u, the linear gain and the ride flag of each
-// sample for the output measure and the rings.
-void GainChunk(const GainSettings& g, GainState& st, AutomationSmoother& automation, ride_detail::MeasureRef gate,
-               ride_detail::MeasureRef main, ride_detail::MeasureRef side, ride_detail::ChunkSignals& c,
-               double* outL, double* outR)
+// sample for the output measure and the rings. It goes in passes, so that
+// the loops around the logarithm and the exponential carry almost nothing
+// across the calls: the same operations on the same values, in another
+// order of independent work.
+void GainChunk(const GainSettings& g, GainState& st, AutomationSmoother& automation,
+               const ride_detail::MeasureRef (&reads)[3], ride_detail::ChunkSignals& c, double* outL, double* outR)
 {
-  double smoothed = st.smoothed;
+  enum
+  {
+    kGate, kMain, kSide
+  };
+  const int32_t n = c.n;
+  const bool wanted[3] = {true, !g.gateIsMain, g.sideLevel};
+  for (int r = 0; r < 3; ++r)
+    if (wanted[r])
+    {
+      for (int32_t k = 0; k < n; ++k)
+        c.level[r][k] = LevelOfMeasure(reads[r].At(k));
+    }
+  double* const v = c.targetGain;
   double needed = st.needed;
-  double targetGain = st.targetGain;
-  for (int32_t k = 0; k < c.n; ++k)
+  for (int32_t k = 0; k < n; ++k)
   {
     // 4. Gate: closed when noise level > round1(Level(gate)).
-    const double gateLevel = LevelOfMeasure(gate.At(k));
-    bool ride = false;
-    double v;
+    const double gateLevel = c.level[kGate][k];
     if (gateLevel * 10.0 + 0.5 >= g.openAt)
     {
-      // 5. Open.
-      ride = true;
-      const double mainLevel = g.gateIsMain ? gateLevel : LevelOfMeasure(main.At(k));
-      const double R = g.sideLevel ? LevelOfMeasure(side.At(k)) : g.target;
-      v = R - mainLevel;
-      needed = v;
+      // 5. Open. 6. Range max wins when the range is inverted.
+      c.ride[k] = 1.0;
+      const double mainLevel = g.gateIsMain ? gateLevel : c.level[kMain][k];
+      const double R = g.sideLevel ? c.level[kSide][k] : g.target;
+      needed = R - mainLevel;
+      v[k] = std::min(std::max(needed, g.rangeMin), g.rangeMax);
     }
     else
     {
-      v = g.hold ? needed : g.idle;
+      // Idle gain unclamped.
+      c.ride[k] = 0.0;
+      v[k] = g.hold ? std::min(std::max(needed, g.rangeMin), g.rangeMax) : g.idle;
     }
-    // 6. Range max wins when the range is inverted; idle gain unclamped.
-    if (ride || g.hold)
-      v = std::min(std::max(v, g.rangeMin), g.rangeMax);
-    // 7.
-    targetGain = v;
-    smoothed = (smoothed - v) * g.c + v;
-    // 9.
-    const double gLin = g.read ? 0.0 : DbToLinear(smoothed);
-    double gain;
-    if (g.ab)
-      gain = 1.0;
-    else if (g.read)
-      gain = automation.Process(g.hostGainDb);
-    else
-      gain = gLin;
-    // 10.
-    outL[k] = (c.mainL[k] * gain) * g.u;
-    outR[k] = (c.mainR[k] * gain) * g.u;
-    c.gainVolume[k] = gain * g.u;
-    c.gainLinear[k] = gLin;
-    c.ride[k] = ride ? 1.0 : 0.0;
   }
-  st = GainState{smoothed, needed, targetGain};
+  // 7.
+  double smoothed = st.smoothed;
+  for (int32_t k = 0; k < n; ++k)
+  {
+    smoothed = (smoothed - v[k]) * g.c + v[k];
+    c.smoothed[k] = smoothed;
+  }
+  // 9.
+  if (!g.read)
+    for (int32_t k = 0; k < n; ++k)
+      c.gainLinear[k] = DbToLinear(c.smoothed[k]);
+  double* const gain = c.gainVolume;
+  if (g.ab)
+    std::fill(gain, gain + n, 1.0);
+  else if (g.read)
+    for (int32_t k = 0; k < n; ++k)
+      gain[k] = automation.Process(g.hostGainDb);
+  else
+    std::copy(c.gainLinear, c.gainLinear + n, gain);
+  // 10.
+  for (int32_t k = 0; k < n; ++k)
+  {
+    outL[k] = (c.mainL[k] * gain[k]) * g.u;
+    outR[k] = (c.mainR[k] * gain[k]) * g.u;
+    gain[k] = gain[k] * g.u;
+  }
+  st = GainState{smoothed, needed, v[n - 1]};
 }
+
 }  // namespace
 
 RideEngine::RideEngine(std::recursive_mutex& dspMutex, CMTolvaneV1& classic)
@@ -431,59 +445,55 @@ void RideEngine::RideEngineProcess(double** inputs, double** outputs, int32_t fr
   SectionPlan& plan = mScratch->plan;
   plan.Build(s.sections, mode, sideIsMain, ringsFeedDelayed, filterOn, live);
   WeightUnit& o2 = plan.units[kUnitO2];
-  const RunChunkFunction runChunk =
-      ChunkVariant(filterOn, plan.computeE, plan.units[kUnitD2].Used(), o2.Used());
+  const RunDetectionFunction runDetection = DetectionVariant(filterOn, plan.computeE, plan.units[kUnitD2].Used());
+  const RunOutputFunction runOutput = OutputVariant(filterOn, o2.Used());
   const Source ringSource = mode == 0 || !plan.computeE ? kSourceD : kSourceE;
 
-  // The block goes in chunks. A chunk's detection (steps 1-3 and 12) runs in
-  // one loop with the previous chunk's output measure (step 11), then its
-  // gain (steps 4-10 and 14). Every section, filter and ring still sees its
-  // samples in order, with the values of the plain per-sample order, so the
-  // results are bit for bit the same.
-  ChunkSignals* cur = &mScratch->chunks[0];
-  ChunkSignals* prev = nullptr;
+  // The block goes in chunks: a chunk's detection (steps 1-3 and 12), its
+  // gain (steps 4-10 and 14), then its output measure (step 11). Every
+  // section, filter and ring still sees its samples in order.
+  ChunkSignals& c = mScratch->chunk;
   for (int32_t base = 0; base < frames; base += kChunk)
   {
     const int32_t n = std::min(kChunk, frames - base);
-    cur->n = n;
+    c.n = n;
     // 8.
-    ringMainL.PushBlock(rc.mainL + base, 1, cur->mainL, 1, n);
-    ringMainR.PushBlock(rc.mainR + base, 1, cur->mainR, 1, n);
+    ringMainL.PushBlock(rc.mainL + base, 1, c.mainL, 1, n);
+    ringMainR.PushBlock(rc.mainR + base, 1, c.mainR, 1, n);
     // 1.-3. (2. Detection treats non-finite samples as silence, so that one
     // bad sample cannot silence the rider for good; the audio path passes
     // them through.)
     const ChunkInputs in{rc.mainL + base, rc.mainR + base, rc.sideL + base, rc.sideR + base};
-    runChunk(cut, plan.units, in, cur, n, prev, prev ? prev->n : 0, prev ? prev->SourceArray(o2.source) : nullptr);
+    runDetection(cut, plan.units, in, c, n);
     // 12.
     if (ringsFeedDelayed)
     {
-      const double* src = reinterpret_cast<const double*>(cur->SourceArray(ringSource));
-      double* dst = reinterpret_cast<double*>(cur->f);
+      const double* src = reinterpret_cast<const double*>(c.SourceArray(ringSource));
+      double* dst = reinterpret_cast<double*>(c.f);
       ringDetL.PushBlock(src, 2, dst, 2, n);
       ringDetR.PushBlock(src + 1, 2, dst + 1, 2, n);
     }
-    plan.FeedExtras(cur, prev);
+    plan.FeedExtras(&c, nullptr);
     // 4.-10.
-    GainChunk(gs, gain, s.automation, plan.MeasureOf(gateIndex, *cur), plan.MeasureOf(S::kMainDetection, *cur),
-              plan.MeasureOf(S::kSideChainDetection, *cur), *cur, rc.outL + base, rc.outR + base);
+    const MeasureRef reads[3] = {plan.MeasureOf(gateIndex, c), plan.MeasureOf(S::kMainDetection, c),
+                                 plan.MeasureOf(S::kSideChainDetection, c)};
+    GainChunk(gs, gain, s.automation, reads, c, rc.outL + base, rc.outR + base);
     // 14.
     if (!read)
     {
-      ringGain.PushBlock(cur->gainLinear, 1, cur->ringOut, 1, n);
-      lastGainX = cur->ringOut[n - 1];
-      ringRide.PushBlock(cur->ride, 1, cur->ringOut, 1, n);
-      rideFlag = static_cast<int32_t>(cur->ringOut[n - 1]);
+      ringGain.PushBlock(c.gainLinear, 1, c.ringOut, 1, n);
+      lastGainX = c.ringOut[n - 1];
+      ringRide.PushBlock(c.ride, 1, c.ringOut, 1, n);
+      rideFlag = static_cast<int32_t>(c.ringOut[n - 1]);
     }
     else
     {
       rideFlag = 0;
     }
-    prev = cur;
-    cur = cur == &mScratch->chunks[0] ? &mScratch->chunks[1] : &mScratch->chunks[0];
+    // 11. The cut filters never touch the audio output itself.
+    runOutput(cut, plan.units, c, c.SourceArray(o2.source));
+    plan.FeedExtras(nullptr, &c);
   }
-  // 11. for the last chunk.
-  runChunk(cut, plan.units, ChunkInputs{}, nullptr, 0, prev, prev->n, prev->SourceArray(o2.source));
-  plan.FeedExtras(nullptr, prev);
 
   if (sideIsMain && filterOn)
   {

@@ -32,7 +32,6 @@ void Join(WeightUnit& u, int l, int8_t k, const PairSection& s, Source source)
     u.lastPower = Splat(s.lastPower);
     u.coefficient = Splat(s.coefficient);
     u.scale = Splat(s.halved ? 0.5 : 1.0);
-    u.modeGain = Splat(s.section->modeGain);
   }
   u.section[l] = k;
   u.power[l] = s.power;
@@ -40,7 +39,6 @@ void Join(WeightUnit& u, int l, int8_t k, const PairSection& s, Source source)
   u.lastPower[l] = s.lastPower;
   u.coefficient[l] = s.coefficient;
   u.scale[l] = s.halved ? 0.5 : 1.0;
-  u.modeGain[l] = s.section->modeGain;
 }
 }  // namespace
 
@@ -165,7 +163,7 @@ MeasureRef SectionPlan::MeasureOf(int32_t k, const ChunkSignals& c) const
   if (source[k] == kNotFed)
     return {&constantMeasure[k], 0};
   if (unit[k] == kUnitD1 || unit[k] == kUnitD2)
-    return {reinterpret_cast<const double*>(c.measure[unit[k]]) + lane[k], 2};
+    return {reinterpret_cast<const double*>(c.power[unit[k]]) + lane[k], 2, true, sections[k].section->modeGain};
   return {reinterpret_cast<const double*>(c.extraMeasure[extraSlot[k]]), 2};
 }
 

@@ -24,6 +24,7 @@
 // Everything lives in the engine, sized once; nothing is allocated.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 #include "dsp/DetectorSection.h"
@@ -56,7 +57,7 @@ enum UnitIndex : int8_t
 struct WeightUnit
 {
   PairK stage1, stage2;
-  Pair power{}, peak{}, lastPower{}, coefficient{}, scale{1.0, 1.0}, modeGain{};
+  Pair power{}, peak{}, lastPower{}, coefficient{}, scale{1.0, 1.0};
   int8_t section[2] = {-1, -1};
   Source source = kNotFed;
 
@@ -82,9 +83,12 @@ struct ChunkSignals
   Pair e[kChunk];
   Pair f[kChunk];
   Pair o[kChunk];  // the output section's input
-  Pair measure[2][kChunk];  // the measures of D1 and D2, per lane
+  Pair power[2][kChunk];  // the power of D1 and D2 after each sample, per lane
   Pair extraMeasure[kSections][kChunk];
   double mainL[kChunk], mainR[kChunk];  // the audio through the pre-delay
+  double level[3][kChunk];              // the levels the gain reads: gate, main, side-chain
+  double targetGain[kChunk];            // v, the gain before smoothing
+  double smoothed[kChunk];
   double gainVolume[kChunk];            // g × u
   double gainLinear[kChunk];            // for the gain ring
   double ride[kChunk];                  // for the ride ring
@@ -97,12 +101,15 @@ struct ChunkSignals
   }
 };
 
-// A measure read at every sample of a chunk: p[k × stride].
+// A measure read at every sample of a chunk: p[k × stride], or for a power
+// sqrt(p[k × stride]) × gain (as PairSection::Measure).
 struct MeasureRef
 {
   const double* p = nullptr;
   int32_t stride = 0;
-  double At(int32_t k) const { return p[k * stride]; }
+  bool fromPower = false;
+  double gain = 1.0;
+  double At(int32_t k) const { return fromPower ? std::sqrt(p[k * stride]) * gain : p[k * stride]; }
 };
 
 struct SectionPlan
@@ -144,6 +151,6 @@ private:
 struct ProcessScratch
 {
   SectionPlan plan;
-  ChunkSignals chunks[2];  // this chunk's and the previous one's
+  ChunkSignals chunk;
 };
 }  // namespace ride_detail
