@@ -102,7 +102,7 @@ void RunOutput(CutFilters& filters, WeightUnit (&units)[kNumUnits], ChunkSignals
     o2 = units[kUnitO2];
   for (int32_t k = 0; k < c.n; ++k)
   {
-    Pair o = FiniteOrZero(Pair{c.mainL[k], c.mainR[k]});
+    Pair o = FiniteOrZero(Pair{c.audioL[k], c.audioR[k]});
     if constexpr (kFilter)
       o = outLP.Tick(outHP.Tick(o));
     // (oL·(g·u), oR·(g·u)): the product the section is fed.

@@ -53,76 +53,79 @@ struct GainState
   double smoothed, needed, targetGain;
 };
 
-// Steps 4-10 for a chunk: the gate, the needed gain, its smoothing and the
-// audio output; keeps g × u, the linear gain and the ride flag of each
-// sample for the output measure and the rings. It goes in passes, so that
-// the loops around the logarithm and the exponential carry almost nothing
-// across the calls: the same operations on the same values, in another
-// order of independent work.
+// Steps 4-9 for a chunk: the gate, the needed gain, its smoothing and the
+// gain g of each sample (with g × u for the output measure, and the linear
+// gain and the ride flag for the rings). The loop around the logarithm
+// carries the smoothing's recurrence, so that the two overlap; the
+// exponentials follow in a loop of their own that carries nothing.
 void GainChunk(const GainSettings& g, GainState& st, AutomationSmoother& automation,
-               const ride_detail::MeasureRef (&reads)[3], ride_detail::ChunkSignals& c, double* outL, double* outR)
+               const ride_detail::MeasureRef (&reads)[3], ride_detail::ChunkSignals& c)
 {
-  enum
-  {
-    kGate, kMain, kSide
-  };
   const int32_t n = c.n;
-  const bool wanted[3] = {true, !g.gateIsMain, g.sideLevel};
-  for (int r = 0; r < 3; ++r)
-    if (wanted[r])
-    {
-      for (int32_t k = 0; k < n; ++k)
-        c.level[r][k] = LevelOfMeasure(reads[r].At(k));
-    }
-  double* const v = c.targetGain;
+  const ride_detail::MeasureRef& gate = reads[0];
+  const ride_detail::MeasureRef& main = reads[1];
+  const ride_detail::MeasureRef& side = reads[2];
   double needed = st.needed;
+  double smoothed = st.smoothed;
+  double v = st.targetGain;
   for (int32_t k = 0; k < n; ++k)
   {
     // 4. Gate: closed when noise level > round1(Level(gate)).
-    const double gateLevel = c.level[kGate][k];
+    const double gateLevel = LevelOfMeasure(gate.At(k));
     if (gateLevel * 10.0 + 0.5 >= g.openAt)
     {
       // 5. Open. 6. Range max wins when the range is inverted.
       c.ride[k] = 1.0;
-      const double mainLevel = g.gateIsMain ? gateLevel : c.level[kMain][k];
-      const double R = g.sideLevel ? c.level[kSide][k] : g.target;
+      const double mainLevel = g.gateIsMain ? gateLevel : LevelOfMeasure(main.At(k));
+      const double R = g.sideLevel ? LevelOfMeasure(side.At(k)) : g.target;
       needed = R - mainLevel;
-      v[k] = std::min(std::max(needed, g.rangeMin), g.rangeMax);
+      v = std::min(std::max(needed, g.rangeMin), g.rangeMax);
     }
     else
     {
       // Idle gain unclamped.
       c.ride[k] = 0.0;
-      v[k] = g.hold ? std::min(std::max(needed, g.rangeMin), g.rangeMax) : g.idle;
+      v = g.hold ? std::min(std::max(needed, g.rangeMin), g.rangeMax) : g.idle;
     }
-  }
-  // 7.
-  double smoothed = st.smoothed;
-  for (int32_t k = 0; k < n; ++k)
-  {
-    smoothed = (smoothed - v[k]) * g.c + v[k];
+    // 7.
+    smoothed = (smoothed - v) * g.c + v;
     c.smoothed[k] = smoothed;
   }
+  st = GainState{smoothed, needed, v};
   // 9.
   if (!g.read)
     for (int32_t k = 0; k < n; ++k)
       c.gainLinear[k] = DbToLinear(c.smoothed[k]);
-  double* const gain = c.gainVolume;
   if (g.ab)
-    std::fill(gain, gain + n, 1.0);
+    std::fill(c.gain, c.gain + n, 1.0);
   else if (g.read)
     for (int32_t k = 0; k < n; ++k)
-      gain[k] = automation.Process(g.hostGainDb);
+      c.gain[k] = automation.Process(g.hostGainDb);
   else
-    std::copy(c.gainLinear, c.gainLinear + n, gain);
-  // 10.
+    std::copy(c.gainLinear, c.gainLinear + n, c.gain);
   for (int32_t k = 0; k < n; ++k)
+    c.gainVolume[k] = c.gain[k] * g.u;
+}
+
+// Step 10 for a chunk. Both inputs are read before either output is
+// written: in place, the outputs may be the inputs (both one buffer in mono).
+void WriteAudio(const ride_detail::ChunkSignals& c, double u, double* outL, double* outR)
+{
+  for (int32_t k = 0; k < c.n; ++k)
   {
-    outL[k] = (c.mainL[k] * gain[k]) * g.u;
-    outR[k] = (c.mainR[k] * gain[k]) * g.u;
-    gain[k] = gain[k] * g.u;
+    const double l = c.audioL[k], r = c.audioR[k];
+    outL[k] = (l * c.gain[k]) * u;
+    outR[k] = (r * c.gain[k]) * u;
   }
-  st = GainState{smoothed, needed, v[n - 1]};
+}
+
+// What the ring gives last for n values (Push on each, in order).
+double PushBlockLast(DelayRing& ring, const double* in, double* scratch, int32_t n)
+{
+  if (ring.delayLength == 0)
+    return in[n - 1];
+  ring.PushBlock(in, 1, scratch, 1, n);
+  return scratch[n - 1];
 }
 
 }  // namespace
@@ -450,16 +453,15 @@ void RideEngine::RideEngineProcess(double** inputs, double** outputs, int32_t fr
   const Source ringSource = mode == 0 || !plan.computeE ? kSourceD : kSourceE;
 
   // The block goes in chunks: a chunk's detection (steps 1-3 and 12), its
-  // gain (steps 4-10 and 14), then its output measure (step 11). Every
-  // section, filter and ring still sees its samples in order.
+  // gain (steps 4-9 and 14), its output measure (step 11) and its audio
+  // (steps 8 and 10). Every section, filter and ring still sees its samples
+  // in order, with the values of the plain per-sample order, so the results
+  // are bit for bit the same.
   ChunkSignals& c = mScratch->chunk;
   for (int32_t base = 0; base < frames; base += kChunk)
   {
     const int32_t n = std::min(kChunk, frames - base);
     c.n = n;
-    // 8.
-    ringMainL.PushBlock(rc.mainL + base, 1, c.mainL, 1, n);
-    ringMainR.PushBlock(rc.mainR + base, 1, c.mainR, 1, n);
     // 1.-3. (2. Detection treats non-finite samples as silence, so that one
     // bad sample cannot silence the rider for good; the audio path passes
     // them through.)
@@ -474,25 +476,39 @@ void RideEngine::RideEngineProcess(double** inputs, double** outputs, int32_t fr
       ringDetR.PushBlock(src + 1, 2, dst + 1, 2, n);
     }
     plan.FeedExtras(&c, nullptr);
-    // 4.-10.
+    // 4.-9.
     const MeasureRef reads[3] = {plan.MeasureOf(gateIndex, c), plan.MeasureOf(S::kMainDetection, c),
                                  plan.MeasureOf(S::kSideChainDetection, c)};
-    GainChunk(gs, gain, s.automation, reads, c, rc.outL + base, rc.outR + base);
+    GainChunk(gs, gain, s.automation, reads, c);
     // 14.
     if (!read)
     {
-      ringGain.PushBlock(c.gainLinear, 1, c.ringOut, 1, n);
-      lastGainX = c.ringOut[n - 1];
-      ringRide.PushBlock(c.ride, 1, c.ringOut, 1, n);
-      rideFlag = static_cast<int32_t>(c.ringOut[n - 1]);
+      lastGainX = PushBlockLast(ringGain, c.gainLinear, c.ringOut, n);
+      rideFlag = static_cast<int32_t>(PushBlockLast(ringRide, c.ride, c.ringOut, n));
     }
     else
     {
       rideFlag = 0;
     }
+    // 8. Without a pre-delay the audio is the input itself: it is read
+    // before the output is written (a host may process in place).
+    c.audioL = rc.mainL + base;
+    c.audioR = rc.mainR + base;
+    if (ringMainL.delayLength != 0)
+    {
+      ringMainL.PushBlock(rc.mainL + base, 1, c.mainL, 1, n);
+      c.audioL = c.mainL;
+    }
+    if (ringMainR.delayLength != 0)
+    {
+      ringMainR.PushBlock(rc.mainR + base, 1, c.mainR, 1, n);
+      c.audioR = c.mainR;
+    }
     // 11. The cut filters never touch the audio output itself.
     runOutput(cut, plan.units, c, c.SourceArray(o2.source));
     plan.FeedExtras(nullptr, &c);
+    // 10.
+    WriteAudio(c, gs.u, rc.outL + base, rc.outR + base);
   }
 
   if (sideIsMain && filterOn)

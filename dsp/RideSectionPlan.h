@@ -85,7 +85,10 @@ struct ChunkSignals
   Pair o[kChunk];  // the output section's input
   Pair power[2][kChunk];  // the power of D1 and D2 after each sample, per lane
   Pair extraMeasure[kSections][kChunk];
-  double mainL[kChunk], mainR[kChunk];  // the audio through the pre-delay
+  double mainL[kChunk], mainR[kChunk];  // the audio through the pre-delay rings
+  const double* audioL = nullptr;       // the delayed audio: mainL, or the input itself without delay
+  const double* audioR = nullptr;
+  double gain[kChunk];                  // g
   double level[3][kChunk];              // the levels the gain reads: gate, main, side-chain
   double targetGain[kChunk];            // v, the gain before smoothing
   double smoothed[kChunk];
