@@ -29,13 +29,13 @@ struct ChunkInputs
   const double* sideR;
 };
 
-// Steps 1-3 for a chunk of n samples from in: the detection signals d
+// Steps 1-3 for samples first to n of a chunk from in: the detection signals d
 // (and e) into c, and the units D1 (and D2) with their power after each
 // sample. kFilter: the cut filters run; kSide: e is computed; kD2: D2 is
 // used. Only what the variant uses is copied in and out.
 template <bool kFilter, bool kSide, bool kD2>
 void RunDetection(CutFilters& filters, WeightUnit (&units)[kNumUnits], const ChunkInputs& in, ChunkSignals& c,
-                  int32_t n)
+                  int32_t first, int32_t n)
 {
   PairCut mainHP, mainLP, sideHP, sideLP;
   if constexpr (kFilter)
@@ -52,7 +52,7 @@ void RunDetection(CutFilters& filters, WeightUnit (&units)[kNumUnits], const Chu
   WeightUnit d2;
   if constexpr (kD2)
     d2 = units[kUnitD2];
-  for (int32_t k = 0; k < n; ++k)
+  for (int32_t k = first; k < n; ++k)
   {
     Pair d = FiniteOrZero(Pair{in.mainL[k], in.mainR[k]});
     if constexpr (kFilter)
@@ -85,10 +85,11 @@ void RunDetection(CutFilters& filters, WeightUnit (&units)[kNumUnits], const Chu
     units[kUnitD2] = d2;
 }
 
-// Step 11 for a chunk: the output audio's measure input (cut filters,
+// Step 11 for a chunk from sample first: the output audio's measure input (cut filters,
 // times g × u) into c.o, the unit O1 fed it, and O2 fed o2Source.
 template <bool kFilter, bool kO2>
-void RunOutput(CutFilters& filters, WeightUnit (&units)[kNumUnits], ChunkSignals& c, const Pair* o2Source)
+void RunOutput(CutFilters& filters, WeightUnit (&units)[kNumUnits], ChunkSignals& c, const Pair* o2Source,
+               int32_t first)
 {
   PairCut outHP, outLP;
   if constexpr (kFilter)
@@ -100,7 +101,7 @@ void RunOutput(CutFilters& filters, WeightUnit (&units)[kNumUnits], ChunkSignals
   WeightUnit o2;
   if constexpr (kO2)
     o2 = units[kUnitO2];
-  for (int32_t k = 0; k < c.n; ++k)
+  for (int32_t k = first; k < c.n; ++k)
   {
     Pair o = FiniteOrZero(Pair{c.audioL[k], c.audioR[k]});
     if constexpr (kFilter)
@@ -123,8 +124,8 @@ void RunOutput(CutFilters& filters, WeightUnit (&units)[kNumUnits], ChunkSignals
 }
 
 using RunDetectionFunction = void (*)(CutFilters&, WeightUnit (&)[kNumUnits], const ChunkInputs&, ChunkSignals&,
-                                      int32_t);
-using RunOutputFunction = void (*)(CutFilters&, WeightUnit (&)[kNumUnits], ChunkSignals&, const Pair*);
+                                      int32_t, int32_t);
+using RunOutputFunction = void (*)(CutFilters&, WeightUnit (&)[kNumUnits], ChunkSignals&, const Pair*, int32_t);
 
 // The variants for the settings.
 inline RunDetectionFunction DetectionVariant(bool filter, bool side, bool d2)

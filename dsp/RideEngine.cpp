@@ -9,6 +9,7 @@
 #include "dsp/PairKernels.h"
 #include "dsp/RideChunkKernel.h"
 #include "dsp/RideSectionPlan.h"
+#include "dsp/RideWideKernel.h"
 
 namespace
 {
@@ -457,16 +458,41 @@ void RideEngine::RideEngineProcess(double** inputs, double** outputs, int32_t fr
   // (steps 8 and 10). Every section, filter and ring still sees its samples
   // in order, with the values of the plain per-sample order, so the results
   // are bit for bit the same.
-  ChunkSignals& c = mScratch->chunk;
+  // A chunk's output measure and audio wait for the next chunk's detection,
+  // so that where the processor has four-double vectors one loop runs both.
+  const bool wide = PlanRunsWide(plan);
+  ChunkSignals* cur = &mScratch->chunks[0];
+  ChunkSignals* prev = nullptr;
+  int32_t prevBase = 0;
+  const auto finishPrevious = [&](const ChunkInputs* in, int32_t nDet) {
+    // 1.-3. of this chunk (in), 11. of the previous one. The cut filters
+    // never touch the audio output itself.
+    if (in && prev && wide)
+      RunDetectionAndOutputWide(filterOn, cut, plan.units, *in, *cur, nDet, *prev);
+    else
+    {
+      if (in)
+        runDetection(cut, plan.units, *in, *cur, 0, nDet);
+      if (prev)
+        runOutput(cut, plan.units, *prev, prev->SourceArray(o2.source), 0);
+    }
+    if (prev)
+    {
+      plan.FeedExtras(nullptr, prev);
+      // 10.
+      WriteAudio(*prev, gs.u, rc.outL + prevBase, rc.outR + prevBase);
+    }
+  };
   for (int32_t base = 0; base < frames; base += kChunk)
   {
     const int32_t n = std::min(kChunk, frames - base);
+    ChunkSignals& c = *cur;
     c.n = n;
-    // 1.-3. (2. Detection treats non-finite samples as silence, so that one
-    // bad sample cannot silence the rider for good; the audio path passes
-    // them through.)
+    // (2. Detection treats non-finite samples as silence, so that one bad
+    // sample cannot silence the rider for good; the audio path passes them
+    // through.)
     const ChunkInputs in{rc.mainL + base, rc.mainR + base, rc.sideL + base, rc.sideR + base};
-    runDetection(cut, plan.units, in, c, n);
+    finishPrevious(&in, n);
     // 12.
     if (ringsFeedDelayed)
     {
@@ -504,12 +530,11 @@ void RideEngine::RideEngineProcess(double** inputs, double** outputs, int32_t fr
       ringMainR.PushBlock(rc.mainR + base, 1, c.mainR, 1, n);
       c.audioR = c.mainR;
     }
-    // 11. The cut filters never touch the audio output itself.
-    runOutput(cut, plan.units, c, c.SourceArray(o2.source));
-    plan.FeedExtras(nullptr, &c);
-    // 10.
-    WriteAudio(c, gs.u, rc.outL + base, rc.outR + base);
+    prev = cur;
+    prevBase = base;
+    cur = cur == &mScratch->chunks[0] ? &mScratch->chunks[1] : &mScratch->chunks[0];
   }
+  finishPrevious(nullptr, 0);
 
   if (sideIsMain && filterOn)
   {

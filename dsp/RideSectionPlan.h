@@ -154,6 +154,6 @@ private:
 struct ProcessScratch
 {
   SectionPlan plan;
-  ChunkSignals chunk;
+  ChunkSignals chunks[2];  // this chunk's and the previous one's
 };
 }  // namespace ride_detail
