@@ -39,6 +39,12 @@ inline double RoundToTenthDb(double x)
   return std::floor(x * 10.0 + 0.5) / 10.0;
 }
 
+// The comparison !(level > RoundToTenthDb(x)) without the floor and the
+// division: it holds exactly when x × 10.0 + 0.5 ≥ RoundedLevelThreshold(level),
+// for every x below 1e14 dB and x = +inf (every level a measure gives). For
+// a NaN level it always holds (-inf).
+double RoundedLevelThreshold(double level);
+
 // --- Sample counts ---------------------------------------------------------
 
 // trunc(x) as an int32_t within [lo, hi]; NaN gives lo.

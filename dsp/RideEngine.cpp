@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <limits>
 
 #include "dsp/BufferHelpers.h"
 #include "dsp/PairKernels.h"
@@ -21,25 +20,6 @@ void SetPeriod(PeriodCounter& p, double seconds, double fs)
   p.count = 0;
   p.sampleRate = fs;
   p.samplesPerMs = fs / 1000.0;
-}
-
-// The gate opens when !(noise level > floor(10 × level + 0.5) / 10). As k
-// ↦ k / 10 is monotonic over whole k, that is floor(t) ≥ K, that is t ≥ K,
-// for t = 10 × level + 0.5 and K the least whole number with K / 10 ≥ the
-// noise level: one comparison a sample instead of a floor and a division.
-// Levels lie between -144 dB and a few thousand (or +inf), which bounds the
-// noise levels that need a search.
-double GateOpenThreshold(double noiseLevel)
-{
-  constexpr double kInf = std::numeric_limits<double>::infinity();
-  if (!(noiseLevel >= -1e15))  // NaN included: the gate never closes
-    return -kInf;
-  if (noiseLevel > 1e15)
-    return kInf;
-  double k = std::floor(noiseLevel * 10.0) - 2.0;
-  while (!(k / 10.0 >= noiseLevel))
-    k += 1.0;
-  return k;
 }
 
 // What the gain loop reads of the settings (constant within a block).
@@ -419,7 +399,7 @@ void RideEngine::RideEngineProcess(double** inputs, double** outputs, int32_t fr
   gs.hold = s.gainHold == 1;
   gs.gateIsMain = gateIndex == S::kMainDetection;
   gs.sideLevel = mode == 2;
-  gs.openAt = GateOpenThreshold(s.noiseLevelDb);
+  gs.openAt = RoundedLevelThreshold(s.noiseLevelDb);
   gs.target = s.targetLevelDb;
   gs.idle = s.idleGainDb;
   gs.rangeMin = s.rangeMinDb;

@@ -16,8 +16,9 @@
 //   section), fed from the detection signals d and e, with the sections
 //   that share their weighting.
 // - O1 and O2 (deferred): the output section, and the sections read only
-//   at the block's end (delayed, noise when it does not gate), one chunk
-//   later, in the same loop as the next chunk's detection.
+//   at the block's end (delayed, noise when it does not gate), fed after
+//   the chunk's gain (O1 in the same loop as the next chunk's detection
+//   where four-double vectors allow it, RideWideKernel.h).
 // - Anything else (a mode without K-weighting, a third weighting that must
 //   be read at every sample) is fed on its own, sample by sample ("extras").
 //
@@ -32,8 +33,9 @@
 
 namespace ride_detail
 {
-// Samples per chunk: the block goes in chunks, so that the loops that call
-// the logarithm and the exponential carry little state across the calls.
+// Samples per chunk: the block goes in chunks, so that each loop runs one
+// kind of work (biquads, or the logarithm and exponential calls) and carries
+// only its own state.
 constexpr int32_t kChunk = 64;
 constexpr int32_t kSections = 5;  // in the order of RideEngineState::ESection
 
@@ -89,8 +91,6 @@ struct ChunkSignals
   const double* audioL = nullptr;       // the delayed audio: mainL, or the input itself without delay
   const double* audioR = nullptr;
   double gain[kChunk];                  // g
-  double level[3][kChunk];              // the levels the gain reads: gate, main, side-chain
-  double targetGain[kChunk];            // v, the gain before smoothing
   double smoothed[kChunk];
   double gainVolume[kChunk];            // g × u
   double gainLinear[kChunk];            // for the gain ring
