@@ -63,6 +63,8 @@ TEST(RoundedLevelThreshold, ComparesAsTheRoundedLevelDoes)
   std::uniform_real_distribution<double> any(-150.0, 50.0);
   std::vector<double> noises = {-48.0, -47.95, -0.05, 0.0, -144.0, 0.1, -96.3, 1e16, -1e16, kInf, -kInf,
                                 std::numeric_limits<double>::quiet_NaN()};
+  for (const double tenth : {-48.0, -0.1, -12.3})  // a bit either side of a tenth
+    noises.push_back(std::nextafter(tenth, kInf)), noises.push_back(std::nextafter(tenth, -kInf));
   for (int i = 0; i < 200; ++i)
     noises.push_back(any(gen));
   for (const double noise : noises)
