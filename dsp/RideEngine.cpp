@@ -34,58 +34,95 @@ struct GainState
   double smoothed, needed, targetGain;
 };
 
-// Steps 4-9 for a chunk: the gate, the needed gain, its smoothing and the
-// gain g of each sample (with g × u for the output measure, and the linear
-// gain and the ride flag for the rings). The loop around the logarithm
-// carries the smoothing's recurrence, so that the two overlap; the
-// exponentials follow in a loop of their own that carries nothing.
-void GainChunk(const GainSettings& g, GainState& st, AutomationSmoother& automation,
-               const ride_detail::MeasureRef (&reads)[3], ride_detail::ChunkSignals& c)
+// The measures a chunk's gain reads, into out: a loop per kind of measure
+// rather than a test per sample.
+void ReadMeasures(const ride_detail::MeasureRef& r, double* out, int32_t n)
 {
-  const int32_t n = c.n;
-  const ride_detail::MeasureRef& gate = reads[0];
-  const ride_detail::MeasureRef& main = reads[1];
-  const ride_detail::MeasureRef& side = reads[2];
+  if (r.fromPower)
+    for (int32_t k = 0; k < n; ++k)
+      out[k] = std::sqrt(r.p[k * r.stride]) * r.gain;
+  else
+    for (int32_t k = 0; k < n; ++k)
+      out[k] = r.p[k * r.stride];
+}
+
+// Steps 4-7 for a chunk: the gate, the needed gain and its smoothing. The
+// loop around the logarithm carries the smoothing's recurrence, so that the
+// two overlap; the variants keep the settings' tests out of it.
+template <bool kGateIsMain, bool kSideLevel>
+void SmoothChunk(const GainSettings& g, GainState& st, ride_detail::ChunkSignals& c)
+{
+  const double* const gate = c.measure[0];
+  const double* const main = c.measure[1];
+  const double* const side = c.measure[2];
+  const double openAt = g.openAt, target = g.target, lo = g.rangeMin, hi = g.rangeMax, coefficient = g.c;
+  const double idleOrHeld = g.idle;
+  const bool hold = g.hold;
   double needed = st.needed;
   double smoothed = st.smoothed;
   double v = st.targetGain;
-  for (int32_t k = 0; k < n; ++k)
+  for (int32_t k = 0; k < c.n; ++k)
   {
     // 4. Gate: closed when noise level > round1(Level(gate)).
-    const double gateLevel = LevelOfMeasure(gate.At(k));
-    if (gateLevel * 10.0 + 0.5 >= g.openAt)
+    const double gateLevel = LevelOfMeasure(gate[k]);
+    if (gateLevel * 10.0 + 0.5 >= openAt)
     {
       // 5. Open. 6. Range max wins when the range is inverted.
       c.ride[k] = 1.0;
-      const double mainLevel = g.gateIsMain ? gateLevel : LevelOfMeasure(main.At(k));
-      const double R = g.sideLevel ? LevelOfMeasure(side.At(k)) : g.target;
+      const double mainLevel = kGateIsMain ? gateLevel : LevelOfMeasure(main[k]);
+      const double R = kSideLevel ? LevelOfMeasure(side[k]) : target;
       needed = R - mainLevel;
-      v = std::min(std::max(needed, g.rangeMin), g.rangeMax);
+      v = std::min(std::max(needed, lo), hi);
     }
     else
     {
       // Idle gain unclamped.
       c.ride[k] = 0.0;
-      v = g.hold ? std::min(std::max(needed, g.rangeMin), g.rangeMax) : g.idle;
+      v = hold ? std::min(std::max(needed, lo), hi) : idleOrHeld;
     }
     // 7.
-    smoothed = (smoothed - v) * g.c + v;
+    smoothed = (smoothed - v) * coefficient + v;
     c.smoothed[k] = smoothed;
   }
   st = GainState{smoothed, needed, v};
+}
+
+// Steps 4-9 for a chunk: the gain g of each sample, with g × u for the
+// output measure, and the linear gain and the ride flag for the rings.
+void GainChunk(const GainSettings& g, GainState& st, AutomationSmoother& automation,
+               const ride_detail::MeasureRef (&reads)[3], ride_detail::ChunkSignals& c)
+{
+  const int32_t n = c.n;
+  ReadMeasures(reads[0], c.measure[0], n);
+  if (!g.gateIsMain)
+    ReadMeasures(reads[1], c.measure[1], n);
+  if (g.sideLevel)
+    ReadMeasures(reads[2], c.measure[2], n);
+  if (g.gateIsMain)
+    g.sideLevel ? SmoothChunk<true, true>(g, st, c) : SmoothChunk<true, false>(g, st, c);
+  else
+    g.sideLevel ? SmoothChunk<false, true>(g, st, c) : SmoothChunk<false, false>(g, st, c);
   // 9.
+  const double u = g.u;
+  if (!g.read && !g.ab)
+  {
+    for (int32_t k = 0; k < n; ++k)
+    {
+      const double gain = DbToLinear(c.smoothed[k]);
+      c.gainLinear[k] = gain;
+      c.gain[k] = gain;
+      c.gainVolume[k] = gain * u;
+    }
+    return;
+  }
   if (!g.read)
     for (int32_t k = 0; k < n; ++k)
       c.gainLinear[k] = DbToLinear(c.smoothed[k]);
-  if (g.ab)
-    std::fill(c.gain, c.gain + n, 1.0);
-  else if (g.read)
-    for (int32_t k = 0; k < n; ++k)
-      c.gain[k] = automation.Process(g.hostGainDb);
-  else
-    std::copy(c.gainLinear, c.gainLinear + n, c.gain);
   for (int32_t k = 0; k < n; ++k)
-    c.gainVolume[k] = c.gain[k] * g.u;
+  {
+    c.gain[k] = g.ab ? 1.0 : automation.Process(g.hostGainDb);
+    c.gainVolume[k] = c.gain[k] * u;
+  }
 }
 
 // Step 10 for a chunk. Both inputs are read before either output is

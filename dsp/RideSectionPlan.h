@@ -91,6 +91,7 @@ struct ChunkSignals
   const double* audioL = nullptr;       // the delayed audio: mainL, or the input itself without delay
   const double* audioR = nullptr;
   double gain[kChunk];                  // g
+  double measure[3][kChunk];            // what the gain reads: gate, main, side-chain
   double smoothed[kChunk];
   double gainVolume[kChunk];            // g × u
   double gainLinear[kChunk];            // for the gain ring
