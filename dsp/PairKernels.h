@@ -47,6 +47,16 @@ inline Pair MaxOf(Pair a, Pair b)
 #endif
 }
 
+// Per lane square root, correctly rounded as std::sqrt.
+inline Pair SqrtOf(Pair v)
+{
+#if defined(__SSE2__)
+  return __builtin_ia32_sqrtpd(v);
+#else
+  return Pair{std::sqrt(v[0]), std::sqrt(v[1])};
+#endif
+}
+
 // Both lanes finite.
 inline bool AllFinite(Pair v)
 {

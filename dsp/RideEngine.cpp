@@ -38,9 +38,23 @@ struct GainState
 // rather than a test per sample.
 void ReadMeasures(const ride_detail::MeasureRef& r, double* out, int32_t n)
 {
+  using ride_detail::Pair;
   if (r.fromPower)
-    for (int32_t k = 0; k < n; ++k)
-      out[k] = std::sqrt(r.p[k * r.stride]) * r.gain;
+  {
+    // Two square roots to an instruction.
+    const double* p = r.p;
+    const ptrdiff_t stride = r.stride;
+    const Pair gain{r.gain, r.gain};
+    int32_t k = 0;
+    for (; k + 1 < n; k += 2)
+    {
+      const Pair m = ride_detail::SqrtOf(Pair{p[k * stride], p[(k + 1) * stride]}) * gain;
+      out[k] = m[0];
+      out[k + 1] = m[1];
+    }
+    for (; k < n; ++k)
+      out[k] = std::sqrt(p[k * stride]) * r.gain;
+  }
   else
     for (int32_t k = 0; k < n; ++k)
       out[k] = r.p[k * r.stride];
