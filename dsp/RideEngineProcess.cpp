@@ -291,8 +291,9 @@ void RideEngine::RideEngineProcess(double** inputs, double** outputs, int32_t fr
     }
     plan.FeedExtras(&c, nullptr);
     // 4.-9.
-    const MeasureRef reads[3] = {plan.MeasureOf(gateIndex, c), plan.MeasureOf(S::kMainDetection, c),
-                                 plan.MeasureOf(S::kSideChainDetection, c)};
+    const MeasureRef reads[3] = {plan.MeasureOf(gateIndex, c),
+                                 gs.gateIsMain ? MeasureRef{} : plan.MeasureOf(S::kMainDetection, c),
+                                 gs.sideLevel ? plan.MeasureOf(S::kSideChainDetection, c) : MeasureRef{}};
     GainChunk(gs, gain, s.automation, reads, c);
     // 14.
     if (!read)

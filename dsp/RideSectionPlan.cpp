@@ -164,7 +164,9 @@ MeasureRef SectionPlan::MeasureOf(int32_t k, const ChunkSignals& c) const
     return {&constantMeasure[k], 0};
   if (unit[k] == kUnitD1 || unit[k] == kUnitD2)
     return {reinterpret_cast<const double*>(c.power[unit[k]]) + lane[k], 2, true, sections[k].section->modeGain};
-  return {reinterpret_cast<const double*>(c.extraMeasure[extraSlot[k]]), 2};
+  if (extraSlot[k] >= 0)
+    return {reinterpret_cast<const double*>(c.extraMeasure[extraSlot[k]]), 2};
+  return {};  // not read at every sample (deferred): no measure per sample
 }
 
 void SectionPlan::Store()

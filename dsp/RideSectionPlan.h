@@ -142,7 +142,8 @@ struct SectionPlan
   // Feeds the extras fed from chunk c's detection signals (det) and the
   // output extras from the previous chunk (out, may be null).
   void FeedExtras(ChunkSignals* det, ChunkSignals* out);
-  // Where section k's measure is for chunk c.
+  // Where section k's measure is for chunk c; empty (null) for a section
+  // that is not read at every sample.
   MeasureRef MeasureOf(int32_t k, const ChunkSignals& c) const;
   // Writes everything back to the sections.
   void Store();
