@@ -1,6 +1,7 @@
 #include "dsp/BufferHelpers.h"
 
 #include <cstring>
+#include <limits>
 
 void DbToGain(double* out, double db)
 {
@@ -64,4 +65,19 @@ void ClearChannelBuffers(double** buffers, int32_t frames, int32_t channels)
   for (int32_t c = 0; c < channels; ++c)
     if (buffers[c] != nullptr)
       std::memset(buffers[c], 0, static_cast<size_t>(frames) * sizeof(double));
+}
+
+double RoundedLevelThreshold(double level)
+{
+  // As k ↦ k / 10 rises with whole k, floor(t) / 10 ≥ level is floor(t) ≥ K
+  // for the least whole K with K / 10 ≥ level, which is t ≥ K.
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  if (!(level >= -1e15))  // NaN included
+    return -kInf;
+  if (level > 1e15)
+    return kInf;
+  double k = std::floor(level * 10.0) - 2.0;
+  while (!(k / 10.0 >= level))
+    k += 1.0;
+  return k;
 }

@@ -33,6 +33,12 @@ inline double LinearToDb(double x)
   return a > kSilenceAmplitude ? std::log(a) * kLnToDb : kSilenceDb;
 }
 
+// The comparison !(level > RoundToTenthDb(x)) without the floor and the
+// division: it holds exactly when x × 10.0 + 0.5 ≥ RoundedLevelThreshold(level),
+// for every x below 1e14 dB and x = +inf (every level a measure gives). For
+// a NaN level it always holds (-inf).
+double RoundedLevelThreshold(double level);
+
 // Rounding to 0.1 dB: floor(10 × x + 0.5) / 10.
 inline double RoundToTenthDb(double x)
 {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -50,5 +51,34 @@ struct DelayRing
     const int32_t next = writeIndex + 1;
     writeIndex = next < L ? next : 0;
     return out;
+  }
+
+  // n pushes at once: out[k × outStride] is what Push(in[k × inStride])
+  // would return, and the ring ends as after those pushes. The ring is
+  // walked in runs up to its wrap point rather than sample by sample. in
+  // and out must not overlap.
+  void PushBlock(const double* in, ptrdiff_t inStride, double* out, ptrdiff_t outStride, int32_t n)
+  {
+    const int32_t L = delayLength;
+    if (L == 0)
+    {
+      for (int32_t k = 0; k < n; ++k)
+        out[k * outStride] = in[k * inStride];
+      return;
+    }
+    double* const data = buffer.data();
+    for (int32_t k = 0; k < n;)
+    {
+      // A write index at or past L (the delay was shortened) takes one push
+      // and wraps.
+      const int32_t w = writeIndex;
+      const int32_t run = w < L ? std::min(n - k, L - w) : 1;
+      for (int32_t j = 0; j < run; ++j, ++k)
+      {
+        out[k * outStride] = data[w + j];
+        data[w + j] = in[k * inStride];
+      }
+      writeIndex = w + run < L ? w + run : 0;
+    }
   }
 };

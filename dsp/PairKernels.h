@@ -27,6 +27,36 @@ inline Pair Splat(double v)
   return Pair{v, v};
 }
 
+// Each lane as it is when finite, else 0 (a NaN or an infinity is silence
+// for detection).
+inline Pair FiniteOrZero(Pair v)
+{
+  const Pair d = v - v;  // 0 for finite lanes, NaN otherwise
+  const PairMask finite = d == d;
+  return reinterpret_cast<Pair>(reinterpret_cast<PairMask>(v) & finite);
+}
+
+// Per lane: a when a > b, else b (b when either is NaN), as
+// "if (a > b) b = a" leaves b.
+inline Pair MaxOf(Pair a, Pair b)
+{
+#if defined(__SSE2__)
+  return __builtin_ia32_maxpd(a, b);
+#else
+  return a > b ? a : b;
+#endif
+}
+
+// Per lane square root, correctly rounded as std::sqrt.
+inline Pair SqrtOf(Pair v)
+{
+#if defined(__SSE2__)
+  return __builtin_ia32_sqrtpd(v);
+#else
+  return Pair{std::sqrt(v[0]), std::sqrt(v[1])};
+#endif
+}
+
 // Both lanes finite.
 inline bool AllFinite(Pair v)
 {
@@ -247,48 +277,6 @@ struct PairSection
     if (meterMode) [[unlikely]]
       return DetectorMeasureMode6(*section);
     return std::sqrt(power) * section->modeGain;
-  }
-};
-// Sections fed the same input in a sample. Those whose weighting is bit for
-// bit the leader's share its K-weighted pair instead of computing it again;
-// the others are fed on their own. Exact by construction: the same
-// operations on the same values give the same results.
-struct FeedGroup
-{
-  PairSection* leader = nullptr;
-  PairSection* shared[4] = {};
-  int nShared = 0;
-  PairSection* own[4] = {};
-  int nOwn = 0;
-
-  void Add(PairSection& s)
-  {
-    if (leader == nullptr && s.weighted && !s.meterMode)
-      leader = &s;
-    else if (leader != nullptr && s.SameWeighting(*leader))
-      shared[nShared++] = &s;
-    else
-      own[nOwn++] = &s;
-  }
-
-  void Feed(Pair in)
-  {
-    if (leader != nullptr)
-    {
-      const Pair k = leader->Weight(in);
-      leader->Accumulate(k);
-      for (int j = 0; j < nShared; ++j)
-        shared[j]->Accumulate(k);
-    }
-    for (int j = 0; j < nOwn; ++j)
-      own[j]->Feed(in);
-  }
-
-  // Before the sections are stored: the sharers hold the leader's weighting.
-  void Finish()
-  {
-    for (int j = 0; j < nShared; ++j)
-      shared[j]->AdoptWeighting(*leader);
   }
 };
 }  // namespace ride_detail

@@ -2,19 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 
 #include "dsp/BufferHelpers.h"
-#include "dsp/PairKernels.h"
+#include "dsp/RideSectionPlan.h"
 
 namespace
 {
 using S = RideEngineState;
-
-inline double Finite(double x)
-{
-  return std::isfinite(x) ? x : 0.0;
-}
 
 void SetPeriod(PeriodCounter& p, double seconds, double fs)
 {
@@ -23,15 +17,18 @@ void SetPeriod(PeriodCounter& p, double seconds, double fs)
   p.sampleRate = fs;
   p.samplesPerMs = fs / 1000.0;
 }
+
 }  // namespace
 
 RideEngine::RideEngine(std::recursive_mutex& dspMutex, CMTolvaneV1& classic)
-    : mMutex(dspMutex), mClassic(classic)
+    : mMutex(dspMutex), mClassic(classic), mScratch(std::make_unique<ride_detail::ProcessScratch>())
 {
   // Usable at once, for the default format (the product constructor runs
   // DspInit again once its mirrors are set).
   DspInit();
 }
+
+RideEngine::~RideEngine() = default;
 
 void RideEngine::SetProcessorFormat(const ProcessorFormat& format)
 {
@@ -258,301 +255,6 @@ RoutedChannels RideEngine::RouteChannels(double** in, int32_t n, double** out, i
       r = {I(0), I(0), I(0), I(0), O(0), m == 1 ? O(0) : O(1)};
   }
   return r;
-}
-
-// --- RideEngineProcess -------------------------------------------------------
-
-void RideEngine::RideEngineProcess(double** inputs, double** outputs, int32_t frames, int32_t connectedInputs,
-                                   int32_t connectedOutputs)
-{
-  using ride_detail::Pair;
-  using ride_detail::PairCut;
-  using ride_detail::PairSection;
-
-  S& s = mState;
-  if (frames < 1 || inputs == nullptr || outputs == nullptr)
-    return;
-  const int32_t mode = s.detectionMode;
-  const RoutedChannels rc = RouteChannels(inputs, connectedInputs, outputs, connectedOutputs, mode >= 1);
-  if (!rc.mainL || !rc.mainR || !rc.sideL || !rc.sideR || !rc.outL || !rc.outR)
-    return;
-
-  // The filters and sections, left and right side by side, for this block.
-  FilterStage* const f = s.filters;
-  PairCut mainHP, mainLP, sideHP, sideLP, outHP, outLP;
-  mainHP.Load(f[S::kMainHighPassL], f[S::kMainHighPassR]);
-  mainLP.Load(f[S::kMainLowPassL], f[S::kMainLowPassR]);
-  sideHP.Load(f[S::kSideHighPassL], f[S::kSideHighPassR]);
-  sideLP.Load(f[S::kSideLowPassL], f[S::kSideLowPassR]);
-  outHP.Load(f[S::kOutHighPassL], f[S::kOutHighPassR]);
-  outLP.Load(f[S::kOutLowPassL], f[S::kOutLowPassR]);
-  PairSection main, side, output, delayed, noise;
-  main.Load(s.sections[S::kMainDetection]);
-  side.Load(s.sections[S::kSideChainDetection]);
-  output.Load(s.sections[S::kOutput]);
-  delayed.Load(s.sections[S::kDelayedDetection]);
-  noise.Load(s.sections[S::kNoise]);
-
-  DelayRing& ringMainL = s.rings[S::kRingMainL];
-  DelayRing& ringMainR = s.rings[S::kRingMainR];
-  DelayRing& ringDetL = s.rings[S::kRingDetectionL];
-  DelayRing& ringDetR = s.rings[S::kRingDetectionR];
-  DelayRing& ringGain = s.rings[S::kRingGain];
-  DelayRing& ringRide = s.rings[S::kRingRide];
-
-  // Settings are constant within a block (they change only between blocks,
-  // under the mutex).
-  const bool filterOn = s.filterMode == 1;
-  const bool read = s.automationMode == S::kAutomationRead;
-  const bool ab = s.ab != 0;
-  const bool hold = s.gainHold == 1;
-  const double noiseLevel = s.noiseLevelDb;
-  const double target = s.targetLevelDb;
-  const double idle = s.idleGainDb;
-  const double rangeMin = s.rangeMinDb;
-  const double rangeMax = s.rangeMaxDb;
-  const double c = s.gainCoefficient;
-  const PairSection& gate = s.noiseDetection != 0 ? noise : (mode == 1 ? side : main);
-  const bool gateIsMain = &gate == &main;
-  // u = e^(0.11512925464970228 × volume) (0 at or below -144 dB): the same
-  // for every sample while the volume stays.
-  if (s.volumeDb != s.cachedVolumeDb)
-  {
-    s.cachedVolumeDb = s.volumeDb;
-    s.cachedVolumeFactor = DbToLinear(s.volumeDb);
-  }
-  const double u = s.cachedVolumeFactor;
-  const double hostGainDb = s.currentGainDb.load(std::memory_order_relaxed);
-
-  double smoothed = s.smoothedGainDb;
-  double needed = s.neededGainDb;
-  double targetGain = s.targetGainDb;
-  int32_t rideFlag = s.rideFlag;
-  double lastGainX = s.lastGainRingOutput;
-
-  // Which measures the gain pass needs besides the gate's.
-  const bool needMain = !gateIsMain;
-  const bool needSide = mode == 2 && &gate != &side;
-
-  // The block goes in chunks of kChunk samples, each in three passes: the
-  // input side (steps 1-3 and 12), the gain (steps 4-10 and 14) and the
-  // output measure (step 11). Every section, filter and ring still sees its
-  // samples in order and each sample's steps use the same values as in one
-  // pass, so the results are bit for bit those of the plain per-sample
-  // order; the passes only shorten the chain of dependent operations per
-  // sample, which bounds the speed of a single pass.
-  // When the side-chain reads the main inputs and its cut filters are bit
-  // for bit the main ones (the usual case in Internal), e is d: computed
-  // once, exactly.
-  const bool sideIsMain = rc.sideL == rc.mainL && rc.sideR == rc.mainR &&
-                          (!filterOn || (std::memcmp(&sideHP, &mainHP, sizeof(PairCut)) == 0 &&
-                                         std::memcmp(&sideLP, &mainLP, sizeof(PairCut)) == 0));
-  // Step 3's feeding order by mode; the order among sections does not
-  // matter (each has its own state), only that each gets its input.
-  ride_detail::FeedGroup groupD, groupE;
-  const bool delayedInGroup =
-      ringDetL.delayLength == 0 && ringDetR.delayLength == 0 && mode >= 0 && mode <= 2;
-  if (mode == 0)
-  {
-    groupD.Add(main);
-    groupD.Add(side);
-    groupD.Add(noise);
-    if (delayedInGroup)
-      groupD.Add(delayed);
-  }
-  else if (mode == 1)
-  {
-    groupD.Add(main);
-    groupE.Add(side);
-    groupE.Add(noise);
-    if (delayedInGroup)
-      groupE.Add(delayed);
-  }
-  else if (mode == 2)
-  {
-    groupD.Add(main);
-    groupD.Add(noise);
-    groupE.Add(side);
-    if (delayedInGroup)
-      groupE.Add(delayed);
-  }
-
-  constexpr int32_t kChunk = 64;
-  alignas(16) double gateMeasure[kChunk];
-  alignas(16) double mainMeasure[kChunk];
-  alignas(16) double sideMeasure[kChunk];
-  alignas(16) Pair outMeasureIn[kChunk];
-  alignas(16) double outMeasureGain[kChunk];
-
-  for (int32_t base = 0; base < frames; base += kChunk)
-  {
-    const int32_t n = std::min(kChunk, frames - base);
-
-    // Pass 1: detection signals, main, side-chain, noise and delayed
-    // sections (steps 1-3 and 12).
-    for (int32_t k = 0; k < n; ++k)
-    {
-      const int32_t i = base + k;
-      // 2. Detection treats non-finite samples as silence, so that one bad
-      // sample cannot silence the rider for good; the audio path below
-      // passes them through.
-      Pair d{Finite(rc.mainL[i]), Finite(rc.mainR[i])};
-      Pair e;
-      if (sideIsMain)
-      {
-        if (filterOn)
-          d = mainLP.Tick(mainHP.Tick(d));
-        e = d;
-      }
-      else
-      {
-        e = Pair{Finite(rc.sideL[i]), Finite(rc.sideR[i])};
-        if (filterOn)
-        {
-          d = mainLP.Tick(mainHP.Tick(d));
-          e = sideLP.Tick(sideHP.Tick(e));
-        }
-      }
-      // 3.
-      groupD.Feed(d);
-      groupE.Feed(e);
-      gateMeasure[k] = gate.Measure();
-      if (needMain)
-        mainMeasure[k] = main.Measure();
-      if (needSide)
-        sideMeasure[k] = side.Measure();
-      // 12. (With no pre-delay the rings give back what they are given, and
-      // the delayed section is fed in its group above.)
-      if (!delayedInGroup)
-      {
-        if (mode == 0)
-        {
-          const double a = ringDetL.Push(d[0]);
-          const double b = ringDetR.Push(d[1]);
-          delayed.Feed(Pair{a, b});
-        }
-        else if (mode == 1 || mode == 2)
-        {
-          const double a = ringDetL.Push(e[0]);
-          const double b = ringDetR.Push(e[1]);
-          delayed.Feed(Pair{a, b});
-        }
-      }
-    }
-
-    // Pass 2: gate, gain, delay, output (steps 1 and 4-10, 14).
-    for (int32_t k = 0; k < n; ++k)
-    {
-      const int32_t i = base + k;
-      // 1.
-      rideFlag = 0;
-      const double mL = rc.mainL[i], mR = rc.mainR[i];
-      // 4. Gate: closed when noise level > round1(Level(gate)).
-      const double gateLevel = LevelOfMeasure(gateMeasure[k]);
-      double v;
-      if (!(noiseLevel > RoundToTenthDb(gateLevel)))
-      {
-        // 5. Open.
-        rideFlag = 1;
-        const double mainLevel = gateIsMain ? gateLevel : LevelOfMeasure(mainMeasure[k]);
-        const double R = mode == 2 ? (needSide ? LevelOfMeasure(sideMeasure[k]) : gateLevel) : target;
-        v = R - mainLevel;
-        needed = v;
-      }
-      else
-      {
-        v = hold ? needed : idle;
-      }
-      // 6. Range max wins when the range is inverted; idle gain unclamped.
-      if (rideFlag == 1 || hold)
-        v = std::min(std::max(v, rangeMin), rangeMax);
-      // 7.
-      targetGain = v;
-      smoothed = (smoothed - v) * c + v;
-      // 8.
-      const double Lp = ringMainL.Push(mL);
-      const double Rp = ringMainR.Push(mR);
-      // 9.
-      const double gLin = read ? 0.0 : DbToLinear(smoothed);
-      double g;
-      if (ab)
-        g = 1.0;
-      else if (read)
-        g = s.automation.Process(hostGainDb);
-      else
-        g = gLin;
-      // 10.
-      rc.outL[i] = (Lp * g) * u;
-      rc.outR[i] = (Rp * g) * u;
-      // 11. (fed in pass 3)
-      outMeasureIn[k] = Pair{Finite(Lp), Finite(Rp)};
-      outMeasureGain[k] = g * u;
-      // 14.
-      if (!read)
-      {
-        lastGainX = ringGain.Push(gLin);
-        rideFlag = static_cast<int32_t>(ringRide.Push(static_cast<double>(rideFlag)));
-      }
-      else
-      {
-        rideFlag = 0;
-      }
-    }
-
-    // Pass 3: output measure (step 11). The cut filters never touch the
-    // audio output itself.
-    for (int32_t k = 0; k < n; ++k)
-    {
-      Pair o = outMeasureIn[k];
-      if (filterOn)
-        o = outLP.Tick(outHP.Tick(o));
-      // (oL·(g·u), (g·u)·oR): the product commutes exactly.
-      output.Feed(o * outMeasureGain[k]);
-    }
-  }
-
-  groupD.Finish();
-  groupE.Finish();
-  if (sideIsMain && filterOn)
-  {
-    sideHP = mainHP;
-    sideLP = mainLP;
-  }
-  mainHP.Store(f[S::kMainHighPassL], f[S::kMainHighPassR]);
-  mainLP.Store(f[S::kMainLowPassL], f[S::kMainLowPassR]);
-  sideHP.Store(f[S::kSideHighPassL], f[S::kSideHighPassR]);
-  sideLP.Store(f[S::kSideLowPassL], f[S::kSideLowPassR]);
-  outHP.Store(f[S::kOutHighPassL], f[S::kOutHighPassR]);
-  outLP.Store(f[S::kOutLowPassL], f[S::kOutLowPassR]);
-  main.Store();
-  side.Store();
-  output.Store();
-  delayed.Store();
-  noise.Store();
-
-  // Inputs near the largest double can overflow a section's filters or power
-  // even though they are finite; such a section would read silence for the
-  // rest of the session. It starts afresh instead (never on real audio).
-  for (DetectorSection& sec : s.sections)
-    if (!std::isfinite(sec.power) || !std::isfinite(sec.stages[1].y1) || !std::isfinite(sec.stages[3].y1))
-      [[unlikely]] ResetDetectorSection(sec);
-  if (!std::isfinite(smoothed)) [[unlikely]]
-    smoothed = 0.0;
-  if (!std::isfinite(needed)) [[unlikely]]
-    needed = 0.0;
-
-  s.smoothedGainDb = smoothed;
-  s.neededGainDb = needed;
-  s.targetGainDb = targetGain;
-  s.rideFlag = rideFlag;
-  s.lastGainRingOutput = lastGainX;
-  // 13.
-  s.outputLevelDb = DetectorLevelDb(s.sections[S::kOutput]);
-  s.inputLevelDb = DetectorLevelDb(s.sections[S::kDelayedDetection]);
-  // 14. Idle and Write: the current gain is the dB of the gain ring's last
-  // result; Read keeps the host's value.
-  if (!read)
-    s.currentGainDb.store(LevelOfMeasure(lastGainX), std::memory_order_relaxed);
 }
 
 // --- Parameter follow-ups --------------------------------------------------------

@@ -16,6 +16,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 
 #include "dsp/AutomationSmoother.h"
@@ -24,6 +25,11 @@
 #include "dsp/DetectorSection.h"
 #include "dsp/FilterStage.h"
 #include "dsp/ScopeHistory.h"
+
+namespace ride_detail
+{
+struct ProcessScratch;
+}
 
 // What the engine reads of the processor base.
 struct ProcessorFormat
@@ -162,6 +168,7 @@ public:
   // Both must be constructed before the engine and outlive it (declare them
   // first among the owner's members). Runs DspInit for the default format.
   RideEngine(std::recursive_mutex& dspMutex, CMTolvaneV1& classic);
+  ~RideEngine();
   RideEngine(const RideEngine&) = delete;
   RideEngine& operator=(const RideEngine&) = delete;
 
@@ -260,4 +267,5 @@ private:
   ProcessorFormat mFormat;
   RideEngineState mState;
   ScopeHistory mScope;  // allocated once, with the engine
+  std::unique_ptr<ride_detail::ProcessScratch> mScratch;  // block processing's work space, likewise
 };

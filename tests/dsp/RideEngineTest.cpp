@@ -390,17 +390,22 @@ TEST(RideEngine, RoutingTable)
 
 TEST(RideEngine, MonoLayoutWritesTheSameBufferTwiceWithTheSameValue)
 {
-  const ref::Settings s{.preDelayMs = 2};
-  Rig rig(s, 1, 1);
-  ref::Model model(s);
-  Signal a = Programme(20000, s.fs, 0), io = a;
-  At<1> p({&io}, 0);  // in place, as a host may do
-  rig.Process(p.p, p.p, 20000, 1, 1);
-  for (size_t i = 0; i < a.size(); ++i)
+  // In place, with and without a pre-delay: without one the audio is read
+  // straight from the buffer that the output overwrites.
+  for (const int preDelayMs : {2, 0})
   {
-    double l, r;
-    model.Sample(a[i], a[i], a[i], a[i], l, r);
-    ASSERT_TRUE(SameBits(l, r) && SameBits(io[i], r)) << i;
+    const ref::Settings s{.preDelayMs = preDelayMs};
+    Rig rig(s, 1, 1);
+    ref::Model model(s);
+    Signal a = Programme(20000, s.fs, 0), io = a;
+    At<1> p({&io}, 0);  // in place, as a host may do
+    rig.Process(p.p, p.p, 20000, 1, 1);
+    for (size_t i = 0; i < a.size(); ++i)
+    {
+      double l, r;
+      model.Sample(a[i], a[i], a[i], a[i], l, r);
+      ASSERT_TRUE(SameBits(l, r) && SameBits(io[i], r)) << "pre-delay " << preDelayMs << " ms, sample " << i;
+    }
   }
 }
 
