@@ -12,6 +12,7 @@
 namespace {
 
 using fakes::FakeControl;
+using fakes::EditorStateChunk;
 using fakes::FakeGfx;
 using fakes::RecordingDelegate;
 using plugkit::IByteChunk;
@@ -19,16 +20,6 @@ using plugkit::IMidiMsg;
 using plugkit::gfx::IKeyPress;
 using plugkit::gfx::IRECT;
 using Events = std::vector<std::string>;
-
-// An editor state: width, height, scale.
-IByteChunk State(int32_t w, int32_t h, float scale)
-{
-  IByteChunk chunk;
-  chunk.PutInt32(w);
-  chunk.PutInt32(h);
-  chunk.PutFloat(scale);
-  return chunk;
-}
 
 class EditorDelegate : public testing::Test
 {
@@ -240,18 +231,19 @@ TEST_F(EditorDelegate, EditorStateHoldsWidthHeightAndScale)
   // next save gives; read into an open, ready editor, it resizes it.
   IByteChunk chunk;
   chunk.PutInt32(0);
-  chunk.PutChunk(State(900, 500, 0.75f));
+  chunk.PutChunk(EditorStateChunk(900, 500, 0.75f));
   EXPECT_EQ(dlg.UnserializeEditorState(chunk, 4), 16);
   EXPECT_EQ(Saved(), std::make_tuple(900, 500, 0.75f));
   FakeGfx* g = Open();
   g->Resize(1100, 600, 1.25f);
   EXPECT_EQ(Saved(), std::make_tuple(1100, 600, 1.25f));
   g->Resize(1008, 584, 1.f);
-  EXPECT_EQ(dlg.UnserializeEditorState(State(1100, 600, 1.25f), 0), 12);
+  EXPECT_EQ(dlg.UnserializeEditorState(EditorStateChunk(1100, 600, 1.25f), 0), 12);
   EXPECT_EQ(Saved(), std::make_tuple(1100, 600, 1.25f));
   // A zero size or scale means "no size saved": accepted, and the open
   // editor keeps its size.
-  for (const IByteChunk& zero : {State(0, 700, 1.5f), State(700, 0, 1.5f), State(700, 400, 0.f)})
+  for (const IByteChunk& zero :
+       {EditorStateChunk(0, 700, 1.5f), EditorStateChunk(700, 0, 1.5f), EditorStateChunk(700, 400, 0.f)})
   {
     EXPECT_EQ(dlg.UnserializeEditorState(zero, 0), 12);
     EXPECT_EQ(Saved(), std::make_tuple(1100, 600, 1.25f));
@@ -267,8 +259,8 @@ TEST_F(EditorDelegate, ShortOrBadEditorStateIsRefusedAndChangesNothing)
   eightBytes.PutInt32(400);
   EXPECT_EQ(dlg.UnserializeEditorState(eightBytes, 0), -1);
   EXPECT_EQ(dlg.UnserializeEditorState(eightBytes, -4), -1);
-  for (const IByteChunk& bad : {State(700, 400, std::nanf("")), State(-1, 400, 1.f), State(700, -400, 1.f),
-         State(700, 400, -1.f)})
+  for (const IByteChunk& bad : {EditorStateChunk(700, 400, std::nanf("")), EditorStateChunk(-1, 400, 1.f),
+                                EditorStateChunk(700, -400, 1.f), EditorStateChunk(700, 400, -1.f)})
     EXPECT_EQ(dlg.UnserializeEditorState(bad, 0), -1);
   EXPECT_EQ(Saved(), std::make_tuple(1100, 600, 1.25f));
 }

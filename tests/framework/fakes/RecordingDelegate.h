@@ -4,6 +4,7 @@
 #include <utility>
 #include <vector>
 
+#include "framework/IByteChunk.h"
 #include "framework/IGEditorDelegate.h"
 #include "tests/framework/fakes/FakeGfx.h"
 
@@ -42,5 +43,15 @@ public:
   std::vector<std::string> events;
   int uiCloseCalls = 0;
 };
+
+// An editor state as the delegate writes it: width, height, scale.
+inline plugkit::IByteChunk EditorStateChunk(int32_t w, int32_t h, float scale)
+{
+  plugkit::IByteChunk chunk;
+  chunk.PutInt32(w);
+  chunk.PutInt32(h);
+  chunk.PutFloat(scale);
+  return chunk;
+}
 
 } // namespace fakes
