@@ -125,10 +125,11 @@ struct ModelRun
       double eL, eR;
       model.Sample(v[r.mainL], v[r.mainR], v[r.sideL], v[r.sideR], eL, eR);
       // With one output both results go to the same buffer, right last.
-      ASSERT_TRUE(SameBits(out[0][k], nOut == 1 ? eR : eL)) << "sample " << k << ": " << out[0][k] << " vs " << eL;
+      ASSERT_TRUE(NearGainProduct(out[0][k], nOut == 1 ? eR : eL))
+          << "sample " << k << ": " << out[0][k] << " vs " << eL;
       if (nOut == 2)
       {
-        ASSERT_TRUE(SameBits(out[1][k], eR)) << "right output differs at sample " << k;
+        ASSERT_TRUE(NearGainProduct(out[1][k], eR)) << "right output differs at sample " << k;
       }
     }
     pos += n;
@@ -137,8 +138,10 @@ struct ModelRun
                           e.CurrentGainDb(),  e.InputLevelDb(),  e.OutputLevelDb()};
     const double want[] = {model.smoothed, model.needed,     model.targetGain,
                            model.current,  model.inputLevel, model.outputLevel};
+    // Up to the gain's exponential the engine is the model bit for bit;
+    // the current gain and the output level pass through it.
     for (int v = 0; v < 6; ++v)
-      ASSERT_TRUE(SameBits(got[v], want[v])) << "engine value " << v << " (smoothed, needed, target, current, "
+      ASSERT_TRUE(v == 3 || v == 5 ? NearDb(got[v], want[v]) : SameBits(got[v], want[v])) << "engine value " << v << " (smoothed, needed, target, current, "
                                              << "input, output) at " << pos << ": " << got[v] << " vs " << want[v];
     ASSERT_EQ(e.RideFlag(), model.ride) << "ride flag at " << pos;
   }
@@ -404,7 +407,7 @@ TEST(RideEngine, MonoLayoutWritesTheSameBufferTwiceWithTheSameValue)
     {
       double l, r;
       model.Sample(a[i], a[i], a[i], a[i], l, r);
-      ASSERT_TRUE(SameBits(l, r) && SameBits(io[i], r)) << "pre-delay " << preDelayMs << " ms, sample " << i;
+      ASSERT_TRUE(SameBits(l, r) && NearGainProduct(io[i], r)) << "pre-delay " << preDelayMs << " ms, sample " << i;
     }
   }
 }
