@@ -1,7 +1,9 @@
 // The riding engine's gain exponential against the C library's.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <random>
 #include <vector>
