@@ -62,7 +62,11 @@ inline bool AllFinite(Pair v)
 {
   const Pair d = v - v;  // 0 for finite lanes, NaN otherwise
   const PairMask ok = d == d;
+#if defined(__SSE2__)
+  return __builtin_ia32_movmskpd(reinterpret_cast<Pair>(ok)) == 3;
+#else
   return (ok[0] & ok[1]) != 0;
+#endif
 }
 
 // A pair of biquad stages (Stage::Tick on each lane, without what Stage

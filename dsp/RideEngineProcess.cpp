@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "dsp/BufferHelpers.h"
+#include "dsp/GainExp.h"
 #include "dsp/PairKernels.h"
 #include "dsp/RideChunkKernel.h"
 #include "dsp/RideEngine.h"
@@ -112,20 +113,17 @@ void GainChunk(const GainSettings& g, GainState& st, AutomationSmoother& automat
     g.sideLevel ? SmoothChunk<false, true>(g, st, c) : SmoothChunk<false, false>(g, st, c);
   // 9.
   const double u = g.u;
+  if (!g.read)
+    ride_detail::GainDbToLinearBlock(c.smoothed, c.gainLinear, n);
   if (!g.read && !g.ab)
   {
     for (int32_t k = 0; k < n; ++k)
     {
-      const double gain = DbToLinear(c.smoothed[k]);
-      c.gainLinear[k] = gain;
-      c.gain[k] = gain;
-      c.gainVolume[k] = gain * u;
+      c.gain[k] = c.gainLinear[k];
+      c.gainVolume[k] = c.gainLinear[k] * u;
     }
     return;
   }
-  if (!g.read)
-    for (int32_t k = 0; k < n; ++k)
-      c.gainLinear[k] = DbToLinear(c.smoothed[k]);
   for (int32_t k = 0; k < n; ++k)
   {
     c.gain[k] = g.ab ? 1.0 : automation.Process(g.hostGainDb);

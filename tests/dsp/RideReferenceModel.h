@@ -1,7 +1,9 @@
 // An independent model of the riding engine for the tests: written straight
 // from the engine's formulas, one plain loop per sample in the engine's
 // step order, scalar, no shortcuts and no code shared with dsp/. The engine
-// must reproduce it bit for bit.
+// must reproduce it bit for bit up to the gain's exponential (std::exp
+// here, the engine's own there); what the gain reaches must agree within
+// the bounds of RideTestSupport.h.
 #pragma once
 
 #include <cmath>

@@ -29,6 +29,20 @@ inline bool SameBits(double a, double b)
   return std::memcmp(&a, &b, sizeof(double)) == 0;
 }
 
+// The engine's gain exponential is within a few units in the last place of
+// std::exp, which the model uses: what the gain reaches (the output audio,
+// the output level, the current gain) agrees within these bounds, far inside
+// 1e-9 of the peak and 1e-9 dB. Non-finite values must match exactly.
+inline bool NearGainProduct(double got, double want)
+{
+  return SameBits(got, want) || std::fabs(got - want) <= 1e-13 * std::fabs(want);
+}
+
+inline bool NearDb(double got, double want)
+{
+  return SameBits(got, want) || std::fabs(got - want) <= 1e-9;
+}
+
 // 10^(db / 20) as the engines compute it.
 inline double Gain(double db)
 {
