@@ -58,6 +58,10 @@ public:
   virtual ~AudioSink() = default;
   // Appends `count` frames of every channel; false when they cannot be kept.
   virtual bool Append(const float* const* channels, long count) = 0;
+  // Waits until everything appended is kept; false when any of it could
+  // not be (a sink that keeps each block as it comes has nothing to wait
+  // for).
+  virtual bool Flush() { return true; }
   // What went wrong when Append gave false.
   virtual std::string Error() const { return "cannot keep the rendered audio"; }
 };

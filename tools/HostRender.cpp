@@ -317,6 +317,8 @@ RenderOutcome RenderThrough(AudioUnit unit, const RenderSetup& setup)
     if (setup.progress)
       setup.progress(static_cast<double>(pos + n) / static_cast<double>(total));
   }
+  if (!setup.output->Flush())
+    return fail(setup.output->Error());
   AudioUnitUninitialize(unit);
   result.ok = true;
   return result;

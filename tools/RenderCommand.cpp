@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <memory>
 
+#include "tools/AudioPipeline.h"
 #include "tools/AutomationLaneFile.h"
 #include "tools/HostRender.h"
 #include "tools/PresetFile.h"
@@ -227,10 +228,15 @@ int RunRender(const ComponentBundle& bundle, const RenderOptions& options)
   if (!options.quiet)
     summary = std::make_unique<RenderSummary>(input->NumChannels(), input->SampleRate());
 
+  // The files are read ahead and written behind on threads of their own,
+  // which end (whatever happens) before the writer commits or discards.
+  ReadAheadSource mainAhead(*input);
+  std::unique_ptr<ReadAheadSource> sideAhead(sidechain ? new ReadAheadSource(*sidechain) : nullptr);
+  WriteBehindSink outputBehind(*output, input->NumChannels());
   RenderSetup setup;
-  setup.main = input.get();
-  setup.sidechain = sidechain.get();
-  setup.output = output.get();
+  setup.main = &mainAhead;
+  setup.sidechain = sideAhead.get();
+  setup.output = &outputBehind;
   setup.blockSize = options.blockSize;
   setup.automatedParam = automated ? automated->id : 0;
   setup.playLane = options.automationIn.empty() ? nullptr : &lane;

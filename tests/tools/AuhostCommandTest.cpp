@@ -5,6 +5,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 
 #include <gtest/gtest.h>
 
@@ -20,9 +23,10 @@ struct ProgramRun
   std::string output; // standard output and error
 };
 
-ProgramRun Auhost(const std::string& args)
+// `shell` runs before the program, in the shell that starts it.
+ProgramRun Auhost(const std::string& args, const std::string& shell = "")
 {
-  const std::string command = std::string(AUHOST_EXE) + " " + args + " 2>&1";
+  const std::string command = shell + std::string(AUHOST_EXE) + " " + args + " 2>&1";
   ProgramRun run{-1, {}};
   FILE* pipe = popen(command.c_str(), "r");
   if (!pipe)
@@ -98,9 +102,22 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
     std::string args;
     int status;
     std::string says;
+    std::string shell = "";
   };
   const std::string in = dir + "/in.wav", out = dir + "/never.wav";
+  // A file whose audio stops before its header says, and a disk that is
+  // full after 32 KB (the file size limit; its signal ignored, the write
+  // fails).
+  std::string error;
+  ASSERT_TRUE(auhost::WriteAudioFile(dir + "/cut.flac", toolstest::Bursts(2.0, -6.0), auhost::SampleFormat::Pcm24,
+                                     error));
+  std::ifstream whole(dir + "/cut.flac", std::ios::binary);
+  const std::string flac((std::istreambuf_iterator<char>(whole)), std::istreambuf_iterator<char>());
+  std::ofstream(dir + "/cut.flac", std::ios::binary) << flac.substr(0, flac.size() / 2);
+  const std::string full = "trap '' XFSZ; ulimit -f 64; exec ";
   const Case cases[] = {
+    {"render " + dir + "/cut.flac " + out, 1, "cannot read the audio of " + dir + "/cut.flac (it ends early)"},
+    {"render " + in + " " + out, 1, "cannot write " + out + " (disk full or no permission?)", full},
     {"render " + dir + "/missing.wav " + out, 1, "cannot read"},
     {"render " + dir + "/bad.csv " + out, 1, "cannot read"},
     {"render " + in + " " + out + " --set Nope=1", 1, "no parameter named \"Nope\""},
@@ -125,10 +142,12 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
   for (const Case& c : cases)
   {
     SCOPED_TRACE(c.args);
-    const ProgramRun run = Auhost(c.args);
+    const ProgramRun run = Auhost(c.args, c.shell);
     EXPECT_EQ(run.status, c.status) << run.output;
     EXPECT_NE(run.output.find(c.says), std::string::npos) << run.output;
     EXPECT_FALSE(Exists(out));
+    for (const auto& left : std::filesystem::directory_iterator(dir))
+      EXPECT_EQ(left.path().string().find(".auhost-"), std::string::npos) << left.path();
   }
 }
 

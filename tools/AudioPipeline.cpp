@@ -1,0 +1,228 @@
+#include "tools/AudioPipeline.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace auhost {
+
+namespace {
+
+// Pointers to the channels of a block held channel after channel.
+std::vector<float*> ChannelsOf(std::vector<float>& samples, int channels, long blockFrames)
+{
+  std::vector<float*> pointers;
+  for (int c = 0; c < channels; ++c)
+    pointers.push_back(samples.data() + c * blockFrames);
+  return pointers;
+}
+
+} // namespace
+
+ReadAheadSource::ReadAheadSource(AudioSource& inner, long blockFrames, int depth)
+  : mInner(inner), mChannels(inner.NumChannels()), mRate(inner.SampleRate()), mFrames(inner.Frames()),
+    mBlockFrames(std::max(1L, blockFrames)), mRing(static_cast<size_t>(std::max(1, depth)))
+{
+  for (Block& block : mRing)
+    block.samples.resize(static_cast<size_t>(mChannels * mBlockFrames));
+  mThread = std::thread([this] { Run(); });
+}
+
+ReadAheadSource::~ReadAheadSource()
+{
+  {
+    std::lock_guard<std::mutex> lock(mMutex);
+    mStopping = true;
+    mChanged.notify_all();
+  }
+  mThread.join();
+}
+
+bool ReadAheadSource::ReadInner(long start, long count, float* const* channels)
+{
+  std::lock_guard<std::mutex> lock(mInnerMutex);
+  if (mInner.ReadAt(start, count, channels))
+    return true;
+  mError = mInner.Error();
+  return false;
+}
+
+void ReadAheadSource::Run()
+{
+  size_t slot = 0;
+  for (long at = 0; at < mFrames; at += mBlockFrames)
+  {
+    Block& block = mRing[slot];
+    {
+      std::unique_lock<std::mutex> lock(mMutex);
+      mChanged.wait(lock, [&] { return mStopping || !block.ready; });
+      if (mStopping)
+        return;
+    }
+    // The block is the worker's until it is marked ready.
+    const long count = std::min(mBlockFrames, mFrames - at);
+    const std::vector<float*> channels = ChannelsOf(block.samples, mChannels, mBlockFrames);
+    bool ok;
+    {
+      std::lock_guard<std::mutex> lock(mInnerMutex);
+      ok = mInner.ReadAt(at, count, channels.data());
+    }
+    std::lock_guard<std::mutex> lock(mMutex);
+    block.start = at;
+    block.count = count;
+    block.failed = !ok;
+    block.ready = true;
+    mChanged.notify_all();
+    if (!ok)
+      return;
+    slot = (slot + 1) % mRing.size();
+  }
+}
+
+bool ReadAheadSource::ReadAt(long start, long count, float* const* channels)
+{
+  // Only the frames inside the programme come from the ring.
+  const long from = std::max(start, 0L);
+  const long to = std::max(from, std::min(start + count, mFrames));
+  if (mDirect || from != mNext || from == to)
+    return ReadInner(start, count, channels);
+  for (int c = 0; c < mChannels; ++c)
+  {
+    std::fill(channels[c], channels[c] + (from - start), 0.0f);
+    std::fill(channels[c] + (to - start), channels[c] + count, 0.0f);
+  }
+  for (long at = from; at < to;)
+  {
+    Block& block = mRing[mFront];
+    {
+      std::unique_lock<std::mutex> lock(mMutex);
+      mChanged.wait(lock, [&] { return block.ready; });
+    }
+    if (block.failed)
+    {
+      // The worker has stopped: the whole stretch is read again from the
+      // source, which fails it as it would have without read-ahead.
+      mDirect = true;
+      return ReadInner(start, count, channels);
+    }
+    const long offset = at - block.start;
+    const long n = std::min(block.count - offset, to - at);
+    for (int c = 0; c < mChannels; ++c)
+      std::memcpy(channels[c] + (at - start), block.samples.data() + c * mBlockFrames + offset,
+                  static_cast<size_t>(n) * sizeof(float));
+    at += n;
+    if (offset + n == block.count)
+    {
+      std::lock_guard<std::mutex> lock(mMutex);
+      block.ready = false;
+      mChanged.notify_all();
+      mFront = (mFront + 1) % mRing.size();
+    }
+  }
+  mNext = to;
+  return true;
+}
+
+WriteBehindSink::WriteBehindSink(AudioSink& inner, int channels, long blockFrames, int depth)
+  : mInner(inner), mChannels(channels), mBlockFrames(std::max(1L, blockFrames)),
+    mRing(static_cast<size_t>(std::max(1, depth)))
+{
+  for (Block& block : mRing)
+    block.samples.resize(static_cast<size_t>(mChannels * mBlockFrames));
+  mThread = std::thread([this] { Run(); });
+}
+
+WriteBehindSink::~WriteBehindSink()
+{
+  {
+    std::lock_guard<std::mutex> lock(mMutex);
+    mStopping = true;
+    mChanged.notify_all();
+  }
+  mThread.join();
+}
+
+void WriteBehindSink::Run()
+{
+  size_t slot = 0;
+  std::unique_lock<std::mutex> lock(mMutex);
+  for (;;)
+  {
+    Block& block = mRing[slot];
+    mChanged.wait(lock, [&] { return mStopping || block.full; });
+    if (mStopping)
+      return;
+    // After a failed append the rest is only dropped, so a render that
+    // goes on handing blocks over never waits for nothing.
+    if (!mFailed)
+    {
+      lock.unlock();
+      const std::vector<float*> channels = ChannelsOf(block.samples, mChannels, mBlockFrames);
+      std::vector<const float*> constant(channels.begin(), channels.end());
+      const bool ok = mInner.Append(constant.data(), block.count);
+      lock.lock();
+      if (!ok)
+      {
+        mFailed = true;
+        mError = mInner.Error();
+      }
+    }
+    block.count = 0;
+    block.full = false;
+    mChanged.notify_all();
+    slot = (slot + 1) % mRing.size();
+  }
+}
+
+bool WriteBehindSink::HandOver(std::unique_lock<std::mutex>& lock)
+{
+  mRing[mFilling].full = true;
+  mChanged.notify_all();
+  mFilling = (mFilling + 1) % mRing.size();
+  Block& next = mRing[mFilling];
+  // The worker gives every block back, failed or not, so this ends.
+  mChanged.wait(lock, [&] { return !next.full; });
+  return !mFailed;
+}
+
+bool WriteBehindSink::Append(const float* const* channels, long count)
+{
+  for (long at = 0; at < count;)
+  {
+    // The block being filled is the render thread's until it is handed
+    // over, and the worker leaves its count at 0 when it gives it back.
+    Block& block = mRing[mFilling];
+    const long n = std::min(mBlockFrames - block.count, count - at);
+    for (int c = 0; c < mChannels; ++c)
+      std::memcpy(block.samples.data() + c * mBlockFrames + block.count, channels[c] + at,
+                  static_cast<size_t>(n) * sizeof(float));
+    block.count += n;
+    at += n;
+    if (block.count == mBlockFrames)
+    {
+      std::unique_lock<std::mutex> lock(mMutex);
+      if (!HandOver(lock))
+        return false;
+    }
+  }
+  std::lock_guard<std::mutex> lock(mMutex);
+  return !mFailed;
+}
+
+bool WriteBehindSink::Flush()
+{
+  std::unique_lock<std::mutex> lock(mMutex);
+  if (mRing[mFilling].count > 0)
+    HandOver(lock);
+  mChanged.wait(lock, [&] {
+    return std::none_of(mRing.begin(), mRing.end(), [](const Block& block) { return block.full; });
+  });
+  return !mFailed;
+}
+
+std::string WriteBehindSink::Error() const
+{
+  std::lock_guard<std::mutex> lock(mMutex);
+  return mFailed ? mError : mInner.Error();
+}
+
+} // namespace auhost

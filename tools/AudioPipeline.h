@@ -1,0 +1,120 @@
+// File reading and writing beside the render: a read-ahead thread decodes
+// the programme into a bounded ring of blocks while the render works on
+// earlier ones, and a write-behind thread encodes and writes what the render
+// handed over, so the render thread neither waits on the disk nor spends
+// its time converting samples. Both hold a fixed number of blocks, so memory
+// does not grow with the programme; a render faster than the disk waits.
+//
+// Each wraps a source or a sink that only its worker touches while it runs,
+// and answers exactly as the wrapped one would: same samples, same errors.
+// One render thread calls each wrapper; the workers are joined when the
+// wrappers go, whatever happened.
+#pragma once
+
+#include <condition_variable>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tools/AudioFile.h"
+
+namespace auhost {
+
+// Frames per block, and blocks in each ring, for renders of files: about a
+// megabyte in all for stereo.
+inline constexpr long kPipelineBlockFrames = 16384;
+inline constexpr int kPipelineDepth = 4;
+
+// Reads `inner` from frame 0 to its end on a worker thread, `depth` blocks
+// of `blockFrames` ahead of the reader. Reads that continue where the last
+// one ended are served from the ring; any other stretch, and every read
+// once the worker's read has failed, goes to `inner` itself (the worker
+// stopped or shut out meanwhile), so a failure is reported for the same
+// stretch and in the same words as without read-ahead.
+class ReadAheadSource final : public AudioSource
+{
+public:
+  ReadAheadSource(AudioSource& inner, long blockFrames = kPipelineBlockFrames, int depth = kPipelineDepth);
+  ~ReadAheadSource() override;
+  ReadAheadSource(const ReadAheadSource&) = delete;
+  ReadAheadSource& operator=(const ReadAheadSource&) = delete;
+
+  int NumChannels() const override { return mChannels; }
+  double SampleRate() const override { return mRate; }
+  long Frames() const override { return mFrames; }
+  bool ReadAt(long start, long count, float* const* channels) override;
+  std::string Error() const override { return mError; }
+
+private:
+  struct Block
+  {
+    std::vector<float> samples; // channel after channel, blockFrames each
+    long start = 0, count = 0;
+    bool ready = false, failed = false;
+  };
+  void Run();
+  bool ReadInner(long start, long count, float* const* channels);
+
+  AudioSource& mInner;
+  const int mChannels;
+  const double mRate;
+  const long mFrames, mBlockFrames;
+  std::vector<Block> mRing;
+  std::mutex mMutex;      // the ring's flags and mStopping
+  std::mutex mInnerMutex; // `inner` between the worker and out-of-order reads
+  std::condition_variable mChanged;
+  bool mStopping = false;
+  // Reader's side: where the next in-order read starts, the block it is
+  // in, and whether the ring is given up after a failed read.
+  long mNext = 0;
+  size_t mFront = 0;
+  bool mDirect = false;
+  std::string mError;
+  std::thread mThread;
+};
+
+// Appends to `inner` on a worker thread: Append copies into a ring of
+// `depth` blocks of `blockFrames` and returns; the worker appends each full
+// block. Flush appends what is left and waits. Once an append to `inner`
+// has failed, the rest is dropped and Append and Flush give false, with
+// `inner`'s error. Destroyed without Flush, it drops what has not been
+// appended.
+class WriteBehindSink final : public AudioSink
+{
+public:
+  WriteBehindSink(AudioSink& inner, int channels, long blockFrames = kPipelineBlockFrames,
+                  int depth = kPipelineDepth);
+  ~WriteBehindSink() override;
+  WriteBehindSink(const WriteBehindSink&) = delete;
+  WriteBehindSink& operator=(const WriteBehindSink&) = delete;
+
+  bool Append(const float* const* channels, long count) override;
+  bool Flush() override;
+  std::string Error() const override;
+
+private:
+  struct Block
+  {
+    std::vector<float> samples; // channel after channel, blockFrames each
+    long count = 0;
+    bool full = false; // handed to the worker
+  };
+  void Run();
+  // Hands the block being filled to the worker and waits for the next one
+  // to be free; false once an append has failed.
+  bool HandOver(std::unique_lock<std::mutex>& lock);
+
+  AudioSink& mInner;
+  const int mChannels;
+  const long mBlockFrames;
+  std::vector<Block> mRing;
+  mutable std::mutex mMutex;
+  std::condition_variable mChanged;
+  bool mStopping = false, mFailed = false;
+  std::string mError;
+  size_t mFilling = 0; // the block Append copies into (render thread)
+  std::thread mThread;
+};
+
+} // namespace auhost
