@@ -9,11 +9,6 @@
 
 namespace
 {
-constexpr double kMomentaryMs = 400.0;
-constexpr double kMomentaryOverlap = 0.75;
-constexpr double kShortTermMs = 3000.0;
-constexpr double kShortTermOverlap = 0.6666666666666666;
-
 template <bool kDivide1, bool kDivide2>
 void KWeightBlock(KWeightingFilter& stage1, KWeightingFilter& stage2, const double* in, double* out, int32_t frames)
 {
@@ -163,8 +158,8 @@ void CMEBUR128::Reset()
     // A peak from before the reset must not be reported after it.
     mPeakDetectors[i].Clear();
   }
-  mMomentary.Init(kMomentaryMs, kMomentaryOverlap, SampleRate);
-  mShortTerm.Init(kShortTermMs, kShortTermOverlap, SampleRate);
+  mMomentary.Init(loudness::kMomentaryMs, loudness::kMomentaryOverlap, SampleRate);
+  mShortTerm.Init(loudness::kShortTermMs, loudness::kShortTermOverlap, SampleRate);
   mGate.Clear();
   mRange.Clear();
   mTruePeakMaximum = 0.0;

@@ -13,6 +13,13 @@ inline constexpr double kOffset = -0.691;
 inline constexpr double kSilentMeanSquare = 4.667e-15;
 inline constexpr double kSilenceLufs = -144.0;
 
+// The meter's windows: momentary blocks of 400 ms every 100 ms (the gating
+// blocks), short-term values of 3 s every second (the loudness range).
+inline constexpr double kMomentaryMs = 400.0;
+inline constexpr double kMomentaryOverlap = 0.75;
+inline constexpr double kShortTermMs = 3000.0;
+inline constexpr double kShortTermOverlap = 0.6666666666666666;
+
 // -0.691 + 10·log10(z), or -144.0 when |z| <= 4.667e-15.
 inline double OfMeanSquare(double z)
 {

@@ -10,13 +10,6 @@ namespace auhost {
 
 namespace {
 
-// The loudness meter's windows: momentary blocks of 400 ms every 100 ms
-// (the gating blocks), short-term values of 3 s every second (the range).
-constexpr double kMomentaryMs = 400.0;
-constexpr double kMomentaryOverlap = 0.75;
-constexpr double kShortTermMs = 3000.0;
-constexpr double kShortTermOverlap = 0.6666666666666666;
-
 // Both K-weighting stages of `n` channels (1 or 2) over a chunk, the
 // channels side by side so their independent recursions overlap in the
 // processor. kDivide = false only where every a0 is 1 (the same values).
@@ -55,8 +48,8 @@ LoudnessMeter::LoudnessMeter(int channels, double sampleRate) : mChannels(std::c
     mStage1[c].DesignStage1(sampleRate);
     mStage2[c].DesignStage2(sampleRate);
   }
-  mMomentary.Init(kMomentaryMs, kMomentaryOverlap, sampleRate);
-  mShortTerm.Init(kShortTermMs, kShortTermOverlap, sampleRate);
+  mMomentary.Init(loudness::kMomentaryMs, loudness::kMomentaryOverlap, sampleRate);
+  mShortTerm.Init(loudness::kShortTermMs, loudness::kShortTermOverlap, sampleRate);
 }
 
 void LoudnessMeter::Add(const float* const* channels, long count)
