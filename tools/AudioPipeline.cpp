@@ -128,6 +128,7 @@ WriteBehindSink::WriteBehindSink(AudioSink& inner, int channels, long blockFrame
 {
   for (Block& block : mRing)
     block.samples.resize(static_cast<size_t>(mChannels * mBlockFrames));
+  mSpace.resize(static_cast<size_t>(std::max(0, mChannels)));
   mThread = std::thread([this] { Run(); });
 }
 
@@ -162,8 +163,8 @@ void WriteBehindSink::Run()
       lock.lock();
       if (!ok)
       {
-        mFailed = true;
         mError = mInner.Error();
+        mFailed = true;
       }
     }
     block.count = 0;
@@ -204,8 +205,31 @@ bool WriteBehindSink::Append(const float* const* channels, long count)
         return false;
     }
   }
-  std::lock_guard<std::mutex> lock(mMutex);
-  return !mFailed;
+  return !mFailed.load();
+}
+
+float* const* WriteBehindSink::Space(long count)
+{
+  Block& block = mRing[mFilling];
+  if (count < 0 || count > mBlockFrames - block.count)
+    return nullptr;
+  for (int c = 0; c < mChannels; ++c)
+    mSpace[c] = block.samples.data() + c * mBlockFrames + block.count;
+  return mSpace.data();
+}
+
+bool WriteBehindSink::Commit(long count)
+{
+  Block& block = mRing[mFilling];
+  if (count < 0 || count > mBlockFrames - block.count)
+    return false;
+  block.count += count;
+  if (block.count == mBlockFrames)
+  {
+    std::unique_lock<std::mutex> lock(mMutex);
+    return HandOver(lock);
+  }
+  return !mFailed.load();
 }
 
 bool WriteBehindSink::Flush()

@@ -11,6 +11,7 @@
 // wrappers go, whatever happened.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
 #include <mutex>
 #include <string>
@@ -21,9 +22,10 @@
 
 namespace auhost {
 
-// Frames per block, and blocks in each ring, for renders of files: about a
-// megabyte in all for stereo.
-inline constexpr long kPipelineBlockFrames = 16384;
+// Frames per block, and blocks in each ring, for renders of files: four
+// megabytes in all for stereo. Large blocks keep the hand-overs, each of
+// which may wake a worker, rare.
+inline constexpr long kPipelineBlockFrames = 65536;
 inline constexpr int kPipelineDepth = 4;
 
 // Reads `inner` from frame 0 to its end on a worker thread, `depth` blocks
@@ -92,6 +94,9 @@ public:
   bool Append(const float* const* channels, long count) override;
   bool Flush() override;
   std::string Error() const override;
+  // The rest of the block being filled, when `count` frames fit in it.
+  float* const* Space(long count) override;
+  bool Commit(long count) override;
 
 private:
   struct Block
@@ -111,9 +116,13 @@ private:
   std::vector<Block> mRing;
   mutable std::mutex mMutex;
   std::condition_variable mChanged;
-  bool mStopping = false, mFailed = false;
+  bool mStopping = false;
+  // Set under the mutex with mError; read without it by Append, which runs
+  // for every slice and should not take the worker's lock each time.
+  std::atomic<bool> mFailed{false};
   std::string mError;
   size_t mFilling = 0; // the block Append copies into (render thread)
+  std::vector<float*> mSpace; // what Space gave (render thread)
   std::thread mThread;
 };
 

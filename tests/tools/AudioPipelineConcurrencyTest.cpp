@@ -105,32 +105,44 @@ TEST(AudioPipeline, WriteBehindKeepsEveryFrameInOrderOrFailsAsItsSinkFails)
   const AudioData audio = toolstest::Bursts(0.1, -20.0); // 4800 frames
   for (const Ring ring : kRings)
     for (const long room : {LONG_MAX, 0L, 3000L})
-    {
-      SCOPED_TRACE(testing::Message() << "ring " << ring.frames << " x " << ring.depth << ", room " << room);
-      AudioData kept;
-      FillsUp sink(kept, 2, room);
-      bool ok = true;
+      for (const bool inPlace : {false, true})
       {
-        WriteBehindSink behind(sink, 2, ring.frames, ring.depth);
-        toolstest::InRandomBlocks(audio, 700, 7, [&](const float* const* channels, long n) {
-          ok = ok && behind.Append(channels, n); // a render stops at the first failure
-        });
-        ok = ok && behind.Flush();
-        if (!ok)
+        SCOPED_TRACE(testing::Message() << "ring " << ring.frames << " x " << ring.depth << ", room " << room
+                                        << (inPlace ? ", written in place where there is room" : ""));
+        AudioData kept;
+        FillsUp sink(kept, 2, room);
+        bool ok = true;
         {
-          EXPECT_EQ(behind.Error(), "disk full");
+          WriteBehindSink behind(sink, 2, ring.frames, ring.depth);
+          toolstest::InRandomBlocks(audio, 700, 7, [&](const float* const* channels, long n) {
+            // A render stops at the first failure.
+            float* const* space = inPlace ? behind.Space(n) : nullptr;
+            if (space)
+            {
+              EXPECT_LE(n, ring.frames);
+              for (int c = 0; c < 2; ++c)
+                std::copy(channels[c], channels[c] + n, space[c]);
+              ok = ok && behind.Commit(n);
+            }
+            else
+              ok = ok && behind.Append(channels, n);
+          });
+          ok = ok && behind.Flush();
+          if (!ok)
+          {
+            EXPECT_EQ(behind.Error(), "disk full");
+          }
+        }
+        EXPECT_EQ(ok, room == LONG_MAX);
+        EXPECT_EQ(sink.appendsAfterFailing, 0);
+        ASSERT_LE(kept.Frames(), std::min(room, audio.Frames()));
+        for (int c = 0; c < 2; ++c)
+          EXPECT_TRUE(std::equal(kept.channels[c].begin(), kept.channels[c].end(), audio.channels[c].begin()));
+        if (ok)
+        {
+          EXPECT_EQ(kept.Frames(), audio.Frames());
         }
       }
-      EXPECT_EQ(ok, room == LONG_MAX);
-      EXPECT_EQ(sink.appendsAfterFailing, 0);
-      ASSERT_LE(kept.Frames(), std::min(room, audio.Frames()));
-      for (int c = 0; c < 2; ++c)
-        EXPECT_TRUE(std::equal(kept.channels[c].begin(), kept.channels[c].end(), audio.channels[c].begin()));
-      if (ok)
-      {
-        EXPECT_EQ(kept.Frames(), audio.Frames());
-      }
-    }
 }
 
 TEST(AudioPipeline, AFileCopiedThroughBothThreadsIsTheFileWrittenAtOnce)
