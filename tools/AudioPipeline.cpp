@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace auhost {
 
@@ -19,7 +20,12 @@ std::vector<float*> ChannelsOf(std::vector<float>& samples, int channels, long b
 } // namespace
 
 ReadAheadSource::ReadAheadSource(AudioSource& inner, long blockFrames, int depth)
-  : mInner(inner), mChannels(inner.NumChannels()), mRate(inner.SampleRate()), mFrames(inner.Frames()),
+  : ReadAheadSource(inner, nullptr, blockFrames, depth)
+{
+}
+
+ReadAheadSource::ReadAheadSource(AudioSource& inner, BlockObserver observe, long blockFrames, int depth)
+  : mInner(inner), mObserve(std::move(observe)), mChannels(inner.NumChannels()), mRate(inner.SampleRate()), mFrames(inner.Frames()),
     mBlockFrames(std::max(1L, blockFrames)), mRing(static_cast<size_t>(std::max(1, depth)))
 {
   for (Block& block : mRing)
@@ -66,6 +72,8 @@ void ReadAheadSource::Run()
       std::lock_guard<std::mutex> lock(mInnerMutex);
       ok = mInner.ReadAt(at, count, channels.data());
     }
+    if (ok && mObserve)
+      mObserve(channels.data(), count);
     std::lock_guard<std::mutex> lock(mMutex);
     block.start = at;
     block.count = count;
@@ -123,7 +131,12 @@ bool ReadAheadSource::ReadAt(long start, long count, float* const* channels)
 }
 
 WriteBehindSink::WriteBehindSink(AudioSink& inner, int channels, long blockFrames, int depth)
-  : mInner(inner), mChannels(channels), mBlockFrames(std::max(1L, blockFrames)),
+  : WriteBehindSink(inner, channels, nullptr, blockFrames, depth)
+{
+}
+
+WriteBehindSink::WriteBehindSink(AudioSink& inner, int channels, BlockObserver observe, long blockFrames, int depth)
+  : mInner(inner), mObserve(std::move(observe)), mChannels(channels), mBlockFrames(std::max(1L, blockFrames)),
     mRing(static_cast<size_t>(std::max(1, depth)))
 {
   for (Block& block : mRing)
@@ -159,6 +172,8 @@ void WriteBehindSink::Run()
       lock.unlock();
       const std::vector<float*> channels = ChannelsOf(block.samples, mChannels, mBlockFrames);
       std::vector<const float*> constant(channels.begin(), channels.end());
+      if (mObserve)
+        mObserve(constant.data(), block.count);
       const bool ok = mInner.Append(constant.data(), block.count);
       lock.lock();
       if (!ok)

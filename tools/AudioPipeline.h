@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -21,6 +22,10 @@
 #include "tools/AudioFile.h"
 
 namespace auhost {
+
+// Sees each block a worker moves, in order, on the worker's thread: a way
+// to measure the audio without a copy on the render thread.
+using BlockObserver = std::function<void(const float* const* channels, long count)>;
 
 // Frames per block, and blocks in each ring, for renders of files: four
 // megabytes in all for stereo. Large blocks keep the hand-overs, each of
@@ -38,6 +43,10 @@ class ReadAheadSource final : public AudioSource
 {
 public:
   ReadAheadSource(AudioSource& inner, long blockFrames = kPipelineBlockFrames, int depth = kPipelineDepth);
+  // `observe` sees every block the worker reads, before the reader may
+  // take it.
+  ReadAheadSource(AudioSource& inner, BlockObserver observe, long blockFrames = kPipelineBlockFrames,
+                  int depth = kPipelineDepth);
   ~ReadAheadSource() override;
   ReadAheadSource(const ReadAheadSource&) = delete;
   ReadAheadSource& operator=(const ReadAheadSource&) = delete;
@@ -59,6 +68,7 @@ private:
   bool ReadInner(long start, long count, float* const* channels);
 
   AudioSource& mInner;
+  const BlockObserver mObserve;
   const int mChannels;
   const double mRate;
   const long mFrames, mBlockFrames;
@@ -87,6 +97,9 @@ class WriteBehindSink final : public AudioSink
 public:
   WriteBehindSink(AudioSink& inner, int channels, long blockFrames = kPipelineBlockFrames,
                   int depth = kPipelineDepth);
+  // `observe` sees every block before the worker appends it.
+  WriteBehindSink(AudioSink& inner, int channels, BlockObserver observe, long blockFrames = kPipelineBlockFrames,
+                  int depth = kPipelineDepth);
   ~WriteBehindSink() override;
   WriteBehindSink(const WriteBehindSink&) = delete;
   WriteBehindSink& operator=(const WriteBehindSink&) = delete;
@@ -111,6 +124,7 @@ private:
   bool HandOver(std::unique_lock<std::mutex>& lock);
 
   AudioSink& mInner;
+  const BlockObserver mObserve;
   const int mChannels;
   const long mBlockFrames;
   std::vector<Block> mRing;

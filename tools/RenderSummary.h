@@ -4,6 +4,10 @@
 // loudness, the other the output's loudness and the gain. The frames
 // waiting are bounded, so slow workers hold the render back rather than
 // letting memory grow. Mono or stereo.
+//
+// Input and Output may be called on two threads (each always on the same
+// one), as long as every input frame is given before the output frame
+// aligned with it.
 #pragma once
 
 #include <condition_variable>
