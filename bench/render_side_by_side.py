@@ -12,6 +12,12 @@ several times each:
 and prints each one's median time, the ratios of the medians and every
 run's peak memory (maximum resident set), with the machine's load.
 
+Each run writes a file that is not there yet, as a first render does: the
+last run's output is removed before the clock starts. Written over, a
+file's old pages are freed, and a renamed-over one flushed, by the file
+system inside the run, which would time the file system rather than the
+command.
+
   bench/render_side_by_side.py [--auhost build/tools/auhost] [--runs 5]
                                [--minutes 10] [--work DIR]
 Only the Python standard library is used.
@@ -78,8 +84,9 @@ def write_programme(auhost, path, minutes):
             left -= len(piece)
 
 
-def timed_run(command):
-    """Wall time in seconds and peak memory in MB of one run.
+def timed_run(command, output):
+    """Wall time in seconds and peak memory in MB of one run, writing the
+    file `output` afresh.
 
     The peak is taken by /usr/bin/time when it is there, else by this script
     started afresh: a process's peak memory counts what its parent held
@@ -87,6 +94,8 @@ def timed_run(command):
     the programme it wrote, would be charged with it."""
     probe = ["/usr/bin/time", "-f", "%M"] if os.path.exists("/usr/bin/time") else \
         [sys.executable, os.path.abspath(__file__), "--peak-of"]
+    if os.path.exists(output):
+        os.remove(output)
     start = time.perf_counter()
     run = subprocess.run(probe + command, stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL,
                          stderr=subprocess.PIPE)
@@ -141,11 +150,11 @@ def main():
         print(f"before: {load()}")
         # One untimed round fills the page cache and the loaders' caches.
         for command in commands.values():
-            timed_run(command)
+            timed_run(command, command[-1])
         runs = {name: [] for name in commands}
         for _ in range(args.runs):
             for name, command in commands.items():
-                runs[name].append(timed_run(command))
+                runs[name].append(timed_run(command, command[-1]))
         print(f"after:  {load()}\n")
 
         median = {name: statistics.median(t for t, _ in r) for name, r in runs.items()}

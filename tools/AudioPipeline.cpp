@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 namespace auhost {
 
@@ -19,7 +20,12 @@ std::vector<float*> ChannelsOf(std::vector<float>& samples, int channels, long b
 } // namespace
 
 ReadAheadSource::ReadAheadSource(AudioSource& inner, long blockFrames, int depth)
-  : mInner(inner), mChannels(inner.NumChannels()), mRate(inner.SampleRate()), mFrames(inner.Frames()),
+  : ReadAheadSource(inner, nullptr, blockFrames, depth)
+{
+}
+
+ReadAheadSource::ReadAheadSource(AudioSource& inner, BlockObserver observe, long blockFrames, int depth)
+  : mInner(inner), mObserve(std::move(observe)), mChannels(inner.NumChannels()), mRate(inner.SampleRate()), mFrames(inner.Frames()),
     mBlockFrames(std::max(1L, blockFrames)), mRing(static_cast<size_t>(std::max(1, depth)))
 {
   for (Block& block : mRing)
@@ -66,6 +72,8 @@ void ReadAheadSource::Run()
       std::lock_guard<std::mutex> lock(mInnerMutex);
       ok = mInner.ReadAt(at, count, channels.data());
     }
+    if (ok && mObserve)
+      mObserve(channels.data(), count);
     std::lock_guard<std::mutex> lock(mMutex);
     block.start = at;
     block.count = count;
@@ -123,11 +131,17 @@ bool ReadAheadSource::ReadAt(long start, long count, float* const* channels)
 }
 
 WriteBehindSink::WriteBehindSink(AudioSink& inner, int channels, long blockFrames, int depth)
-  : mInner(inner), mChannels(channels), mBlockFrames(std::max(1L, blockFrames)),
+  : WriteBehindSink(inner, channels, nullptr, blockFrames, depth)
+{
+}
+
+WriteBehindSink::WriteBehindSink(AudioSink& inner, int channels, BlockObserver observe, long blockFrames, int depth)
+  : mInner(inner), mObserve(std::move(observe)), mChannels(channels), mBlockFrames(std::max(1L, blockFrames)),
     mRing(static_cast<size_t>(std::max(1, depth)))
 {
   for (Block& block : mRing)
     block.samples.resize(static_cast<size_t>(mChannels * mBlockFrames));
+  mSpace.resize(static_cast<size_t>(std::max(0, mChannels)));
   mThread = std::thread([this] { Run(); });
 }
 
@@ -158,12 +172,14 @@ void WriteBehindSink::Run()
       lock.unlock();
       const std::vector<float*> channels = ChannelsOf(block.samples, mChannels, mBlockFrames);
       std::vector<const float*> constant(channels.begin(), channels.end());
+      if (mObserve)
+        mObserve(constant.data(), block.count);
       const bool ok = mInner.Append(constant.data(), block.count);
       lock.lock();
       if (!ok)
       {
-        mFailed = true;
         mError = mInner.Error();
+        mFailed = true;
       }
     }
     block.count = 0;
@@ -204,8 +220,31 @@ bool WriteBehindSink::Append(const float* const* channels, long count)
         return false;
     }
   }
-  std::lock_guard<std::mutex> lock(mMutex);
-  return !mFailed;
+  return !mFailed.load();
+}
+
+float* const* WriteBehindSink::Space(long count)
+{
+  Block& block = mRing[mFilling];
+  if (count < 0 || count > mBlockFrames - block.count)
+    return nullptr;
+  for (int c = 0; c < mChannels; ++c)
+    mSpace[c] = block.samples.data() + c * mBlockFrames + block.count;
+  return mSpace.data();
+}
+
+bool WriteBehindSink::Commit(long count)
+{
+  Block& block = mRing[mFilling];
+  if (count < 0 || count > mBlockFrames - block.count)
+    return false;
+  block.count += count;
+  if (block.count == mBlockFrames)
+  {
+    std::unique_lock<std::mutex> lock(mMutex);
+    return HandOver(lock);
+  }
+  return !mFailed.load();
 }
 
 bool WriteBehindSink::Flush()

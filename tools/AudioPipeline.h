@@ -11,7 +11,9 @@
 // wrappers go, whatever happened.
 #pragma once
 
+#include <atomic>
 #include <condition_variable>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -21,9 +23,14 @@
 
 namespace auhost {
 
-// Frames per block, and blocks in each ring, for renders of files: about a
-// megabyte in all for stereo.
-inline constexpr long kPipelineBlockFrames = 16384;
+// Sees each block a worker moves, in order, on the worker's thread: a way
+// to measure the audio without a copy on the render thread.
+using BlockObserver = std::function<void(const float* const* channels, long count)>;
+
+// Frames per block, and blocks in each ring, for renders of files: four
+// megabytes in all for stereo. Large blocks keep the hand-overs, each of
+// which may wake a worker, rare.
+inline constexpr long kPipelineBlockFrames = 65536;
 inline constexpr int kPipelineDepth = 4;
 
 // Reads `inner` from frame 0 to its end on a worker thread, `depth` blocks
@@ -36,6 +43,10 @@ class ReadAheadSource final : public AudioSource
 {
 public:
   ReadAheadSource(AudioSource& inner, long blockFrames = kPipelineBlockFrames, int depth = kPipelineDepth);
+  // `observe` sees every block the worker reads, before the reader may
+  // take it.
+  ReadAheadSource(AudioSource& inner, BlockObserver observe, long blockFrames = kPipelineBlockFrames,
+                  int depth = kPipelineDepth);
   ~ReadAheadSource() override;
   ReadAheadSource(const ReadAheadSource&) = delete;
   ReadAheadSource& operator=(const ReadAheadSource&) = delete;
@@ -57,6 +68,7 @@ private:
   bool ReadInner(long start, long count, float* const* channels);
 
   AudioSource& mInner;
+  const BlockObserver mObserve;
   const int mChannels;
   const double mRate;
   const long mFrames, mBlockFrames;
@@ -85,6 +97,9 @@ class WriteBehindSink final : public AudioSink
 public:
   WriteBehindSink(AudioSink& inner, int channels, long blockFrames = kPipelineBlockFrames,
                   int depth = kPipelineDepth);
+  // `observe` sees every block before the worker appends it.
+  WriteBehindSink(AudioSink& inner, int channels, BlockObserver observe, long blockFrames = kPipelineBlockFrames,
+                  int depth = kPipelineDepth);
   ~WriteBehindSink() override;
   WriteBehindSink(const WriteBehindSink&) = delete;
   WriteBehindSink& operator=(const WriteBehindSink&) = delete;
@@ -92,6 +107,9 @@ public:
   bool Append(const float* const* channels, long count) override;
   bool Flush() override;
   std::string Error() const override;
+  // The rest of the block being filled, when `count` frames fit in it.
+  float* const* Space(long count) override;
+  bool Commit(long count) override;
 
 private:
   struct Block
@@ -106,14 +124,19 @@ private:
   bool HandOver(std::unique_lock<std::mutex>& lock);
 
   AudioSink& mInner;
+  const BlockObserver mObserve;
   const int mChannels;
   const long mBlockFrames;
   std::vector<Block> mRing;
   mutable std::mutex mMutex;
   std::condition_variable mChanged;
-  bool mStopping = false, mFailed = false;
+  bool mStopping = false;
+  // Set under the mutex with mError; read without it by Append, which runs
+  // for every slice and should not take the worker's lock each time.
+  std::atomic<bool> mFailed{false};
   std::string mError;
   size_t mFilling = 0; // the block Append copies into (render thread)
+  std::vector<float*> mSpace; // what Space gave (render thread)
   std::thread mThread;
 };
 

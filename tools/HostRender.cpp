@@ -278,12 +278,18 @@ RenderOutcome RenderThrough(AudioUnit unit, const RenderSetup& setup)
     if (setup.playLane)
       AudioUnitSetParameter(unit, setup.automatedParam, kAudioUnitScope_Global, 0,
                             LaneValueAt(*setup.playLane, timelineSeconds, 0.0f), 0);
+    // Once no frame of the slice is dropped for latency, the unit renders
+    // straight into the output's room where it has some, which saves a copy
+    // of every frame.
+    const long skip = std::clamp(latency - pos, 0L, static_cast<long>(n));
+    float* const* space = skip == 0 ? setup.output->Space(n) : nullptr;
     buffers.mNumberBuffers = static_cast<UInt32>(channels);
     for (int c = 0; c < channels; ++c)
     {
+      float* target = space ? space[c] : rendered[c].data();
       // What a unit leaves unwritten stays silent.
-      std::fill(rendered[c].begin(), rendered[c].begin() + n, 0.0f);
-      buffers.mBuffers[c] = {1, n * static_cast<UInt32>(sizeof(float)), rendered[c].data()};
+      std::fill(target, target + n, 0.0f);
+      buffers.mBuffers[c] = {1, n * static_cast<UInt32>(sizeof(float)), target};
     }
     AudioTimeStamp ts{};
     ts.mSampleTime = static_cast<Float64>(pos);
@@ -297,13 +303,22 @@ RenderOutcome RenderThrough(AudioUnit unit, const RenderSetup& setup)
       return fail("the unit failed to render at frame " + std::to_string(pos) + " (status " + std::to_string(status) +
                   ")");
     // A unit may hand back its own buffers.
-    const long skip = std::clamp(latency - pos, 0L, static_cast<long>(n));
+    bool inSpace = space != nullptr;
     for (int c = 0; c < channels; ++c)
     {
       const auto* data = static_cast<const float*>(buffers.mBuffers[c].mData);
       kept[c] = (data ? data : rendered[c].data()) + skip;
+      inSpace = inSpace && (!data || data == space[c]);
     }
-    if (skip < static_cast<long>(n))
+    if (inSpace)
+    {
+      // The tap reads the room before it is handed on.
+      if (setup.tap)
+        setup.tap->Output(space, n);
+      if (!setup.output->Commit(n))
+        return fail(setup.output->Error());
+    }
+    else if (skip < static_cast<long>(n))
     {
       if (!setup.output->Append(kept.data(), n - skip))
         return fail(setup.output->Error());

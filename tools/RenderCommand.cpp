@@ -230,9 +230,17 @@ int RunRender(const ComponentBundle& bundle, const RenderOptions& options)
 
   // The files are read ahead and written behind on threads of their own,
   // which end (whatever happens) before the writer commits or discards.
-  ReadAheadSource mainAhead(*input);
+  // The summary takes its copies of the input and the output there too,
+  // off the render's thread.
+  BlockObserver toSummaryInput, toSummaryOutput;
+  if (summary)
+  {
+    toSummaryInput = [&summary](const float* const* channels, long count) { summary->Input(channels, count); };
+    toSummaryOutput = [&summary](const float* const* channels, long count) { summary->Output(channels, count); };
+  }
+  ReadAheadSource mainAhead(*input, toSummaryInput);
   std::unique_ptr<ReadAheadSource> sideAhead(sidechain ? new ReadAheadSource(*sidechain) : nullptr);
-  WriteBehindSink outputBehind(*output, input->NumChannels());
+  WriteBehindSink outputBehind(*output, input->NumChannels(), toSummaryOutput);
   RenderSetup setup;
   setup.main = &mainAhead;
   setup.sidechain = sideAhead.get();
@@ -241,7 +249,6 @@ int RunRender(const ComponentBundle& bundle, const RenderOptions& options)
   setup.automatedParam = automated ? automated->id : 0;
   setup.playLane = options.automationIn.empty() ? nullptr : &lane;
   setup.recordLane = !options.automationOut.empty();
-  setup.tap = summary.get();
   ProgressBar bar;
   if (!options.quiet && isatty(STDERR_FILENO) && input->Frames() > 60 * input->SampleRate())
     setup.progress = [&bar](double fraction) { bar.Update(fraction); };

@@ -79,11 +79,7 @@ void RenderSummary::Gather(std::unique_ptr<Batch>& batch, const float* const* ch
   for (long at = 0; at < count;)
   {
     if (!batch)
-    {
-      batch = std::make_unique<Batch>();
-      batch->input = input;
-      batch->samples.resize(static_cast<size_t>(kBatchFrames * mChannels));
-    }
+      batch = TakeBatch(input);
     const long take = std::min(count - at, kBatchFrames - batch->frames);
     for (int c = 0; c < mChannels; ++c)
       std::copy(channels[c] + at, channels[c] + at + take, batch->samples.begin() + c * kBatchFrames + batch->frames);
@@ -94,13 +90,42 @@ void RenderSummary::Gather(std::unique_ptr<Batch>& batch, const float* const* ch
   }
 }
 
+std::unique_ptr<RenderSummary::Batch> RenderSummary::TakeBatch(bool input)
+{
+  std::unique_ptr<Batch> batch;
+  {
+    std::lock_guard<std::mutex> lock(mSpareMutex);
+    if (!mSpare.empty())
+    {
+      batch = std::move(mSpare.back());
+      mSpare.pop_back();
+    }
+  }
+  if (!batch)
+  {
+    batch = std::make_unique<Batch>();
+    batch->samples.resize(static_cast<size_t>(kBatchFrames * mChannels));
+  }
+  batch->input = input;
+  batch->frames = 0;
+  return batch;
+}
+
+void RenderSummary::GiveBack(const Batch* batch)
+{
+  // Only the last holder gives a batch back, so nothing else refers to it.
+  std::unique_ptr<Batch> owned(const_cast<Batch*>(batch));
+  std::lock_guard<std::mutex> lock(mSpareMutex);
+  mSpare.push_back(std::move(owned));
+}
+
 void RenderSummary::Send(std::unique_ptr<Batch>& batch)
 {
   // Channel after channel, as Batch::Channel reads them.
   if (batch->frames < kBatchFrames)
     for (int c = 1; c < mChannels; ++c)
       std::copy_n(batch->samples.begin() + c * kBatchFrames, batch->frames, batch->samples.begin() + c * batch->frames);
-  const std::shared_ptr<const Batch> shared(batch.release());
+  const std::shared_ptr<const Batch> shared(batch.release(), [this](const Batch* b) { GiveBack(b); });
   if (shared->input)
     mInputWorker.Hand(shared);
   mOutputWorker.Hand(shared);

@@ -4,6 +4,10 @@
 // loudness, the other the output's loudness and the gain. The frames
 // waiting are bounded, so slow workers hold the render back rather than
 // letting memory grow. Mono or stereo.
+//
+// Input and Output may be called on two threads (each always on the same
+// one), as long as every input frame is given before the output frame
+// aligned with it.
 #pragma once
 
 #include <condition_variable>
@@ -67,10 +71,14 @@ private:
   };
 
   // Frames gathered per batch, and the frames a worker may have waiting.
-  static constexpr long kBatchFrames = 16384;
-  static constexpr long kMaxWaitingFrames = 8 * kBatchFrames;
+  // Large batches keep the hand-overs (each may wake a worker) rare.
+  static constexpr long kBatchFrames = 65536;
+  static constexpr long kMaxWaitingFrames = 4 * kBatchFrames;
 
   void Gather(std::unique_ptr<Batch>& batch, const float* const* channels, long count);
+  // A batch to gather into: a measured one taken back, or a new one.
+  std::unique_ptr<Batch> TakeBatch(bool input);
+  void GiveBack(const Batch* batch);
   void Send(std::unique_ptr<Batch>& batch);
   // Feeds a batch to a loudness meter and to a gain meter (either may be
   // null).
@@ -82,6 +90,11 @@ private:
   Loudness mInputLoudness, mOutputLoudness;
   GainStats mGain;
   std::unique_ptr<Batch> mInputBatch, mOutputBatch;
+  // Batches both workers are done with, for reuse, so that the render
+  // thread neither allocates nor clears a batch after the first few.
+  // Declared before the workers, which give batches back until they stop.
+  std::mutex mSpareMutex;
+  std::vector<std::unique_ptr<Batch>> mSpare;
   Worker mInputWorker, mOutputWorker;
   bool mFinished = false;
 };

@@ -74,28 +74,50 @@ TEST(AudioPipeline, ReadAheadGivesWhatItsSourceGivesForEveryReadAndFailure)
                                         << ", failing at " << failAt);
         const AudioData audio = toolstest::Bursts(0.05, -20.0, channels); // 2400 frames
         EndsEarly plain(audio, failAt), wrapped(audio, failAt);
-        ReadAheadSource ahead(wrapped, ring.frames, ring.depth);
-        // A render's reads: slices in order past the end, now and then a
-        // stretch a unit asks for elsewhere.
-        std::mt19937 random(static_cast<unsigned>(ring.frames + failAt));
-        std::vector<float> want(2 * 900), got(2 * 900);
-        for (long at = 0, step = 0; at < audio.Frames() + 500; ++step)
+        // What the worker shows an observer: the programme from its start,
+        // each frame once, whatever the reader asks for.
+        std::vector<float> observed[2];
+        bool readToTheEnd = true;
         {
-          const bool elsewhere = step % 5 == 4;
-          const long start = elsewhere ? long(random() % 2600) - 100 : at;
-          const long count = 1 + long(random() % 900);
-          float* w[2] = {want.data(), want.data() + 900};
-          float* g[2] = {got.data(), got.data() + 900};
-          const bool ok = plain.ReadAt(start, count, w);
-          ASSERT_EQ(ahead.ReadAt(start, count, g), ok) << "read at " << start;
-          if (!ok)
+          ReadAheadSource ahead(
+            wrapped,
+            [&](const float* const* blocks, long n) {
+              for (int c = 0; c < channels; ++c)
+                observed[c].insert(observed[c].end(), blocks[c], blocks[c] + n);
+            },
+            ring.frames, ring.depth);
+          // A render's reads: slices in order past the end, now and then a
+          // stretch a unit asks for elsewhere.
+          std::mt19937 random(static_cast<unsigned>(ring.frames + failAt));
+          std::vector<float> want(2 * 900), got(2 * 900);
+          for (long at = 0, step = 0; at < audio.Frames() + 500; ++step)
           {
-            EXPECT_EQ(ahead.Error(), "ends early");
-            break;
+            const bool elsewhere = step % 5 == 4;
+            const long start = elsewhere ? long(random() % 2600) - 100 : at;
+            const long count = 1 + long(random() % 900);
+            float* w[2] = {want.data(), want.data() + 900};
+            float* g[2] = {got.data(), got.data() + 900};
+            const bool ok = plain.ReadAt(start, count, w);
+            ASSERT_EQ(ahead.ReadAt(start, count, g), ok) << "read at " << start;
+            if (!ok)
+            {
+              EXPECT_EQ(ahead.Error(), "ends early");
+              readToTheEnd = false;
+              break;
+            }
+            for (int c = 0; c < channels; ++c)
+              ASSERT_TRUE(std::equal(w[c], w[c] + count, g[c])) << "read at " << start;
+            at += elsewhere ? 0 : count;
           }
-          for (int c = 0; c < channels; ++c)
-            ASSERT_TRUE(std::equal(w[c], w[c] + count, g[c])) << "read at " << start;
-          at += elsewhere ? 0 : count;
+        }
+        for (int c = 0; c < channels; ++c)
+        {
+          ASSERT_LE(observed[c].size(), audio.channels[c].size());
+          EXPECT_TRUE(std::equal(observed[c].begin(), observed[c].end(), audio.channels[c].begin()));
+          if (readToTheEnd)
+          {
+            EXPECT_EQ(observed[c].size(), audio.channels[c].size());
+          }
         }
       }
 }
@@ -105,32 +127,57 @@ TEST(AudioPipeline, WriteBehindKeepsEveryFrameInOrderOrFailsAsItsSinkFails)
   const AudioData audio = toolstest::Bursts(0.1, -20.0); // 4800 frames
   for (const Ring ring : kRings)
     for (const long room : {LONG_MAX, 0L, 3000L})
-    {
-      SCOPED_TRACE(testing::Message() << "ring " << ring.frames << " x " << ring.depth << ", room " << room);
-      AudioData kept;
-      FillsUp sink(kept, 2, room);
-      bool ok = true;
+      for (const bool inPlace : {false, true})
       {
-        WriteBehindSink behind(sink, 2, ring.frames, ring.depth);
-        toolstest::InRandomBlocks(audio, 700, 7, [&](const float* const* channels, long n) {
-          ok = ok && behind.Append(channels, n); // a render stops at the first failure
-        });
-        ok = ok && behind.Flush();
-        if (!ok)
+        SCOPED_TRACE(testing::Message() << "ring " << ring.frames << " x " << ring.depth << ", room " << room
+                                        << (inPlace ? ", written in place where there is room" : ""));
+        AudioData kept;
+        FillsUp sink(kept, 2, room);
+        bool ok = true;
+        // An observer sees each block before the sink gets it.
+        std::vector<float> observed[2];
         {
-          EXPECT_EQ(behind.Error(), "disk full");
+          WriteBehindSink behind(
+            sink, 2,
+            [&](const float* const* blocks, long n) {
+              for (int c = 0; c < 2; ++c)
+                observed[c].insert(observed[c].end(), blocks[c], blocks[c] + n);
+            },
+            ring.frames, ring.depth);
+          toolstest::InRandomBlocks(audio, 700, 7, [&](const float* const* channels, long n) {
+            // A render stops at the first failure.
+            float* const* space = inPlace ? behind.Space(n) : nullptr;
+            if (space)
+            {
+              EXPECT_LE(n, ring.frames);
+              for (int c = 0; c < 2; ++c)
+                std::copy(channels[c], channels[c] + n, space[c]);
+              ok = ok && behind.Commit(n);
+            }
+            else
+              ok = ok && behind.Append(channels, n);
+          });
+          ok = ok && behind.Flush();
+          if (!ok)
+          {
+            EXPECT_EQ(behind.Error(), "disk full");
+          }
+        }
+        EXPECT_EQ(ok, room == LONG_MAX);
+        EXPECT_EQ(sink.appendsAfterFailing, 0);
+        ASSERT_LE(kept.Frames(), std::min(room, audio.Frames()));
+        for (int c = 0; c < 2; ++c)
+        {
+          EXPECT_TRUE(std::equal(kept.channels[c].begin(), kept.channels[c].end(), audio.channels[c].begin()));
+          ASSERT_GE(observed[c].size(), kept.channels[c].size());
+          ASSERT_LE(observed[c].size(), audio.channels[c].size());
+          EXPECT_TRUE(std::equal(observed[c].begin(), observed[c].end(), audio.channels[c].begin()));
+        }
+        if (ok)
+        {
+          EXPECT_EQ(kept.Frames(), audio.Frames());
         }
       }
-      EXPECT_EQ(ok, room == LONG_MAX);
-      EXPECT_EQ(sink.appendsAfterFailing, 0);
-      ASSERT_LE(kept.Frames(), std::min(room, audio.Frames()));
-      for (int c = 0; c < 2; ++c)
-        EXPECT_TRUE(std::equal(kept.channels[c].begin(), kept.channels[c].end(), audio.channels[c].begin()));
-      if (ok)
-      {
-        EXPECT_EQ(kept.Frames(), audio.Frames());
-      }
-    }
 }
 
 TEST(AudioPipeline, AFileCopiedThroughBothThreadsIsTheFileWrittenAtOnce)
