@@ -165,7 +165,9 @@ bool QuadsAvailable()
     const QuadMask audible = d > Broadcast<Quad>(kSilenceDb);
     const Quad g = reinterpret_cast<Quad>(reinterpret_cast<QuadMask>(y) & audible);
     std::memcpy(out + k, &g, sizeof g);
-    if (!(inside[0] & inside[1] & inside[2] & inside[3])) [[unlikely]]
+    // One sign-mask instruction for the four lanes' test (taking the lanes
+    // out one by one took eight of the loop's fifty-odd instructions).
+    if (__builtin_ia32_movmskpd256(reinterpret_cast<Quad>(inside)) != 15) [[unlikely]]
       for (int32_t i = k; i < k + 4; ++i)
         out[i] = GainDbToLinear(db[i]);
   }

@@ -55,6 +55,15 @@ void ReadMeasures(const ride_detail::MeasureRef& r, double* out, int32_t n)
       out[k] = r.p[k * r.stride];
 }
 
+// std::min(std::max(x, lo), hi), with the same results (NaN and signed
+// zeros included), written out: on references the compiler takes the
+// operands through memory, in the loop that carries the smoothing.
+inline double Clamp(double x, double lo, double hi)
+{
+  const double atLeastLo = x < lo ? lo : x;
+  return hi < atLeastLo ? hi : atLeastLo;
+}
+
 // Steps 4-7 for a chunk: the gate, the needed gain and its smoothing. The
 // loop around the logarithm carries the smoothing's recurrence, so that the
 // two overlap; the variants keep the settings' tests out of it.
@@ -81,13 +90,13 @@ void SmoothChunk(const GainSettings& g, GainState& st, ride_detail::ChunkSignals
       const double mainLevel = kGateIsMain ? gateLevel : LevelOfMeasure(main[k]);
       const double R = kSideLevel ? LevelOfMeasure(side[k]) : target;
       needed = R - mainLevel;
-      v = std::min(std::max(needed, lo), hi);
+      v = Clamp(needed, lo, hi);
     }
     else
     {
       // Idle gain unclamped.
       c.ride[k] = 0.0;
-      v = hold ? std::min(std::max(needed, lo), hi) : idleOrHeld;
+      v = hold ? Clamp(needed, lo, hi) : idleOrHeld;
     }
     // 7.
     smoothed = (smoothed - v) * coefficient + v;

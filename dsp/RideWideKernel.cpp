@@ -173,14 +173,18 @@ void RunDetectionAndOutputWide(bool filterOn, CutFilters& filters, WeightUnit (&
   if (filterOn)
   {
     RunWide<true>(filters, units, in, det, out, both);
-    RunDetection<true, false, false>(filters, units, in, det, both, nDet);
-    RunOutput<true, false>(filters, units, out, nullptr, both);
+    if (both < nDet)
+      RunDetection<true, false, false>(filters, units, in, det, both, nDet);
+    if (both < out.n)
+      RunOutput<true, false>(filters, units, out, nullptr, both);
   }
   else
   {
     RunWide<false>(filters, units, in, det, out, both);
-    RunDetection<false, false, false>(filters, units, in, det, both, nDet);
-    RunOutput<false, false>(filters, units, out, nullptr, both);
+    if (both < nDet)
+      RunDetection<false, false, false>(filters, units, in, det, both, nDet);
+    if (both < out.n)
+      RunOutput<false, false>(filters, units, out, nullptr, both);
   }
 }
 }  // namespace ride_detail
