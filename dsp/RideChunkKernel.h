@@ -52,20 +52,31 @@ void RunDetection(CutFilters& filters, WeightUnit (&units)[kNumUnits], const Chu
   WeightUnit d2;
   if constexpr (kD2)
     d2 = units[kUnitD2];
+  // The cut filters run over the chunk first, in a loop of their own: one
+  // loop carrying four biquads and the power in a row is a longer chain
+  // than the processor can overlap from one sample to the next.
+  if constexpr (kFilter)
+    for (int32_t k = first; k < n; ++k)
+    {
+      c.d[k] = mainLP.Tick(mainHP.Tick(FiniteOrZero(Pair{in.mainL[k], in.mainR[k]})));
+      if constexpr (kSide)
+        c.e[k] = sideLP.Tick(sideHP.Tick(FiniteOrZero(Pair{in.sideL[k], in.sideR[k]})));
+    }
   for (int32_t k = first; k < n; ++k)
   {
-    Pair d = FiniteOrZero(Pair{in.mainL[k], in.mainR[k]});
+    Pair d;
     if constexpr (kFilter)
-      d = mainLP.Tick(mainHP.Tick(d));
-    c.d[k] = d;
+      d = c.d[k];
+    else
+      c.d[k] = d = FiniteOrZero(Pair{in.mainL[k], in.mainR[k]});
     c.power[0][k] = d1.Step(d);
     Pair e = d;
     if constexpr (kSide)
     {
-      e = FiniteOrZero(Pair{in.sideL[k], in.sideR[k]});
       if constexpr (kFilter)
-        e = sideLP.Tick(sideHP.Tick(e));
-      c.e[k] = e;
+        e = c.e[k];
+      else
+        c.e[k] = e = FiniteOrZero(Pair{in.sideL[k], in.sideR[k]});
     }
     if constexpr (kD2)
       c.power[1][k] = d2.Step(e);
@@ -101,14 +112,18 @@ void RunOutput(CutFilters& filters, WeightUnit (&units)[kNumUnits], ChunkSignals
   WeightUnit o2;
   if constexpr (kO2)
     o2 = units[kUnitO2];
+  // (oL·(g·u), oR·(g·u)): the product the section is fed. The cut filters
+  // run in a loop of their own, as in RunDetection.
+  if constexpr (kFilter)
+    for (int32_t k = first; k < c.n; ++k)
+      c.o[k] = outLP.Tick(outHP.Tick(FiniteOrZero(Pair{c.audioL[k], c.audioR[k]}))) * Splat(c.gainVolume[k]);
   for (int32_t k = first; k < c.n; ++k)
   {
-    Pair o = FiniteOrZero(Pair{c.audioL[k], c.audioR[k]});
+    Pair o;
     if constexpr (kFilter)
-      o = outLP.Tick(outHP.Tick(o));
-    // (oL·(g·u), oR·(g·u)): the product the section is fed.
-    o = o * Splat(c.gainVolume[k]);
-    c.o[k] = o;
+      o = c.o[k];
+    else
+      c.o[k] = o = FiniteOrZero(Pair{c.audioL[k], c.audioR[k]}) * Splat(c.gainVolume[k]);
     o1.Step(o);
     if constexpr (kO2)
       o2.Step(o2Source[k]);

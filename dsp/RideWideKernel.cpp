@@ -103,6 +103,24 @@ RIDE_WIDE Quad TickCut(QuadStage<FilterStage>& s, Quad in)
   return yn;
 }
 
+// Sample k of the main input (low half) and of the output audio (high
+// half), non-finite values as 0.
+RIDE_WIDE Quad RawInputs(const ChunkInputs& in, const ChunkSignals& out, int32_t k)
+{
+  return FiniteOrZeroWide(Quad{in.mainL[k], in.mainR[k], out.audioL[k], out.audioR[k]});
+}
+
+// What the two units are fed, kept in the chunks' d and o: the output half
+// times g × u, the detection half times 1 (exactly).
+RIDE_WIDE Quad Fed(Quad x, ChunkSignals& det, ChunkSignals& out, int32_t k)
+{
+  const double g = out.gainVolume[k];
+  x = x * Quad{1.0, 1.0, g, g};
+  det.d[k] = Low(x);
+  out.o[k] = High(x);
+  return x;
+}
+
 template <bool kFilter>
 [[gnu::target("avx")]] void RunWide(CutFilters& filters, WeightUnit (&units)[kNumUnits], const ChunkInputs& in,
                                      ChunkSignals& det, ChunkSignals& out, int32_t n)
@@ -123,16 +141,16 @@ template <bool kFilter>
   const Quad coefficient = Join(d1.coefficient, o1.coefficient);
   const Quad scale = Join(d1.scale, o1.scale);
 
+  // The cut filters run over the chunk first, in a loop of their own: one
+  // loop carrying four biquads and the power in a row is a longer chain
+  // than the processor can overlap from one sample to the next.
+  if constexpr (kFilter)
+    for (int32_t k = 0; k < n; ++k)
+      Fed(TickCut(lp, TickCut(hp, RawInputs(in, out, k))), det, out, k);
+
   for (int32_t k = 0; k < n; ++k)
   {
-    Quad x = FiniteOrZeroWide(Quad{in.mainL[k], in.mainR[k], out.audioL[k], out.audioR[k]});
-    if constexpr (kFilter)
-      x = TickCut(lp, TickCut(hp, x));
-    // The output half times g × u; the detection half times 1, exactly.
-    const double g = out.gainVolume[k];
-    x = x * Quad{1.0, 1.0, g, g};
-    det.d[k] = Low(x);
-    out.o[k] = High(x);
+    const Quad x = kFilter ? Join(det.d[k], out.o[k]) : Fed(RawInputs(in, out, k), det, out, k);
     const Quad w = TickStage(k2, TickStage(k1, x));
     const Quad sq = w * w;
     // (sq0 + sq1, sq0 + sq1, sq2 + sq3, sq2 + sq3): each half's power input.
