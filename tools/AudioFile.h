@@ -65,11 +65,11 @@ public:
   // What went wrong when Append gave false.
   virtual std::string Error() const { return "cannot keep the rendered audio"; }
   // Room for the next `count` frames of every channel, for a caller to
-  // render into in place and then keep with Commit(count), which answers as
+  // render into in place and then keep with Written(count), which answers as
   // Append would; null when the sink has no such room (the caller Appends
   // its own buffers then). The room is the sink's until the next call.
   virtual float* const* Space(long count) { return nullptr; }
-  virtual bool Commit(long count) { return false; }
+  virtual bool Written(long count) { return false; }
 };
 
 // An AudioData seen as a source.

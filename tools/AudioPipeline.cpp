@@ -233,7 +233,7 @@ float* const* WriteBehindSink::Space(long count)
   return mSpace.data();
 }
 
-bool WriteBehindSink::Commit(long count)
+bool WriteBehindSink::Written(long count)
 {
   Block& block = mRing[mFilling];
   if (count < 0 || count > mBlockFrames - block.count)

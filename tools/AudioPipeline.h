@@ -109,7 +109,7 @@ public:
   std::string Error() const override;
   // The rest of the block being filled, when `count` frames fit in it.
   float* const* Space(long count) override;
-  bool Commit(long count) override;
+  bool Written(long count) override;
 
 private:
   struct Block

@@ -315,7 +315,7 @@ RenderOutcome RenderThrough(AudioUnit unit, const RenderSetup& setup)
       // The tap reads the room before it is handed on.
       if (setup.tap)
         setup.tap->Output(space, n);
-      if (!setup.output->Commit(n))
+      if (!setup.output->Written(n))
         return fail(setup.output->Error());
     }
     else if (skip < static_cast<long>(n))

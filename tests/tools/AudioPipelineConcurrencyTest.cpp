@@ -152,7 +152,7 @@ TEST(AudioPipeline, WriteBehindKeepsEveryFrameInOrderOrFailsAsItsSinkFails)
               EXPECT_LE(n, ring.frames);
               for (int c = 0; c < 2; ++c)
                 std::copy(channels[c], channels[c] + n, space[c]);
-              ok = ok && behind.Commit(n);
+              ok = ok && behind.Written(n);
             }
             else
               ok = ok && behind.Append(channels, n);
