@@ -175,8 +175,10 @@ TEST(CMEBUR128Test, SamplesItCannotMeasureAreSilenceForTheLoudnessAndTheTruePeak
                                            {1.3e154, 1.3e154}};  // squares finite, their weighted sum not
   const int64_t at = 48000, frames = 8 * 48000;
   std::vector<double> clean;
-  for (const auto& [left, right] : bad)
+  for (const auto& sample : bad)
   {
+    // Plain copies: clang 14 cannot capture a structured binding in a lambda.
+    const double left = sample.first, right = sample.second;
     SCOPED_TRACE(testing::Message() << left << " " << right);
     const auto signal = [&](int32_t c, int64_t n) {
       if (n == at)
