@@ -173,6 +173,19 @@ template <bool kFilter>
   if (n > 0)
     d1.lastPower = Low(lastPower), o1.lastPower = High(lastPower);
 }
+// The samples both chunks have in the four-double loop, the rest of either
+// in its two-double loop.
+template <bool kFilter>
+void RunWideAndRest(CutFilters& filters, WeightUnit (&units)[kNumUnits], const ChunkInputs& in, ChunkSignals& det,
+                    int32_t nDet, ChunkSignals& out)
+{
+  const int32_t both = std::min(nDet, out.n);
+  RunWide<kFilter>(filters, units, in, det, out, both);
+  if (both < nDet)
+    RunDetection<kFilter, false, false>(filters, units, in, det, both, nDet);
+  if (both < out.n)
+    RunOutput<kFilter, false>(filters, units, out, nullptr, both);
+}
 }  // namespace
 
 bool WideVectorsAvailable()
@@ -187,22 +200,7 @@ bool WideVectorsAvailable()
 void RunDetectionAndOutputWide(bool filterOn, CutFilters& filters, WeightUnit (&units)[kNumUnits],
                                const ChunkInputs& in, ChunkSignals& det, int32_t nDet, ChunkSignals& out)
 {
-  const int32_t both = std::min(nDet, out.n);
-  if (filterOn)
-  {
-    RunWide<true>(filters, units, in, det, out, both);
-    if (both < nDet)
-      RunDetection<true, false, false>(filters, units, in, det, both, nDet);
-    if (both < out.n)
-      RunOutput<true, false>(filters, units, out, nullptr, both);
-  }
-  else
-  {
-    RunWide<false>(filters, units, in, det, out, both);
-    if (both < nDet)
-      RunDetection<false, false, false>(filters, units, in, det, both, nDet);
-    if (both < out.n)
-      RunOutput<false, false>(filters, units, out, nullptr, both);
-  }
+  filterOn ? RunWideAndRest<true>(filters, units, in, det, nDet, out)
+           : RunWideAndRest<false>(filters, units, in, det, nDet, out);
 }
 }  // namespace ride_detail

@@ -200,51 +200,52 @@ bool WriteBehindSink::HandOver(std::unique_lock<std::mutex>& lock)
   return !mFailed;
 }
 
+bool WriteBehindSink::Keep(long count)
+{
+  // The block being filled is the render thread's until it is handed over,
+  // and the worker leaves its count at 0 when it gives it back.
+  Block& block = mRing[mFilling];
+  block.count += count;
+  if (block.count < mBlockFrames)
+    return true;
+  std::unique_lock<std::mutex> lock(mMutex);
+  return HandOver(lock);
+}
+
+float* WriteBehindSink::FreeRoom(int channel)
+{
+  Block& block = mRing[mFilling];
+  return block.samples.data() + channel * mBlockFrames + block.count;
+}
+
 bool WriteBehindSink::Append(const float* const* channels, long count)
 {
   for (long at = 0; at < count;)
   {
-    // The block being filled is the render thread's until it is handed
-    // over, and the worker leaves its count at 0 when it gives it back.
-    Block& block = mRing[mFilling];
-    const long n = std::min(mBlockFrames - block.count, count - at);
+    const long n = std::min(mBlockFrames - mRing[mFilling].count, count - at);
     for (int c = 0; c < mChannels; ++c)
-      std::memcpy(block.samples.data() + c * mBlockFrames + block.count, channels[c] + at,
-                  static_cast<size_t>(n) * sizeof(float));
-    block.count += n;
+      std::memcpy(FreeRoom(c), channels[c] + at, static_cast<size_t>(n) * sizeof(float));
+    if (!Keep(n))
+      return false;
     at += n;
-    if (block.count == mBlockFrames)
-    {
-      std::unique_lock<std::mutex> lock(mMutex);
-      if (!HandOver(lock))
-        return false;
-    }
   }
   return !mFailed.load();
 }
 
 float* const* WriteBehindSink::Space(long count)
 {
-  Block& block = mRing[mFilling];
-  if (count < 0 || count > mBlockFrames - block.count)
+  if (count < 0 || count > mBlockFrames - mRing[mFilling].count)
     return nullptr;
   for (int c = 0; c < mChannels; ++c)
-    mSpace[c] = block.samples.data() + c * mBlockFrames + block.count;
+    mSpace[c] = FreeRoom(c);
   return mSpace.data();
 }
 
 bool WriteBehindSink::Written(long count)
 {
-  Block& block = mRing[mFilling];
-  if (count < 0 || count > mBlockFrames - block.count)
+  if (count < 0 || count > mBlockFrames - mRing[mFilling].count)
     return false;
-  block.count += count;
-  if (block.count == mBlockFrames)
-  {
-    std::unique_lock<std::mutex> lock(mMutex);
-    return HandOver(lock);
-  }
-  return !mFailed.load();
+  return Keep(count) && !mFailed.load();
 }
 
 bool WriteBehindSink::Flush()

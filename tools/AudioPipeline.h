@@ -122,6 +122,11 @@ private:
   // Hands the block being filled to the worker and waits for the next one
   // to be free; false once an append has failed.
   bool HandOver(std::unique_lock<std::mutex>& lock);
+  // Where the block being filled has room, for one channel.
+  float* FreeRoom(int channel);
+  // Counts `count` more frames into the block being filled and hands it
+  // over once full; false once an append has failed.
+  bool Keep(long count);
 
   AudioSink& mInner;
   const BlockObserver mObserve;

@@ -255,6 +255,7 @@ RenderOutcome RenderThrough(AudioUnit unit, const RenderSetup& setup)
   // One slice of output; the first `latency` frames rendered are dropped.
   std::vector<std::vector<float>> rendered(channels, std::vector<float>(block));
   std::vector<const float*> kept(channels);
+  std::vector<float*> given(channels); // the buffers handed to the unit
   struct
   {
     UInt32 mNumberBuffers;
@@ -286,10 +287,10 @@ RenderOutcome RenderThrough(AudioUnit unit, const RenderSetup& setup)
     buffers.mNumberBuffers = static_cast<UInt32>(channels);
     for (int c = 0; c < channels; ++c)
     {
-      float* target = space ? space[c] : rendered[c].data();
+      given[c] = space ? space[c] : rendered[c].data();
       // What a unit leaves unwritten stays silent.
-      std::fill(target, target + n, 0.0f);
-      buffers.mBuffers[c] = {1, n * static_cast<UInt32>(sizeof(float)), target};
+      std::fill(given[c], given[c] + n, 0.0f);
+      buffers.mBuffers[c] = {1, n * static_cast<UInt32>(sizeof(float)), given[c]};
     }
     AudioTimeStamp ts{};
     ts.mSampleTime = static_cast<Float64>(pos);
@@ -307,23 +308,16 @@ RenderOutcome RenderThrough(AudioUnit unit, const RenderSetup& setup)
     for (int c = 0; c < channels; ++c)
     {
       const auto* data = static_cast<const float*>(buffers.mBuffers[c].mData);
-      kept[c] = (data ? data : rendered[c].data()) + skip;
-      inSpace = inSpace && (!data || data == space[c]);
+      kept[c] = (data ? data : given[c]) + skip;
+      inSpace = inSpace && kept[c] == space[c];
     }
-    if (inSpace)
+    if (skip < static_cast<long>(n))
     {
-      // The tap reads the room before it is handed on.
-      if (setup.tap)
-        setup.tap->Output(space, n);
-      if (!setup.output->Written(n))
-        return fail(setup.output->Error());
-    }
-    else if (skip < static_cast<long>(n))
-    {
-      if (!setup.output->Append(kept.data(), n - skip))
-        return fail(setup.output->Error());
+      // The tap reads the output before the sink takes it over.
       if (setup.tap)
         setup.tap->Output(kept.data(), n - skip);
+      if (!(inSpace ? setup.output->Written(n) : setup.output->Append(kept.data(), n - skip)))
+        return fail(setup.output->Error());
     }
     standin::RunMainLoopFor(static_cast<double>(n) / rate);
     if (setup.recordLane)

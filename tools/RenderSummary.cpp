@@ -111,10 +111,10 @@ std::unique_ptr<RenderSummary::Batch> RenderSummary::TakeBatch(bool input)
   return batch;
 }
 
-void RenderSummary::GiveBack(const Batch* batch)
+void RenderSummary::GiveBack(Batch* batch)
 {
   // Only the last holder gives a batch back, so nothing else refers to it.
-  std::unique_ptr<Batch> owned(const_cast<Batch*>(batch));
+  std::unique_ptr<Batch> owned(batch);
   std::lock_guard<std::mutex> lock(mSpareMutex);
   mSpare.push_back(std::move(owned));
 }
@@ -125,7 +125,7 @@ void RenderSummary::Send(std::unique_ptr<Batch>& batch)
   if (batch->frames < kBatchFrames)
     for (int c = 1; c < mChannels; ++c)
       std::copy_n(batch->samples.begin() + c * kBatchFrames, batch->frames, batch->samples.begin() + c * batch->frames);
-  const std::shared_ptr<const Batch> shared(batch.release(), [this](const Batch* b) { GiveBack(b); });
+  const std::shared_ptr<const Batch> shared(batch.release(), [this](Batch* b) { GiveBack(b); });
   if (shared->input)
     mInputWorker.Hand(shared);
   mOutputWorker.Hand(shared);

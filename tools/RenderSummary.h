@@ -78,7 +78,7 @@ private:
   void Gather(std::unique_ptr<Batch>& batch, const float* const* channels, long count);
   // A batch to gather into: a measured one taken back, or a new one.
   std::unique_ptr<Batch> TakeBatch(bool input);
-  void GiveBack(const Batch* batch);
+  void GiveBack(Batch* batch);
   void Send(std::unique_ptr<Batch>& batch);
   // Feeds a batch to a loudness meter and to a gain meter (either may be
   // null).

@@ -2,6 +2,7 @@
 // rings from one frame up, so the render thread and the workers meet at
 // every turn: they answer as the source and sink they wrap, failures
 // included, and never hang.
+#include <atomic>
 #include <climits>
 #include <fstream>
 #include <iterator>
@@ -75,8 +76,10 @@ TEST(AudioPipeline, ReadAheadGivesWhatItsSourceGivesForEveryReadAndFailure)
         const AudioData audio = toolstest::Bursts(0.05, -20.0, channels); // 2400 frames
         EndsEarly plain(audio, failAt), wrapped(audio, failAt);
         // What the worker shows an observer: the programme from its start,
-        // each frame once, whatever the reader asks for.
+        // each frame once, whatever the reader asks for, and each block
+        // before the reader is given any of it.
         std::vector<float> observed[2];
+        std::atomic<long> observedFrames{0};
         bool readToTheEnd = true;
         {
           ReadAheadSource ahead(
@@ -84,6 +87,7 @@ TEST(AudioPipeline, ReadAheadGivesWhatItsSourceGivesForEveryReadAndFailure)
             [&](const float* const* blocks, long n) {
               for (int c = 0; c < channels; ++c)
                 observed[c].insert(observed[c].end(), blocks[c], blocks[c] + n);
+              observedFrames += n;
             },
             ring.frames, ring.depth);
           // A render's reads: slices in order past the end, now and then a
@@ -107,6 +111,12 @@ TEST(AudioPipeline, ReadAheadGivesWhatItsSourceGivesForEveryReadAndFailure)
             }
             for (int c = 0; c < channels; ++c)
               ASSERT_TRUE(std::equal(w[c], w[c] + count, g[c])) << "read at " << start;
+            // (A block the worker fails to read is never shown; the reads
+            // go to the source then.)
+            if (!elsewhere && failAt == LONG_MAX)
+            {
+              EXPECT_GE(observedFrames.load(), std::min(start + count, audio.Frames())) << "read at " << start;
+            }
             at += elsewhere ? 0 : count;
           }
         }
