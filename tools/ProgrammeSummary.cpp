@@ -157,6 +157,11 @@ std::vector<const float*> ChannelsOf(const AudioData& audio)
 
 } // namespace
 
+bool LoudnessMeasurableAt(double sampleRate)
+{
+  return sampleRate > 2.0 * KWeightingFilter::kStage1F0;
+}
+
 Loudness MeasureLoudness(const AudioData& audio)
 {
   LoudnessMeter meter(audio.NumChannels(), audio.sampleRate);
@@ -175,15 +180,22 @@ GainStats MeasureGain(const AudioData& input, const AudioData& output)
 std::string FormatSummary(const Loudness& in, const Loudness& out, const GainStats& gain, int latencySamples,
                           double sampleRate)
 {
+  char loudness[160];
+  if (LoudnessMeasurableAt(sampleRate))
+    std::snprintf(loudness, sizeof loudness,
+                  "loudness        %7.1f LUFS %6.1f LUFS\n"
+                  "loudness range  %7.1f LU   %6.1f LU\n",
+                  in.integratedLufs, out.integratedLufs, in.rangeLu, out.rangeLu);
+  else
+    std::snprintf(loudness, sizeof loudness, "loudness        cannot be measured at %.0f Hz (it needs over %.0f Hz)\n",
+                  sampleRate, std::ceil(2.0 * KWeightingFilter::kStage1F0));
   char text[512];
   std::snprintf(text, sizeof text,
                 "                    input      output\n"
-                "loudness        %7.1f LUFS %6.1f LUFS\n"
-                "loudness range  %7.1f LU   %6.1f LU\n"
+                "%s"
                 "gain            min %+.1f dB, max %+.1f dB, mean %+.1f dB\n"
                 "latency         %d samples (%.1f ms)\n",
-                in.integratedLufs, out.integratedLufs, in.rangeLu, out.rangeLu, gain.minDb, gain.maxDb, gain.meanDb,
-                latencySamples, 1000.0 * latencySamples / sampleRate);
+                loudness, gain.minDb, gain.maxDb, gain.meanDb, latencySamples, 1000.0 * latencySamples / sampleRate);
   return text;
 }
 

@@ -84,9 +84,15 @@ private:
   double mSum = 0.0;
 };
 
+// Whether loudness can be measured at a rate: the K-weighting's shelf must
+// lie below the Nyquist frequency, or its design turns unstable and the
+// figures mean nothing (thousands of LUFS).
+bool LoudnessMeasurableAt(double sampleRate);
 Loudness MeasureLoudness(const AudioData& audio);
 // `output` aligned with `input`, of the same length and channels.
 GainStats MeasureGain(const AudioData& input, const AudioData& output);
+// The summary's text; at a rate where loudness cannot be measured it says
+// so in place of the loudness figures.
 std::string FormatSummary(const Loudness& in, const Loudness& out, const GainStats& gain, int latencySamples,
                           double sampleRate);
 

@@ -75,4 +75,24 @@ TEST(ProgrammeSummary, GainWindowsGiveAKnownGainAndSkipSilence)
   EXPECT_EQ(MeasureGain(silence, silence).windows, 0);
 }
 
+// Tones of 150 and 450 Hz, which the K-weighting hardly touches: wherever
+// loudness can be measured it matches the figure at 48 kHz; below, the
+// summary says it cannot be measured rather than print a figure.
+TEST(ProgrammeSummary, LoudnessIsMeasuredOnlyWhereTheWeightingHolds)
+{
+  const double reference = MeasureLoudness(toolstest::Bursts(3.0, -20.0, 1, 48000.0)).integratedLufs;
+  for (const double rate : {1000.0, 2000.0, 3000.0, 3360.0, 3370.0, 4000.0, 8000.0, 22050.0})
+  {
+    SCOPED_TRACE(rate);
+    const Loudness l = MeasureLoudness(toolstest::Bursts(3.0, -20.0, 1, rate));
+    const std::string text = FormatSummary(l, l, GainStats{}, 0, rate);
+    const bool measured = text.find("LUFS") != std::string::npos;
+    EXPECT_EQ(measured, LoudnessMeasurableAt(rate)) << text;
+    EXPECT_EQ(measured, text.find("cannot be measured") == std::string::npos) << text;
+    if (measured)
+      EXPECT_NEAR(l.integratedLufs, reference, 1.0);
+    EXPECT_EQ(measured, rate > 3364.0);
+  }
+}
+
 } // namespace
