@@ -132,6 +132,31 @@ TEST_F(DrawnMenu, RootWithSubMenuOpensAboveOrBelowAndItsSubMenuTowardsTheRoom)
   }
 }
 
+TEST_F(DrawnMenu, ASubMenuOpenedWhileTheMenuFadesInLeavesTheRootAtTheWeightOfAnIdleOne)
+{
+  IPopupMenu m("", 0, false, {"One"});
+  m.AddItem("Sub", new IPopupMenu("", 0, false, {"x"}));
+  OpenIdle(m, IRECT(100, 100, 120, 120));
+  const float idle = Panel(0).mBlend.mWeight;
+  Collapse();
+  for (double fadedMs : {0.0, 30.0, 90.0})
+  {
+    SCOPED_TRACE(fadedMs);
+    OpenMenu(m, IRECT(100, 100, 120, 120));
+    Advance(0);
+    Advance(fadedMs);
+    ASSERT_EQ(menu->GetState(), IPopupMenuControl::kExpanding);
+    HoverCell(0, 1);
+    ASSERT_EQ(menu->GetState(), IPopupMenuControl::kSubMenuAppearing);
+    for (double ms : {0.0, 100.0})
+    {
+      Advance(ms);
+      EXPECT_FLOAT_EQ(Panel(0).mBlend.mWeight, idle) << ms;
+    }
+    Collapse();
+  }
+}
+
 TEST_F(DrawnMenu, SubMenuPanelKeepsWithinTheEditorByItsOwnHeight)
 {
   IPopupMenu m("", 0, false, {"One", "Two"});
