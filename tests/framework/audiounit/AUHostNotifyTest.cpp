@@ -239,8 +239,8 @@ TEST_F(AUHostNotify, ANotificationCallsTheListenersAddedBeforeItAndNotRemovedSin
   const Case cases[] = {
     {"removes itself", RemovesItself, true, {{a, p}, {b, p}}, {{b, p}}},
     {"removes the next", RemovesTheRecorder, true, {{a, p}}, {{a, p}}},
-    // The nested notification begins after the removal: it skips the
-    // removed one, which the outer one then skips too.
+    // The nested notification begins after the removal and skips the
+    // removed listener; so does the rest of the outer one.
     {"removes itself, sets again", RemovesItselfAndSetsAgain, true, {{a, p}, {b, p}, {b, p}}, {{b, p}}},
     {"removes the next, sets again", RemovesTheRecorderAndSetsAgain, true, {{a, p}, {a, p}}, {{a, p}, {a, p}}},
     {"adds one", AddsAnother, false, {{a, p}}, {{a, p}, {a, p + 10000}}},
