@@ -292,10 +292,11 @@ int PluginBase::UnserializePresets(const IByteChunk& chunk, int startPos)
       break;
     }
     pos = next;
-    preset->mInitialized = true;
-    // Keep the state in the form the plug-in writes now.
-    preset->mChunk.Clear();
-    CaptureStateInto(*preset, nullptr);
+    // Keep the state in the form the plug-in writes now. A writer that fails
+    // leaves the slot as it was: a slot marked used must hold a state, or
+    // the next save would write one without it.
+    if (CaptureStateInto(*preset, nullptr))
+      preset->mInitialized = true;
   }
   RestorePreset(mCurrentPresetIdx);
   return pos;

@@ -110,16 +110,18 @@ int PluginAU::NHostChannelsConnected(const PK_PtrList<IAUBus>& buses, int exclud
 
 void PluginAU::InformListeners(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element)
 {
-  // Every listener registered now is called, whatever the listeners remove
-  // meanwhile: removals wait (the records stay where they are) until the
-  // outermost notification ends, and listeners added meanwhile sit past the
+  // The listeners registered now and not removed since are called. Removals
+  // only mark their record until the outermost notification ends, so the
+  // records keep their places under this loop; a marked one is skipped, here
+  // and in any notification nested inside, because a host may free its data
+  // once it has removed the listener. Listeners added meanwhile sit past the
   // count taken here. Nothing is copied, so the render thread may notify.
   const int n = mPropertyListeners.GetSize();
   ++mNotifyDepth;
   for (int i = 0; i < n; ++i)
   {
     const IAUPropertyListener* l = mPropertyListeners.Get(i);
-    if (l->mPropID == id)
+    if (l->mPropID == id && !l->mRemoved)
       l->mListenerProc(l->mProcArgs, mCI, id, scope, element);
   }
   if (--mNotifyDepth == 0)

@@ -65,7 +65,8 @@ struct IAUPropertyListener
   AudioUnitPropertyID mPropID = 0;
   AudioUnitPropertyListenerProc mListenerProc = nullptr;
   void* mProcArgs = nullptr;
-  // Removed by the host during a notification; deleted when it ends.
+  // Removed by the host during a notification: no longer called, and
+  // deleted when the outermost notification ends.
   bool mRemoved = false;
 };
 
@@ -231,8 +232,8 @@ public:
   const char* ClumpName(UInt32 clumpID);
 
 protected:
-  // Calls the listeners of that property id, in the order added: every one
-  // registered when the call began, whatever a listener adds or removes.
+  // Calls the listeners of that property id, in the order added: those
+  // registered when the call began and not removed since.
   void InformListeners(AudioUnitPropertyID id, AudioUnitScope scope, AudioUnitElement element = 0);
   // Deletes the listener record at idx, or marks it removed while a
   // notification runs.

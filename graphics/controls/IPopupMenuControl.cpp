@@ -450,6 +450,11 @@ void IPopupMenuControl::CalculateMenuPanels()
 
   if (mAppearingPanelIdx != subIdx)
   {
+    // The sub-menu's fade takes over the animation: a panel still fading in
+    // would keep its partial weight until the sub-menu is shown.
+    for (int i = 0; i < NPanels(); ++i)
+      if (i != subIdx)
+        mMenuPanels[static_cast<size_t>(i)]->mBlend.mWeight = mOpacity;
     mAppearingPanelIdx = subIdx;
     mState = kSubMenuAppearing;
     SetDirty(true);

@@ -1,6 +1,7 @@
 // The plug-in base's helpers that copy parameters: values by index range,
 // and whole definitions by cloning.
 #include <climits>
+#include <ctime>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -13,6 +14,14 @@ namespace {
 
 using fakes::StandalonePlugin;
 using plugkit::IParam;
+
+// The processor time this thread has used, in seconds.
+double ThreadCpuSeconds()
+{
+  timespec t{};
+  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+  return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) * 1e-9;
+}
 
 std::vector<double> Values(const StandalonePlugin& plug)
 {
@@ -47,8 +56,12 @@ TEST(ParamCopy, ACountBeyondTheParametersStopsAtTheLastOne)
       plug.GetParam(i)->InitDouble("p", 0.0, 0.0, 10.0, 1.0);
       plug.GetParam(i)->Set(i + 1.0);
     }
+    const double before = ThreadCpuSeconds();
     plug.CopyParamValues(c.start, c.dest, c.count);
     EXPECT_EQ(Values(plug), c.want);
+    // Four parameters take microseconds; a loop that runs to the count
+    // takes seconds even where it changes no value.
+    EXPECT_LT(ThreadCpuSeconds() - before, 0.1) << "the copy went on past the last parameter";
   }
 }
 

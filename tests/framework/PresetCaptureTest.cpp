@@ -1,6 +1,6 @@
 // Capturing the current state into a preset slot: the slot takes its new
 // name before the capture (a state may carry it), and a state writer that
-// fails leaves the slot as it was.
+// fails leaves the slot as it was, also when a preset bank is read.
 #include <string>
 #include <utility>
 
@@ -20,6 +20,12 @@ struct NamingPlug : fakes::StandalonePlugin
   bool SerializeState(IByteChunk& chunk) const override
   {
     return !failWriter && chunk.PutStr(GetPresetName(GetCurrentPresetIdx())) >= 0 && SerializeParams(chunk);
+  }
+  int UnserializeState(const IByteChunk& chunk, int pos) override
+  {
+    PK_String name;
+    pos = chunk.GetStr(name, pos);
+    return pos < 0 ? -1 : UnserializeParams(chunk, pos);
   }
   bool failWriter = false;
 };
@@ -60,6 +66,31 @@ TEST(PresetCapture, AFailingStateWriterLeavesEverySlotAsItWas)
   EXPECT_STREQ(plug.GetPresetName(0), "made");
   EXPECT_TRUE(plug.GetPreset(0)->mChunk.IsEqual(before));
   EXPECT_TRUE(plug.GetPreset(0)->mInitialized);
+}
+
+TEST(PresetCapture, APresetBankReadWithAFailingWriterLeavesEachSlotsStateAsItWas)
+{
+  NamingPlug writer;
+  writer.GetParam(0)->Set(70.0);
+  writer.MakeDefaultPreset("stored", 2);
+  IByteChunk bank;
+  ASSERT_TRUE(writer.SerializePresets(bank));
+
+  NamingPlug reader;
+  reader.GetParam(0)->Set(10.0);
+  reader.MakeDefaultPreset("mine", 1); // slot 1 stays free
+  const IByteChunk before = reader.GetPreset(0)->mChunk;
+  reader.failWriter = true;
+  EXPECT_EQ(reader.UnserializePresets(bank, 0), bank.Size());
+  EXPECT_TRUE(reader.GetPreset(0)->mChunk.IsEqual(before));
+  EXPECT_TRUE(reader.GetPreset(0)->mInitialized);
+  EXPECT_FALSE(reader.GetPreset(1)->mInitialized);
+
+  // What it saves next reads back whole.
+  reader.failWriter = false;
+  IByteChunk saved;
+  ASSERT_TRUE(reader.SerializePresets(saved));
+  EXPECT_EQ(NamingPlug().UnserializePresets(saved, 0), saved.Size());
 }
 
 TEST(PresetCapture, TheCapturedStateCarriesTheSlotsNewName)

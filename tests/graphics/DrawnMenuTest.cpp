@@ -101,33 +101,60 @@ TEST_F(DrawnMenu, RootPanelIsPlacedByTheAnchorsQuarter)
 
 TEST_F(DrawnMenu, RootWithSubMenuOpensAboveOrBelowAndItsSubMenuTowardsTheRoom)
 {
-  struct Case { const char* name; IRECT anchor; Dir dir; bool right; };
+  // subCell: the parent's place in the root, after one plain item or first.
+  struct Case { const char* name; IRECT anchor; Dir dir; bool right; int subCell; };
   const Case cases[] = {
-    {"upper left", IRECT(100, 100, 120, 120), Dir::kSouth, true},
-    {"upper right", IRECT(900, 100, 920, 120), Dir::kSouth, false},
-    {"lower left", IRECT(100, 500, 120, 520), Dir::kNorth, true},
-    {"lower right", IRECT(900, 500, 920, 520), Dir::kNorth, false},
+    {"upper left", IRECT(100, 100, 120, 120), Dir::kSouth, true, 1},
+    {"upper right", IRECT(900, 100, 920, 120), Dir::kSouth, false, 1},
+    {"lower left", IRECT(100, 500, 120, 520), Dir::kNorth, true, 1},
+    {"lower right", IRECT(900, 500, 920, 520), Dir::kNorth, false, 1},
+    {"upper left, sub-menu first", IRECT(100, 100, 120, 120), Dir::kSouth, true, 0},
   };
   for (const Case& c : cases)
   {
     SCOPED_TRACE(c.name);
     IPopupMenu m("", 0, false, {"One"});
     auto* sub = new IPopupMenu("", 0, false, {"x", "y"});
-    m.AddItem("Sub", sub);
+    m.AddItem("Sub", sub, c.subCell);
     OpenIdle(m, c.anchor);
     EXPECT_EQ(menu->GetCalloutDirection(), c.dir);
-    HoverCell(0, 1);
+    HoverCell(0, c.subCell);
     ASSERT_EQ(menu->NPanels(), 2);
     EXPECT_EQ(Panel(1).mParentIdx, 0);
     EXPECT_EQ(&Panel(1).mMenu, sub);
-    EXPECT_EQ(Panel(0).mHighlightedCell, 1);
+    EXPECT_EQ(Panel(0).mHighlightedCell, c.subCell);
     EXPECT_EQ(menu->GetState(), IPopupMenuControl::kSubMenuAppearing);
     if (c.right)
-      EXPECT_GT(Panel(1).mTargetBounds.L, Cell(0, 1).R);
+      EXPECT_GT(Panel(1).mTargetBounds.L, Cell(0, c.subCell).R);
     else
-      EXPECT_LT(Panel(1).mTargetBounds.R, Cell(0, 1).L);
+      EXPECT_LT(Panel(1).mTargetBounds.R, Cell(0, c.subCell).L);
     // The control covers both panels while the sub-menu shows.
     EXPECT_TRUE(menu->GetRECT().ContainsRect(Panel(1).mBounds));
+    Collapse();
+  }
+}
+
+TEST_F(DrawnMenu, ASubMenuOpenedWhileTheMenuFadesInLeavesTheRootAtTheWeightOfAnIdleOne)
+{
+  IPopupMenu m("", 0, false, {"One"});
+  m.AddItem("Sub", new IPopupMenu("", 0, false, {"x"}));
+  OpenIdle(m, IRECT(100, 100, 120, 120));
+  const float idle = Panel(0).mBlend.mWeight;
+  Collapse();
+  for (double fadedMs : {0.0, 30.0, 90.0})
+  {
+    SCOPED_TRACE(fadedMs);
+    OpenMenu(m, IRECT(100, 100, 120, 120));
+    Advance(0);
+    Advance(fadedMs);
+    ASSERT_EQ(menu->GetState(), IPopupMenuControl::kExpanding);
+    HoverCell(0, 1);
+    ASSERT_EQ(menu->GetState(), IPopupMenuControl::kSubMenuAppearing);
+    for (double ms : {0.0, 100.0})
+    {
+      Advance(ms);
+      EXPECT_FLOAT_EQ(Panel(0).mBlend.mWeight, idle) << ms;
+    }
     Collapse();
   }
 }

@@ -186,6 +186,35 @@ void RemovesTheRecorder(void* userData, AudioUnit unit, AudioUnitPropertyID id, 
   AudioUnitRemovePropertyListenerWithUserData(unit, id, RecordingListener, &gSecond);
 }
 
+// Sets the property once more from inside a listener, as a host that
+// answers a change with a change does; only the outermost call sets, so a
+// listener called again by the nested notification cannot recurse.
+void SetsThePropertyAgain(AudioUnit unit, AudioUnitPropertyID id)
+{
+  static bool setting = false;
+  if (setting)
+    return;
+  setting = true;
+  const AUPreset preset{0, nullptr};
+  AudioUnitSetProperty(unit, id, kAudioUnitScope_Global, 0, &preset, sizeof(preset));
+  setting = false;
+}
+
+void RemovesItselfAndSetsAgain(void* userData, AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope,
+                               AudioUnitElement element)
+{
+  RecordingListener(userData, unit, id, scope, element);
+  AudioUnitRemovePropertyListenerWithUserData(unit, id, RemovesItselfAndSetsAgain, userData);
+  SetsThePropertyAgain(unit, id);
+}
+
+void RemovesTheRecorderAndSetsAgain(void* userData, AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope,
+                                    AudioUnitElement element)
+{
+  RemovesTheRecorder(userData, unit, id, scope, element);
+  SetsThePropertyAgain(unit, id);
+}
+
 void AddsAnother(void* userData, AudioUnit unit, AudioUnitPropertyID id, AudioUnitScope scope,
                  AudioUnitElement element)
 {
@@ -193,7 +222,7 @@ void AddsAnother(void* userData, AudioUnit unit, AudioUnitPropertyID id, AudioUn
   AudioUnitAddPropertyListener(unit, id, OtherListener, userData);
 }
 
-TEST_F(AUHostNotify, EveryListenerAddedBeforeANotificationHearsItWhateverTheListenersChange)
+TEST_F(AUHostNotify, ANotificationCallsTheListenersAddedBeforeItAndNotRemovedSince)
 {
   int* const a = &gFirst;
   int* const b = &gSecond;
@@ -209,7 +238,11 @@ TEST_F(AUHostNotify, EveryListenerAddedBeforeANotificationHearsItWhateverTheList
   const AudioUnitPropertyID p = kAudioUnitProperty_PresentPreset;
   const Case cases[] = {
     {"removes itself", RemovesItself, true, {{a, p}, {b, p}}, {{b, p}}},
-    {"removes the next", RemovesTheRecorder, true, {{a, p}, {b, p}}, {{a, p}}},
+    {"removes the next", RemovesTheRecorder, true, {{a, p}}, {{a, p}}},
+    // The nested notification begins after the removal and skips the
+    // removed listener; so does the rest of the outer one.
+    {"removes itself, sets again", RemovesItselfAndSetsAgain, true, {{a, p}, {b, p}, {b, p}}, {{b, p}}},
+    {"removes the next, sets again", RemovesTheRecorderAndSetsAgain, true, {{a, p}, {a, p}}, {{a, p}, {a, p}}},
     {"adds one", AddsAnother, false, {{a, p}}, {{a, p}, {a, p + 10000}}},
   };
   for (Road road : {Road::Factory, Road::Entry})
