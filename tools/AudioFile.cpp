@@ -283,6 +283,15 @@ std::string AudioFileReader::ShortReadError() const
   return "cannot read the audio of " + mPath + ": " + sf_strerror(mFile);
 }
 
+bool AudioFileReader::Failed(const std::string& why)
+{
+  // After a failed read libsndfile may fail a seek back for its own
+  // reasons (a decoder left in error): the first reason is the one to give.
+  if (mError.empty())
+    mError = why;
+  return false;
+}
+
 bool AudioFileReader::ReadAt(long start, long count, float* const* channels)
 {
   // Silence before the programme and after it; the file only for the rest.
@@ -297,8 +306,7 @@ bool AudioFileReader::ReadAt(long start, long count, float* const* channels)
   {
     if (sf_seek(mFile, from, SEEK_SET) != from)
     {
-      mError = "cannot read the audio of " + mPath + ": " + sf_strerror(mFile);
-      return false;
+      return Failed("cannot read the audio of " + mPath + ": " + sf_strerror(mFile));
     }
     mPosition = from;
   }
@@ -309,8 +317,7 @@ bool AudioFileReader::ReadAt(long start, long count, float* const* channels)
     mPosition += got > 0 ? static_cast<long>(got) : 0;
     if (got != n && (mFrames != kUnknownLength || sf_error(mFile) != SF_ERR_NO_ERROR))
     {
-      mError = ShortReadError();
-      return false;
+      return Failed(ShortReadError());
     }
     const long kept = std::max(0L, static_cast<long>(got));
     Deinterleave(mInterleaved.data(), mChannels, kept, channels, at - start);

@@ -127,6 +127,7 @@ public:
   // False (with Error() set) when the file ends before Frames() or the
   // read fails, in libsndfile's or the system's words.
   bool ReadAt(long start, long count, float* const* channels) override;
+  // Why the first read that failed did.
   std::string Error() const override { return mError; }
   // What a user should hear of although the file can be read (a WAV or
   // AIFF cut short, rendered to its readable end); empty when nothing.
@@ -139,6 +140,8 @@ private:
   // The reason a read came up short: the file ending early, or what
   // libsndfile or the system reports.
   std::string ShortReadError() const;
+  // Keeps the first reason a read failed; false.
+  bool Failed(const std::string& why);
   sf_private_tag* mFile = nullptr;
   int mDescriptor = -1; // the file libsndfile reads, owned by mFile
   std::string mPath, mError, mWarning;
