@@ -305,9 +305,7 @@ bool AudioFileReader::ReadAt(long start, long count, float* const* channels)
   if (from < to && from != mPosition)
   {
     if (sf_seek(mFile, from, SEEK_SET) != from)
-    {
       return Failed("cannot read the audio of " + mPath + ": " + sf_strerror(mFile));
-    }
     mPosition = from;
   }
   for (long at = from; at < to;)
@@ -315,10 +313,10 @@ bool AudioFileReader::ReadAt(long start, long count, float* const* channels)
     const long n = std::min(kChunkFrames, to - at);
     const sf_count_t got = sf_readf_float(mFile, mInterleaved.data(), n);
     mPosition += got > 0 ? static_cast<long>(got) : 0;
+    // Short of a known length, or short with an error: a failure; short
+    // of an unknown length without one: its end.
     if (got != n && (mFrames != kUnknownLength || sf_error(mFile) != SF_ERR_NO_ERROR))
-    {
       return Failed(ShortReadError());
-    }
     const long kept = std::max(0L, static_cast<long>(got));
     Deinterleave(mInterleaved.data(), mChannels, kept, channels, at - start);
     at += kept;

@@ -1,7 +1,5 @@
 #include "tools/HostRender.h"
 
-#include "tools/RenderSpan.h"
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -10,6 +8,7 @@
 #include "AudioToolbox/AudioUnitUtilities.h"
 #include "StandIn/AudioUnitEvents.h"
 #include "StandIn/Hooks.h"
+#include "tools/RenderSpan.h"
 
 namespace auhost {
 
@@ -178,8 +177,11 @@ std::string ConnectUnit(AudioUnit unit, const RenderSetup& setup, BusFeed& mainF
     status = AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &mainFormat,
                                   sizeof(mainFormat));
   if (status != noErr)
-    return Refusal((std::to_string(channels) + " channels at " + std::to_string(static_cast<int>(rate)) + " Hz").c_str(),
-                   status);
+  {
+    const std::string layout =
+      std::to_string(channels) + " channels at " + std::to_string(static_cast<int>(rate)) + " Hz";
+    return Refusal(layout.c_str(), status);
+  }
   if (setup.sidechain)
   {
     const AudioStreamBasicDescription sideFormat = FloatFormat(setup.sidechain->NumChannels(), rate);

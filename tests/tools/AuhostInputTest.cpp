@@ -284,8 +284,8 @@ TEST_F(AuhostInput, RefusedWorkerThreadsGiveTheSameRender)
   {
     SCOPED_TRACE(std::string("refused: ") + refused);
     std::filesystem::remove(Path("out.wav"));
-    const ProgramRun run = Auhost(args, "REFUSE_THREADS=" + std::string(refused) + " LD_PRELOAD=" +
-                                          REFUSE_THREADS_SHIM + " ASAN_OPTIONS=$ASAN_OPTIONS:verify_asan_link_order=0 ");
+    const ProgramRun run = Auhost(args, "REFUSE_THREADS=" + std::string(refused) + " LD_PRELOAD=" REFUSE_THREADS_SHIM
+                                        " ASAN_OPTIONS=$ASAN_OPTIONS:verify_asan_link_order=0 ");
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_EQ(run.output, plain.output);
     EXPECT_EQ(Rendered("out.wav").channels, want.channels);
