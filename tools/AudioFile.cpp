@@ -1,11 +1,17 @@
 #include "tools/AudioFile.h"
 
+#include <fcntl.h>
 #include <sndfile.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+
+#include "tools/DeclaredAudioSize.h"
 
 namespace auhost {
 
@@ -91,6 +97,87 @@ void Interleave(const float* const* channels, long offset, int width, long frame
       to[f * width + c] = channels[c][offset + f];
 }
 
+// The containers read: WAV in all its forms, AIFF (libsndfile's name for
+// AIFC too) and FLAC. libsndfile reads others, MPEG audio among them, whose
+// lengths may be guesses.
+bool IsReadContainer(int format)
+{
+  switch (format & SF_FORMAT_TYPEMASK)
+  {
+    case SF_FORMAT_WAV:
+    case SF_FORMAT_WAVEX:
+    case SF_FORMAT_RF64:
+    case SF_FORMAT_AIFF:
+    case SF_FORMAT_FLAC: return true;
+    default: return false;
+  }
+}
+
+std::string ContainerName(int format)
+{
+  SF_FORMAT_INFO info{};
+  info.format = format & SF_FORMAT_TYPEMASK;
+  if (sf_command(nullptr, SFC_GET_FORMAT_INFO, &info, sizeof info) != 0 || !info.name)
+    return "another type";
+  return info.name;
+}
+
+// Bytes of one frame in the sample formats whose frames all have one size;
+// 0 for the others.
+int BytesPerFrame(int format, int channels)
+{
+  switch (format & SF_FORMAT_SUBMASK)
+  {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8:
+    case SF_FORMAT_ULAW:
+    case SF_FORMAT_ALAW: return channels;
+    case SF_FORMAT_PCM_16: return 2 * channels;
+    case SF_FORMAT_PCM_24: return 3 * channels;
+    case SF_FORMAT_PCM_32:
+    case SF_FORMAT_FLOAT: return 4 * channels;
+    case SF_FORMAT_DOUBLE: return 8 * channels;
+    default: return 0;
+  }
+}
+
+// Why a file gives no frames: often a header never finished, as some
+// programs leave a WAV they write to a pipe, with the audio after it.
+std::string NoAudioReason(int descriptor, const SF_INFO& info)
+{
+  DeclaredAudio declared;
+  struct stat status;
+  if (FindDeclaredAudio(descriptor, declared) && declared.bytes == 0 && fstat(descriptor, &status) == 0 &&
+      status.st_size > declared.offset)
+    return ": its header gives the audio a length of 0, yet " + std::to_string(status.st_size - declared.offset) +
+           " bytes follow (a header left unfinished, as by a program writing to a pipe); the audio cannot be read";
+  if (!info.seekable)
+    return ": no audio in the stream, or a header that gives it a length of 0";
+  return ": no audio in the file";
+}
+
+// Says how much of a WAV or AIFF its header promises beyond the file's
+// end; empty when it promises no more than is there.
+std::string CutShortWarning(const std::string& path, int descriptor, const SF_INFO& info)
+{
+  DeclaredAudio declared;
+  struct stat status;
+  const int frameBytes = BytesPerFrame(info.format, info.channels);
+  if (frameBytes == 0 || !FindDeclaredAudio(descriptor, declared) || fstat(descriptor, &status) != 0)
+    return {};
+  const long long held = std::max(0LL, static_cast<long long>(status.st_size) - declared.offset);
+  const long long promised = declared.bytes / frameBytes;
+  if (declared.bytes <= held || promised <= info.frames)
+    return {};
+  const long long missing = promised - info.frames;
+  char text[256];
+  std::snprintf(text, sizeof text,
+                ": the file is cut short: its header promises %lld frames, it holds %lld; the last %lld (%.3f s) "
+                "are missing and the render stops where the file does",
+                promised, static_cast<long long>(info.frames), missing, static_cast<double>(missing) / info.samplerate);
+  return path + text;
+}
+
 } // namespace
 
 bool IsKnownAudioExtension(const std::string& path)
@@ -128,15 +215,31 @@ bool AudioDataSink::Append(const float* const* channels, long count)
 
 std::unique_ptr<AudioFileReader> AudioFileReader::Open(const std::string& path, std::string& error)
 {
+  // Opened here rather than by libsndfile, so the reader can look at the
+  // file itself: its header's promise, and where a short read stopped.
+  const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (descriptor < 0)
+  {
+    error = "cannot read " + path + ": " + std::strerror(errno);
+    return nullptr;
+  }
   SF_INFO info{};
-  SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
+  SNDFILE* file = sf_open_fd(descriptor, SFM_READ, &info, SF_TRUE);
   if (!file)
   {
+    close(descriptor);
     error = "cannot read " + path + ": " + sf_strerror(nullptr);
     return nullptr;
   }
   std::unique_ptr<AudioFileReader> reader(new AudioFileReader);
   reader->mFile = file;
+  reader->mDescriptor = descriptor;
+  reader->mPath = path;
+  if (!IsReadContainer(info.format))
+  {
+    error = path + ": not a WAV, AIFF or FLAC file (it reads as " + ContainerName(info.format) + ")";
+    return nullptr;
+  }
   if (info.channels < 1 || info.channels > 2)
   {
     error = path + ": " + std::to_string(info.channels) + " channels (only mono and stereo are ridden)";
@@ -144,13 +247,19 @@ std::unique_ptr<AudioFileReader> AudioFileReader::Open(const std::string& path, 
   }
   if (info.frames <= 0 || info.samplerate <= 0)
   {
-    error = path + ": no audio in the file";
+    error = path + NoAudioReason(descriptor, info);
     return nullptr;
   }
-  reader->mPath = path;
   reader->mChannels = info.channels;
   reader->mRate = info.samplerate;
-  reader->mFrames = static_cast<long>(info.frames);
+  // A FLAC header without a length gives the largest count there is, and
+  // the header of a stream from a pipe may give any (a WAV streamed by
+  // another program often says 4 GB): both are read to their real end.
+  const bool known = info.frames != SF_COUNT_MAX && info.seekable;
+  reader->mFrames = known ? static_cast<long>(info.frames) : kUnknownLength;
+  reader->mEnd = known ? reader->mFrames : kNotFound;
+  if (known)
+    reader->mWarning = CutShortWarning(path, descriptor, info);
   reader->mInterleaved.resize(static_cast<size_t>(kChunkFrames * info.channels));
   return reader;
 }
@@ -161,11 +270,33 @@ AudioFileReader::~AudioFileReader()
     sf_close(mFile);
 }
 
+std::string AudioFileReader::ShortReadError() const
+{
+  // A file cut short leaves libsndfile at the file's end (a FLAC decoder
+  // may call that lost sync); anything else is its own or the system's
+  // reason.
+  struct stat status;
+  const bool atFileEnd = fstat(mDescriptor, &status) == 0 && S_ISREG(status.st_mode) &&
+                         lseek(mDescriptor, 0, SEEK_CUR) >= status.st_size;
+  if (sf_error(mFile) == SF_ERR_NO_ERROR || atFileEnd)
+    return "cannot read the audio of " + mPath + " (it ends early)";
+  return "cannot read the audio of " + mPath + ": " + sf_strerror(mFile);
+}
+
+bool AudioFileReader::Failed(const std::string& why)
+{
+  // After a failed read libsndfile may fail a seek back for its own
+  // reasons (a decoder left in error): the first reason is the one to give.
+  if (mError.empty())
+    mError = why;
+  return false;
+}
+
 bool AudioFileReader::ReadAt(long start, long count, float* const* channels)
 {
   // Silence before the programme and after it; the file only for the rest.
   const long from = std::max(start, 0L);
-  const long to = std::max(from, std::min(start + count, mFrames));
+  const long to = std::max(from, std::min(start + count, mEnd));
   for (int c = 0; c < mChannels; ++c)
   {
     std::fill(channels[c], channels[c] + std::min(from - start, count), 0.0f);
@@ -174,10 +305,7 @@ bool AudioFileReader::ReadAt(long start, long count, float* const* channels)
   if (from < to && from != mPosition)
   {
     if (sf_seek(mFile, from, SEEK_SET) != from)
-    {
-      mError = "cannot read the audio of " + mPath;
-      return false;
-    }
+      return Failed("cannot read the audio of " + mPath + ": " + sf_strerror(mFile));
     mPosition = from;
   }
   for (long at = from; at < to;)
@@ -185,13 +313,21 @@ bool AudioFileReader::ReadAt(long start, long count, float* const* channels)
     const long n = std::min(kChunkFrames, to - at);
     const sf_count_t got = sf_readf_float(mFile, mInterleaved.data(), n);
     mPosition += got > 0 ? static_cast<long>(got) : 0;
-    if (got != n)
+    // Short of a known length, or short with an error: a failure; short
+    // of an unknown length without one: its end.
+    if (got != n && (mFrames != kUnknownLength || sf_error(mFile) != SF_ERR_NO_ERROR))
+      return Failed(ShortReadError());
+    const long kept = std::max(0L, static_cast<long>(got));
+    Deinterleave(mInterleaved.data(), mChannels, kept, channels, at - start);
+    at += kept;
+    if (kept < n)
     {
-      mError = "cannot read the audio of " + mPath + " (it ends early)";
-      return false;
+      // The end of a programme of unknown length: silence from here on.
+      mEnd = at;
+      for (int c = 0; c < mChannels; ++c)
+        std::fill(channels[c] + (at - start), channels[c] + count, 0.0f);
+      break;
     }
-    Deinterleave(mInterleaved.data(), mChannels, n, channels, at - start);
-    at += n;
   }
   return true;
 }
@@ -284,14 +420,19 @@ bool ReadAudioFile(const std::string& path, AudioData& out, std::string& error)
   if (!reader)
     return false;
   AudioData audio;
-  audio.sampleRate = reader->SampleRate();
-  audio.channels.assign(static_cast<size_t>(reader->NumChannels()),
-                        std::vector<float>(static_cast<size_t>(reader->Frames())));
-  float* channels[2] = {audio.channels[0].data(), audio.channels.back().data()};
-  if (!reader->ReadAt(0, reader->Frames(), channels))
+  AudioDataSink sink(audio, reader->NumChannels(), reader->SampleRate());
+  // A chunk at a time, until the reader knows where the programme ends.
+  std::vector<float> left(kChunkFrames), right(kChunkFrames);
+  float* channels[2] = {left.data(), right.data()};
+  for (long at = 0; reader->End() == kUnknownLength || at < reader->End(); at += kChunkFrames)
   {
-    error = reader->Error();
-    return false;
+    if (!reader->ReadAt(at, kChunkFrames, channels))
+    {
+      error = reader->Error();
+      return false;
+    }
+    const long end = reader->End();
+    sink.Append(channels, end == kUnknownLength ? kChunkFrames : std::clamp(end - at, 0L, kChunkFrames));
   }
   out = std::move(audio);
   return true;

@@ -9,6 +9,7 @@
 // only once complete, so a failure never leaves a half-written file.
 #pragma once
 
+#include <climits>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,6 +34,10 @@ enum class SampleFormat
   Pcm24,
 };
 
+// The length of a programme that is found only by reading to its end (a
+// stream whose header gives none).
+inline constexpr long kUnknownLength = -1;
+
 // Where a render's audio comes from: any stretch of frames on request,
 // silence outside the programme. Asked in order, a file source reads on
 // without seeking.
@@ -42,9 +47,14 @@ public:
   virtual ~AudioSource() = default;
   virtual int NumChannels() const = 0;
   virtual double SampleRate() const = 0;
+  // The programme's length, or kUnknownLength when only reading finds it.
   virtual long Frames() const = 0;
+  // Where the programme ends: Frames() when that is known; otherwise
+  // kUnknownLength until a read has reached the end. A caller that must
+  // not overrun the programme reads on until this is known.
+  virtual long End() const { return Frames(); }
   // Frames [start, start + count) into channels[c][0, count) for every
-  // channel c; frames before 0 or from Frames() on are silence. False when
+  // channel c; frames before 0 or from the end on are silence. False when
   // the audio cannot be read.
   virtual bool ReadAt(long start, long count, float* const* channels) = 0;
   // What went wrong when ReadAt gave false.
@@ -97,12 +107,14 @@ private:
   AudioData& mInto;
 };
 
-// A file open for reading.
+// A WAV (plain, extensible or RF64), AIFF/AIFC or FLAC file open for
+// reading. A stream whose header gives no length (a FLAC or a WAV from a
+// pipe) has an unknown length and is read to its real end.
 class AudioFileReader final : public AudioSource
 {
 public:
-  // Null with `error` set for a missing or unreadable file, more than two
-  // channels or an empty file.
+  // Null with `error` set for a missing or unreadable file, a container
+  // other than those three, more than two channels or an empty file.
   static std::unique_ptr<AudioFileReader> Open(const std::string& path, std::string& error);
   ~AudioFileReader() override;
   AudioFileReader(const AudioFileReader&) = delete;
@@ -111,18 +123,31 @@ public:
   int NumChannels() const override { return mChannels; }
   double SampleRate() const override { return mRate; }
   long Frames() const override { return mFrames; }
+  long End() const override { return mEnd == kNotFound ? kUnknownLength : mEnd; }
   // False (with Error() set) when the file ends before Frames() or the
-  // read fails.
+  // read fails, in libsndfile's or the system's words.
   bool ReadAt(long start, long count, float* const* channels) override;
+  // Why the first read that failed did.
   std::string Error() const override { return mError; }
+  // What a user should hear of although the file can be read (a WAV or
+  // AIFF cut short, rendered to its readable end); empty when nothing.
+  const std::string& Warning() const { return mWarning; }
 
 private:
+  // mEnd until the end of an unknown length is found: past every frame.
+  static constexpr long kNotFound = LONG_MAX;
   AudioFileReader() = default;
+  // The reason a read came up short: the file ending early, or what
+  // libsndfile or the system reports.
+  std::string ShortReadError() const;
+  // Keeps the first reason a read failed; false.
+  bool Failed(const std::string& why);
   sf_private_tag* mFile = nullptr;
-  std::string mPath, mError;
+  int mDescriptor = -1; // the file libsndfile reads, owned by mFile
+  std::string mPath, mError, mWarning;
   int mChannels = 0;
   double mRate = 0.0;
-  long mFrames = 0;
+  long mFrames = 0, mEnd = 0;
   long mPosition = 0; // where the file's next read starts
   std::vector<float> mInterleaved;
 };

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <utility>
 
+#include "tools/WorkerThread.h"
+
 namespace auhost {
 
 namespace {
@@ -26,15 +28,18 @@ ReadAheadSource::ReadAheadSource(AudioSource& inner, long blockFrames, int depth
 
 ReadAheadSource::ReadAheadSource(AudioSource& inner, BlockObserver observe, long blockFrames, int depth)
   : mInner(inner), mObserve(std::move(observe)), mChannels(inner.NumChannels()), mRate(inner.SampleRate()), mFrames(inner.Frames()),
-    mBlockFrames(std::max(1L, blockFrames)), mRing(static_cast<size_t>(std::max(1, depth)))
+    mBlockFrames(std::max(1L, blockFrames)), mRing(static_cast<size_t>(std::max(1, depth))),
+    mEnd(inner.End() == kUnknownLength ? kNotFound : inner.End()), mObserved(static_cast<size_t>(mChannels))
 {
   for (Block& block : mRing)
     block.samples.resize(static_cast<size_t>(mChannels * mBlockFrames));
-  mThread = std::thread([this] { Run(); });
+  mThread = StartWorkerIfAllowed([this] { Run(); });
 }
 
 ReadAheadSource::~ReadAheadSource()
 {
+  if (!mThread.joinable())
+    return;
   {
     std::lock_guard<std::mutex> lock(mMutex);
     mStopping = true;
@@ -46,16 +51,35 @@ ReadAheadSource::~ReadAheadSource()
 bool ReadAheadSource::ReadInner(long start, long count, float* const* channels)
 {
   std::lock_guard<std::mutex> lock(mInnerMutex);
-  if (mInner.ReadAt(start, count, channels))
-    return true;
-  mError = mInner.Error();
-  return false;
+  if (!mInner.ReadAt(start, count, channels))
+  {
+    mError = mInner.Error();
+    return false;
+  }
+  if (mEnd == kNotFound && mInner.End() != kUnknownLength)
+    mEnd = mInner.End();
+  return true;
+}
+
+bool ReadAheadSource::ReadWithoutWorker(long start, long count, float* const* channels)
+{
+  if (!ReadInner(start, count, channels))
+    return false;
+  const long to = std::max(start, std::min(start + count, mEnd));
+  if (mObserve && mNext >= start && mNext < to)
+  {
+    for (int c = 0; c < mChannels; ++c)
+      mObserved[c] = channels[c] + (mNext - start);
+    mObserve(mObserved.data(), to - mNext);
+    mNext = to;
+  }
+  return true;
 }
 
 void ReadAheadSource::Run()
 {
   size_t slot = 0;
-  for (long at = 0; at < mFrames; at += mBlockFrames)
+  for (long at = 0;; at += mBlockFrames)
   {
     Block& block = mRing[slot];
     {
@@ -65,22 +89,28 @@ void ReadAheadSource::Run()
         return;
     }
     // The block is the worker's until it is marked ready.
-    const long count = std::min(mBlockFrames, mFrames - at);
+    const long count = mFrames == kUnknownLength ? mBlockFrames : std::min(mBlockFrames, mFrames - at);
     const std::vector<float*> channels = ChannelsOf(block.samples, mChannels, mBlockFrames);
     bool ok;
+    long end;
     {
       std::lock_guard<std::mutex> lock(mInnerMutex);
       ok = mInner.ReadAt(at, count, channels.data());
+      end = mInner.End();
     }
-    if (ok && mObserve)
-      mObserve(channels.data(), count);
+    // A read may find the end of a programme of unknown length.
+    const bool last = ok && end != kUnknownLength && at + count >= end;
+    const long held = last ? std::clamp(end - at, 0L, count) : count;
+    if (ok && mObserve && held > 0)
+      mObserve(channels.data(), held);
     std::lock_guard<std::mutex> lock(mMutex);
     block.start = at;
-    block.count = count;
+    block.count = held;
     block.failed = !ok;
+    block.last = last;
     block.ready = true;
     mChanged.notify_all();
-    if (!ok)
+    if (!ok || last)
       return;
     slot = (slot + 1) % mRing.size();
   }
@@ -88,16 +118,15 @@ void ReadAheadSource::Run()
 
 bool ReadAheadSource::ReadAt(long start, long count, float* const* channels)
 {
+  if (!mThread.joinable())
+    return ReadWithoutWorker(start, count, channels);
   // Only the frames inside the programme come from the ring.
   const long from = std::max(start, 0L);
-  const long to = std::max(from, std::min(start + count, mFrames));
+  long to = std::max(from, std::min(start + count, mEnd));
   if (mDirect || from != mNext || from == to)
     return ReadInner(start, count, channels);
   for (int c = 0; c < mChannels; ++c)
-  {
     std::fill(channels[c], channels[c] + (from - start), 0.0f);
-    std::fill(channels[c] + (to - start), channels[c] + count, 0.0f);
-  }
   for (long at = from; at < to;)
   {
     Block& block = mRing[mFront];
@@ -111,6 +140,14 @@ bool ReadAheadSource::ReadAt(long start, long count, float* const* channels)
       // source, which fails it as it would have without read-ahead.
       mDirect = true;
       return ReadInner(start, count, channels);
+    }
+    if (block.last)
+    {
+      // The end of the programme is here: the rest of the read is silence.
+      mEnd = block.start + block.count;
+      to = std::max(at, std::min(to, mEnd));
+      if (at == to)
+        break;
     }
     const long offset = at - block.start;
     const long n = std::min(block.count - offset, to - at);
@@ -126,6 +163,8 @@ bool ReadAheadSource::ReadAt(long start, long count, float* const* channels)
       mFront = (mFront + 1) % mRing.size();
     }
   }
+  for (int c = 0; c < mChannels; ++c)
+    std::fill(channels[c] + (to - start), channels[c] + count, 0.0f);
   mNext = to;
   return true;
 }
@@ -142,11 +181,13 @@ WriteBehindSink::WriteBehindSink(AudioSink& inner, int channels, BlockObserver o
   for (Block& block : mRing)
     block.samples.resize(static_cast<size_t>(mChannels * mBlockFrames));
   mSpace.resize(static_cast<size_t>(std::max(0, mChannels)));
-  mThread = std::thread([this] { Run(); });
+  mThread = StartWorkerIfAllowed([this] { Run(); });
 }
 
 WriteBehindSink::~WriteBehindSink()
 {
+  if (!mThread.joinable())
+    return;
   {
     std::lock_guard<std::mutex> lock(mMutex);
     mStopping = true;
@@ -218,8 +259,24 @@ float* WriteBehindSink::FreeRoom(int channel)
   return block.samples.data() + channel * mBlockFrames + block.count;
 }
 
+bool WriteBehindSink::AppendWithoutWorker(const float* const* channels, long count)
+{
+  if (mFailed)
+    return false;
+  if (mObserve)
+    mObserve(channels, count);
+  if (mInner.Append(channels, count))
+    return true;
+  std::lock_guard<std::mutex> lock(mMutex);
+  mError = mInner.Error();
+  mFailed = true;
+  return false;
+}
+
 bool WriteBehindSink::Append(const float* const* channels, long count)
 {
+  if (!mThread.joinable())
+    return AppendWithoutWorker(channels, count);
   for (long at = 0; at < count;)
   {
     const long n = std::min(mBlockFrames - mRing[mFilling].count, count - at);
@@ -234,7 +291,7 @@ bool WriteBehindSink::Append(const float* const* channels, long count)
 
 float* const* WriteBehindSink::Space(long count)
 {
-  if (count < 0 || count > mBlockFrames - mRing[mFilling].count)
+  if (!mThread.joinable() || count < 0 || count > mBlockFrames - mRing[mFilling].count)
     return nullptr;
   for (int c = 0; c < mChannels; ++c)
     mSpace[c] = FreeRoom(c);
@@ -243,7 +300,7 @@ float* const* WriteBehindSink::Space(long count)
 
 bool WriteBehindSink::Written(long count)
 {
-  if (count < 0 || count > mBlockFrames - mRing[mFilling].count)
+  if (!mThread.joinable() || count < 0 || count > mBlockFrames - mRing[mFilling].count)
     return false;
   return Keep(count) && !mFailed.load();
 }
@@ -251,6 +308,8 @@ bool WriteBehindSink::Written(long count)
 bool WriteBehindSink::Flush()
 {
   std::unique_lock<std::mutex> lock(mMutex);
+  if (!mThread.joinable())
+    return !mFailed;
   if (mRing[mFilling].count > 0)
     HandOver(lock);
   mChanged.wait(lock, [&] {

@@ -8,10 +8,13 @@
 // Each wraps a source or a sink that only its worker touches while it runs,
 // and answers exactly as the wrapped one would: same samples, same errors.
 // One render thread calls each wrapper; the workers are joined when the
-// wrappers go, whatever happened.
+// wrappers go, whatever happened. Where the system refuses a worker (a task
+// limit), the wrapper does its work on the render thread instead: the same
+// answers, only without the overlap.
 #pragma once
 
 #include <atomic>
+#include <climits>
 #include <condition_variable>
 #include <functional>
 #include <mutex>
@@ -38,7 +41,9 @@ inline constexpr int kPipelineDepth = 4;
 // one ended are served from the ring; any other stretch, and every read
 // once the worker's read has failed, goes to `inner` itself (the worker
 // stopped or shut out meanwhile), so a failure is reported for the same
-// stretch and in the same words as without read-ahead.
+// stretch and in the same words as without read-ahead. Of a source of
+// unknown length the worker reads until it reports its end, which End()
+// gives once the reader has come to the block holding it.
 class ReadAheadSource final : public AudioSource
 {
 public:
@@ -54,18 +59,26 @@ public:
   int NumChannels() const override { return mChannels; }
   double SampleRate() const override { return mRate; }
   long Frames() const override { return mFrames; }
+  long End() const override { return mEnd == kNotFound ? kUnknownLength : mEnd; }
   bool ReadAt(long start, long count, float* const* channels) override;
   std::string Error() const override { return mError; }
 
 private:
+  // mEnd while the end of an unknown length is not found: past every frame.
+  static constexpr long kNotFound = LONG_MAX;
   struct Block
   {
     std::vector<float> samples; // channel after channel, blockFrames each
     long start = 0, count = 0;
     bool ready = false, failed = false;
+    bool last = false; // the programme ends at start + count
   };
   void Run();
+  // Reads `inner` itself, and learns its end when that read found it.
   bool ReadInner(long start, long count, float* const* channels);
+  // Without a worker: reads `inner` on the caller's thread and shows the
+  // observer what continues the programme in order.
+  bool ReadWithoutWorker(long start, long count, float* const* channels);
 
   AudioSource& mInner;
   const BlockObserver mObserve;
@@ -78,12 +91,15 @@ private:
   std::condition_variable mChanged;
   bool mStopping = false;
   // Reader's side: where the next in-order read starts, the block it is
-  // in, and whether the ring is given up after a failed read.
+  // in, whether the ring is given up after a failed read, and where the
+  // programme ends as far as the reader knows.
   long mNext = 0;
   size_t mFront = 0;
   bool mDirect = false;
+  long mEnd;
+  std::vector<const float*> mObserved; // what the observer is shown
   std::string mError;
-  std::thread mThread;
+  std::thread mThread; // not joinable when the system refused it
 };
 
 // Appends to `inner` on a worker thread: Append copies into a ring of
@@ -91,7 +107,8 @@ private:
 // block. Flush appends what is left and waits. Once an append to `inner`
 // has failed, the rest is dropped and Append and Flush give false, with
 // `inner`'s error. Destroyed without Flush, it drops what has not been
-// appended.
+// appended. Without a worker, Append hands each stretch to the observer
+// and `inner` at once, and Space has no room to offer.
 class WriteBehindSink final : public AudioSink
 {
 public:
@@ -127,6 +144,8 @@ private:
   // Counts `count` more frames into the block being filled and hands it
   // over once full; false once an append has failed.
   bool Keep(long count);
+  // Without a worker: the observer and `inner` take the frames at once.
+  bool AppendWithoutWorker(const float* const* channels, long count);
 
   AudioSink& mInner;
   const BlockObserver mObserve;
@@ -142,7 +161,7 @@ private:
   std::string mError;
   size_t mFilling = 0; // the block Append copies into (render thread)
   std::vector<float*> mSpace; // what Space gave (render thread)
-  std::thread mThread;
+  std::thread mThread; // not joinable when the system refused it
 };
 
 } // namespace auhost

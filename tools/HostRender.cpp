@@ -8,6 +8,7 @@
 #include "AudioToolbox/AudioUnitUtilities.h"
 #include "StandIn/AudioUnitEvents.h"
 #include "StandIn/Hooks.h"
+#include "tools/RenderSpan.h"
 
 namespace auhost {
 
@@ -162,6 +163,62 @@ void CollectLanePoints(AudioUnit unit, AudioUnitParameterID param, double time, 
   standin::ClearRecordedAudioUnitEvents();
 }
 
+// Formats, input callbacks, slice size and the host's callbacks, then the
+// unit initialised with them; the reason when the unit refuses any of them.
+std::string ConnectUnit(AudioUnit unit, const RenderSetup& setup, BusFeed& mainFeed, BusFeed& sideFeed,
+                        Transport& transport)
+{
+  const int channels = setup.main->NumChannels();
+  const double rate = setup.main->SampleRate();
+  const AudioStreamBasicDescription mainFormat = FloatFormat(channels, rate);
+  OSStatus status = AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0,
+                                         &mainFormat, sizeof(mainFormat));
+  if (status == noErr)
+    status = AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &mainFormat,
+                                  sizeof(mainFormat));
+  if (status != noErr)
+  {
+    const std::string layout =
+      std::to_string(channels) + " channels at " + std::to_string(static_cast<int>(rate)) + " Hz";
+    return Refusal(layout.c_str(), status);
+  }
+  if (setup.sidechain)
+  {
+    const AudioStreamBasicDescription sideFormat = FloatFormat(setup.sidechain->NumChannels(), rate);
+    if ((status = AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 1, &sideFormat,
+                                       sizeof(sideFormat))) != noErr)
+      return Refusal("the side-chain's format", status);
+    const AURenderCallbackStruct sideCallback{BusFeed::Feed, &sideFeed};
+    if ((status = AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 1,
+                                       &sideCallback, sizeof(sideCallback))) != noErr)
+      return Refusal("the side-chain input", status);
+  }
+  const UInt32 maxFrames = static_cast<UInt32>(setup.blockSize);
+  const AURenderCallbackStruct mainCallback{BusFeed::Feed, &mainFeed};
+  const HostCallbackInfo callbacks{&transport, BeatAndTempo, nullptr, TransportState, nullptr};
+  if ((status = AudioUnitSetProperty(unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0,
+                                     &maxFrames, sizeof(maxFrames))) != noErr ||
+      (status = AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0,
+                                     &mainCallback, sizeof(mainCallback))) != noErr ||
+      (status = AudioUnitSetProperty(unit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, &callbacks,
+                                     sizeof(callbacks))) != noErr)
+    return Refusal("the host's set-up", status);
+  if ((status = AudioUnitInitialize(unit)) != noErr)
+    return "the unit failed to initialise with this layout (status " + std::to_string(status) + ")";
+  return {};
+}
+
+// The latency the unit reports in frames, after one idle tick lets it
+// report what its settings ask for.
+long ReportedLatency(AudioUnit unit, double rate)
+{
+  standin::RunMainLoopFor(kIdlePeriodSeconds);
+  Float64 latencySeconds = 0.0;
+  UInt32 size = sizeof(latencySeconds);
+  AudioUnitGetProperty(unit, kAudioUnitProperty_Latency, kAudioUnitScope_Global, 0, &latencySeconds, &size);
+  return std::max(0L, std::lround(latencySeconds * rate));
+}
+
 } // namespace
 
 float LaneValueAt(const std::vector<AutomationPoint>& lane, double time, float fallback)
@@ -188,70 +245,16 @@ RenderOutcome RenderThrough(AudioUnit unit, const RenderSetup& setup)
   const int channels = main.NumChannels();
   const double rate = main.SampleRate();
   const UInt32 block = static_cast<UInt32>(setup.blockSize);
-
-  const AudioStreamBasicDescription mainFormat = FloatFormat(channels, rate);
-  OSStatus status = AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 0,
-                                         &mainFormat, sizeof(mainFormat));
-  if (status == noErr)
-    status = AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Output, 0, &mainFormat,
-                                  sizeof(mainFormat));
-  if (status != noErr)
-  {
-    result.error = Refusal((std::to_string(channels) + " channels at " + std::to_string(static_cast<int>(rate)) +
-                            " Hz")
-                             .c_str(),
-                           status);
-    return result;
-  }
   BusFeed mainFeed(&main, block), sideFeed(setup.sidechain, block);
-  if (setup.sidechain)
-  {
-    const AudioStreamBasicDescription sideFormat = FloatFormat(setup.sidechain->NumChannels(), rate);
-    if ((status = AudioUnitSetProperty(unit, kAudioUnitProperty_StreamFormat, kAudioUnitScope_Input, 1, &sideFormat,
-                                       sizeof(sideFormat))) != noErr)
-    {
-      result.error = Refusal("the side-chain's format", status);
-      return result;
-    }
-    const AURenderCallbackStruct sideCallback{BusFeed::Feed, &sideFeed};
-    if ((status = AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 1,
-                                       &sideCallback, sizeof(sideCallback))) != noErr)
-    {
-      result.error = Refusal("the side-chain input", status);
-      return result;
-    }
-  }
-  const UInt32 maxFrames = block;
-  const AURenderCallbackStruct mainCallback{BusFeed::Feed, &mainFeed};
   Transport transport{rate, 0.0, false};
-  const HostCallbackInfo callbacks{&transport, BeatAndTempo, nullptr, TransportState, nullptr};
-  if ((status = AudioUnitSetProperty(unit, kAudioUnitProperty_MaximumFramesPerSlice, kAudioUnitScope_Global, 0,
-                                     &maxFrames, sizeof(maxFrames))) != noErr ||
-      (status = AudioUnitSetProperty(unit, kAudioUnitProperty_SetRenderCallback, kAudioUnitScope_Input, 0,
-                                     &mainCallback, sizeof(mainCallback))) != noErr ||
-      (status = AudioUnitSetProperty(unit, kAudioUnitProperty_HostCallbacks, kAudioUnitScope_Global, 0, &callbacks,
-                                     sizeof(callbacks))) != noErr)
-  {
-    result.error = Refusal("the host's set-up", status);
+  if (!(result.error = ConnectUnit(unit, setup, mainFeed, sideFeed, transport)).empty())
     return result;
-  }
-  if ((status = AudioUnitInitialize(unit)) != noErr)
-  {
-    result.error = "the unit failed to initialise with this layout (status " + std::to_string(status) + ")";
-    return result;
-  }
 
-  // One idle tick lets the unit report the latency its settings ask for.
-  standin::RunMainLoopFor(kIdlePeriodSeconds);
-  Float64 latencySeconds = 0.0;
-  UInt32 size = sizeof(latencySeconds);
-  AudioUnitGetProperty(unit, kAudioUnitProperty_Latency, kAudioUnitScope_Global, 0, &latencySeconds, &size);
-  const long latency = std::max(0L, std::lround(latencySeconds * rate));
+  const long latency = ReportedLatency(unit, rate);
   result.latencySamples = static_cast<int>(latency);
   standin::ClearRecordedAudioUnitEvents();
 
-  const long frames = main.Frames();
-  const long total = frames + latency;
+  const RenderSpan span(main, latency);
   // One slice of output; the first `latency` frames rendered are dropped.
   std::vector<std::vector<float>> rendered(channels, std::vector<float>(block));
   std::vector<const float*> kept(channels);
@@ -266,13 +269,18 @@ RenderOutcome RenderThrough(AudioUnit unit, const RenderSetup& setup)
     result.error = why;
     return result;
   };
-  for (long pos = 0; pos < total; pos += block)
+  for (long pos = 0;;)
   {
-    const UInt32 n = static_cast<UInt32>(std::min<long>(block, total - pos));
-    if (!mainFeed.Load(pos, n))
+    // The input is read before the slice's length is settled: the read may
+    // find where a programme of unknown length ends.
+    const long wanted = span.SliceFrom(pos, block);
+    if (wanted > 0 && !mainFeed.Load(pos, wanted))
       return fail(mainFeed.Error());
-    if (setup.tap && pos < frames)
-      setup.tap->Input(mainFeed.Channels(), std::min<long>(n, frames - pos));
+    const UInt32 n = static_cast<UInt32>(span.SliceFrom(pos, wanted));
+    if (n == 0)
+      break;
+    if (setup.tap && span.InputIn(pos, n) > 0)
+      setup.tap->Input(mainFeed.Channels(), span.InputIn(pos, n));
     if (setup.sidechain && !sideFeed.Load(pos, n))
       return fail(sideFeed.Error());
     const double timelineSeconds = static_cast<double>(pos - latency) / rate;
@@ -297,7 +305,7 @@ RenderOutcome RenderThrough(AudioUnit unit, const RenderSetup& setup)
     ts.mFlags = kAudioTimeStampSampleTimeValid;
     transport.samplePosition = static_cast<double>(pos);
     AudioUnitRenderActionFlags flags = 0;
-    status = AudioUnitRender(unit, &flags, &ts, 0, n, reinterpret_cast<AudioBufferList*>(&buffers));
+    const OSStatus status = AudioUnitRender(unit, &flags, &ts, 0, n, reinterpret_cast<AudioBufferList*>(&buffers));
     if (mainFeed.Failed() || sideFeed.Failed())
       return fail(mainFeed.Failed() ? mainFeed.Error() : sideFeed.Error());
     if (status != noErr)
@@ -323,9 +331,12 @@ RenderOutcome RenderThrough(AudioUnit unit, const RenderSetup& setup)
     if (setup.recordLane)
       CollectLanePoints(unit, setup.automatedParam, static_cast<double>(pos + n - latency) / rate,
                         result.recordedLane);
-    if (setup.progress)
-      setup.progress(static_cast<double>(pos + n) / static_cast<double>(total));
+    pos += n;
+    if (setup.progress && span.KnownFromTheStart())
+      setup.progress(span.FractionDone(pos));
   }
+  if (span.FoundEmpty())
+    return fail("no audio in the input");
   if (!setup.output->Flush())
     return fail(setup.output->Error());
   AudioUnitUninitialize(unit);

@@ -51,6 +51,14 @@ int Fail(const std::string& message)
   return 1;
 }
 
+// What a reader found that does not stop the render but that the user
+// should know of.
+void WarnOf(const AudioFileReader& reader)
+{
+  if (!reader.Warning().empty())
+    std::fprintf(stderr, "auhost: warning: %s\n", reader.Warning().c_str());
+}
+
 // A bar on the terminal for programmes longer than a minute.
 struct ProgressBar
 {
@@ -180,11 +188,13 @@ int RunRender(const ComponentBundle& bundle, const RenderOptions& options)
   auto input = AudioFileReader::Open(options.input, error);
   if (!input)
     return Fail(error);
+  WarnOf(*input);
   std::unique_ptr<AudioFileReader> sidechain;
   if (!options.sidechain.empty())
   {
     if (!(sidechain = AudioFileReader::Open(options.sidechain, error)))
       return Fail(error);
+    WarnOf(*sidechain);
     if (sidechain->SampleRate() != input->SampleRate())
       return Fail("the side-chain runs at " + std::to_string(static_cast<int>(sidechain->SampleRate())) +
                   " Hz and the input at " + std::to_string(static_cast<int>(input->SampleRate())) + " Hz");

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 
+#include "tools/WorkerThread.h"
+
 namespace auhost {
 
 RenderSummary::Worker::Worker(std::function<void(const Batch&)> measure) : mMeasure(std::move(measure))
 {
-  mThread = std::thread([this] {
+  mThread = StartWorkerIfAllowed([this] {
     std::unique_lock<std::mutex> lock(mMutex);
     for (;;)
     {
@@ -32,6 +34,13 @@ RenderSummary::Worker::~Worker()
 void RenderSummary::Worker::Hand(const std::shared_ptr<const Batch>& batch)
 {
   std::unique_lock<std::mutex> lock(mMutex);
+  if (!mThread.joinable())
+  {
+    // Measured at once, under the lock, as the input's and the output's
+    // threads may both hand batches to one worker.
+    mMeasure(*batch);
+    return;
+  }
   mChanged.wait(lock, [&] { return mWaitingFrames + batch->frames <= kMaxWaitingFrames || mWaiting.empty(); });
   mWaiting.push_back(batch);
   mWaitingFrames += batch->frames;

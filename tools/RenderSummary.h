@@ -50,7 +50,8 @@ public:
   };
 
 private:
-  // A thread that measures the batches handed to it, in order.
+  // A thread that measures the batches handed to it, in order; where the
+  // system refuses the thread, Hand measures each batch itself.
   class Worker
   {
   public:

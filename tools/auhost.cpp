@@ -3,6 +3,7 @@
 // Unit calls, as a host on macOS would.
 
 #include <cstdio>
+#include <exception>
 #include <string>
 #include <vector>
 
@@ -54,9 +55,7 @@ std::unique_ptr<auhost::ComponentBundle> LoadBundle(const std::string& root)
   return bundle;
 }
 
-} // namespace
-
-int main(int argc, char** argv)
+int RunCommand(int argc, char** argv)
 {
   std::vector<std::string> args(argv + 1, argv + argc);
   std::string bundleRoot = AUHOST_DEFAULT_BUNDLE;
@@ -121,4 +120,20 @@ int main(int argc, char** argv)
     return 0;
   }
   return Usage("unknown command \"" + command + "\"");
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+  // Caught so that the stack unwinds whatever is thrown: a render's
+  // temporary output is removed on the way, and the user is told why.
+  try
+  {
+    return RunCommand(argc, argv);
+  }
+  catch (const std::exception& e)
+  {
+    std::fprintf(stderr, "auhost: %s\n", e.what());
+    return 1;
+  }
 }

@@ -132,6 +132,41 @@ TEST(AudioPipeline, ReadAheadGivesWhatItsSourceGivesForEveryReadAndFailure)
       }
 }
 
+// A stream of unknown length, read ahead in order: the samples and the
+// end of the stream read straight, wherever the end falls against the
+// ring's blocks (the reader may learn it a block early, never wrongly), and
+// the observer sees exactly the programme.
+TEST(AudioPipeline, ReadAheadFindsWhereAProgrammeOfUnknownLengthEnds)
+{
+  for (const Ring ring : kRings)
+    for (const long frames : {0L, 1L, 64L, 4096L, 2400L})
+    {
+      SCOPED_TRACE(testing::Message() << frames << " frames, ring " << ring.frames << " x " << ring.depth);
+      AudioData audio = toolstest::Bursts(0.1, -20.0), observed{48000.0, {{}, {}}};
+      for (auto& channel : audio.channels)
+        channel.resize(static_cast<size_t>(frames));
+      toolstest::FoundByReading plain(audio), wrapped(audio);
+      {
+        AudioDataSink toObserved(observed, 2, 48000.0);
+        ReadAheadSource ahead(
+          wrapped, [&](const float* const* blocks, long n) { toObserved.Append(blocks, n); }, ring.frames, ring.depth);
+        std::mt19937 random(static_cast<unsigned>(ring.frames + frames));
+        std::vector<float> want(2 * 900), got(2 * 900);
+        float* w[2] = {want.data(), want.data() + 900};
+        float* g[2] = {got.data(), got.data() + 900};
+        for (long at = 0, count; plain.End() == kUnknownLength || at < frames + 1000; at += count)
+        {
+          count = 1 + long(random() % 900);
+          ASSERT_TRUE(plain.ReadAt(at, count, w) && ahead.ReadAt(at, count, g));
+          ASSERT_EQ(want, got) << "read at " << at;
+          ASSERT_TRUE(ahead.End() == frames || (ahead.End() == kUnknownLength && plain.End() == kUnknownLength))
+            << "read at " << at;
+        }
+      }
+      EXPECT_EQ(observed.channels, audio.channels);
+    }
+}
+
 TEST(AudioPipeline, WriteBehindKeepsEveryFrameInOrderOrFailsAsItsSinkFails)
 {
   const AudioData audio = toolstest::Bursts(0.1, -20.0); // 4800 frames

@@ -1,7 +1,4 @@
 // The auhost program run as a user runs it.
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -11,39 +8,16 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/tools/AuhostRun.h"
 #include "tests/tools/ToolsTestSupport.h"
 #include "tools/AudioFile.h"
 #include "tools/PresetFile.h"
 
 namespace {
 
-struct ProgramRun
-{
-  int status;
-  std::string output; // standard output and error
-};
-
-// `shell` runs before the program, in the shell that starts it.
-ProgramRun Auhost(const std::string& args, const std::string& shell = "")
-{
-  const std::string command = shell + std::string(AUHOST_EXE) + " " + args + " 2>&1";
-  ProgramRun run{-1, {}};
-  FILE* pipe = popen(command.c_str(), "r");
-  if (!pipe)
-    return run;
-  char buffer[4096];
-  size_t n;
-  while ((n = fread(buffer, 1, sizeof buffer, pipe)) > 0)
-    run.output.append(buffer, n);
-  const int raw = pclose(pipe);
-  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  return run;
-}
-
-bool Exists(const std::string& path)
-{
-  return access(path.c_str(), F_OK) == 0;
-}
+using toolstest::Auhost;
+using toolstest::Exists;
+using toolstest::ProgramRun;
 
 class AuhostCommand : public testing::Test
 {

@@ -51,9 +51,11 @@ protected:
     AudioData output;
   };
 
-  // Opens a unit, applies the settings and renders `in`.
+  // Opens a unit, applies the settings and renders `in`, as a stream of
+  // unknown length when asked.
   Rendered Render(const AudioData& in, const std::vector<std::string>& sets, int block = 512,
-                       const std::vector<AutomationPoint>* lane = nullptr, bool record = false)
+                       const std::vector<AutomationPoint>* lane = nullptr, bool record = false,
+                       bool unknownLength = false)
   {
     std::string error;
     auto unit = OpenedUnit::Open(*sBundle, error);
@@ -67,8 +69,13 @@ protected:
     setup.playLane = lane;
     setup.recordLane = record;
     Rendered out;
-    out.outcome = RenderInMemory(unit->Unit(), setup, in, nullptr, out.output);
-    EXPECT_TRUE(out.outcome.ok) << out.outcome.error;
+    toolstest::FoundByReading stream(in);
+    AudioDataSink sink(out.output, in.NumChannels(), in.sampleRate);
+    setup.main = &stream;
+    setup.output = &sink;
+    out.outcome = unknownLength ? RenderThrough(unit->Unit(), setup)
+                                : RenderInMemory(unit->Unit(), setup, in, nullptr, out.output);
+    EXPECT_TRUE(out.outcome.ok || (unknownLength && in.Frames() == 0)) << out.outcome.error;
     return out;
   }
 
@@ -101,6 +108,29 @@ TEST_F(ProductRender, OutputLinesUpWithTheInputWhateverTheLatencyAndBlockSize)
       EXPECT_EQ(out.outcome.latencySamples, std::lround(std::atof(delay) * 48.0));
       EXPECT_EQ(out.output.channels, in.channels);
     }
+}
+
+// A stream whose header gives no length is read to its end, then its
+// latency tail: the same render, slice for slice, as with the length known,
+// wherever the end falls against the slices. An empty one is refused.
+TEST_F(ProductRender, AProgrammeOfUnknownLengthRendersAsTheSameProgrammeOfKnownLength)
+{
+  for (const double seconds : {1000.0 / 48000.0, 1024.0 / 48000.0, 1.0})
+    for (const char* delay : {"0", "50"})
+      for (int block : {64, 512, 1000})
+      {
+        SCOPED_TRACE(testing::Message() << seconds * 48000.0 << " frames, pre-delay " << delay << " ms, block "
+                                        << block);
+        const AudioData in = toolstest::Bursts(seconds, -12.0);
+        const std::vector<std::string> sets = {std::string("Pre-Delay=") + delay};
+        const Rendered known = Render(in, sets, block), found = Render(in, sets, block, nullptr, false, true);
+        EXPECT_EQ(found.outcome.latencySamples, known.outcome.latencySamples);
+        EXPECT_EQ(found.output.channels, known.output.channels);
+      }
+  const Rendered empty = Render(AudioData{48000.0, {{}, {}}}, {"Pre-Delay=50"}, 512, nullptr, false, true);
+  EXPECT_FALSE(empty.outcome.ok);
+  EXPECT_EQ(empty.outcome.error, "no audio in the input");
+  EXPECT_EQ(empty.output.Frames(), 0);
 }
 
 // A steady programme settles at the target, or as near as the default

@@ -59,6 +59,28 @@ void InRandomBlocks(const auhost::AudioData& a, long longest, unsigned seed, Han
   }
 }
 
+// The audio of `audio` as a stream whose length only reading finds, as a
+// file reader finds it: once a read reaches past the last frame.
+class FoundByReading final : public auhost::AudioSource
+{
+public:
+  explicit FoundByReading(const auhost::AudioData& audio) : mAudio(audio) {}
+  int NumChannels() const override { return mAudio.NumChannels(); }
+  double SampleRate() const override { return mAudio.SampleRate(); }
+  long Frames() const override { return auhost::kUnknownLength; }
+  long End() const override { return mEnd; }
+  bool ReadAt(long start, long count, float* const* channels) override
+  {
+    if (start + count > mAudio.Frames())
+      mEnd = mAudio.Frames();
+    return mAudio.ReadAt(start, count, channels);
+  }
+
+private:
+  auhost::AudioDataSource mAudio;
+  long mEnd = auhost::kUnknownLength;
+};
+
 // A fresh temporary folder for one test's files.
 std::string TempFolder();
 

@@ -1,0 +1,276 @@
+// auhost given files as they come from the wild: streams without a length,
+// other containers, files cut short, failing disks and a system that
+// refuses threads. Every case ends as a full render or a clean refusal.
+#include <sndfile.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+
+#include <gtest/gtest.h>
+
+#include "tests/tools/AuhostRun.h"
+#include "tests/tools/ToolsTestSupport.h"
+#include "tools/AudioFile.h"
+
+namespace {
+
+using toolstest::Auhost;
+using toolstest::ProgramRun;
+
+std::string Bytes(const std::string& path)
+{
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+void Put(const std::string& path, const std::string& bytes)
+{
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+// `audio` in any container and sample format libsndfile writes.
+bool WriteAs(const std::string& path, const auhost::AudioData& audio, int format)
+{
+  SF_INFO info{};
+  info.samplerate = static_cast<int>(audio.sampleRate);
+  info.channels = audio.NumChannels();
+  info.format = format;
+  SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+  if (!file)
+    return false;
+  std::vector<float> interleaved;
+  for (long f = 0; f < audio.Frames(); ++f)
+    for (const auto& channel : audio.channels)
+      interleaved.push_back(channel[f]);
+  const bool written = sf_writef_float(file, interleaved.data(), audio.Frames()) == audio.Frames();
+  return sf_close(file) == 0 && written;
+}
+
+// A WAV's data chunk size (and the RIFF size) as a program streaming to a
+// pipe leaves them: `size`.
+std::string WithStreamedSizes(std::string wav, uint32_t size)
+{
+  for (const size_t at : {size_t(4), wav.find("data") + 4})
+    for (int b = 0; b < 4; ++b)
+      wav[at + b] = static_cast<char>(size >> (8 * b));
+  return wav;
+}
+
+class AuhostInput : public testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    dir = toolstest::TempFolder();
+    ASSERT_TRUE(WriteAs(dir + "/in.wav", in, SF_FORMAT_WAV | SF_FORMAT_FLOAT));
+  }
+  std::string Path(const std::string& name) const { return dir + "/" + name; }
+  // The rendered audio, or nothing when it cannot be read.
+  auhost::AudioData Rendered(const std::string& name) const
+  {
+    auhost::AudioData out;
+    std::string error;
+    EXPECT_TRUE(auhost::ReadAudioFile(Path(name), out, error)) << error;
+    return out;
+  }
+  // A clean refusal: a failure that says `why`, no output, nothing left.
+  void ExpectRefusal(const ProgramRun& run, const std::string& why) const
+  {
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_NE(run.output.find(why), std::string::npos) << run.output;
+    EXPECT_FALSE(toolstest::Exists(Path("out.wav")));
+    for (const auto& left : std::filesystem::directory_iterator(dir))
+      EXPECT_EQ(left.path().string().find(".auhost-"), std::string::npos) << left.path();
+  }
+
+  // Longer than the read-ahead's and the summary's blocks.
+  const auhost::AudioData in = toolstest::Bursts(2.0, -24.0);
+  std::string dir;
+};
+
+// The summary without its first line, which names the files.
+std::string Summary(const std::string& printed)
+{
+  return printed.substr(std::min(printed.size(), printed.find('\n') + 1));
+}
+
+// A stream without a length (a FLAC whose header leaves it 0, a WAV from a
+// pipe whose sizes say 4 GB) and the other kinds of WAV and AIFF: each
+// renders to the same audio and summary as a plain file of that audio.
+TEST_F(AuhostInput, EveryKindOfInputRendersAsThePlainWavOfItsAudio)
+{
+  const std::string wav = Bytes(Path("in.wav"));
+  ASSERT_TRUE(WriteAs(Path("in.flac"), in, SF_FORMAT_FLAC | SF_FORMAT_PCM_24));
+  std::string flac = Bytes(Path("in.flac"));
+  // STREAMINFO's 36-bit total-samples field, after "fLaC", the block
+  // header and 13 bytes of the block.
+  flac[8 + 13] = static_cast<char>(flac[8 + 13] & 0xF0);
+  flac.replace(8 + 14, 4, 4, '\0');
+  Put(Path("nolength.flac"), flac);
+  Put(Path("streamed.wav"), WithStreamedSizes(wav, 0xFFFFFFFF));
+  ASSERT_TRUE(WriteAs(Path("rf64.wav"), in, SF_FORMAT_RF64 | SF_FORMAT_FLOAT));
+  ASSERT_TRUE(WriteAs(Path("extensible.wav"), in, SF_FORMAT_WAVEX | SF_FORMAT_FLOAT));
+  ASSERT_TRUE(WriteAs(Path("aifc.aiff"), in, SF_FORMAT_AIFF | SF_FORMAT_FLOAT));
+  struct Case
+  {
+    const char* name;
+    std::string input, shell;
+    std::string sameAs = "wav"; // in.wav or in.flac, which hold the same audio
+  };
+  const Case cases[] = {
+    {"FLAC without a length", Path("nolength.flac"), "", "flac"},
+    {"WAV from a pipe, sizes 0xFFFFFFFF", "/dev/stdin", "cat " + Path("streamed.wav") + " | "},
+    {"WAV from a pipe", "/dev/stdin", "cat " + Path("in.wav") + " | "},
+    {"RF64", Path("rf64.wav"), ""},
+    {"extensible WAV", Path("extensible.wav"), ""},
+    {"AIFC", Path("aifc.aiff"), ""},
+  };
+  for (const char* options : {"", " --set Pre-Delay=50"})
+  {
+    std::map<std::string, ProgramRun> plain;
+    for (const std::string kind : {"wav", "flac"})
+    {
+      plain[kind] = Auhost("render " + Path("in." + kind) + " " + Path("plain-" + kind + ".wav") + options);
+      ASSERT_EQ(plain[kind].status, 0) << plain[kind].output;
+      ASSERT_EQ(Rendered("plain-" + kind + ".wav").Frames(), in.Frames());
+    }
+    for (const Case& c : cases)
+    {
+      SCOPED_TRACE(std::string(c.name) + options);
+      const ProgramRun run = Auhost("render " + c.input + " " + Path("out.wav") + options, c.shell);
+      ASSERT_EQ(run.status, 0) << run.output;
+      EXPECT_EQ(Summary(run.output), Summary(plain[c.sameAs].output));
+      EXPECT_EQ(Rendered("out.wav").channels, Rendered("plain-" + c.sameAs + ".wav").channels);
+    }
+  }
+}
+
+TEST_F(AuhostInput, OtherContainersAndHeadersWithoutALengthAreRefusedSayingWhy)
+{
+  struct Case
+  {
+    const char* name;
+    int format; // written by libsndfile, or 0 for `bytes`
+    std::string bytes, shell, says;
+  };
+  const std::string wav = Bytes(Path("in.wav"));
+  const std::string notOurs = "not a WAV, AIFF or FLAC file";
+  const Case cases[] = {
+    {"AU", SF_FORMAT_AU | SF_FORMAT_FLOAT, "", "", notOurs},
+    {"CAF", SF_FORMAT_CAF | SF_FORMAT_PCM_16, "", "", notOurs},
+    {"W64", SF_FORMAT_W64 | SF_FORMAT_PCM_16, "", "", notOurs},
+    {"MP3, whose length libsndfile guesses", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, "", "", notOurs},
+    {"WAV with a data size of 0", 0, WithStreamedSizes(wav, 0), "", "its header gives the audio a length of 0"},
+    {"the same from a pipe", 0, WithStreamedSizes(wav, 0), "cat {in} | ", "a header that gives it a length of 0"},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    const std::string input = Path("other.wav");
+    if (c.format && !WriteAs(input, in, c.format))
+      continue; // a libsndfile built without that writer
+    if (!c.format)
+      Put(input, c.bytes);
+    const bool piped = !c.shell.empty();
+    const ProgramRun run = Auhost("render " + (piped ? "/dev/stdin" : input) + " " + Path("out.wav"),
+                                  piped ? "cat " + input + " | " : "");
+    ExpectRefusal(run, c.says);
+  }
+}
+
+// Wherever a copy stopped, the reader refuses the file or reads what is
+// there, naming exactly what its header promised beyond it; auhost renders
+// such a file to its readable end with that warning.
+TEST_F(AuhostInput, EveryCutOfAWavOrAiffIsRefusedOrReadWithWhatIsMissingNamed)
+{
+  auhost::AudioData shortIn = in;
+  for (auto& channel : shortIn.channels)
+    channel.resize(300);
+  for (const int format : {SF_FORMAT_WAV | SF_FORMAT_PCM_16, SF_FORMAT_AIFF | SF_FORMAT_FLOAT,
+                           SF_FORMAT_RF64 | SF_FORMAT_PCM_24, SF_FORMAT_WAVEX | SF_FORMAT_FLOAT})
+  {
+    SCOPED_TRACE(format);
+    ASSERT_TRUE(WriteAs(Path("whole"), shortIn, format));
+    const std::string whole = Bytes(Path("whole"));
+    auhost::AudioData all;
+    std::string error;
+    ASSERT_TRUE(auhost::ReadAudioFile(Path("whole"), all, error)) << error;
+    bool rendered = false;
+    for (size_t size = 0; size <= whole.size(); size += std::min<size_t>(13, std::max<size_t>(1, whole.size() - size)))
+    {
+      SCOPED_TRACE(size);
+      Put(Path("cut"), whole.substr(0, size));
+      auto reader = auhost::AudioFileReader::Open(Path("cut"), error);
+      if (!reader)
+        continue;
+      const long held = reader->Frames();
+      ASSERT_LE(held, 300);
+      // Filled with a value no file holds, so a frame left unread shows.
+      auhost::AudioData read{48000.0, {std::vector<float>(held, 9.0f), std::vector<float>(held, 9.0f)}};
+      float* channels[2] = {read.channels[0].data(), read.channels[1].data()};
+      ASSERT_TRUE(reader->ReadAt(0, held, channels)) << reader->Error();
+      for (int c = 0; c < 2; ++c)
+        EXPECT_TRUE(std::equal(read.channels[c].begin(), read.channels[c].end(), all.channels[c].begin()));
+      if (held == 300)
+      {
+        EXPECT_EQ(reader->Warning(), "");
+        continue;
+      }
+      EXPECT_NE(reader->Warning().find("promises 300 frames, it holds " + std::to_string(held) + "; the last " +
+                                       std::to_string(300 - held) + " "),
+                std::string::npos)
+        << reader->Warning();
+      if (rendered || held == 0)
+        continue;
+      // "AB" is unity gain: the output is the readable part.
+      rendered = true;
+      const ProgramRun run = Auhost("render " + Path("cut") + " " + Path("out.wav") + " --set AB=On");
+      EXPECT_EQ(run.status, 0);
+      EXPECT_NE(run.output.find("auhost: warning: " + reader->Warning() + "\n"), std::string::npos) << run.output;
+      EXPECT_EQ(Rendered("out.wav").channels, read.channels);
+    }
+  }
+}
+
+// A disk that fails mid-file: the render stops with the system's reason,
+// not as though the file ended.
+TEST_F(AuhostInput, AReadErrorIsReportedInTheSystemsWords)
+{
+  ASSERT_TRUE(WriteAs(Path("in.flac"), in, SF_FORMAT_FLAC | SF_FORMAT_PCM_16));
+  for (const std::string& input : {Path("in.wav"), Path("in.flac")})
+  {
+    SCOPED_TRACE(input);
+    const std::string failing = "LD_PRELOAD=" + std::string(FAILING_READ_SHIM) + " FAIL_READS_OF=" + input +
+                                " FAIL_READS_FROM=" + std::to_string(Bytes(input).size() / 2) +
+                                " ASAN_OPTIONS=$ASAN_OPTIONS:verify_asan_link_order=0 ";
+    const ProgramRun run = Auhost("render " + input + " " + Path("out.wav"), failing);
+    ExpectRefusal(run, "cannot read the audio of " + input + ": System error : Input/output error");
+  }
+}
+
+// Under a task limit every worker, or any one of them, may be refused: the
+// render does that work itself and gives the same file and summary.
+TEST_F(AuhostInput, RefusedWorkerThreadsGiveTheSameRender)
+{
+  const std::string args = "render " + Path("in.wav") + " " + Path("out.wav") + " --sidechain " + Path("in.wav") +
+                           " --set \"Detecion Mode=SideChain2\" --set Pre-Delay=20 --block 1000";
+  const ProgramRun plain = Auhost(args);
+  ASSERT_EQ(plain.status, 0) << plain.output;
+  const auhost::AudioData want = Rendered("out.wav");
+  ASSERT_EQ(want.Frames(), in.Frames());
+  // Two summary workers, two read-ahead ones and the write-behind one.
+  for (const char* refused : {"all", "1", "2", "3", "4", "5"})
+  {
+    SCOPED_TRACE(std::string("refused: ") + refused);
+    std::filesystem::remove(Path("out.wav"));
+    const ProgramRun run = Auhost(args, "REFUSE_THREADS=" + std::string(refused) + " LD_PRELOAD=" REFUSE_THREADS_SHIM
+                                        " ASAN_OPTIONS=$ASAN_OPTIONS:verify_asan_link_order=0 ");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(run.output, plain.output);
+    EXPECT_EQ(Rendered("out.wav").channels, want.channels);
+  }
+}
+
+} // namespace

@@ -1,0 +1,104 @@
+#include "tools/DeclaredAudioSize.h"
+
+#include <unistd.h>
+
+#include <climits>
+#include <cstdint>
+#include <cstring>
+
+namespace auhost {
+
+namespace {
+
+// Enough for any real file; a walk of a damaged one stops there.
+constexpr int kMostChunks = 1000;
+constexpr uint32_t kNoSize = 0xFFFFFFFF;
+
+bool ReadExactly(int descriptor, long long at, unsigned char* into, size_t count)
+{
+  return at >= 0 && pread(descriptor, into, count, static_cast<off_t>(at)) == static_cast<ssize_t>(count);
+}
+
+uint32_t LittleEndian32(const unsigned char* p)
+{
+  return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+uint64_t LittleEndian64(const unsigned char* p)
+{
+  return uint64_t(LittleEndian32(p)) | uint64_t(LittleEndian32(p + 4)) << 32;
+}
+
+uint32_t BigEndian32(const unsigned char* p)
+{
+  return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | uint32_t(p[3]);
+}
+
+bool Is(const unsigned char* p, const char* tag)
+{
+  return std::memcmp(p, tag, 4) == 0;
+}
+
+long long Clamped(uint64_t value)
+{
+  return value > static_cast<uint64_t>(LLONG_MAX) ? LLONG_MAX : static_cast<long long>(value);
+}
+
+} // namespace
+
+bool FindDeclaredAudio(int descriptor, DeclaredAudio& out)
+{
+  unsigned char head[12];
+  if (!ReadExactly(descriptor, 0, head, sizeof head))
+    return false;
+  const bool riff = Is(head, "RIFF") && Is(head + 8, "WAVE");
+  const bool rf64 = (Is(head, "RF64") || Is(head, "BW64")) && Is(head + 8, "WAVE");
+  const bool aiff = Is(head, "FORM") && (Is(head + 8, "AIFF") || Is(head + 8, "AIFC"));
+  if (!riff && !rf64 && !aiff)
+    return false;
+  // An RF64 file gives the audio's 64-bit size in its ds64 chunk, which
+  // comes first, and 0xFFFFFFFF in the data chunk itself.
+  uint64_t rf64Bytes = 0;
+  bool haveRf64Bytes = false;
+  long long at = 12;
+  for (int walked = 0; walked < kMostChunks; ++walked)
+  {
+    unsigned char chunk[8];
+    if (!ReadExactly(descriptor, at, chunk, sizeof chunk))
+      return false;
+    const uint32_t size = aiff ? BigEndian32(chunk + 4) : LittleEndian32(chunk + 4);
+    const long long body = at + 8;
+    if (rf64 && Is(chunk, "ds64"))
+    {
+      unsigned char sizes[16];
+      if (!ReadExactly(descriptor, body, sizes, sizeof sizes))
+        return false;
+      rf64Bytes = LittleEndian64(sizes + 8);
+      haveRf64Bytes = true;
+    }
+    else if (!aiff && Is(chunk, "data"))
+    {
+      if (size == kNoSize && !(rf64 && haveRf64Bytes))
+        return false;
+      out.offset = body;
+      out.bytes = size == kNoSize ? Clamped(rf64Bytes) : size;
+      return true;
+    }
+    else if (aiff && Is(chunk, "SSND"))
+    {
+      // The sound data starts `offset` bytes after an 8-byte preamble.
+      unsigned char preamble[8];
+      if (!ReadExactly(descriptor, body, preamble, sizeof preamble))
+        return false;
+      const uint64_t skipped = 8 + uint64_t(BigEndian32(preamble));
+      out.offset = body + static_cast<long long>(skipped);
+      out.bytes = size > skipped ? static_cast<long long>(size - skipped) : 0;
+      return true;
+    }
+    // Chunks are padded to an even length.
+    at = body + size + (size & 1);
+  }
+  return false;
+}
+
+} // namespace auhost
