@@ -90,7 +90,9 @@ TEST(ProgrammeSummary, LoudnessIsMeasuredOnlyWhereTheWeightingHolds)
     EXPECT_EQ(measured, LoudnessMeasurableAt(rate)) << text;
     EXPECT_EQ(measured, text.find("cannot be measured") == std::string::npos) << text;
     if (measured)
+    {
       EXPECT_NEAR(l.integratedLufs, reference, 1.0);
+    }
     EXPECT_EQ(measured, rate > 3364.0);
   }
 }
