@@ -268,6 +268,8 @@ RenderOutcome RenderThrough(AudioUnit unit, const RenderSetup& setup)
   };
   for (long pos = 0; pos < total; pos += block)
   {
+    if (setup.stopRequested && (result.stopped = setup.stopRequested()))
+      return fail("the render was stopped");
     const UInt32 n = static_cast<UInt32>(std::min<long>(block, total - pos));
     if (!mainFeed.Load(pos, n))
       return fail(mainFeed.Error());
