@@ -57,8 +57,8 @@ void WriteSilentWav(const std::string& path, uint32_t frames)
 }
 
 // Frames of a sparse input long enough that no render of it ends during a
-// test, and too long for a float AIFF: about 7 hours.
-constexpr uint32_t kLongFrames = 1200000000;
+// test, and too long for a float AIFF: over 11 hours.
+constexpr uint32_t kLongFrames = 2000000000;
 
 // Temporary files anywhere under `dir`, but for `except`.
 std::vector<std::string> Leftovers(const std::string& dir, const std::string& except = "")
@@ -120,14 +120,14 @@ pid_t Start(std::vector<std::string> args, const std::string& log, rlim_t fileSi
   return pid;
 }
 
-// Waits for the child's end; one that has not ended within a minute is
+// Waits for the child's end; one that has not ended within `patience` is
 // killed, so a render that ignores a stop fails the test rather than
 // holding it.
-Ended Finish(pid_t pid, const std::string& log)
+Ended Finish(pid_t pid, const std::string& log, std::chrono::seconds patience = std::chrono::seconds(60))
 {
   Ended ended;
   int raw = 0;
-  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  const auto giveUp = std::chrono::steady_clock::now() + patience;
   while (waitpid(pid, &raw, WNOHANG) == 0)
   {
     if (std::chrono::steady_clock::now() > giveUp)
@@ -296,7 +296,8 @@ TEST_F(RenderOutput, AStopOrAFileSizeLimitLeavesTheOldOutputWholeAndNothingBehin
       EXPECT_FALSE(Leftovers(dir).empty()) << "no temporary file appeared";
       kill(pid, c.signal);
     }
-    const Ended ended = Finish(pid, log);
+    // A stop is seen within a slice; the whole render would take minutes.
+    const Ended ended = Finish(pid, log, std::chrono::seconds(20));
     EXPECT_EQ(ended.signal, c.signal) << ended.output;
     EXPECT_EQ(ended.status, c.status) << ended.output;
     if (!c.signal)
@@ -349,11 +350,7 @@ TEST_F(RenderOutput, AReplacedOutputKeepsItsLinkAndPermissionsAndNoPlantedLinkIs
                                     fs::create_symlink("victim.txt", planted);
                                   });
     ASSERT_EQ(ended.status, 0) << ended.output;
-    EXPECT_EQ(fs::is_symlink(out), c.linkTo != nullptr);
-    if (c.linkTo)
-    {
-      EXPECT_EQ(fs::read_symlink(out), c.linkTo);
-    }
+    EXPECT_EQ(fs::is_symlink(out) ? fs::read_symlink(out).string() : "not a link", c.linkTo ? c.linkTo : "not a link");
     struct stat status;
     ASSERT_EQ(stat(written.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, c.oldMode >= 0 ? static_cast<mode_t>(c.oldMode) : NewFileMode());
@@ -361,7 +358,7 @@ TEST_F(RenderOutput, AReplacedOutputKeepsItsLinkAndPermissionsAndNoPlantedLinkIs
     std::string error;
     ASSERT_TRUE(auhost::ReadAudioFile(out, back, error)) << error;
     EXPECT_EQ(back.Frames(), in.Frames());
-    EXPECT_EQ(Bytes(dir + "/victim.txt"), "not to be touched");
+    EXPECT_EQ(Bytes(dir + "/victim.txt").substr(0, 40), "not to be touched");
     if (c.plant)
     {
       EXPECT_TRUE(fs::is_symlink(planted));
