@@ -211,35 +211,36 @@ TEST_F(RenderOutput, TheWriterKeepsRoomFor64BitSizesOnlyWhenARenderMightNotFit)
 
 // Nothing is rendered when an output cannot be written: the message says
 // why in the system's words, no side file is written, the existing output
-// stays whole and nothing is left behind. The file-size limit makes a
-// render that went ahead anyway fail at once.
+// stays whole and nothing is left behind. The input is long and the
+// file-size limit small, so a render that went ahead fails otherwise.
 TEST_F(RenderOutput, OutputsThatCannotBeWrittenAreRefusedBeforeRendering)
 {
-  LongSilentWav(dir);
+  const std::string longWav = LongSilentWav(dir);
   fs::create_directory(dir + "/folder.wav");
   fs::create_directory(dir + "/locked");
   fs::permissions(dir + "/locked", fs::perms::owner_read | fs::perms::owner_exec);
   std::ofstream(dir + "/old.aiff") << "the old output";
   struct Case
   {
-    const char *input, *output, *preset, *says;
+    const char *output, *preset, *says;
   };
   const Case cases[] = {
-    {"in.wav", "folder.wav", "p.aupreset", "folder.wav: Is a directory"},
-    {"in.wav", "missing/out.wav", "p.aupreset", "missing/out.wav: No such file or directory"},
-    {"in.wav", "out.wav", "missing/p.aupreset", "missing/p.aupreset: No such file or directory"},
-    {"in.wav", "locked/out.wav", "p.aupreset", "locked/out.wav: Permission denied"},
-    {"long.wav", "old.aiff", "p.aupreset", "old.aiff: an AIFF file holds at most 4 GiB of audio"},
+    {"folder.wav", "p.aupreset", "folder.wav: Is a directory"},
+    {"missing/out.wav", "p.aupreset", "missing/out.wav: No such file or directory"},
+    {"out.wav", "missing/p.aupreset", "missing/p.aupreset: No such file or directory"},
+    {"out.wav", "folder.wav", "folder.wav: Is a directory"},
+    {"locked/out.wav", "p.aupreset", "locked/out.wav: Permission denied"},
+    {"old.aiff", "p.aupreset", "old.aiff: an AIFF file holds at most 4 GiB of audio"},
   };
   for (const Case& c : cases)
   {
-    SCOPED_TRACE(c.output);
+    SCOPED_TRACE(std::string(c.output) + " " + c.preset);
     if (std::string(c.output).starts_with("locked") && geteuid() == 0)
       continue; // folder permissions do not bind root
     Launch run;
-    run.args = {"render", dir + "/" + c.input, dir + "/" + c.output, "--save-preset", dir + "/" + c.preset,
-                "--automation-out", dir + "/lane.csv"};
-    run.fileSizeLimit = 8 << 20;
+    run.args = {"render", longWav, dir + "/" + c.output, "--save-preset", dir + "/" + c.preset, "--automation-out",
+                dir + "/lane.csv"};
+    run.fileSizeLimit = 1 << 20;
     const Ended ended = RunAuhost(run, log);
     EXPECT_EQ(ended.status, 1) << ended.output;
     EXPECT_NE(ended.output.find("cannot write " + dir + "/" + c.says), std::string::npos) << ended.output;
