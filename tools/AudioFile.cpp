@@ -299,7 +299,9 @@ bool AudioFileWriter::Append(const float* const* channels, long count)
     return false;
   if (count > mMostFrames - mWritten)
   {
-    mError = "cannot write " + mPath + ": an AIFF file holds at most 4 GiB of audio (write .wav or .flac)";
+    mError = "cannot write " + mPath + (ContainerOf(mPath) == SF_FORMAT_AIFF
+                                          ? ": an AIFF file holds at most 4 GiB of audio (write .wav or .flac)"
+                                          : ": the render is longer than the file was laid out for");
     mFailed = true;
     return false;
   }

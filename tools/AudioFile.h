@@ -149,8 +149,8 @@ public:
   // or the target cannot be replaced. The container follows the extension
   // (.wav, .aif/.aiff, .flac); FLAC holds no floats and gets 24-bit samples
   // when asked for them. `expectedFrames` (kUnknownLength when not known)
-  // only chooses how the file is laid out: more may be appended, except
-  // past what an AIFF file holds.
+  // chooses how the file is laid out; Append refuses frames past what that
+  // layout holds (4 GiB of audio for WAV and AIFF).
   static std::unique_ptr<AudioFileWriter> Open(const std::string& path, int channels, double sampleRate,
                                                SampleFormat format, long expectedFrames, std::string& error);
   ~AudioFileWriter() override;
