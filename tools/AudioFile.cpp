@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -49,6 +50,46 @@ int SubtypeOf(int container, SampleFormat format)
     case SampleFormat::Float32: return container == SF_FORMAT_FLAC ? SF_FORMAT_PCM_24 : SF_FORMAT_FLOAT;
   }
   return SF_FORMAT_FLOAT;
+}
+
+int BytesPerSample(int subtype)
+{
+  return subtype == SF_FORMAT_PCM_16 ? 2 : subtype == SF_FORMAT_PCM_24 ? 3 : 4;
+}
+
+// Audio that WAV and AIFF files can hold: their sizes are 32-bit, and the
+// header needs some of that room.
+constexpr long long kSmallContainerBytes = 0xFFFFFFFFLL - 65536;
+
+// How a WAV or AIFF file of `frames` frames (kUnknownLength when not known)
+// is laid out: as asked when it certainly fits, RF64 for a WAV that might
+// not (libsndfile makes a plain WAV of it again if it ends small, but with
+// another header, so renders that fit keep the plain layout), and refused
+// for an AIFF that cannot. Sets `mostFrames` to what the file can hold;
+// false with `error` set.
+bool LayOut(const std::string& path, int& format, int channels, long frames, long& mostFrames, std::string& error)
+{
+  mostFrames = LONG_MAX;
+  const int container = format & SF_FORMAT_TYPEMASK;
+  if (container != SF_FORMAT_WAV && container != SF_FORMAT_AIFF)
+    return true;
+  const long fit = static_cast<long>(kSmallContainerBytes / (channels * BytesPerSample(format & SF_FORMAT_SUBMASK)));
+  const bool fits = frames >= 0 && frames <= fit;
+  if (container == SF_FORMAT_WAV && !fits)
+    format = SF_FORMAT_RF64 | (format & SF_FORMAT_SUBMASK);
+  else
+    mostFrames = fit;
+  if (frames > mostFrames)
+  {
+    const double gib = static_cast<double>(frames) * channels * BytesPerSample(format & SF_FORMAT_SUBMASK) /
+                       (1024.0 * 1024.0 * 1024.0);
+    char needs[64];
+    std::snprintf(needs, sizeof needs, "%.1f GiB", gib);
+    error = "cannot write " + path + ": an AIFF file holds at most 4 GiB of audio and this render needs " + needs +
+            " (write .wav or .flac)";
+    return false;
+  }
+  return true;
 }
 
 // Frames of libsndfile's interleaved buffers per call: reads and writes of
@@ -333,7 +374,7 @@ bool AudioFileReader::ReadAt(long start, long count, float* const* channels)
 }
 
 std::unique_ptr<AudioFileWriter> AudioFileWriter::Open(const std::string& path, int channels, double sampleRate,
-                                                       SampleFormat format, std::string& error)
+                                                       SampleFormat format, long expectedFrames, std::string& error)
 {
   const int container = ContainerOf(path);
   if (!container)
@@ -352,14 +393,19 @@ std::unique_ptr<AudioFileWriter> AudioFileWriter::Open(const std::string& path, 
     return nullptr;
   }
   std::unique_ptr<AudioFileWriter> writer(new AudioFileWriter);
+  if (!LayOut(path, info.format, channels, expectedFrames, writer->mMostFrames, error) ||
+      !(writer->mReplacement = FileReplacement::Begin(path, error)))
+    return nullptr;
   writer->mPath = path;
-  writer->mTemporary = path + ".auhost-" + std::to_string(getpid()) + ".tmp";
-  writer->mFile = sf_open(writer->mTemporary.c_str(), SFM_WRITE, &info);
+  writer->mError = "cannot write " + path;
+  writer->mFile = sf_open_fd(writer->mReplacement->Descriptor(), SFM_WRITE, &info, SF_FALSE);
   if (!writer->mFile)
   {
     error = "cannot write " + path + ": " + sf_strerror(nullptr);
     return nullptr;
   }
+  if ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_RF64)
+    sf_command(writer->mFile, SFC_RF64_AUTO_DOWNGRADE, nullptr, SF_TRUE);
   // Float files keep what the plug-in made, overs included; integer
   // samples (FLAC holds no others) clip them at full scale.
   const bool floats = SubtypeOf(container, format) == SF_FORMAT_FLOAT;
@@ -376,42 +422,53 @@ AudioFileWriter::~AudioFileWriter()
 
 void AudioFileWriter::Discard()
 {
-  if (!mFile)
-    return;
-  sf_close(mFile);
+  if (mFile)
+    sf_close(mFile);
   mFile = nullptr;
-  std::remove(mTemporary.c_str());
+  mReplacement.reset();
 }
 
 bool AudioFileWriter::Append(const float* const* channels, long count)
 {
   if (!mFile || mFailed)
     return false;
+  if (count > mMostFrames - mWritten)
+  {
+    mError = "cannot write " + mPath + (ContainerOf(mPath) == SF_FORMAT_AIFF
+                                          ? ": an AIFF file holds at most 4 GiB of audio (write .wav or .flac)"
+                                          : ": the render is longer than the file was laid out for");
+    mFailed = true;
+    return false;
+  }
   for (long at = 0; at < count;)
   {
     const long n = std::min(kChunkFrames, count - at);
     Interleave(channels, at, mChannels, n, mInterleaved.data());
+    errno = 0;
     if (sf_writef_float(mFile, mInterleaved.data(), n) != n)
     {
+      mError = "cannot write " + mPath + ": " + (errno ? std::strerror(errno) : sf_strerror(mFile));
       mFailed = true;
       return false;
     }
     at += n;
   }
+  mWritten += count;
   return true;
 }
 
 bool AudioFileWriter::Commit(std::string& error)
 {
-  const bool closed = mFile && sf_close(mFile) == 0;
+  const int closed = mFile ? sf_close(mFile) : SF_ERR_SYSTEM;
   mFile = nullptr;
-  if (mFailed || !closed || std::rename(mTemporary.c_str(), mPath.c_str()) != 0)
-  {
-    std::remove(mTemporary.c_str());
-    error = Error();
-    return false;
-  }
-  return true;
+  if (mFailed)
+    error = mError;
+  else if (closed != 0)
+    error = "cannot write " + mPath + ": " + sf_error_number(closed);
+  else if (mReplacement->Commit(error))
+    return true;
+  mReplacement.reset();
+  return false;
 }
 
 bool ReadAudioFile(const std::string& path, AudioData& out, std::string& error)
@@ -440,7 +497,7 @@ bool ReadAudioFile(const std::string& path, AudioData& out, std::string& error)
 
 bool WriteAudioFile(const std::string& path, const AudioData& audio, SampleFormat format, std::string& error)
 {
-  auto writer = AudioFileWriter::Open(path, audio.NumChannels(), audio.sampleRate, format, error);
+  auto writer = AudioFileWriter::Open(path, audio.NumChannels(), audio.sampleRate, format, audio.Frames(), error);
   if (!writer)
     return false;
   std::vector<const float*> channels;

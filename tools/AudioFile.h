@@ -7,12 +7,18 @@
 //
 // A write goes to a temporary file beside the target and is renamed over it
 // only once complete, so a failure never leaves a half-written file.
+//
+// WAV and AIFF hold 32-bit sizes: a WAV that may outgrow them is written
+// as RF64 (which stays a plain WAV, with room kept for the larger sizes,
+// if it ends up small), and an AIFF that would is refused.
 #pragma once
 
 #include <climits>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "tools/OutputReplacement.h"
 
 struct sf_private_tag; // libsndfile's SNDFILE
 
@@ -153,23 +159,28 @@ private:
 };
 
 // A file being written: the frames go to a temporary file beside the
-// target, which Commit renames over it. Destroyed without a successful
-// Commit, it removes the temporary file and leaves the target as it was.
+// target (a FileReplacement), which Commit renames over it. Destroyed
+// without a successful Commit, it removes the temporary file and leaves the
+// target as it was.
 class AudioFileWriter final : public AudioSink
 {
 public:
   // Null with `error` set when the extension names no known container, the
-  // container cannot hold the layout, or the temporary file cannot be made.
-  // The container follows the extension (.wav, .aif/.aiff, .flac); FLAC
-  // holds no floats and gets 24-bit samples when asked for them.
+  // container cannot hold the layout or an AIFF file `expectedFrames` long,
+  // or the target cannot be replaced. The container follows the extension
+  // (.wav, .aif/.aiff, .flac); FLAC holds no floats and gets 24-bit samples
+  // when asked for them. `expectedFrames` (kUnknownLength when not known)
+  // chooses how the file is laid out; Append refuses frames past what that
+  // layout holds (4 GiB of audio for WAV and AIFF).
   static std::unique_ptr<AudioFileWriter> Open(const std::string& path, int channels, double sampleRate,
-                                               SampleFormat format, std::string& error);
+                                               SampleFormat format, long expectedFrames, std::string& error);
   ~AudioFileWriter() override;
   AudioFileWriter(const AudioFileWriter&) = delete;
   AudioFileWriter& operator=(const AudioFileWriter&) = delete;
 
   bool Append(const float* const* channels, long count) override;
-  std::string Error() const override { return "cannot write " + mPath + " (disk full or no permission?)"; }
+  // Why the last Append failed, in the system's words where it has them.
+  std::string Error() const override { return mError; }
   // Closes the file and renames it over the target; false with `error` set
   // (and nothing left behind) when any write failed.
   bool Commit(std::string& error);
@@ -178,8 +189,10 @@ private:
   AudioFileWriter() = default;
   void Discard();
   sf_private_tag* mFile = nullptr;
-  std::string mPath, mTemporary;
+  std::unique_ptr<FileReplacement> mReplacement;
+  std::string mPath, mError;
   int mChannels = 0;
+  long mWritten = 0, mMostFrames = 0;
   bool mFailed = false;
   std::vector<float> mInterleaved;
 };

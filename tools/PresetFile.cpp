@@ -2,7 +2,8 @@
 
 #include <unistd.h>
 
-#include <cstdio>
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -10,6 +11,7 @@
 #include "CoreFoundation/CFNumber.h"
 #include "CoreFoundation/CFString.h"
 #include "tools/ComponentBundle.h"
+#include "tools/OutputReplacement.h"
 
 namespace auhost {
 
@@ -158,21 +160,20 @@ bool ReadTextFile(const std::string& path, std::string& text, std::string& error
 
 bool WriteTextFile(const std::string& path, const std::string& text, std::string& error)
 {
-  const std::string temporary = path + ".auhost-" + std::to_string(getpid()) + ".tmp";
+  auto replacement = FileReplacement::Begin(path, error);
+  if (!replacement)
+    return false;
+  for (size_t at = 0; at < text.size();)
   {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.flush();
-    if (out && out.good())
+    const ssize_t n = write(replacement->Descriptor(), text.data() + at, text.size() - at);
+    if (n < 0 && errno != EINTR)
     {
-      out.close();
-      if (std::rename(temporary.c_str(), path.c_str()) == 0)
-        return true;
+      error = "cannot write " + path + ": " + std::strerror(errno);
+      return false;
     }
+    at += n > 0 ? static_cast<size_t>(n) : 0;
   }
-  std::remove(temporary.c_str());
-  error = "cannot write " + path;
-  return false;
+  return replacement->Commit(error);
 }
 
 bool LoadPresetFile(AudioUnit unit, const std::string& path, std::string& error)

@@ -27,7 +27,8 @@ bool LoadPresetFile(AudioUnit unit, const std::string& path, std::string& error)
 // Asks the unit for its ClassInfo and writes it (whole or not at all).
 bool SavePresetFile(AudioUnit unit, const std::string& path, std::string& error);
 
-// Writes text to path through a temporary file renamed over it.
+// Writes text to path as a FileReplacement: through a link, keeping the old
+// file's permission bits, and nothing left behind when it fails.
 bool WriteTextFile(const std::string& path, const std::string& text, std::string& error);
 bool ReadTextFile(const std::string& path, std::string& text, std::string& error);
 

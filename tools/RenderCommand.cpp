@@ -9,8 +9,10 @@
 #include "tools/AudioPipeline.h"
 #include "tools/AutomationLaneFile.h"
 #include "tools/HostRender.h"
+#include "tools/OutputReplacement.h"
 #include "tools/PresetFile.h"
 #include "tools/ProgrammeSummary.h"
+#include "tools/RenderInterruption.h"
 #include "tools/RenderSummary.h"
 #include "tools/UnitParameters.h"
 
@@ -82,6 +84,16 @@ struct ProgressBar
       std::fprintf(stderr, "\n");
   }
 };
+
+// Every file the render writes can be written: checked before anything is
+// rendered, so a long render is not lost at its end.
+bool CheckOutputsBeforeRendering(const RenderOptions& options, std::string& error)
+{
+  for (const std::string* path : {&options.output, &options.presetOut, &options.automationOut})
+    if (!path->empty() && !CheckReplaceable(*path, error))
+      return false;
+  return true;
+}
 
 } // namespace
 
@@ -182,9 +194,13 @@ bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions& opt
   return true;
 }
 
-int RunRender(const ComponentBundle& bundle, const RenderOptions& options)
+namespace {
+
+int RenderFile(const ComponentBundle& bundle, const RenderOptions& options, const RenderInterruption& interruption)
 {
   std::string error;
+  if (!CheckOutputsBeforeRendering(options, error))
+    return Fail(error);
   auto input = AudioFileReader::Open(options.input, error);
   if (!input)
     return Fail(error);
@@ -229,9 +245,9 @@ int RunRender(const ComponentBundle& bundle, const RenderOptions& options)
       return Fail(error);
 
   // The output is written as it is rendered, into a temporary file that
-  // takes the output's name only once everything else has succeeded.
-  auto output =
-    AudioFileWriter::Open(options.output, input->NumChannels(), input->SampleRate(), options.format, error);
+  // takes the output's name only once the whole render has succeeded.
+  auto output = AudioFileWriter::Open(options.output, input->NumChannels(), input->SampleRate(), options.format,
+                                      input->Frames(), error);
   if (!output)
     return Fail(error);
   std::unique_ptr<RenderSummary> summary;
@@ -262,16 +278,20 @@ int RunRender(const ComponentBundle& bundle, const RenderOptions& options)
   ProgressBar bar;
   if (!options.quiet && isatty(STDERR_FILENO) && input->Frames() > 60 * input->SampleRate())
     setup.progress = [&bar](double fraction) { bar.Update(fraction); };
+  setup.stopRequested = [&interruption] { return interruption.Requested(); };
   RenderOutcome outcome = RenderThrough(unit, setup);
+  if (outcome.stopped || (outcome.ok && interruption.Requested()))
+    return Fail("stopped; " + options.output + " is left as it was");
   if (!outcome.ok)
-    return Fail(error = outcome.error);
+    return Fail(outcome.error);
 
+  if (!output->Commit(error))
+    return Fail(error);
+  // The side files follow the audio, so a render that fails writes none.
   if (!options.presetOut.empty() && !SavePresetFile(unit, options.presetOut, error))
     return Fail(error);
   if (!options.automationOut.empty() &&
       !WriteTextFile(options.automationOut, LaneToCsv(outcome.recordedLane), error))
-    return Fail(error);
-  if (!output->Commit(error))
     return Fail(error);
 
   if (summary)
@@ -282,6 +302,17 @@ int RunRender(const ComponentBundle& bundle, const RenderOptions& options)
     std::printf("%s -> %s\n%s", options.input.c_str(), options.output.c_str(), text.c_str());
   }
   return 0;
+}
+
+} // namespace
+
+int RunRender(const ComponentBundle& bundle, const RenderOptions& options)
+{
+  RenderInterruption interruption;
+  const int status = RenderFile(bundle, options, interruption);
+  // Everything the render made is gone by now, its temporary file included.
+  interruption.EndIfRequested();
+  return status;
 }
 
 } // namespace auhost

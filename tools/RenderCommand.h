@@ -23,7 +23,9 @@ struct RenderOptions
 
 // The options after "render"; false with `error` set.
 bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions& options, std::string& error);
-// 0 on success, 1 on failure (the message on standard error).
+// 0 on success, 1 on failure (the message on standard error). Stopped by
+// Ctrl-C, SIGTERM or SIGHUP, it ends the process by that signal, the old
+// output whole and nothing left behind.
 int RunRender(const ComponentBundle& bundle, const RenderOptions& options);
 
 } // namespace auhost

@@ -232,7 +232,7 @@ TEST(AudioPipeline, AFileCopiedThroughBothThreadsIsTheFileWrittenAtOnce)
   std::string error;
   ASSERT_TRUE(WriteAudioFile(original, toolstest::Bursts(1.0, -6.0), SampleFormat::Pcm24, error)) << error;
   auto reader = AudioFileReader::Open(original, error);
-  auto writer = AudioFileWriter::Open(copy, 2, 48000.0, SampleFormat::Pcm24, error);
+  auto writer = AudioFileWriter::Open(copy, 2, 48000.0, SampleFormat::Pcm24, reader ? reader->Frames() : 0, error);
   ASSERT_TRUE(reader && writer) << error;
   {
     ReadAheadSource ahead(*reader, 333, 2);

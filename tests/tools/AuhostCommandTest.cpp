@@ -91,7 +91,7 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
   const std::string full = "trap '' XFSZ; ulimit -f 64; exec ";
   const Case cases[] = {
     {"render " + dir + "/cut.flac " + out, 1, "cannot read the audio of " + dir + "/cut.flac (it ends early)"},
-    {"render " + in + " " + out, 1, "cannot write " + out + " (disk full or no permission?)", full},
+    {"render " + in + " " + out, 1, "cannot write " + out + ": File too large", full},
     {"render " + dir + "/missing.wav " + out, 1, "cannot read"},
     {"render " + dir + "/bad.csv " + out, 1, "cannot read"},
     {"render " + in + " " + out + " --set Nope=1", 1, "no parameter named \"Nope\""},
