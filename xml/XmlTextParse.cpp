@@ -4,7 +4,7 @@ namespace tolvane3 {
 
 std::string PaddedXmlText(std::string_view text)
 {
-  std::string padded(text.substr(0, text.find('\0')));
+  std::string padded(text);
   padded.append(kXmlZeroPadding, '\0');
   return padded;
 }

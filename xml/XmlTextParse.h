@@ -22,8 +22,8 @@ namespace tolvane3 {
 // (four bytes) lands on the last of them.
 inline constexpr size_t kXmlZeroPadding = 4;
 
-// What TinyXML is given for text: its bytes up to the first zero byte, where
-// the parser stops anyway, then kXmlZeroPadding zero bytes.
+// What TinyXML is given for text: a copy followed by kXmlZeroPadding zero
+// bytes.
 std::string PaddedXmlText(std::string_view text);
 
 // Parses text into doc with the given encoding, reading no byte of text
