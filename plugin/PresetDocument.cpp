@@ -7,6 +7,7 @@
 #include <tinyxml.h>
 
 #include "framework/NumberText.h"
+#include "xml/XmlTextParse.h"
 
 namespace tolvane3 {
 
@@ -21,7 +22,7 @@ constexpr long kMaxFileSize = 16L << 20;
 
 } // namespace
 
-bool ExceedsNestingBound(const std::string& text)
+bool ExceedsNestingBound(std::string_view text)
 {
   size_t starts = 0;
   for (size_t i = 0; i + 1 < text.size(); ++i)
@@ -100,13 +101,12 @@ bool CheckDocument(const plugkit::PluginBase& plug, const TiXmlDocument& xml, Pr
   return true;
 }
 
-bool ParseText(const plugkit::PluginBase& plug, const std::string& text, TiXmlEncoding encoding, PresetDocument& doc)
+bool ParseText(const plugkit::PluginBase& plug, std::string_view text, TiXmlEncoding encoding, PresetDocument& doc)
 {
   if (ExceedsNestingBound(text))
     return false;
   TiXmlDocument xml;
-  xml.Parse(text.c_str(), nullptr, encoding);
-  return !xml.Error() && CheckDocument(plug, xml, doc);
+  return ParseXmlText(xml, text, encoding) && CheckDocument(plug, xml, doc);
 }
 
 } // namespace
@@ -158,7 +158,7 @@ std::string PrintPresetDocument(const plugkit::PluginBase& plug, const char* pre
 bool ParsePresetDocument(const plugkit::PluginBase& plug, const char* text, size_t length, PresetDocument& doc)
 {
   const size_t n = text ? strnlen(text, length) : 0;
-  return ParseText(plug, std::string(text ? text : "", n), TIXML_DEFAULT_ENCODING, doc);
+  return ParseText(plug, std::string_view(text ? text : "", n), TIXML_DEFAULT_ENCODING, doc);
 }
 
 bool LoadPresetDocumentFile(const plugkit::PluginBase& plug, const char* path, PresetDocument& doc)

@@ -25,6 +25,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -54,7 +55,7 @@ bool LoadPresetDocumentFile(const plugkit::PluginBase& plug, const char* path, P
 
 // True when text opens more elements than the parser may nest on a small
 // thread stack; such texts are refused before parsing.
-bool ExceedsNestingBound(const std::string& text);
+bool ExceedsNestingBound(std::string_view text);
 
 // Sets each value of the document (stepped and clamped by the parameter).
 void ApplyPresetValues(plugkit::PluginBase& plug, const PresetDocument& doc);

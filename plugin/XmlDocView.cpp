@@ -6,6 +6,7 @@
 #include <tinyxml.h>
 
 #include "plugin/PresetDocument.h"
+#include "xml/XmlTextParse.h"
 
 namespace tolvane3 {
 
@@ -67,11 +68,14 @@ XmlDocView::~XmlDocView() = default;
 
 XmlDocView* XmlDocViewParse(const char* text, size_t length, const char* name)
 {
-  if (!text || std::strlen(text) != length || ExceedsNestingBound(text))
+  // The terminator is looked for only where the caller says it stands.
+  if (!text || strnlen(text, length) != length || text[length] != '\0')
+    return nullptr;
+  const std::string_view source(text, length);
+  if (ExceedsNestingBound(source))
     return nullptr;
   auto doc = std::make_unique<TiXmlDocument>(name ? name : "");
-  doc->Parse(text);
-  if (doc->Error())
+  if (!ParseXmlText(*doc, source))
     return nullptr;
   auto* view = new XmlDocView;
   // The root element and what follows it in the document (comments,

@@ -7,6 +7,8 @@
 
 #include <tinyxml.h>
 
+#include "xml/XmlTextParse.h"
+
 namespace auhost {
 
 PlistValue PlistValue::String(std::string s)
@@ -316,7 +318,7 @@ void WriteValue(const PlistValue& v, int depth, std::string& out)
 
 } // namespace
 
-std::optional<PlistValue> ParsePlist(const std::string& xml, std::string& error)
+std::optional<PlistValue> ParsePlist(std::string_view xml, std::string& error)
 {
   if (xml.size() > kMaxPlistBytes)
   {
@@ -329,8 +331,7 @@ std::optional<PlistValue> ParsePlist(const std::string& xml, std::string& error)
     return std::nullopt;
   }
   TiXmlDocument doc;
-  doc.Parse(xml.c_str());
-  if (doc.Error())
+  if (!tolvane3::ParseXmlText(doc, xml))
   {
     error = std::string("not well-formed XML (") + doc.ErrorDesc() + ")";
     return std::nullopt;

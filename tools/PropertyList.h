@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -51,7 +52,7 @@ struct PlistValue
 
 // The root value of an XML property list; nullopt with `error` set when the
 // text is not one.
-std::optional<PlistValue> ParsePlist(const std::string& xml, std::string& error);
+std::optional<PlistValue> ParsePlist(std::string_view xml, std::string& error);
 // The XML text of a property list whose root is `root`.
 std::string WritePlist(const PlistValue& root);
 

@@ -11,7 +11,9 @@
 #include "plugin/PresetDocument.h"
 #include "plugin/XmlDocView.h"
 #include "tests/plugin/support/StatePlugin.h"
+#include "tests/support/GuardPage.h"
 #include "tests/support/TempHome.h"
+#include "tests/support/TruncatedUtf8Texts.h"
 
 namespace {
 
@@ -204,6 +206,31 @@ TEST(XmlDocView, ShowsTheDocumentAsAPlainTree)
   EXPECT_EQ(XmlDocViewParse(text.c_str(), text.size() - 1, nullptr), nullptr);
   EXPECT_EQ(XmlDocViewParse("<a><b></a>", 10, nullptr), nullptr);
   EXPECT_EQ(XmlDocViewParse(nullptr, 0, nullptr), nullptr);
+}
+
+// A host's state may end anywhere. Each text ends where memory does (the
+// view's text at its terminator): cut inside a UTF-8 sequence it is refused
+// without a read past its end, and a whole document still reads.
+TEST(PresetDocument, ReadersStayWithinTextThatEndsAtUnreadableMemory)
+{
+  StatePlugin plug;
+  auto texts = testsupport::TruncatedUtf8Texts();
+  texts.push_back({"whole document", PrintPresetDocument(plug, "Init")});
+  testsupport::GuardPage guard;
+  for (const auto& [name, text] : texts)
+  {
+    SCOPED_TRACE(name);
+    const bool whole = text == texts.back().text;
+    const std::string_view placed = guard.Place(text);
+    PresetDocument doc;
+    EXPECT_EQ(ParsePresetDocument(plug, placed.data(), placed.size(), doc), whole);
+    EXPECT_EQ(doc.values.size(), whole ? static_cast<size_t>(plug.NParams()) : 0u);
+
+    const std::string_view terminated = guard.Place(text + std::string(1, '\0'));
+    XmlDocView* view = XmlDocViewParse(terminated.data(), text.size(), nullptr);
+    EXPECT_EQ(view != nullptr, whole);
+    XmlDocViewFree(view);
+  }
 }
 
 } // namespace

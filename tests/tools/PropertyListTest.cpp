@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "tests/support/GuardPage.h"
+#include "tests/support/TruncatedUtf8Texts.h"
 #include "tools/AutomationLaneFile.h"
 #include "tools/PropertyList.h"
 
@@ -74,6 +76,26 @@ TEST(PropertyList, RefusesWhatIsNotAPropertyList)
     EXPECT_FALSE(auhost::ParsePlist(c.text, error)) << c.name;
     EXPECT_FALSE(error.empty()) << c.name;
   }
+}
+
+// A file's text may end anywhere: placed where memory ends, a list cut inside
+// a UTF-8 sequence is refused without a read past its end, and a whole list
+// still reads.
+TEST(PropertyList, ReaderStaysWithinTextThatEndsAtUnreadableMemory)
+{
+  PlistValue root = PlistValue::Dict();
+  root.dict.emplace_back("name", PlistValue::String("\xC3\xA9t\xC3\xA9"));
+  testsupport::GuardPage guard;
+  std::string error;
+  for (const auto& [name, text] : testsupport::TruncatedUtf8Texts())
+  {
+    SCOPED_TRACE(name);
+    EXPECT_FALSE(auhost::ParsePlist(guard.Place(text), error));
+    EXPECT_NE(error.find("not well-formed XML"), std::string::npos) << error;
+  }
+  const auto back = auhost::ParsePlist(guard.Place(auhost::WritePlist(root)), error);
+  ASSERT_TRUE(back) << error;
+  EXPECT_EQ(*back, root);
 }
 
 TEST(PropertyList, Base64MatchesKnownTexts)

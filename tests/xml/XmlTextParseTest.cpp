@@ -1,0 +1,82 @@
+#include "xml/XmlTextParse.h"
+
+#include <random>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/GuardPage.h"
+#include "tests/support/TruncatedUtf8Texts.h"
+
+namespace tolvane3 {
+namespace {
+
+using testsupport::GuardPage;
+
+constexpr TiXmlEncoding kEncodings[] = {TIXML_ENCODING_UNKNOWN, TIXML_ENCODING_UTF8, TIXML_ENCODING_LEGACY};
+
+// What a parse came to, comparable as a whole: the error and where, or the
+// document printed back.
+std::string Outcome(const TiXmlDocument& doc)
+{
+  if (doc.Error())
+    return "error " + std::to_string(doc.ErrorId()) + " at " + std::to_string(doc.ErrorRow()) + ":" +
+           std::to_string(doc.ErrorCol());
+  TiXmlPrinter printer;
+  doc.Accept(&printer);
+  return printer.Str();
+}
+
+// The model: the library parsing the text with a page of zeros behind it,
+// far more room than any step it takes.
+std::string ModelOutcome(const std::string& text, TiXmlEncoding encoding)
+{
+  const std::string roomy = text + std::string(4096, '\0');
+  TiXmlDocument doc;
+  doc.Parse(roomy.c_str(), nullptr, encoding);
+  return Outcome(doc);
+}
+
+// Whatever text the helper is given, with its last byte the last readable
+// one: what it hands the library is safe to parse where the next byte faults,
+// and it reads the same document as a parse with room to spare.
+void ExpectSafeAndAsWithRoomToSpare(GuardPage& guard, const std::string& text)
+{
+  for (TiXmlEncoding encoding : kEncodings)
+  {
+    SCOPED_TRACE("encoding " + std::to_string(encoding));
+    TiXmlDocument direct;
+    direct.Parse(guard.Place(PaddedXmlText(text)).data(), nullptr, encoding);
+    TiXmlDocument doc;
+    const bool parsed = ParseXmlText(doc, guard.Place(text), encoding);
+    EXPECT_EQ(parsed, !doc.Error());
+    EXPECT_EQ(Outcome(doc), ModelOutcome(text, encoding));
+  }
+}
+
+TEST(XmlTextParse, TextEndingInsideAUtf8SequenceNeverTakesTheParserPastItsEnd)
+{
+  GuardPage guard;
+  for (const auto& [name, text] : testsupport::TruncatedUtf8Texts())
+  {
+    SCOPED_TRACE(name);
+    ExpectSafeAndAsWithRoomToSpare(guard, text);
+  }
+  // Texts pieced together from markup and from whole, cut and stray UTF-8
+  // sequences, whatever their last bytes.
+  const char* const pieces[] = {"<", ">", "/", "a", "b", "='", "\"", " ", "&", "&#", "&amp;", "<!--", "-->",
+    "<![CDATA[", "?>", "<?xml version=\"1.0\" encoding=\"UTF-8\"?>", "\xEF\xBB\xBF", "\xC3\xA9", "\xC3", "\xE2\x82",
+    "\xE2\x82\xAC", "\xF0", "\xF0\x9F\x8E", "\xF4\x8F\xBF\xBF", "\xFF", "\x80"};
+  std::mt19937 random(40);
+  for (int i = 0; i < 2000 && !HasFailure(); ++i)
+  {
+    std::string text;
+    for (size_t n = 1 + random() % 12; n > 0; --n)
+      text += pieces[random() % std::size(pieces)];
+    SCOPED_TRACE(testing::PrintToString(text));
+    ExpectSafeAndAsWithRoomToSpare(guard, text);
+  }
+}
+
+} // namespace
+} // namespace tolvane3

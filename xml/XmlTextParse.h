@@ -1,0 +1,34 @@
+// Hands text to TinyXML without letting it read past the text.
+//
+// TinyXML steps over a UTF-8 lead byte's whole declared length (up to four
+// bytes) without looking for the terminator on the way, so text that ends
+// inside a multi-byte sequence sends it beyond the end of its buffer, where
+// it reads whatever follows or faults. Every reader of the project parses
+// through ParseXmlText, which gives TinyXML a copy followed by enough zero
+// bytes that the longest step still lands on a zero. The bytes themselves
+// are not checked: documents carrying names in a legacy encoding parse as
+// they always did.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include <tinyxml.h>
+
+namespace tolvane3 {
+
+// Zero bytes after the text's last byte: the longest step from that byte
+// (four bytes) lands on the last of them.
+inline constexpr size_t kXmlZeroPadding = 4;
+
+// What TinyXML is given for text: a copy followed by kXmlZeroPadding zero
+// bytes.
+std::string PaddedXmlText(std::string_view text);
+
+// Parses text into doc with the given encoding, reading no byte of text
+// beyond text.size() and none of the copy beyond its padding. True when
+// TinyXML reports no error; the caller looks at doc either way.
+bool ParseXmlText(TiXmlDocument& doc, std::string_view text, TiXmlEncoding encoding = TIXML_DEFAULT_ENCODING);
+
+} // namespace tolvane3
