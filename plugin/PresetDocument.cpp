@@ -7,7 +7,7 @@
 #include <tinyxml.h>
 
 #include "framework/NumberText.h"
-#include "xml/XmlTextParse.h"
+#include "framework/xml/XmlTextParse.h"
 
 namespace tolvane3 {
 
@@ -106,7 +106,7 @@ bool ParseText(const plugkit::PluginBase& plug, std::string_view text, TiXmlEnco
   if (ExceedsNestingBound(text))
     return false;
   TiXmlDocument xml;
-  return ParseXmlText(xml, text, encoding) && CheckDocument(plug, xml, doc);
+  return plugkit::ParseXmlText(xml, text, encoding) && CheckDocument(plug, xml, doc);
 }
 
 } // namespace

@@ -6,7 +6,7 @@
 #include <tinyxml.h>
 
 #include "plugin/PresetDocument.h"
-#include "xml/XmlTextParse.h"
+#include "framework/xml/XmlTextParse.h"
 
 namespace tolvane3 {
 
@@ -75,7 +75,7 @@ XmlDocView* XmlDocViewParse(const char* text, size_t length, const char* name)
   if (ExceedsNestingBound(source))
     return nullptr;
   auto doc = std::make_unique<TiXmlDocument>(name ? name : "");
-  if (!ParseXmlText(*doc, source))
+  if (!plugkit::ParseXmlText(*doc, source))
     return nullptr;
   auto* view = new XmlDocView;
   // The root element and what follows it in the document (comments,

@@ -7,7 +7,7 @@
 
 #include <tinyxml.h>
 
-#include "xml/XmlTextParse.h"
+#include "framework/xml/XmlTextParse.h"
 
 namespace auhost {
 
@@ -331,7 +331,7 @@ std::optional<PlistValue> ParsePlist(std::string_view xml, std::string& error)
     return std::nullopt;
   }
   TiXmlDocument doc;
-  if (!tolvane3::ParseXmlText(doc, xml))
+  if (!plugkit::ParseXmlText(doc, xml))
   {
     error = std::string("not well-formed XML (") + doc.ErrorDesc() + ")";
     return std::nullopt;

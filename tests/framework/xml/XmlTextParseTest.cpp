@@ -1,4 +1,4 @@
-#include "xml/XmlTextParse.h"
+#include "framework/xml/XmlTextParse.h"
 
 #include <random>
 #include <string>
@@ -8,7 +8,7 @@
 #include "tests/support/GuardPage.h"
 #include "tests/support/TruncatedUtf8Texts.h"
 
-namespace tolvane3 {
+namespace plugkit {
 namespace {
 
 using testsupport::GuardPage;
@@ -79,4 +79,4 @@ TEST(XmlTextParse, TextEndingInsideAUtf8SequenceNeverTakesTheParserPastItsEnd)
 }
 
 } // namespace
-} // namespace tolvane3
+} // namespace plugkit

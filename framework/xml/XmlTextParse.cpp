@@ -1,6 +1,6 @@
-#include "xml/XmlTextParse.h"
+#include "framework/xml/XmlTextParse.h"
 
-namespace tolvane3 {
+namespace plugkit {
 
 std::string PaddedXmlText(std::string_view text)
 {
@@ -16,4 +16,4 @@ bool ParseXmlText(TiXmlDocument& doc, std::string_view text, TiXmlEncoding encod
   return !doc.Error();
 }
 
-} // namespace tolvane3
+} // namespace plugkit

@@ -16,7 +16,7 @@
 
 #include <tinyxml.h>
 
-namespace tolvane3 {
+namespace plugkit {
 
 // Zero bytes after the text's last byte: the longest step from that byte
 // (four bytes) lands on the last of them.
@@ -31,4 +31,4 @@ std::string PaddedXmlText(std::string_view text);
 // TinyXML reports no error; the caller looks at doc either way.
 bool ParseXmlText(TiXmlDocument& doc, std::string_view text, TiXmlEncoding encoding = TIXML_DEFAULT_ENCODING);
 
-} // namespace tolvane3
+} // namespace plugkit
