@@ -52,9 +52,23 @@ int SubtypeOf(int container, SampleFormat format)
   return SF_FORMAT_FLOAT;
 }
 
-int BytesPerSample(int subtype)
+// Bytes of one frame in the sample formats whose frames all have one size;
+// 0 for the others.
+int BytesPerFrame(int format, int channels)
 {
-  return subtype == SF_FORMAT_PCM_16 ? 2 : subtype == SF_FORMAT_PCM_24 ? 3 : 4;
+  switch (format & SF_FORMAT_SUBMASK)
+  {
+    case SF_FORMAT_PCM_S8:
+    case SF_FORMAT_PCM_U8:
+    case SF_FORMAT_ULAW:
+    case SF_FORMAT_ALAW: return channels;
+    case SF_FORMAT_PCM_16: return 2 * channels;
+    case SF_FORMAT_PCM_24: return 3 * channels;
+    case SF_FORMAT_PCM_32:
+    case SF_FORMAT_FLOAT: return 4 * channels;
+    case SF_FORMAT_DOUBLE: return 8 * channels;
+    default: return 0;
+  }
 }
 
 // Audio that WAV and AIFF files can hold: their sizes are 32-bit, and the
@@ -73,7 +87,7 @@ bool LayOut(const std::string& path, int& format, int channels, long frames, lon
   const int container = format & SF_FORMAT_TYPEMASK;
   if (container != SF_FORMAT_WAV && container != SF_FORMAT_AIFF)
     return true;
-  const long fit = static_cast<long>(kSmallContainerBytes / (channels * BytesPerSample(format & SF_FORMAT_SUBMASK)));
+  const long fit = static_cast<long>(kSmallContainerBytes / BytesPerFrame(format, channels));
   const bool fits = frames >= 0 && frames <= fit;
   if (container == SF_FORMAT_WAV && !fits)
     format = SF_FORMAT_RF64 | (format & SF_FORMAT_SUBMASK);
@@ -81,8 +95,7 @@ bool LayOut(const std::string& path, int& format, int channels, long frames, lon
     mostFrames = fit;
   if (frames > mostFrames)
   {
-    const double gib = static_cast<double>(frames) * channels * BytesPerSample(format & SF_FORMAT_SUBMASK) /
-                       (1024.0 * 1024.0 * 1024.0);
+    const double gib = static_cast<double>(frames) * BytesPerFrame(format, channels) / (1024.0 * 1024.0 * 1024.0);
     char needs[64];
     std::snprintf(needs, sizeof needs, "%.1f GiB", gib);
     error = "cannot write " + path + ": an AIFF file holds at most 4 GiB of audio and this render needs " + needs +
@@ -161,25 +174,6 @@ std::string ContainerName(int format)
   if (sf_command(nullptr, SFC_GET_FORMAT_INFO, &info, sizeof info) != 0 || !info.name)
     return "another type";
   return info.name;
-}
-
-// Bytes of one frame in the sample formats whose frames all have one size;
-// 0 for the others.
-int BytesPerFrame(int format, int channels)
-{
-  switch (format & SF_FORMAT_SUBMASK)
-  {
-    case SF_FORMAT_PCM_S8:
-    case SF_FORMAT_PCM_U8:
-    case SF_FORMAT_ULAW:
-    case SF_FORMAT_ALAW: return channels;
-    case SF_FORMAT_PCM_16: return 2 * channels;
-    case SF_FORMAT_PCM_24: return 3 * channels;
-    case SF_FORMAT_PCM_32:
-    case SF_FORMAT_FLOAT: return 4 * channels;
-    case SF_FORMAT_DOUBLE: return 8 * channels;
-    default: return 0;
-  }
 }
 
 // Why a file gives no frames: often a header never finished, as some
