@@ -451,15 +451,29 @@ bool AudioFileWriter::Append(const float* const* channels, long count)
   return true;
 }
 
-bool AudioFileWriter::Commit(std::string& error)
+bool AudioFileWriter::Finish(std::string& error)
 {
-  const int closed = mFile ? sf_close(mFile) : SF_ERR_SYSTEM;
+  if (!mReplacement)
+  {
+    error = mError;
+    return false;
+  }
+  const int closed = mFile ? sf_close(mFile) : 0;
   mFile = nullptr;
   if (mFailed)
     error = mError;
   else if (closed != 0)
     error = "cannot write " + mPath + ": " + sf_error_number(closed);
-  else if (mReplacement->Commit(error))
+  else if (mReplacement->Finish(error))
+    return true;
+  mFailed = true;
+  mError = error;
+  return false;
+}
+
+bool AudioFileWriter::Commit(std::string& error)
+{
+  if (Finish(error) && mReplacement->Commit(error))
     return true;
   mReplacement.reset();
   return false;

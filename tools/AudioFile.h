@@ -159,7 +159,8 @@ private:
 };
 
 // A file being written: the frames go to a temporary file beside the
-// target (a FileReplacement), which Commit renames over it. Destroyed
+// target (a FileReplacement), which Finish closes and Commit renames over
+// it. Destroyed
 // without a successful Commit, it removes the temporary file and leaves the
 // target as it was.
 class AudioFileWriter final : public AudioSink
@@ -181,9 +182,16 @@ public:
   bool Append(const float* const* channels, long count) override;
   // Why the last Append failed, in the system's words where it has them.
   std::string Error() const override { return mError; }
-  // Closes the file and renames it over the target; false with `error` set
-  // (and nothing left behind) when any write failed.
+  // Closes the file, whole in its temporary and not yet in place; false
+  // with `error` set when any write failed (the temporary is removed when
+  // the writer goes).
+  bool Finish(std::string& error);
+  // Finishes the file if that is not done, and renames it over the target;
+  // false with `error` set (and nothing left behind) when either fails.
   bool Commit(std::string& error);
+  // What a user should hear of a finished file (a group that could not be
+  // kept); empty when nothing.
+  std::string Warning() const { return mReplacement ? mReplacement->Warning() : std::string(); }
 
 private:
   AudioFileWriter() = default;

@@ -271,8 +271,6 @@ RenderOutcome RenderThrough(AudioUnit unit, const RenderSetup& setup)
   };
   for (long pos = 0;;)
   {
-    if (setup.stopRequested && (result.stopped = setup.stopRequested()))
-      return fail("the render was stopped");
     // The input is read before the slice's length is settled: the read may
     // find where a programme of unknown length ends.
     const long wanted = span.SliceFrom(pos, block);

@@ -52,15 +52,11 @@ struct RenderSetup
   bool recordLane = false;
   RenderTap* tap = nullptr; // may be null
   std::function<void(double fraction)> progress; // may be empty
-  // Asked before each slice; true stops the render, which fails with
-  // `stopped` set. May be empty.
-  std::function<bool()> stopRequested;
 };
 
 struct RenderOutcome
 {
   bool ok = false;
-  bool stopped = false; // by stopRequested
   std::string error;
   int latencySamples = 0;
   std::vector<AutomationPoint> recordedLane;

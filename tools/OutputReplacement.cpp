@@ -1,14 +1,18 @@
 #include "tools/OutputReplacement.h"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "tools/SignalsHeld.h"
 
 namespace auhost {
 
@@ -16,6 +20,43 @@ namespace {
 
 // Links followed before giving up, as the kernel does.
 constexpr int kMaxLinkHops = 40;
+
+// A temporary's name in the target's folder: short, so it fits wherever
+// the target's name does.
+constexpr char kTemporaryName[] = "/.auhost-XXXXXX";
+
+// The temporaries that exist, where a signal handler can read them: a slot
+// is free, taken while its name is being made, or listed once the file
+// exists. Lock-free, so the handler may read it at any moment.
+constexpr int kMostTemporaries = 16;
+enum SlotState : int
+{
+  kFree,
+  kTaken,
+  kListed,
+};
+struct TemporarySlot
+{
+  std::atomic<int> state{kFree};
+  char path[PATH_MAX];
+};
+TemporarySlot gTemporaries[kMostTemporaries];
+static_assert(std::atomic<int>::is_always_lock_free);
+
+// Signals are held off while a temporary and its slot change together, so
+// a handler never finds a file that is not listed or a listed name whose
+// file is gone.
+
+int TakeSlot()
+{
+  for (int slot = 0; slot < kMostTemporaries; ++slot)
+  {
+    int free = kFree;
+    if (gTemporaries[slot].state.compare_exchange_strong(free, kTaken))
+      return slot;
+  }
+  return -1;
+}
 
 std::string Failure(const std::string& path, const std::string& reason)
 {
@@ -33,6 +74,12 @@ std::string FolderOf(const std::string& path)
   if (slash == std::string::npos)
     return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+std::string BaseNameOf(const std::string& path)
+{
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // The file `path` names once links are followed (a link may name a file not
@@ -68,65 +115,143 @@ mode_t NewFileMode()
   return 0666 & ~mask;
 }
 
-// The target `path` names, and the permission bits its replacement gets;
-// false with `error` set when it cannot be replaced.
-bool Examine(const std::string& path, std::string& target, mode_t& mode, std::string& error)
+std::string GroupName(gid_t group)
 {
-  if (const int code = FollowLinks(path, target))
+  const struct group* entry = getgrgid(group);
+  return entry ? std::string(entry->gr_name) : std::to_string(group);
+}
+
+// What a replacement must know of the file it replaces.
+struct Examined
+{
+  std::string target;
+  bool exists = false;
+  mode_t mode = 0;
+  uid_t owner = 0;
+  gid_t group = 0;
+};
+
+// Whether the file `path` names can be replaced, and what its replacement
+// keeps of it; false with `error` set.
+bool Examine(const std::string& path, Examined& out, std::string& error)
+{
+  if (const int code = FollowLinks(path, out.target))
   {
     error = Failure(path, code);
     return false;
   }
   struct stat status;
-  if (stat(target.c_str(), &status) == 0)
+  if (stat(out.target.c_str(), &status) == 0)
   {
     if (S_ISDIR(status.st_mode))
       error = Failure(path, EISDIR);
     else if (!S_ISREG(status.st_mode))
       error = Failure(path, "not a plain file, which is all a render replaces");
-    mode = status.st_mode & 07777;
+    out.exists = true;
+    out.mode = status.st_mode & 07777;
+    out.owner = status.st_uid;
+    out.group = status.st_gid;
   }
   else if (errno != ENOENT)
     error = Failure(path, errno);
   else
-    mode = NewFileMode();
+    out.mode = NewFileMode();
   if (!error.empty())
     return false;
-  const std::string folder = FolderOf(target);
-  if (stat(folder.c_str(), &status) != 0)
+  const std::string folder = FolderOf(out.target);
+  struct stat folderStatus;
+  if (stat(folder.c_str(), &folderStatus) != 0)
     error = Failure(path, errno);
-  else if (!S_ISDIR(status.st_mode))
+  else if (!S_ISDIR(folderStatus.st_mode))
     error = Failure(path, ENOTDIR);
   else if (access(folder.c_str(), W_OK | X_OK) != 0)
     error = Failure(path, errno);
+  // In a sticky folder (as /tmp) only a file's owner, the folder's owner or
+  // root may rename over it; found now, not once the render is done.
+  else if (out.exists && (folderStatus.st_mode & S_ISVTX) && geteuid() != 0 && out.owner != geteuid() &&
+           folderStatus.st_uid != geteuid())
+    error = Failure(path, std::string(std::strerror(EPERM)) +
+                            " (the file is another user's, in a folder with the sticky bit, such as /tmp)");
   return error.empty();
+}
+
+// A file's identity: its device and inode where it exists, else its
+// folder's and its name.
+struct Identity
+{
+  dev_t device = 0;
+  ino_t inode = 0;
+  std::string name;
+  bool operator==(const Identity&) const = default;
+};
+
+bool IdentityOf(const std::string& path, Identity& out)
+{
+  struct stat status;
+  if (stat(path.c_str(), &status) == 0)
+  {
+    out = {status.st_dev, status.st_ino, {}};
+    return true;
+  }
+  std::string target;
+  if (FollowLinks(path, target) != 0 || stat(FolderOf(target).c_str(), &status) != 0)
+    return false;
+  out = {status.st_dev, status.st_ino, BaseNameOf(target)};
+  return true;
 }
 
 } // namespace
 
 bool CheckReplaceable(const std::string& path, std::string& error)
 {
-  std::string target;
-  mode_t mode = 0;
-  return Examine(path, target, mode, error);
+  Examined examined;
+  return Examine(path, examined, error);
+}
+
+bool SameFile(const std::string& a, const std::string& b)
+{
+  Identity first, second;
+  return IdentityOf(a, first) && IdentityOf(b, second) && first == second;
 }
 
 std::unique_ptr<FileReplacement> FileReplacement::Begin(const std::string& path, std::string& error)
 {
-  std::unique_ptr<FileReplacement> replacement(new FileReplacement);
-  if (!Examine(path, replacement->mTarget, replacement->mMode, error))
+  Examined examined;
+  if (!Examine(path, examined, error))
     return nullptr;
+  const std::string temporary = FolderOf(examined.target) + kTemporaryName;
+  if (temporary.size() >= PATH_MAX)
+  {
+    error = Failure(path, ENAMETOOLONG);
+    return nullptr;
+  }
+  std::unique_ptr<FileReplacement> replacement(new FileReplacement);
   replacement->mPath = path;
+  replacement->mTarget = examined.target;
+  replacement->mReplacesAFile = examined.exists;
+  replacement->mMode = examined.mode;
+  replacement->mOwner = examined.owner;
+  replacement->mGroup = examined.group;
+  SignalsHeld held;
+  const int slot = TakeSlot();
+  if (slot < 0)
+  {
+    error = Failure(path, "too many files are being replaced at once");
+    return nullptr;
+  }
+  TemporarySlot& taken = gTemporaries[slot];
+  std::memcpy(taken.path, temporary.c_str(), temporary.size() + 1);
   // mkostemp makes a new name until one is free and opens it with O_EXCL,
   // which follows no link and opens nothing that was there.
-  std::string temporary = replacement->mTarget + ".auhost-XXXXXX";
-  replacement->mDescriptor = mkostemp(temporary.data(), O_CLOEXEC);
+  replacement->mDescriptor = mkostemp(taken.path, O_CLOEXEC);
   if (replacement->mDescriptor < 0)
   {
     error = Failure(path, errno);
+    taken.state = kFree;
     return nullptr;
   }
-  replacement->mTemporary = temporary;
+  taken.state = kListed;
+  replacement->mSlot = slot;
   return replacement;
 }
 
@@ -134,26 +259,82 @@ FileReplacement::~FileReplacement()
 {
   if (mDescriptor >= 0)
     close(mDescriptor);
-  if (!mTemporary.empty())
-    unlink(mTemporary.c_str());
+  if (mSlot < 0)
+    return;
+  SignalsHeld held;
+  unlink(gTemporaries[mSlot].path);
+  gTemporaries[mSlot].state = kFree;
+}
+
+bool FileReplacement::Write(const std::string& bytes, std::string& error)
+{
+  for (size_t at = 0; at < bytes.size();)
+  {
+    const ssize_t n = write(mDescriptor, bytes.data() + at, bytes.size() - at);
+    if (n < 0 && errno != EINTR)
+    {
+      error = Failure(mPath, errno);
+      return false;
+    }
+    at += n > 0 ? static_cast<size_t>(n) : 0;
+  }
+  return true;
+}
+
+void FileReplacement::KeepOwnership()
+{
+  struct stat now;
+  if (!mReplacesAFile || fstat(mDescriptor, &now) != 0 || (now.st_uid == mOwner && now.st_gid == mGroup))
+    return;
+  // The owner too where the system allows it (to root, as in-place editors
+  // do); else the group, which its members may give.
+  if (fchown(mDescriptor, mOwner, mGroup) == 0 || now.st_gid == mGroup ||
+      fchown(mDescriptor, static_cast<uid_t>(-1), mGroup) == 0)
+    return;
+  mWarning = mPath + ": the group " + GroupName(mGroup) + " cannot be kept (" + std::strerror(errno) +
+             "); the new file's group is " + GroupName(now.st_gid);
+}
+
+bool FileReplacement::Finish(std::string& error)
+{
+  if (mFinished)
+    return true;
+  KeepOwnership();
+  // After the owner, which a change of owner may clear the set-id bits of.
+  int failure = fchmod(mDescriptor, mMode) == 0 ? 0 : errno;
+  // A close can be the first to report a write the disk refused.
+  if (close(mDescriptor) != 0 && !failure)
+    failure = errno;
+  mDescriptor = -1;
+  if (failure)
+  {
+    error = Failure(mPath, failure);
+    return false;
+  }
+  mFinished = true;
+  return true;
 }
 
 bool FileReplacement::Commit(std::string& error)
 {
-  // A close can be the first to report a write the disk refused.
-  int failure = fchmod(mDescriptor, mMode) == 0 ? 0 : errno;
-  if (close(mDescriptor) != 0 && !failure)
-    failure = errno;
-  mDescriptor = -1;
-  if (!failure && std::rename(mTemporary.c_str(), mTarget.c_str()) != 0)
-    failure = errno;
-  if (failure)
+  if (!Finish(error))
+    return false;
+  SignalsHeld held;
+  if (std::rename(gTemporaries[mSlot].path, mTarget.c_str()) != 0)
   {
-    error = Failure(mPath, failure);
+    error = Failure(mPath, errno);
     return false; // the destructor removes the temporary
   }
-  mTemporary.clear();
+  gTemporaries[mSlot].state = kFree;
+  mSlot = -1;
   return true;
+}
+
+void RemoveEveryTemporary()
+{
+  for (TemporarySlot& slot : gTemporaries)
+    if (slot.state.load() == kListed)
+      unlink(slot.path);
 }
 
 } // namespace auhost

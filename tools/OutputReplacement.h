@@ -4,9 +4,16 @@
 //
 // The temporary is created under a name nobody can predict, and never over
 // anything that exists, so a link planted in the folder cannot turn the
-// write onto another file. An output that is a link is written through: the
-// file it names is replaced and the link stays a link. The new file keeps
-// the old one's permission bits (a new one gets what the umask gives).
+// write onto another file. Its name is short and does not grow with the
+// target's, so any name the folder takes can be replaced. An output that is
+// a link is written through: the file it names is replaced and the link
+// stays a link. The new file keeps the old one's permission bits, group and
+// owner where the system allows (a new one gets what the umask gives).
+//
+// Every temporary that exists is listed where a stop signal's handler can
+// reach it (RemoveEveryTemporary), so a process ended by a signal leaves
+// none behind. Temporaries are made and removed on one thread; the others
+// block signals (see tools/WorkerThread.h).
 //
 // Failures are reported in the system's words ("Permission denied", "Is a
 // directory"), after "cannot write PATH: ".
@@ -20,9 +27,15 @@
 namespace auhost {
 
 // Whether `path` can be replaced: the file it names (links followed) is a
-// plain file or does not exist yet, and its folder exists and takes new
-// files. For checks made before any long work; false with `error` set.
+// plain file or does not exist yet, its folder exists and takes new files,
+// and, in a sticky folder, the file is not another user's. For checks made
+// before any long work; false with `error` set.
 bool CheckReplaceable(const std::string& path, std::string& error);
+
+// Whether two paths name one file: for a file that exists, the same device
+// and inode (links followed); for one not made yet, the same name in the
+// same folder. However each is spelled.
+bool SameFile(const std::string& a, const std::string& b);
 
 // One replacement under way. Destroyed without a successful Commit, it
 // removes the temporary and leaves the target as it was.
@@ -36,18 +49,41 @@ public:
   FileReplacement(const FileReplacement&) = delete;
   FileReplacement& operator=(const FileReplacement&) = delete;
 
-  // The temporary, open for reading and writing; it stays the
+  // The temporary, open for reading and writing until Finish; it stays the
   // replacement's to close.
   int Descriptor() const { return mDescriptor; }
-  // Closes the temporary and renames it over the target; false with
-  // `error` set (and the temporary removed) when that fails.
+  // Appends all of `bytes` to the temporary; false with `error` set.
+  bool Write(const std::string& bytes, std::string& error);
+  // Gives the temporary the old file's owner, group and permission bits and
+  // closes it, so the new content is whole under the temporary's name;
+  // false with `error` set (the temporary is removed when the replacement
+  // goes).
+  bool Finish(std::string& error);
+  // Finishes the temporary if that is not done, and renames it over the
+  // target; false with `error` set (and the temporary removed) when that
+  // fails.
   bool Commit(std::string& error);
+  // What a user should hear of a finished replacement (a group that could
+  // not be kept); empty when nothing.
+  const std::string& Warning() const { return mWarning; }
 
 private:
   FileReplacement() = default;
-  std::string mPath, mTarget, mTemporary;
+  // Keeps what the new file should keep of the old one; empty `mWarning`
+  // when all of it could be kept.
+  void KeepOwnership();
+  std::string mPath, mTarget, mWarning;
   int mDescriptor = -1;
+  int mSlot = -1; // in the list RemoveEveryTemporary reads
+  bool mFinished = false;
+  bool mReplacesAFile = false;
   mode_t mMode = 0;
+  uid_t mOwner = 0;
+  gid_t mGroup = 0;
 };
+
+// Removes every temporary a FileReplacement holds now. Safe to call from a
+// signal handler, for one that ends the process next.
+void RemoveEveryTemporary();
 
 } // namespace auhost

@@ -1,9 +1,5 @@
 #include "tools/PresetFile.h"
 
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -161,19 +157,7 @@ bool ReadTextFile(const std::string& path, std::string& text, std::string& error
 bool WriteTextFile(const std::string& path, const std::string& text, std::string& error)
 {
   auto replacement = FileReplacement::Begin(path, error);
-  if (!replacement)
-    return false;
-  for (size_t at = 0; at < text.size();)
-  {
-    const ssize_t n = write(replacement->Descriptor(), text.data() + at, text.size() - at);
-    if (n < 0 && errno != EINTR)
-    {
-      error = "cannot write " + path + ": " + std::strerror(errno);
-      return false;
-    }
-    at += n > 0 ? static_cast<size_t>(n) : 0;
-  }
-  return replacement->Commit(error);
+  return replacement && replacement->Write(text, error) && replacement->Commit(error);
 }
 
 bool LoadPresetFile(AudioUnit unit, const std::string& path, std::string& error)
@@ -200,7 +184,7 @@ bool LoadPresetFile(AudioUnit unit, const std::string& path, std::string& error)
   return true;
 }
 
-bool SavePresetFile(AudioUnit unit, const std::string& path, std::string& error)
+bool PresetText(AudioUnit unit, std::string& text, std::string& error)
 {
   CFDictionaryRef classInfo = nullptr;
   UInt32 size = sizeof(classInfo);
@@ -218,7 +202,14 @@ bool SavePresetFile(AudioUnit unit, const std::string& path, std::string& error)
     error = "the unit's state holds values a preset file cannot";
     return false;
   }
-  return WriteTextFile(path, WritePlist(plist), error);
+  text = WritePlist(plist);
+  return true;
+}
+
+bool SavePresetFile(AudioUnit unit, const std::string& path, std::string& error)
+{
+  std::string text;
+  return PresetText(unit, text, error) && WriteTextFile(path, text, error);
 }
 
 } // namespace auhost

@@ -24,6 +24,8 @@ bool PlistFromClassInfo(CFDictionaryRef classInfo, PlistValue& out);
 
 // Reads the file and restores it into the unit; false with `error` set.
 bool LoadPresetFile(AudioUnit unit, const std::string& path, std::string& error);
+// The text of a preset file of the unit's ClassInfo; false with `error` set.
+bool PresetText(AudioUnit unit, std::string& text, std::string& error);
 // Asks the unit for its ClassInfo and writes it (whole or not at all).
 bool SavePresetFile(AudioUnit unit, const std::string& path, std::string& error);
 

@@ -9,10 +9,10 @@
 #include "tools/AudioPipeline.h"
 #include "tools/AutomationLaneFile.h"
 #include "tools/HostRender.h"
-#include "tools/OutputReplacement.h"
 #include "tools/PresetFile.h"
 #include "tools/ProgrammeSummary.h"
 #include "tools/RenderInterruption.h"
+#include "tools/RenderOutputs.h"
 #include "tools/RenderSummary.h"
 #include "tools/UnitParameters.h"
 
@@ -84,16 +84,6 @@ struct ProgressBar
       std::fprintf(stderr, "\n");
   }
 };
-
-// Every file the render writes can be written: checked before anything is
-// rendered, so a long render is not lost at its end.
-bool CheckOutputsBeforeRendering(const RenderOptions& options, std::string& error)
-{
-  for (const std::string* path : {&options.output, &options.presetOut, &options.automationOut})
-    if (!path->empty() && !CheckReplaceable(*path, error))
-      return false;
-  return true;
-}
 
 } // namespace
 
@@ -196,10 +186,15 @@ bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions& opt
 
 namespace {
 
-int RenderFile(const ComponentBundle& bundle, const RenderOptions& options, const RenderInterruption& interruption)
+// Check, render, commit: every output is checked before anything is read,
+// the audio is written into a temporary as it is rendered, the side files
+// are written once it is done, and only when all are whole does any of
+// them take its name.
+int RenderFile(const ComponentBundle& bundle, const RenderOptions& options, RenderInterruption& interruption)
 {
   std::string error;
-  if (!CheckOutputsBeforeRendering(options, error))
+  RenderOutputs outputs(options);
+  if (!outputs.Check(error))
     return Fail(error);
   auto input = AudioFileReader::Open(options.input, error);
   if (!input)
@@ -244,10 +239,7 @@ int RenderFile(const ComponentBundle& bundle, const RenderOptions& options, cons
     if (!SetParameterFromAssignment(unit, params, set, error))
       return Fail(error);
 
-  // The output is written as it is rendered, into a temporary file that
-  // takes the output's name only once the whole render has succeeded.
-  auto output = AudioFileWriter::Open(options.output, input->NumChannels(), input->SampleRate(), options.format,
-                                      input->Frames(), error);
+  AudioFileWriter* output = outputs.BeginAudio(input->NumChannels(), input->SampleRate(), input->Frames(), error);
   if (!output)
     return Fail(error);
   std::unique_ptr<RenderSummary> summary;
@@ -278,21 +270,21 @@ int RenderFile(const ComponentBundle& bundle, const RenderOptions& options, cons
   ProgressBar bar;
   if (!options.quiet && isatty(STDERR_FILENO) && input->Frames() > 60 * input->SampleRate())
     setup.progress = [&bar](double fraction) { bar.Update(fraction); };
-  setup.stopRequested = [&interruption] { return interruption.Requested(); };
   RenderOutcome outcome = RenderThrough(unit, setup);
-  if (outcome.stopped || (outcome.ok && interruption.Requested()))
-    return Fail("stopped; " + options.output + " is left as it was");
   if (!outcome.ok)
     return Fail(outcome.error);
 
-  if (!output->Commit(error))
+  std::string preset;
+  if (!options.presetOut.empty() && !PresetText(unit, preset, error))
     return Fail(error);
-  // The side files follow the audio, so a render that fails writes none.
-  if (!options.presetOut.empty() && !SavePresetFile(unit, options.presetOut, error))
+  if (!outputs.Finish(preset, LaneToCsv(outcome.recordedLane), error))
     return Fail(error);
-  if (!options.automationOut.empty() &&
-      !WriteTextFile(options.automationOut, LaneToCsv(outcome.recordedLane), error))
+  // Once one output has taken its name, the others follow whatever comes.
+  interruption.FinishFromHere();
+  if (!outputs.Commit(error))
     return Fail(error);
+  for (const std::string& warning : outputs.Warnings())
+    std::fprintf(stderr, "auhost: warning: %s\n", warning.c_str());
 
   if (summary)
   {
@@ -309,10 +301,7 @@ int RenderFile(const ComponentBundle& bundle, const RenderOptions& options, cons
 int RunRender(const ComponentBundle& bundle, const RenderOptions& options)
 {
   RenderInterruption interruption;
-  const int status = RenderFile(bundle, options, interruption);
-  // Everything the render made is gone by now, its temporary file included.
-  interruption.EndIfRequested();
-  return status;
+  return RenderFile(bundle, options, interruption);
 }
 
 } // namespace auhost

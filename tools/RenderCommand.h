@@ -1,6 +1,6 @@
 // `auhost render IN OUT [options]`: rides a file through the unit and
 // prints what it did. Every failure is reported before anything is
-// written, or leaves no output file behind.
+// written, or leaves every old output whole and no file behind.
 #pragma once
 
 #include <string>
@@ -24,8 +24,9 @@ struct RenderOptions
 // The options after "render"; false with `error` set.
 bool ParseRenderOptions(const std::vector<std::string>& args, RenderOptions& options, std::string& error);
 // 0 on success, 1 on failure (the message on standard error). Stopped by
-// Ctrl-C, SIGTERM or SIGHUP, it ends the process by that signal, the old
-// output whole and nothing left behind.
+// Ctrl-C, SIGTERM, SIGHUP or SIGQUIT before its outputs are committed, it
+// ends the process by that signal at once, every old output whole and
+// nothing left behind; stopped later, it finishes.
 int RunRender(const ComponentBundle& bundle, const RenderOptions& options);
 
 } // namespace auhost

@@ -1,38 +1,66 @@
 #include "tools/RenderInterruption.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <csignal>
+#include <cstring>
+
+#include "tools/OutputReplacement.h"
 
 namespace auhost {
 
 namespace {
 
-// The first stop signal caught, 0 before one. Lock-free, so the handler may
-// set it on whichever thread the signal lands.
-std::atomic<int> gStopSignal{0};
-static_assert(std::atomic<int>::is_always_lock_free);
+// Set once the outputs are being put in place. Lock-free, so the handler
+// may read it whenever the signal lands.
+std::atomic<bool> gFinishing{false};
+static_assert(std::atomic<bool>::is_always_lock_free);
 
-void AskToStop(int signal)
+constexpr char kStopped[] = "auhost: stopped; every output is left as it was\n";
+
+// Only calls that are safe in a signal handler.
+void Stop(int signal)
 {
-  int none = 0;
-  gStopSignal.compare_exchange_strong(none, signal);
+  if (gFinishing.load())
+    return;
+  RemoveEveryTemporary();
+  [[maybe_unused]] const ssize_t said = write(STDERR_FILENO, kStopped, sizeof kStopped - 1);
+  // A stop asked for leaves no core file, whatever the signal's default.
+  if (signal == SIGQUIT)
+  {
+    const rlimit none{0, 0};
+    setrlimit(RLIMIT_CORE, &none);
+  }
+  struct sigaction byDefault = {};
+  byDefault.sa_handler = SIG_DFL;
+  sigemptyset(&byDefault.sa_mask);
+  sigaction(signal, &byDefault, nullptr);
+  sigset_t only;
+  sigemptyset(&only);
+  sigaddset(&only, signal);
+  pthread_sigmask(SIG_UNBLOCK, &only, nullptr);
+  raise(signal);
+  _exit(128 + signal);
 }
 
 } // namespace
 
 RenderInterruption::RenderInterruption()
 {
-  gStopSignal = 0;
-  struct sigaction ask = {};
-  ask.sa_handler = AskToStop;
-  sigemptyset(&ask.sa_mask);
-  // Reads and writes the signal lands in go on rather than fail.
-  ask.sa_flags = SA_RESTART;
+  gFinishing = false;
+  struct sigaction stop = {};
+  stop.sa_handler = Stop;
+  sigfillset(&stop.sa_mask);
+  // Let go once finishing, a signal must not fail the reads and writes it
+  // lands in.
+  stop.sa_flags = SA_RESTART;
   for (size_t i = 0; i < std::size(kStopSignals); ++i)
   {
     sigaction(kStopSignals[i], nullptr, &mBefore[i]);
     if (mBefore[i].sa_handler != SIG_IGN)
-      sigaction(kStopSignals[i], &ask, nullptr);
+      sigaction(kStopSignals[i], &stop, nullptr);
   }
   struct sigaction ignore = {};
   ignore.sa_handler = SIG_IGN;
@@ -47,18 +75,9 @@ RenderInterruption::~RenderInterruption()
   sigaction(SIGXFSZ, &mFileSizeBefore, nullptr);
 }
 
-bool RenderInterruption::Requested() const
+void RenderInterruption::FinishFromHere()
 {
-  return gStopSignal.load() != 0;
-}
-
-void RenderInterruption::EndIfRequested()
-{
-  const int signal = gStopSignal.load();
-  if (!signal)
-    return;
-  std::signal(signal, SIG_DFL);
-  std::raise(signal);
+  gFinishing = true;
 }
 
 } // namespace auhost

@@ -2,11 +2,17 @@
 // (a container's, or `ulimit -u`) the system refuses new threads, and
 // std::thread says so with an exception; the host's workers only overlap
 // work the render thread can do itself, so a refusal is not a failure.
+//
+// Workers take no signals: a stop lands on the thread that starts them,
+// which makes and removes the render's temporary files, and whose handler
+// can then see every temporary (tools/RenderInterruption.h).
 #pragma once
 
 #include <system_error>
 #include <thread>
 #include <utility>
+
+#include "tools/SignalsHeld.h"
 
 namespace auhost {
 
@@ -16,14 +22,17 @@ namespace auhost {
 template <typename Work>
 std::thread StartWorkerIfAllowed(Work&& work)
 {
+  // A new thread starts with its creator's signal mask.
+  const SignalsHeld held;
+  std::thread worker;
   try
   {
-    return std::thread(std::forward<Work>(work));
+    worker = std::thread(std::forward<Work>(work));
   }
   catch (const std::system_error&)
   {
-    return std::thread();
   }
+  return worker;
 }
 
 } // namespace auhost
