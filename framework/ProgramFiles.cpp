@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/FileReplacement.h"
 #include "framework/NumberText.h"
 
 namespace plugkit {
@@ -94,16 +95,6 @@ struct FileView
   }
 };
 
-bool WriteFile(const char* path, const Bytes& bytes)
-{
-  std::FILE* f = std::fopen(path, "wb");
-  if (!f)
-    return false;
-  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  const bool closed = std::fclose(f) == 0;
-  return written && closed;
-}
-
 bool ReadFile(const char* path, FileView& file)
 {
   std::FILE* f = std::fopen(path, "rb");
@@ -127,13 +118,14 @@ const char* CurrentPresetName(const PluginBase& plugin)
   return preset ? preset->mName : "";
 }
 
-// Fills in the byte size (everything after its own field) and writes.
+// Fills in the byte size (everything after its own field) and writes. A
+// save that fails leaves the file it would replace as it was.
 bool Finish(const char* path, Bytes& out)
 {
   const uint32_t byteSize = static_cast<uint32_t>(out.size() - 8);
   for (int i = 0; i < 4; ++i)
     out[4 + static_cast<size_t>(i)] = uint8_t(byteSize >> (24 - 8 * i));
-  return WriteFile(path, out);
+  return WriteFileReplacing(path, out.data(), out.size());
 }
 
 void PutHeader(Bytes& out, uint32_t fxMagic, uint32_t version, const PluginBase& plugin, uint32_t count)

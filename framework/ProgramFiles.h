@@ -9,7 +9,8 @@
 // presets chunk); others write one normalised value per parameter.
 //
 // Main thread. Saving assembles the whole file in memory and reports false
-// for a missing path or a file that cannot be written completely. Loading
+// for a missing path or a file that cannot be written completely; the file
+// it would replace is then left as it was (FileReplacement.h). Loading
 // reads the whole file and checks every field it uses against the file's
 // length before it changes anything: a foreign plug-in id, a wrong magic or
 // version, a bank record that does not match, or a file too short for what

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "framework/FileReplacement.h"
 #include "framework/NumberText.h"
 #include "plugin/PresetDocument.h"
 #include "plugin/PresetFiles.h"
@@ -74,7 +75,8 @@ bool BuildPresetTree(const PluginBase& plug, const double* values, IByteChunk& c
 
 bool WritePresetFile(const PluginBase& plug, const char* path, const char* presetName)
 {
-  return WriteFileReplacing(path, PrintPresetDocument(plug, presetName));
+  const std::string text = PrintPresetDocument(plug, presetName);
+  return plugkit::WriteFileReplacing(path, text.data(), text.size());
 }
 
 bool WriteDefaultPreset(const PluginBase& plug, const char* folder)

@@ -1,8 +1,16 @@
+#include <csignal>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <set>
 #include <iterator>
 #include <string>
 #include <vector>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <gtest/gtest.h>
 
@@ -119,6 +127,15 @@ protected:
                std::string(reinterpret_cast<const char*>(p.mChunk.GetData()), p.mChunk.Size()) + "|";
     }
     return print + std::to_string(plugin.GetCurrentPresetIdx());
+  }
+
+  // Everything in the folder, to see that nothing was left beside a file.
+  std::set<std::string> Entries() const
+  {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(mTemp.Path()))
+      names.insert(entry.path().filename().string());
+    return names;
   }
 
   static double StoredMode(const PluginBase& plugin, int preset)
@@ -307,6 +324,71 @@ TEST_F(ProgramFiles, ForeignMissingWrongAndUnwritableFilesAreRefusedWithNothingC
   EXPECT_FALSE(Save(plugin, "no/such/folder/p.fxp"));
   EXPECT_FALSE(Save(plugin, "no/such/folder/b.fxb"));
   EXPECT_FALSE(SavePresetAsFXP(plugin, "/dev/full"));
+}
+
+// The file-size limit fails the write itself, also for the superuser. It is
+// set in a child, so the test never shares it.
+TEST_F(ProgramFiles, ASaveThatCannotBeWrittenWholeLeavesTheOldFileAsItWasAndNothingBesideIt)
+{
+  ApiTestPlugin plugin(Config(3, 2));
+  ChunkPlugin chunky;
+  struct Case { const char* file; PluginBase* plugin; };
+  for (const Case& c : {Case{"p.fxp", &plugin}, Case{"b.fxb", &plugin}, Case{"c.fxp", &chunky},
+         Case{"c.fxb", &chunky}})
+  {
+    SCOPED_TRACE(c.file);
+    c.plugin->GetParam(1)->Set(3.0);
+    ASSERT_TRUE(Save(*c.plugin, c.file));
+    const Bytes old = Read(c.file);
+    const std::set<std::string> before = Entries();
+    c.plugin->GetParam(1)->Set(5.0);
+    const pid_t child = fork();
+    if (child == 0)
+    {
+      std::signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{32, 32};
+      setrlimit(RLIMIT_FSIZE, &limit);
+      _exit(Save(*c.plugin, c.file) ? 0 : 1);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << "the failed save is reported";
+    EXPECT_EQ(Read(c.file), old);
+    EXPECT_EQ(Entries(), before);
+  }
+}
+
+// A save acts as writing the file in place would: a link stays a link and
+// the file it names gets the save, and the permission bits stay (a new
+// file gets the umask's).
+TEST_F(ProgramFiles, ASaveReplacesTheFileALinkNamesAndKeepsItsPermissions)
+{
+  ApiTestPlugin plugin(Config(3, 2));
+  ASSERT_TRUE(Save(plugin, "fresh.fxp") && Save(plugin, "fresh.fxb"));
+  std::filesystem::create_directory(Path("real"));
+  const mode_t mask = umask(0);
+  umask(mask);
+  struct Case { const char* file; const char* linkTo; int oldMode; };
+  for (const Case& c : {Case{"new.fxp", nullptr, -1}, Case{"private.fxb", nullptr, 0640},
+         Case{"link.fxp", "real/target.fxp", 0604}, Case{"dangling.fxb", "real/made.fxb", -1}})
+  {
+    SCOPED_TRACE(c.file);
+    const std::string written = c.linkTo ? c.linkTo : c.file;
+    if (c.linkTo)
+      std::filesystem::create_symlink(c.linkTo, Path(c.file));
+    if (c.oldMode >= 0)
+    {
+      Write(written.c_str(), T("the old file"), 12);
+      chmod(Path(written.c_str()).c_str(), static_cast<mode_t>(c.oldMode));
+    }
+    ASSERT_TRUE(Save(plugin, c.file));
+    const bool link = std::filesystem::is_symlink(Path(c.file));
+    EXPECT_EQ(link ? std::filesystem::read_symlink(Path(c.file)).string() : "no link", c.linkTo ? c.linkTo : "no link");
+    EXPECT_EQ(Read(written.c_str()), Read(std::string(c.file).ends_with(".fxb") ? "fresh.fxb" : "fresh.fxp"));
+    struct stat status;
+    ASSERT_EQ(stat(Path(written.c_str()).c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, c.oldMode >= 0 ? static_cast<mode_t>(c.oldMode) : 0666 & ~mask);
+  }
 }
 
 TEST_F(ProgramFiles, TruncatedFilesAreRefusedWithNothingChanged)

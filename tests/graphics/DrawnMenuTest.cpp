@@ -128,6 +128,13 @@ TEST_F(DrawnMenu, RootWithSubMenuOpensAboveOrBelowAndItsSubMenuTowardsTheRoom)
       EXPECT_GT(Panel(1).mTargetBounds.L, Cell(0, c.subCell).R);
     else
       EXPECT_LT(Panel(1).mTargetBounds.R, Cell(0, c.subCell).L);
+    // Level with its parent item: below, the sub-menu's first item starts
+    // with it; above, its last item ends with it, half a padding (5) lower.
+    const IRECT parent = Cell(0, c.subCell);
+    if (c.dir == Dir::kNorth)
+      EXPECT_FLOAT_EQ(Cell(1, Panel(1).NCells() - 1).B, parent.B + 2.5f);
+    else
+      EXPECT_FLOAT_EQ(Cell(1, 0).T, parent.T);
     // The control covers both panels while the sub-menu shows.
     EXPECT_TRUE(menu->GetRECT().ContainsRect(Panel(1).mBounds));
     Collapse();

@@ -107,6 +107,8 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
     {"render " + in, 2, "an input and an output"},
     {"render " + in + " " + out + " --preset " + dir + "/bad.aupreset", 1, "not a preset file"},
     {"render " + in + " " + out + " --automation-in " + dir + "/bad.csv", 1, "line 3"},
+    {"render " + in + " " + out + " --automation-in " + dir + "/bad.csv --automation-out " + dir + "/lane.csv", 2,
+     "--automation-in and --automation-out exclude each other"},
     {"render " + in + " " + out + " --sidechain " + dir + "/mono.flac", 1, "side-chain runs at 44100 Hz"},
     {"render " + in + " " + dir + "/no/such/folder.wav", 1, "cannot write " + dir + "/no/such/folder.wav"},
     {"--bundle " + dir + " render " + in + " " + out, 1, "no Audio Unit bundle"},

@@ -177,6 +177,10 @@ TEST_F(RenderOutput, TheWriterKeepsRoomFor64BitSizesOnlyWhenARenderMightNotFit)
     {"fits-16.aiff", SampleFormat::Pcm16, 2, 187 * kMinute, "AIFF"},
     {"unknown.aif", SampleFormat::Float32, 2, auhost::kUnknownLength, "AIFF"},
     {"long.flac", SampleFormat::Pcm24, 2, 2400 * kMinute, "FLAC"},
+    // The extension names the container whatever its letters' case.
+    {"OUT.WAV", SampleFormat::Float32, 2, 180 * kMinute, "plain WAV"},
+    {"mixed.Flac", SampleFormat::Pcm24, 1, kMinute, "FLAC"},
+    {"LOUD.AIFF", SampleFormat::Pcm16, 2, kMinute, "AIFF"},
   };
   for (const Case& c : cases)
   {
