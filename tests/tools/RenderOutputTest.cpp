@@ -24,6 +24,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/TempHome.h"
+#include "tests/tools/AuhostLaunch.h"
 #include "tests/tools/ToolsTestSupport.h"
 #include "tools/AudioFile.h"
 
@@ -31,113 +32,12 @@ namespace {
 
 namespace fs = std::filesystem;
 using auhost::SampleFormat;
-
-std::string Bytes(const std::string& path)
-{
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-// A silent 16-bit mono WAV of over 11 hours, too long for a float AIFF and
-// for a render of it to end during a test; its data is a hole in a sparse
-// file.
-std::string LongSilentWav(const std::string& dir)
-{
-  constexpr uint32_t kDataBytes = 4000000000u;
-  std::string header;
-  auto put = [&header](uint32_t value, int bytes) {
-    for (int b = 0; b < bytes; ++b)
-      header += static_cast<char>(value >> (8 * b) & 0xff);
-  };
-  header += "RIFF", put(36 + kDataBytes, 4), header += "WAVEfmt ";
-  put(16, 4), put(1, 2), put(1, 2), put(48000, 4), put(96000, 4), put(2, 2), put(16, 2);
-  header += "data", put(kDataBytes, 4);
-  const std::string path = dir + "/long.wav";
-  std::ofstream(path, std::ios::binary) << header;
-  fs::resize_file(path, header.size() + kDataBytes);
-  return path;
-}
-
-// Temporary files anywhere under `dir` but `except`.
-std::vector<std::string> Leftovers(const std::string& dir, const std::string& except = "")
-{
-  std::vector<std::string> found;
-  for (const auto& entry : fs::recursive_directory_iterator(dir))
-    if (entry.path().filename().string().find(".auhost-") != std::string::npos && entry.path() != except)
-      found.push_back(entry.path().string());
-  return found;
-}
-
-struct Launch
-{
-  std::vector<std::string> args;
-  rlim_t fileSizeLimit = 0; // bytes; 0: none
-  std::function<void(pid_t)> beforeStart; // in the test, the child waiting
-  std::function<void(pid_t)> whileRunning; // in the test
-};
-
-struct Ended
-{
-  int status = -1; // the exit status, or -1 when a signal ended it
-  int signal = 0;
-  std::string output; // standard output and error
-};
-
-// auhost run as `run` says, with the stop signals as a terminal gives them
-// whatever the test runner was started with. One still running 30 s after
-// `whileRunning` is killed, so a render that ignores a stop fails the test
-// rather than holding it.
-Ended RunAuhost(Launch run, const std::string& log)
-{
-  run.args.insert(run.args.begin(), AUHOST_EXE);
-  std::vector<char*> argv;
-  for (std::string& arg : run.args)
-    argv.push_back(arg.data());
-  argv.push_back(nullptr);
-  int hold[2];
-  const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (out < 0 || pipe2(hold, O_CLOEXEC) != 0)
-    return {};
-  const pid_t pid = fork();
-  if (pid == 0)
-  {
-    // Only calls that are safe between fork and exec.
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
-      std::signal(signal, SIG_DFL);
-    dup2(out, STDOUT_FILENO);
-    dup2(out, STDERR_FILENO);
-    const rlimit limit{run.fileSizeLimit, run.fileSizeLimit};
-    if (run.fileSizeLimit)
-      setrlimit(RLIMIT_FSIZE, &limit);
-    close(hold[1]);
-    char c;
-    while (read(hold[0], &c, 1) < 0 && errno == EINTR)
-    {
-    }
-    execv(argv[0], argv.data());
-    _exit(127);
-  }
-  close(hold[0]);
-  close(out);
-  if (run.beforeStart)
-    run.beforeStart(pid);
-  close(hold[1]);
-  if (run.whileRunning)
-    run.whileRunning(pid);
-  Ended ended;
-  int raw = 0;
-  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (waitpid(pid, &raw, WNOHANG) == 0)
-  {
-    if (std::chrono::steady_clock::now() > giveUp)
-      kill(pid, SIGKILL);
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
-  }
-  ended.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-  ended.signal = WIFSIGNALED(raw) ? WTERMSIG(raw) : 0;
-  ended.output = Bytes(log);
-  return ended;
-}
+using toolstest::Bytes;
+using toolstest::Ended;
+using toolstest::Launch;
+using toolstest::Leftovers;
+using toolstest::LongSilentWav;
+using toolstest::RunAuhost;
 
 class RenderOutput : public testing::Test
 {
@@ -224,6 +124,7 @@ TEST_F(RenderOutput, OutputsThatCannotBeWrittenAreRefusedBeforeRendering)
   fs::create_directory(dir + "/locked");
   fs::permissions(dir + "/locked", fs::perms::owner_read | fs::perms::owner_exec);
   std::ofstream(dir + "/old.aiff") << "the old output";
+  fs::create_symlink("loop.wav", dir + "/loop.wav");
   struct Case
   {
     const char *output, *preset, *says;
@@ -235,6 +136,7 @@ TEST_F(RenderOutput, OutputsThatCannotBeWrittenAreRefusedBeforeRendering)
     {"out.wav", "folder.wav", "folder.wav: Is a directory"},
     {"locked/out.wav", "p.aupreset", "locked/out.wav: Permission denied"},
     {"old.aiff", "p.aupreset", "old.aiff: an AIFF file holds at most 4 GiB of audio"},
+    {"loop.wav", "p.aupreset", "loop.wav: Too many levels of symbolic links"},
   };
   for (const Case& c : cases)
   {
@@ -286,6 +188,51 @@ TEST_F(RenderOutput, AStopOrAFileSizeLimitLeavesTheOldOutputWholeAndNothingBehin
     EXPECT_EQ(Bytes(out), "the old output");
     EXPECT_TRUE(Leftovers(dir).empty());
   }
+}
+
+// A stop ends the render within a second whatever the input is doing: a
+// FIFO nobody has opened yet, or a pipe that has given the header and some
+// audio and then stalls. The process ends by the signal, the old output is
+// whole and the render's temporary is gone.
+TEST_F(RenderOutput, AStopEndsTheRenderAtOnceWhateverTheInputIsWaitingFor)
+{
+  const std::string out = dir + "/out.wav", fifo = dir + "/fifo.wav";
+  const std::string wav = Bytes(dir + "/in.wav");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  for (const bool stalls : {false, true})
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+    {
+      SCOPED_TRACE(std::string(stalls ? "a pipe that stalls, " : "a FIFO nobody opens, ") + strsignal(signal));
+      std::ofstream(out) << "the old output";
+      int writer = -1;
+      Launch run;
+      run.args = {"--bundle", STRICT_BUNDLE, "render", fifo, out};
+      run.giveUpSeconds = 1;
+      run.whileRunning = [&](pid_t pid) {
+        const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        if (stalls)
+        {
+          // Open once auhost reads, give it less than a pipe holds, then
+          // wait for its temporary: the render has begun and waits.
+          while ((writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC)) < 0 &&
+                 std::chrono::steady_clock::now() < giveUp)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+          ASSERT_EQ(write(writer, wav.data(), 32768), 32768);
+          while (Leftovers(dir).empty() && std::chrono::steady_clock::now() < giveUp)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+          ASSERT_EQ(Leftovers(dir).size(), 1u);
+        }
+        else
+          std::this_thread::sleep_for(std::chrono::milliseconds(200));
+        kill(pid, signal);
+      };
+      const Ended ended = RunAuhost(run, log);
+      if (writer >= 0)
+        close(writer);
+      EXPECT_EQ(ended.signal, signal) << ended.output;
+      EXPECT_EQ(Bytes(out), "the old output");
+      EXPECT_TRUE(Leftovers(dir).empty());
+    }
 }
 
 // A replaced output stays what it was: a link stays a link and its target

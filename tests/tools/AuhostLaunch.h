@@ -1,0 +1,156 @@
+// auhost started as a user's shell starts it, for the tests of what a render
+// does to files: the stop signals as a terminal gives them, a file-size
+// limit, another user, extra environment, and hooks for the test to act
+// before it starts and while it runs.
+#pragma once
+
+#include <fcntl.h>
+#include <grp.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace toolstest {
+
+inline std::string Bytes(const std::string& path)
+{
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// A silent 16-bit mono WAV of over 11 hours, too long for a float AIFF and
+// for a render of it to end during a test; its data is a hole in a sparse
+// file.
+inline std::string LongSilentWav(const std::string& dir)
+{
+  constexpr uint32_t kDataBytes = 4000000000u;
+  std::string header;
+  auto put = [&header](uint32_t value, int bytes) {
+    for (int b = 0; b < bytes; ++b)
+      header += static_cast<char>(value >> (8 * b) & 0xff);
+  };
+  header += "RIFF", put(36 + kDataBytes, 4), header += "WAVEfmt ";
+  put(16, 4), put(1, 2), put(1, 2), put(48000, 4), put(96000, 4), put(2, 2), put(16, 2);
+  header += "data", put(kDataBytes, 4);
+  const std::string path = dir + "/long.wav";
+  std::ofstream(path, std::ios::binary) << header;
+  std::filesystem::resize_file(path, header.size() + kDataBytes);
+  return path;
+}
+
+// Temporary files anywhere under `dir` but `except`.
+inline std::vector<std::string> Leftovers(const std::string& dir, const std::string& except = "")
+{
+  std::vector<std::string> found;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir))
+    if (entry.path().filename().string().find(".auhost-") != std::string::npos && entry.path() != except)
+      found.push_back(entry.path().string());
+  return found;
+}
+
+struct Launch
+{
+  std::vector<std::string> args;
+  rlim_t fileSizeLimit = 0; // bytes; 0: none
+  std::vector<std::string> environment; // NAME=VALUE, in place of the test's
+  uid_t user = 0; // another user (and group of that number) to run as; 0: the test's
+  std::function<void(pid_t)> beforeStart; // in the test, the child waiting
+  std::function<void(pid_t)> whileRunning; // in the test
+  int giveUpSeconds = 30; // after whileRunning
+};
+
+struct Ended
+{
+  int status = -1; // the exit status, or -1 when a signal ended it
+  int signal = 0;
+  std::string output; // standard output and error
+};
+
+// The status of a child that could not become `Launch::user`.
+constexpr int kCannotRunAsTheUser = 125;
+
+// auhost run as `run` says, with the stop signals as a terminal gives them
+// whatever the test runner was started with. One still running
+// `giveUpSeconds` after `whileRunning` is killed, so a render that ignores a
+// stop fails the test rather than holding it.
+inline Ended RunAuhost(Launch run, const std::string& log)
+{
+  run.args.insert(run.args.begin(), AUHOST_EXE);
+  std::vector<char*> argv;
+  for (std::string& arg : run.args)
+    argv.push_back(arg.data());
+  argv.push_back(nullptr);
+  std::vector<char*> envp;
+  for (std::string& variable : run.environment)
+    envp.push_back(variable.data());
+  auto added = [&run](const char* variable) {
+    for (const std::string& mine : run.environment)
+      if (std::strncmp(variable, mine.c_str(), mine.find('=') + 1) == 0)
+        return true;
+    return false;
+  };
+  for (char** variable = environ; *variable; ++variable)
+    if (!added(*variable))
+      envp.push_back(*variable);
+  envp.push_back(nullptr);
+  int hold[2];
+  const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (out < 0 || pipe2(hold, O_CLOEXEC) != 0)
+    return {};
+  const pid_t pid = fork();
+  if (pid == 0)
+  {
+    // Only calls that are safe between fork and exec.
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+      std::signal(signal, SIG_DFL);
+    dup2(out, STDOUT_FILENO);
+    dup2(out, STDERR_FILENO);
+    const rlimit limit{run.fileSizeLimit, run.fileSizeLimit};
+    if (run.fileSizeLimit)
+      setrlimit(RLIMIT_FSIZE, &limit);
+    if (run.user && (setgroups(0, nullptr) != 0 || setgid(run.user) != 0 || setuid(run.user) != 0 ||
+                     access(argv[0], X_OK) != 0))
+      _exit(kCannotRunAsTheUser);
+    close(hold[1]);
+    char c;
+    while (read(hold[0], &c, 1) < 0 && errno == EINTR)
+    {
+    }
+    execve(argv[0], argv.data(), envp.data());
+    _exit(127);
+  }
+  close(hold[0]);
+  close(out);
+  if (run.beforeStart)
+    run.beforeStart(pid);
+  close(hold[1]);
+  if (run.whileRunning)
+    run.whileRunning(pid);
+  Ended ended;
+  int raw = 0;
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(run.giveUpSeconds);
+  while (waitpid(pid, &raw, WNOHANG) == 0)
+  {
+    if (std::chrono::steady_clock::now() > giveUp)
+      kill(pid, SIGKILL);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  ended.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  ended.signal = WIFSIGNALED(raw) ? WTERMSIG(raw) : 0;
+  ended.output = Bytes(log);
+  return ended;
+}
+
+} // namespace toolstest

@@ -1,0 +1,39 @@
+// Preloaded (LD_PRELOAD) into auhost to play what may happen while a render
+// puts its outputs in place: SIGNAL_AT_RENAME=N sends the process signal N
+// just after the first of its temporaries has been renamed over its target;
+// REFUSE_FCHOWN=1 makes every fchown fail with EPERM, as the system refuses
+// a group its user is not in.
+#include <dlfcn.h>
+#include <signal.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+extern "C" int rename(const char* from, const char* to)
+{
+  using Rename = int (*)(const char*, const char*);
+  static const auto real = reinterpret_cast<Rename>(dlsym(RTLD_NEXT, "rename"));
+  static std::atomic<bool> sent{false};
+  const int result = real(from, to);
+  const char* signal = std::getenv("SIGNAL_AT_RENAME");
+  if (result == 0 && signal && std::strstr(from, ".auhost-") && !sent.exchange(true))
+    kill(getpid(), std::atoi(signal));
+  return result;
+}
+
+extern "C" int fchown(int descriptor, uid_t owner, gid_t group)
+{
+  if (std::getenv("REFUSE_FCHOWN"))
+  {
+    errno = EPERM;
+    return -1;
+  }
+  using Chown = int (*)(int, uid_t, gid_t);
+  static const auto real = reinterpret_cast<Chown>(dlsym(RTLD_NEXT, "fchown"));
+  return real(descriptor, owner, group);
+}

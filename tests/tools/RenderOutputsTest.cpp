@@ -1,0 +1,313 @@
+// Every output of a render looked after together, with auhost run as a user
+// runs it: no two outputs are one file, nor a side file an audio input; no
+// output takes its name before all are written whole, and once one has, all
+// do, whatever signal comes; a replaced file keeps its owner and group (or
+// the user hears why not), whatever the length of its name; another user's
+// file in a sticky folder is refused before rendering.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <map>
+
+#include <gtest/gtest.h>
+
+#include "tests/support/TempHome.h"
+#include "tests/tools/AuhostLaunch.h"
+#include "tests/tools/ToolsTestSupport.h"
+#include "tools/AudioFile.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using auhost::SampleFormat;
+using toolstest::Bytes;
+using toolstest::Ended;
+using toolstest::Launch;
+using toolstest::Leftovers;
+using toolstest::RunAuhost;
+
+// What every entry of `dir` holds (a link: where it leads), but the log, as
+// a hash that keeps a failure's message short.
+std::map<std::string, size_t> Snapshot(const std::string& dir)
+{
+  std::map<std::string, size_t> entries;
+  for (const auto& entry : fs::directory_iterator(dir))
+  {
+    const std::string name = entry.path().filename().string();
+    if (name != "log.txt")
+      entries[name] = std::hash<std::string>()(entry.is_symlink() ? "a link to " + fs::read_symlink(entry).string()
+                                                                  : Bytes(entry.path()));
+  }
+  return entries;
+}
+
+// The preload that plays the system during a commit, as the sanitizers
+// accept it.
+std::vector<std::string> WithCommitShim(std::vector<std::string> environment)
+{
+  const char* asan = std::getenv("ASAN_OPTIONS");
+  environment.push_back(std::string("LD_PRELOAD=") + COMMIT_SHIM);
+  environment.push_back(std::string("ASAN_OPTIONS=") + (asan ? asan : "") + ":verify_asan_link_order=0");
+  return environment;
+}
+
+// A group the test may give its files other than its own: any, for root;
+// else one it belongs to besides; -1 when there is none.
+gid_t OtherGroup()
+{
+  if (geteuid() == 0)
+    return 4242;
+  gid_t groups[64];
+  const int count = getgroups(64, groups);
+  for (int i = 0; i < count; ++i)
+    if (groups[i] != getegid())
+      return groups[i];
+  return static_cast<gid_t>(-1);
+}
+
+class RenderOutputs : public testing::Test
+{
+protected:
+  void SetUp() override
+  {
+    std::string error;
+    ASSERT_TRUE(auhost::WriteAudioFile(Path("in.wav"), in, SampleFormat::Float32, error)) << error;
+  }
+  std::string Path(const std::string& name) const { return folder.Join(name); }
+  Ended Render(std::vector<std::string> args, Launch run = {}, const char* bundle = PRODUCT_BUNDLE)
+  {
+    args.insert(args.begin(), {"--bundle", bundle, "render"});
+    run.args = std::move(args);
+    return RunAuhost(run, Path("log.txt"));
+  }
+  auhost::AudioData Audio(const std::string& name) const
+  {
+    auhost::AudioData audio;
+    std::string error;
+    EXPECT_TRUE(auhost::ReadAudioFile(Path(name), audio, error)) << error;
+    return audio;
+  }
+
+  testsupport::TempFolder folder;
+  const auhost::AudioData in = toolstest::Bursts(0.5, -12.0);
+};
+
+// Two outputs naming one file, or a side file naming an audio input, are
+// refused before anything is written, naming both roles, however the path
+// is spelled (through a link, with "./", a file not made yet). Rendering a
+// file onto itself and saving over the preset loaded stay allowed: every
+// input is read before anything replaces it.
+TEST_F(RenderOutputs, NoTwoOutputsAreOneFileNorASideFileAnAudioInput)
+{
+  fs::copy_file(Path("in.wav"), Path("side.wav"));
+  fs::copy_file(Path("in.wav"), Path("again.wav"));
+  std::ofstream(Path("out.wav")) << "the old output";
+  fs::create_symlink("out.wav", Path("link.wav"));
+  ASSERT_EQ(Render({Path("in.wav"), Path("reference.wav"), "--quiet", "--save-preset", Path("p.aupreset")}).status, 0);
+  const auhost::AudioData reference = Audio("reference.wav");
+  const std::string preset = Bytes(Path("p.aupreset"));
+  struct Case
+  {
+    const char* name;
+    std::vector<std::string> args; // after the input and the output
+    std::vector<std::string> says; // the roles named; none when allowed
+  };
+  const Case cases[] = {
+    {"the preset is the output", {"--save-preset", Path("out.wav")}, {"--save-preset", "the output"}},
+    {"the lane is the output, through a link", {"--automation-out", Path("link.wav")},
+     {"--automation-out", "the output"}},
+    {"the preset and the lane are one new file, spelled two ways",
+     {"--save-preset", Path("new.txt"), "--automation-out", folder.Path() + "/./new.txt"},
+     {"--automation-out", "--save-preset"}},
+    {"the preset is the input", {"--save-preset", Path("in.wav")}, {"--save-preset", "the input"}},
+    {"the lane is the side-chain", {"--sidechain", Path("side.wav"), "--automation-out", Path("side.wav")},
+     {"--automation-out", "the side-chain"}},
+    {"the output is the input", {}, {}},
+    {"the preset saved is the one loaded",
+     {"--preset", Path("p.aupreset"), "--set", "Target Level=-20", "--save-preset", Path("p.aupreset")}, {}},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    const bool ontoItself = c.args.empty();
+    std::vector<std::string> args = {Path(ontoItself ? "again.wav" : "in.wav"), Path(ontoItself ? "again.wav" : "out.wav"),
+                                     "--quiet"};
+    args.insert(args.end(), c.args.begin(), c.args.end());
+    const auto before = Snapshot(folder.Path());
+    const Ended ended = Render(args);
+    EXPECT_TRUE(Leftovers(folder.Path()).empty());
+    if (c.says.empty())
+    {
+      ASSERT_EQ(ended.status, 0) << ended.output;
+      if (ontoItself)
+        EXPECT_EQ(Audio("again.wav").channels, reference.channels);
+      else
+        EXPECT_NE(Bytes(Path("p.aupreset")), preset);
+      continue;
+    }
+    EXPECT_EQ(ended.status, 1) << ended.output;
+    for (const std::string& role : c.says)
+      EXPECT_NE(ended.output.find(role + " " + folder.Path()), std::string::npos) << role << "\n" << ended.output;
+    EXPECT_EQ(Snapshot(folder.Path()), before);
+  }
+}
+
+// Every output is written whole before any takes its name: a side file
+// that cannot be written (a full disk, here a file-size limit the short
+// audio fits in and the preset does not) leaves every old file whole and
+// nothing behind. Once one has taken its name, a stop is let go: every
+// output is put in place, the summary printed, and the render ends well.
+TEST_F(RenderOutputs, NoOutputIsCommittedBeforeAllAreWrittenAndOnceOneIsAllAre)
+{
+  std::string error;
+  ASSERT_TRUE(auhost::WriteAudioFile(Path("short.wav"), toolstest::Bursts(0.002, -12.0, 1), SampleFormat::Pcm16,
+                                     error))
+    << error;
+  struct Case
+  {
+    const char* name;
+    rlim_t fileSizeLimit;
+    int signalAtFirstRename;
+    bool committed;
+  };
+  const Case cases[] = {
+    {"the preset meets a full disk", 2048, 0, false},
+    {"SIGTERM once the audio is in place", 0, SIGTERM, true},
+    {"SIGINT once the audio is in place", 0, SIGINT, true},
+    {"SIGQUIT once the audio is in place", 0, SIGQUIT, true},
+  };
+  const char* outputs[] = {"out.wav", "p.aupreset", "lane.csv"};
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    for (const char* output : outputs)
+      std::ofstream(Path(output)) << "the old " << output;
+    Launch run;
+    run.fileSizeLimit = c.fileSizeLimit;
+    if (c.signalAtFirstRename)
+      run.environment = WithCommitShim({"SIGNAL_AT_RENAME=" + std::to_string(c.signalAtFirstRename)});
+    const Ended ended = Render({Path("short.wav"), Path("out.wav"), "--format", "16", "--save-preset",
+                                Path("p.aupreset"), "--automation-out", Path("lane.csv")},
+                               run);
+    EXPECT_EQ(ended.signal, 0);
+    EXPECT_EQ(ended.status, c.committed ? 0 : 1) << ended.output;
+    EXPECT_TRUE(Leftovers(folder.Path()).empty());
+    if (!c.committed)
+    {
+      EXPECT_NE(ended.output.find("cannot write " + Path("p.aupreset") + ": File too large"), std::string::npos)
+        << ended.output;
+      for (const char* output : outputs)
+        EXPECT_EQ(Bytes(Path(output)), std::string("the old ") + output);
+      continue;
+    }
+    EXPECT_NE(ended.output.find("latency"), std::string::npos) << ended.output;
+    EXPECT_EQ(Audio("out.wav").Frames(), 96);
+    EXPECT_TRUE(Bytes(Path("p.aupreset")).starts_with("<?xml"));
+    EXPECT_TRUE(Bytes(Path("lane.csv")).starts_with("time,value\n"));
+  }
+}
+
+// A replaced file keeps its owner (where the system allows) and its group,
+// so a group-shared mix stays readable to its group; where the group cannot
+// be kept the user hears so. Any name the folder takes can be replaced,
+// up to the longest.
+TEST_F(RenderOutputs, AReplacedFileKeepsItsOwnerAndGroupWhateverTheLengthOfItsName)
+{
+  const gid_t otherGroup = OtherGroup();
+  const bool root = geteuid() == 0;
+  struct Case
+  {
+    std::string name;
+    uid_t owner;
+    gid_t group;
+    bool groupRefused; // the system refuses to give the group
+  };
+  const Case cases[] = {
+    {"shared.wav", geteuid(), otherGroup, false},
+    {"theirs.wav", root ? 4243 : geteuid(), otherGroup, false},
+    {"refused.wav", geteuid(), otherGroup, true},
+    {std::string(251, 'n') + ".wav", geteuid(), getegid(), false},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name.substr(0, 20));
+    if (c.group == static_cast<gid_t>(-1))
+      continue; // no group the test may give
+    const std::string out = Path(c.name);
+    std::ofstream(out) << "the old output";
+    ASSERT_EQ(chown(out.c_str(), c.owner, c.group), 0);
+    ASSERT_EQ(chmod(out.c_str(), 0660), 0);
+    Launch run;
+    if (c.groupRefused)
+      run.environment = WithCommitShim({"REFUSE_FCHOWN=1"});
+    const Ended ended = Render({Path("in.wav"), out, "--quiet"}, run);
+    ASSERT_EQ(ended.status, 0) << ended.output;
+    struct stat status;
+    ASSERT_EQ(stat(out.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, 0660u);
+    EXPECT_EQ(status.st_uid, c.groupRefused ? geteuid() : c.owner);
+    EXPECT_EQ(status.st_gid, c.groupRefused ? getegid() : c.group);
+    const bool warned = ended.output.find("auhost: warning: " + out + ": the group ") != std::string::npos;
+    EXPECT_EQ(warned, c.groupRefused) << ended.output;
+    EXPECT_EQ(Audio(c.name).Frames(), in.Frames());
+    EXPECT_TRUE(Leftovers(folder.Path()).empty());
+  }
+}
+
+// In a folder with the sticky bit (as /tmp), another user's file cannot be
+// renamed over: the render is refused before it begins, with the reason,
+// rather than failing once the programme is rendered. The user's own file
+// there is replaced as any other. Needs root, to be another user.
+TEST_F(RenderOutputs, AnotherUsersFileInAStickyFolderIsRefusedBeforeRendering)
+{
+  if (geteuid() != 0)
+    GTEST_SKIP() << "needs root to run auhost as another user";
+  constexpr uid_t kUser = 65534;
+  const std::string sticky = Path("sticky"), longWav = toolstest::LongSilentWav(folder.Path());
+  fs::create_directory(sticky);
+  ASSERT_EQ(chmod(sticky.c_str(), 01777), 0);
+  ASSERT_EQ(chmod(folder.Path().c_str(), 0755), 0);
+  struct Case
+  {
+    const char* name;
+    uid_t owner;
+    std::string input;
+    bool refused;
+  };
+  const Case cases[] = {
+    {"root's file", 0, longWav, true},
+    {"the user's own file", kUser, Path("in.wav"), false},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    const std::string out = sticky + "/out.wav";
+    std::ofstream(out) << "the old output";
+    ASSERT_EQ(chown(out.c_str(), c.owner, c.owner), 0);
+    ASSERT_EQ(chmod(out.c_str(), 0666), 0);
+    Launch run;
+    run.user = kUser;
+    run.fileSizeLimit = 1 << 20;
+    const Ended ended = Render({c.input, out, "--quiet"}, run, STRICT_BUNDLE);
+    if (ended.status == toolstest::kCannotRunAsTheUser)
+      GTEST_SKIP() << "auhost cannot be run as user " << kUser << " from here";
+    EXPECT_TRUE(Leftovers(folder.Path()).empty());
+    if (!c.refused)
+    {
+      EXPECT_EQ(ended.status, 0) << ended.output;
+      EXPECT_EQ(Audio("sticky/out.wav").Frames(), in.Frames());
+      continue;
+    }
+    EXPECT_EQ(ended.status, 1);
+    EXPECT_NE(ended.output.find("cannot write " + out + ": Operation not permitted (the file is another user's"),
+              std::string::npos)
+      << ended.output;
+    EXPECT_EQ(Bytes(out), "the old output");
+  }
+}
+
+} // namespace
