@@ -255,6 +255,12 @@ TEST_F(AuhostInput, OtherContainersAndHeadersWithoutALengthAreRefusedSayingWhy)
   };
   const std::string wav = Bytes(Path("in.wav"));
   const std::string notOurs = "not a WAV, AIFF or FLAC file";
+  // Complete files of no frames, as libsndfile writes them (a FLAC of none
+  // it does not write).
+  const auto noFrames = [this](int format) {
+    EXPECT_TRUE(WriteAs(Path("none"), auhost::AudioData{in.sampleRate, {{}, {}}}, format));
+    return Bytes(Path("none"));
+  };
   ASSERT_TRUE(WriteAs(Path("in.flac"), in, SF_FORMAT_FLAC | SF_FORMAT_PCM_16));
   ASSERT_TRUE(WriteAs(Path("in.aiff"), in, SF_FORMAT_AIFF | SF_FORMAT_FLOAT));
   const std::string noFlac = FlacOfNoFrames(Bytes(Path("in.flac")));
@@ -265,6 +271,8 @@ TEST_F(AuhostInput, OtherContainersAndHeadersWithoutALengthAreRefusedSayingWhy)
     {"MP3, whose length libsndfile guesses", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, "", "", notOurs},
     {"WAV with a data size of 0", 0, WithStreamedSizes(wav, 0), "", "its header gives the audio a length of 0"},
     {"the same from a pipe", 0, WithStreamedSizes(wav, 0), "cat {in} | ", "a header that gives it a length of 0"},
+    {"a complete WAV of no frames", 0, noFrames(SF_FORMAT_WAV | SF_FORMAT_FLOAT), "", "no audio in the file"},
+    {"a complete AIFF of no frames", 0, noFrames(SF_FORMAT_AIFF | SF_FORMAT_PCM_16), "", "no audio in the file"},
     {"a complete FLAC of no frames", 0, noFlac, "", "no audio in the input"},
     {"the same from a pipe", 0, noFlac, "cat {in} | ", "no audio in the input"},
     {"a FLAC cut short, from a pipe", 0, Bytes(Path("in.flac")).substr(0, 20000), "cat {in} | ", "(it ends early)"},
@@ -360,22 +368,36 @@ TEST_F(AuhostInput, AReadErrorIsReportedInTheSystemsWords)
 // render does that work itself and gives the same file and summary.
 TEST_F(AuhostInput, RefusedWorkerThreadsGiveTheSameRender)
 {
-  const std::string args = "render " + Path("in.wav") + " " + Path("out.wav") + " --sidechain " + Path("in.wav") +
-                           " --set \"Detecion Mode=SideChain2\" --set Pre-Delay=20 --block 1000";
-  const ProgramRun plain = Auhost(args);
-  ASSERT_EQ(plain.status, 0) << plain.output;
-  const auhost::AudioData want = Rendered("out.wav");
-  ASSERT_EQ(want.Frames(), in.Frames());
-  // Two summary workers, two read-ahead ones and the write-behind one.
-  for (const char* refused : {"all", "1", "2", "3", "4", "5"})
+  // A file, and a pipe whose end only reading finds (a render that never
+  // found it would run on until the file-size limit stops it).
+  const struct
   {
-    SCOPED_TRACE(std::string("refused: ") + refused);
-    std::filesystem::remove(Path("out.wav"));
-    const ProgramRun run = Auhost(args, "REFUSE_THREADS=" + std::string(refused) + " LD_PRELOAD=" REFUSE_THREADS_SHIM
-                                        " ASAN_OPTIONS=$ASAN_OPTIONS:verify_asan_link_order=0 ");
-    ASSERT_EQ(run.status, 0) << run.output;
-    EXPECT_EQ(run.output, plain.output);
-    EXPECT_EQ(Rendered("out.wav").channels, want.channels);
+    std::string input, shell;
+  } inputs[] = {
+    {Path("in.wav"), ""},
+    {"/dev/stdin", "ulimit -f 20000; cat " + Path("in.wav") + " | "},
+  };
+  for (const auto& input : inputs)
+  {
+    SCOPED_TRACE(input.input);
+    const std::string args = "render " + input.input + " " + Path("out.wav") + " --sidechain " + Path("in.wav") +
+                             " --set \"Detecion Mode=SideChain2\" --set Pre-Delay=20 --block 1000";
+    const ProgramRun plain = Auhost(args, input.shell);
+    ASSERT_EQ(plain.status, 0) << plain.output;
+    const auhost::AudioData want = Rendered("out.wav");
+    ASSERT_EQ(want.Frames(), in.Frames());
+    // Two summary workers, two read-ahead ones and the write-behind one.
+    for (const char* refused : {"all", "1", "2", "3", "4", "5"})
+    {
+      SCOPED_TRACE(std::string("refused: ") + refused);
+      std::filesystem::remove(Path("out.wav"));
+      const ProgramRun run =
+        Auhost(args, input.shell + "REFUSE_THREADS=" + std::string(refused) + " LD_PRELOAD=" REFUSE_THREADS_SHIM
+                                   " ASAN_OPTIONS=$ASAN_OPTIONS:verify_asan_link_order=0 ");
+      ASSERT_EQ(run.status, 0) << run.output;
+      EXPECT_EQ(run.output, plain.output);
+      EXPECT_EQ(Rendered("out.wav").channels, want.channels);
+    }
   }
 }
 
