@@ -116,15 +116,16 @@ private:
 };
 
 // A WAV (plain, extensible or RF64), AIFF/AIFC or FLAC file open for
-// reading. A FLAC whose header gives no length, and anything from a pipe
-// (whose header may give any), has an unknown length and is read to its
-// real end. A pipe is read through a PipeInput, which refuses a header it
-// cannot read there rather than misread it.
+// reading. A FLAC whose header gives no length, and a WAV or AIFF from a
+// pipe (whose header may give any), has an unknown length and is read to
+// its real end. A pipe is read through a PipeInput, which refuses a header
+// it cannot read there rather than misread it.
 class AudioFileReader final : public AudioSource
 {
 public:
   // Null with `error` set for a missing or unreadable file, a container
-  // other than those three, more than two channels or an empty file.
+  // other than those three, more than two channels, an empty file or a
+  // header that cannot be read from a pipe.
   static std::unique_ptr<AudioFileReader> Open(const std::string& path, std::string& error);
   ~AudioFileReader() override;
   AudioFileReader(const AudioFileReader&) = delete;
