@@ -98,39 +98,38 @@ long long PipeInput::Seek(long long offset, int whence)
 
 long long PipeInput::Read(unsigned char* into, long long count)
 {
-  long long done = 0;
-  while (done < count && mError.empty())
+  const long long asked = count;
+  while (count > 0 && mError.empty())
   {
+    long long n;
     if (const Run* run = KeptAt(mPosition))
     {
       const long long from = mPosition - run->at;
-      const long long n = std::min(count - done, static_cast<long long>(run->bytes.size()) - from);
-      std::memcpy(into + done, run->bytes.data() + from, static_cast<size_t>(n));
-      done += n;
-      mPosition += n;
-      continue;
+      n = std::min(count, static_cast<long long>(run->bytes.size()) - from);
+      std::memcpy(into, run->bytes.data() + from, static_cast<size_t>(n));
     }
-    if (mPosition < mTaken)
+    else
     {
-      mError = kPassedBytes;
-      break;
+      if (mPosition < mTaken)
+      {
+        mError = kPassedBytes;
+        break;
+      }
+      if ((mPosition > mTaken && !JumpTo(mPosition)) || (n = Take(into, count)) == 0)
+        break;
+      if (mOpening)
+        Keep(into, n, mPosition);
     }
-    if (mPosition > mTaken && !JumpTo(mPosition))
-      break;
-    const long long got = Take(into + done, count - done);
-    if (got <= 0)
-      break;
-    if (mOpening)
-      Keep(into + done, got, mPosition);
-    done += got;
-    mPosition += got;
+    into += n;
+    count -= n;
+    mPosition += n;
   }
-  return done;
+  return asked - count;
 }
 
 long long PipeInput::Take(unsigned char* into, long long count)
 {
-  if (mEnded)
+  if (mEnded || !mError.empty())
     return 0;
   ssize_t got;
   do
@@ -139,7 +138,7 @@ long long PipeInput::Take(unsigned char* into, long long count)
   if (got < 0)
   {
     mError = std::strerror(errno);
-    return -1;
+    return 0;
   }
   mEnded = got == 0;
   mTaken += got;
@@ -156,7 +155,7 @@ bool PipeInput::JumpTo(long long to)
     return false;
   }
   while (mTaken < to)
-    if (Take(mDropped.data(), std::min(static_cast<long long>(mDropped.size()), to - mTaken)) <= 0)
+    if (Take(mDropped.data(), std::min(static_cast<long long>(mDropped.size()), to - mTaken)) == 0)
       return false;
   return true;
 }
@@ -179,8 +178,6 @@ bool PipeInput::LooksPastTheAudio(long long to)
 void PipeInput::Keep(const unsigned char* bytes, long long count, long long at)
 {
   const size_t n = std::min(static_cast<size_t>(count), kPipeHeaderBytes - mKeptBytes);
-  if (n == 0)
-    return;
   const bool continues = !mKept.empty() && mKept.back().at + static_cast<long long>(mKept.back().bytes.size()) == at;
   if (!continues)
   {
@@ -206,18 +203,12 @@ const PipeInput::Run* PipeInput::KeptAt(long long at) const
 
 bool PipeInput::CopyKept(long long at, unsigned char* into, size_t count) const
 {
-  while (count > 0)
-  {
-    const Run* run = KeptAt(at);
-    if (!run)
-      return false;
-    const size_t from = static_cast<size_t>(at - run->at);
-    const size_t n = std::min(count, run->bytes.size() - from);
-    std::memcpy(into, run->bytes.data() + from, n);
-    into += n;
-    at += static_cast<long long>(n);
-    count -= n;
-  }
+  // Bytes read one after another are kept in one run, so a chunk header
+  // libsndfile has read lies within one.
+  const Run* run = KeptAt(at);
+  if (!run || run->bytes.size() - static_cast<size_t>(at - run->at) < count)
+    return false;
+  std::memcpy(into, run->bytes.data() + (at - run->at), count);
   return true;
 }
 

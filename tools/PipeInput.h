@@ -69,8 +69,8 @@ private:
   // libsndfile's reads and seeks, at mPosition.
   long long Read(unsigned char* into, long long count);
   long long Seek(long long offset, int whence);
-  // Up to `count` bytes from the pipe: how many, 0 at its end, -1 when the
-  // read failed (with mError set).
+  // Up to `count` bytes from the pipe: how many, or 0 at its end or once a
+  // read has failed (with mError set).
   long long Take(unsigned char* into, long long count);
   // Reads the pipe up to `to`, dropping what is read; false when the
   // stream ends first, the read fails, or (while opening) `to` lies past
@@ -79,7 +79,7 @@ private:
   bool LooksPastTheAudio(long long to);
   void Keep(const unsigned char* bytes, long long count, long long at);
   const Run* KeptAt(long long at) const;
-  // All of [at, at + count) from the kept runs; false when any is missing.
+  // All of [at, at + count) from a kept run; false when it is not all there.
   bool CopyKept(long long at, unsigned char* into, size_t count) const;
 
   int mDescriptor;

@@ -275,6 +275,7 @@ TEST_F(AuhostInput, OtherContainersAndHeadersWithoutALengthAreRefusedSayingWhy)
     {"a complete AIFF of no frames", 0, noFrames(SF_FORMAT_AIFF | SF_FORMAT_PCM_16), "", "no audio in the file"},
     {"a complete FLAC of no frames", 0, noFlac, "", "no audio in the input"},
     {"the same from a pipe", 0, noFlac, "cat {in} | ", "no audio in the input"},
+    {"text from a pipe", 0, "not audio at all\n", "cat {in} | ", "cannot read /dev/stdin: "},
     {"a FLAC cut short, from a pipe", 0, Bytes(Path("in.flac")).substr(0, 20000), "cat {in} | ", "(it ends early)"},
     {"an AIFF whose COMM chunk follows its sound data, from a pipe", 0, WithCommonChunkLast(Bytes(Path("in.aiff"))),
      "cat {in} | ", "nothing after the audio can be read: give the file"},
