@@ -206,9 +206,12 @@ bool PipeInput::CopyKept(long long at, unsigned char* into, size_t count) const
   // Bytes read one after another are kept in one run, so a chunk header
   // libsndfile has read lies within one.
   const Run* run = KeptAt(at);
-  if (!run || run->bytes.size() - static_cast<size_t>(at - run->at) < count)
+  if (!run)
     return false;
-  std::memcpy(into, run->bytes.data() + (at - run->at), count);
+  const size_t from = static_cast<size_t>(at - run->at);
+  if (run->bytes.size() - from < count)
+    return false;
+  std::memcpy(into, run->bytes.data() + from, count);
   return true;
 }
 
