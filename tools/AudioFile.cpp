@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "tools/DeclaredAudioSize.h"
+#include "tools/PipeInput.h"
 
 namespace auhost {
 
@@ -259,8 +260,17 @@ std::unique_ptr<AudioFileReader> AudioFileReader::Open(const std::string& path, 
     return nullptr;
   }
   SF_INFO info{};
-  SNDFILE* file = sf_open_fd(descriptor, SFM_READ, &info, SF_TRUE);
-  if (!file)
+  std::unique_ptr<PipeInput> pipe;
+  SNDFILE* file = nullptr;
+  if (lseek(descriptor, 0, SEEK_CUR) < 0)
+  {
+    // A pipe is read through a PipeInput: given the pipe itself,
+    // libsndfile misreads some headers.
+    pipe = std::make_unique<PipeInput>(descriptor);
+    if (!(file = pipe->Open(path, info, error)))
+      return nullptr;
+  }
+  else if (!(file = sf_open_fd(descriptor, SFM_READ, &info, SF_TRUE)))
   {
     close(descriptor);
     error = "cannot read " + path + ": " + sf_strerror(nullptr);
@@ -268,6 +278,7 @@ std::unique_ptr<AudioFileReader> AudioFileReader::Open(const std::string& path, 
   }
   std::unique_ptr<AudioFileReader> reader(new AudioFileReader);
   reader->mFile = file;
+  reader->mPipe = std::move(pipe);
   reader->mDescriptor = descriptor;
   reader->mPath = path;
   if (!IsReadContainer(info.format))
@@ -288,9 +299,12 @@ std::unique_ptr<AudioFileReader> AudioFileReader::Open(const std::string& path, 
   reader->mChannels = info.channels;
   reader->mRate = info.samplerate;
   // A FLAC header without a length gives the largest count there is, and
-  // the header of a stream from a pipe may give any (a WAV streamed by
-  // another program often says 4 GB): both are read to their real end.
-  const bool known = info.frames != SF_COUNT_MAX && info.seekable;
+  // the WAV or AIFF header of a stream from a pipe may give any (a WAV
+  // streamed by another program often says 4 GB): both are read to their
+  // real end. A FLAC header that gives a length gives the true one, from a
+  // pipe too, so a FLAC cut short is refused there as it is in a file.
+  const bool flac = (info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_FLAC;
+  const bool known = info.frames != SF_COUNT_MAX && (info.seekable || flac);
   reader->mFrames = known ? static_cast<long>(info.frames) : kUnknownLength;
   reader->mEnd = known ? reader->mFrames : kNotFound;
   if (known)
@@ -307,12 +321,15 @@ AudioFileReader::~AudioFileReader()
 
 std::string AudioFileReader::ShortReadError() const
 {
-  // A file cut short leaves libsndfile at the file's end (a FLAC decoder
-  // may call that lost sync); anything else is its own or the system's
-  // reason.
+  // A file or a pipe cut short leaves libsndfile at its end (a FLAC
+  // decoder may call that lost sync); anything else is the pipe's, its own
+  // or the system's reason.
+  if (mPipe && !mPipe->Error().empty())
+    return "cannot read the audio of " + mPath + ": " + mPipe->Error();
   struct stat status;
-  const bool atFileEnd = fstat(mDescriptor, &status) == 0 && S_ISREG(status.st_mode) &&
-                         lseek(mDescriptor, 0, SEEK_CUR) >= status.st_size;
+  const bool atFileEnd = mPipe ? mPipe->Ended()
+                               : fstat(mDescriptor, &status) == 0 && S_ISREG(status.st_mode) &&
+                                   lseek(mDescriptor, 0, SEEK_CUR) >= status.st_size;
   if (sf_error(mFile) == SF_ERR_NO_ERROR || atFileEnd)
     return "cannot read the audio of " + mPath + " (it ends early)";
   return "cannot read the audio of " + mPath + ": " + sf_strerror(mFile);
@@ -350,7 +367,8 @@ bool AudioFileReader::ReadAt(long start, long count, float* const* channels)
     mPosition += got > 0 ? static_cast<long>(got) : 0;
     // Short of a known length, or short with an error: a failure; short
     // of an unknown length without one: its end.
-    if (got != n && (mFrames != kUnknownLength || sf_error(mFile) != SF_ERR_NO_ERROR))
+    if (got != n && (mFrames != kUnknownLength || sf_error(mFile) != SF_ERR_NO_ERROR ||
+                     (mPipe && !mPipe->Error().empty())))
       return Failed(ShortReadError());
     const long kept = std::max(0L, static_cast<long>(got));
     Deinterleave(mInterleaved.data(), mChannels, kept, channels, at - start);

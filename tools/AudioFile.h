@@ -24,6 +24,8 @@ struct sf_private_tag; // libsndfile's SNDFILE
 
 namespace auhost {
 
+class PipeInput;
+
 struct AudioData
 {
   double sampleRate = 48000.0;
@@ -114,13 +116,16 @@ private:
 };
 
 // A WAV (plain, extensible or RF64), AIFF/AIFC or FLAC file open for
-// reading. A stream whose header gives no length (a FLAC or a WAV from a
-// pipe) has an unknown length and is read to its real end.
+// reading. A FLAC whose header gives no length, and a WAV or AIFF from a
+// pipe (whose header may give any), has an unknown length and is read to
+// its real end. A pipe is read through a PipeInput, which refuses a header
+// it cannot read there rather than misread it.
 class AudioFileReader final : public AudioSource
 {
 public:
   // Null with `error` set for a missing or unreadable file, a container
-  // other than those three, more than two channels or an empty file.
+  // other than those three, more than two channels, an empty file or a
+  // header that cannot be read from a pipe.
   static std::unique_ptr<AudioFileReader> Open(const std::string& path, std::string& error);
   ~AudioFileReader() override;
   AudioFileReader(const AudioFileReader&) = delete;
@@ -149,7 +154,8 @@ private:
   // Keeps the first reason a read failed; false.
   bool Failed(const std::string& why);
   sf_private_tag* mFile = nullptr;
-  int mDescriptor = -1; // the file libsndfile reads, owned by mFile
+  int mDescriptor = -1; // the file libsndfile reads, owned by mFile or mPipe
+  std::unique_ptr<PipeInput> mPipe; // what libsndfile reads a pipe through
   std::string mPath, mError, mWarning;
   int mChannels = 0;
   double mRate = 0.0;

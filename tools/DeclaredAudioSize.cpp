@@ -14,11 +14,6 @@ namespace {
 constexpr int kMostChunks = 1000;
 constexpr uint32_t kNoSize = 0xFFFFFFFF;
 
-bool ReadExactly(int descriptor, long long at, unsigned char* into, size_t count)
-{
-  return at >= 0 && pread(descriptor, into, count, static_cast<off_t>(at)) == static_cast<ssize_t>(count);
-}
-
 uint32_t LittleEndian32(const unsigned char* p)
 {
   return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
@@ -46,10 +41,13 @@ long long Clamped(uint64_t value)
 
 } // namespace
 
-bool FindDeclaredAudio(int descriptor, DeclaredAudio& out)
+bool FindAudioChunk(const HeaderBytes& bytes, DeclaredAudio& out)
 {
+  const auto readExactly = [&bytes](long long at, unsigned char* into, size_t count) {
+    return at >= 0 && bytes(at, into, count);
+  };
   unsigned char head[12];
-  if (!ReadExactly(descriptor, 0, head, sizeof head))
+  if (!readExactly(0, head, sizeof head))
     return false;
   const bool riff = Is(head, "RIFF") && Is(head + 8, "WAVE");
   const bool rf64 = (Is(head, "RF64") || Is(head, "BW64")) && Is(head + 8, "WAVE");
@@ -64,31 +62,29 @@ bool FindDeclaredAudio(int descriptor, DeclaredAudio& out)
   for (int walked = 0; walked < kMostChunks; ++walked)
   {
     unsigned char chunk[8];
-    if (!ReadExactly(descriptor, at, chunk, sizeof chunk))
+    if (!readExactly(at, chunk, sizeof chunk))
       return false;
     const uint32_t size = aiff ? BigEndian32(chunk + 4) : LittleEndian32(chunk + 4);
     const long long body = at + 8;
     if (rf64 && Is(chunk, "ds64"))
     {
       unsigned char sizes[16];
-      if (!ReadExactly(descriptor, body, sizes, sizeof sizes))
+      if (!readExactly(body, sizes, sizeof sizes))
         return false;
       rf64Bytes = LittleEndian64(sizes + 8);
       haveRf64Bytes = true;
     }
     else if (!aiff && Is(chunk, "data"))
     {
-      if (size == kNoSize && !(rf64 && haveRf64Bytes))
-        return false;
       out.offset = body;
-      out.bytes = size == kNoSize ? Clamped(rf64Bytes) : size;
+      out.bytes = size != kNoSize ? size : rf64 && haveRf64Bytes ? Clamped(rf64Bytes) : kNoDeclaredSize;
       return true;
     }
     else if (aiff && Is(chunk, "SSND"))
     {
       // The sound data starts `offset` bytes after an 8-byte preamble.
       unsigned char preamble[8];
-      if (!ReadExactly(descriptor, body, preamble, sizeof preamble))
+      if (!readExactly(body, preamble, sizeof preamble))
         return false;
       const uint64_t skipped = 8 + uint64_t(BigEndian32(preamble));
       out.offset = body + static_cast<long long>(skipped);
@@ -99,6 +95,18 @@ bool FindDeclaredAudio(int descriptor, DeclaredAudio& out)
     at = body + size + (size & 1);
   }
   return false;
+}
+
+bool FindDeclaredAudio(int descriptor, DeclaredAudio& out)
+{
+  const auto fromFile = [descriptor](long long at, unsigned char* into, size_t count) {
+    return pread(descriptor, into, count, static_cast<off_t>(at)) == static_cast<ssize_t>(count);
+  };
+  DeclaredAudio found;
+  if (!FindAudioChunk(fromFile, found) || found.bytes == kNoDeclaredSize)
+    return false;
+  out = found;
+  return true;
 }
 
 } // namespace auhost

@@ -7,20 +7,34 @@
 // Only chunk headers are read, with pread (the descriptor's position is
 // left alone, so a reader sharing it is undisturbed), each read checked
 // against what the file gives; a header that makes no sense, a pipe or
-// another container gives false.
+// another container gives false. The same walk over the bytes kept of a
+// pipe finds where its audio starts.
 #pragma once
 
+#include <cstddef>
+#include <functional>
+
 namespace auhost {
+
+// The audio's length when the header gives none (a WAV streamed through a
+// pipe has 0xFFFFFFFF there).
+inline constexpr long long kNoDeclaredSize = -1;
 
 struct DeclaredAudio
 {
   long long offset = 0; // of the audio's first byte
-  long long bytes = 0;  // the audio's length as the header gives it
+  long long bytes = 0;  // the audio's length as the header gives it, or kNoDeclaredSize
 };
 
-// False when `descriptor` holds no WAV or AIFF header this can follow, or
-// its header gives the audio no size (a WAV streamed through a pipe has
-// 0xFFFFFFFF there).
+// Gives the `count` bytes at `at` of whatever holds the header; false when
+// it does not have them all.
+using HeaderBytes = std::function<bool(long long at, unsigned char* into, size_t count)>;
+
+// False when `bytes` hold no WAV or AIFF header this can follow as far as
+// its audio.
+bool FindAudioChunk(const HeaderBytes& bytes, DeclaredAudio& out);
+
+// The same in a file; false also when its header gives the audio no size.
 bool FindDeclaredAudio(int descriptor, DeclaredAudio& out);
 
 } // namespace auhost

@@ -13,6 +13,7 @@
 #include "tests/tools/AuhostRun.h"
 #include "tests/tools/ToolsTestSupport.h"
 #include "tools/AudioFile.h"
+#include "tools/PipeInput.h"
 
 namespace {
 
@@ -56,6 +57,82 @@ std::string WithStreamedSizes(std::string wav, uint32_t size)
     for (int b = 0; b < 4; ++b)
       wav[at + b] = static_cast<char>(size >> (8 * b));
   return wav;
+}
+
+uint32_t BigEndian(const std::string& bytes, size_t at)
+{
+  uint32_t value = 0;
+  for (int b = 0; b < 4; ++b)
+    value = value << 8 | static_cast<unsigned char>(bytes[at + b]);
+  return value;
+}
+
+void PutBigEndian(std::string& bytes, size_t at, uint32_t value)
+{
+  for (int b = 0; b < 4; ++b)
+    bytes[at + b] = static_cast<char>(value >> (24 - 8 * b));
+}
+
+// An AIFF whose sound data starts `offset` bytes into its SSND chunk, as the
+// format allows (libsndfile writes 0 there): the offset's bytes are
+// inserted before the sound data and the chunk sizes grown by them.
+std::string WithSoundOffset(std::string aiff, uint32_t offset)
+{
+  const size_t ssnd = aiff.find("SSND");
+  PutBigEndian(aiff, 4, BigEndian(aiff, 4) + offset);
+  PutBigEndian(aiff, ssnd + 4, BigEndian(aiff, ssnd + 4) + offset);
+  PutBigEndian(aiff, ssnd + 8, offset);
+  aiff.insert(ssnd + 16, std::string(offset, '\x5A'));
+  return aiff;
+}
+
+// An AIFF with its COMM chunk moved after the sound data (and its PEAK
+// chunk, which must follow COMM, left out).
+std::string WithCommonChunkLast(const std::string& aiff)
+{
+  std::string before, comm;
+  for (size_t at = 12; at + 8 <= aiff.size();)
+  {
+    const uint32_t size = BigEndian(aiff, at + 4);
+    const std::string chunk = aiff.substr(at, 8 + size + (size & 1));
+    if (chunk.compare(0, 4, "COMM") == 0)
+      comm = chunk;
+    else if (chunk.compare(0, 4, "PEAK") != 0)
+      before += chunk;
+    at += chunk.size();
+  }
+  std::string moved = aiff.substr(0, 12) + before + comm;
+  PutBigEndian(moved, 4, static_cast<uint32_t>(moved.size() - 8));
+  return moved;
+}
+
+// A WAV with a JUNK chunk of `size` (even) bytes before the others.
+std::string WithJunkFirst(const std::string& wav, uint32_t size)
+{
+  std::string junk = "JUNK" + std::string(4, '\0') + std::string(size, '\0');
+  for (int b = 0; b < 4; ++b)
+    junk[4 + b] = static_cast<char>(size >> (8 * b));
+  std::string out = wav.substr(0, 12) + junk + wav.substr(12);
+  const uint32_t riff = static_cast<uint32_t>(out.size() - 8);
+  for (int b = 0; b < 4; ++b)
+    out[4 + b] = static_cast<char>(riff >> (8 * b));
+  return out;
+}
+
+// A FLAC's metadata blocks alone, its length 0 (unknown): a complete
+// stream of no frames.
+std::string FlacOfNoFrames(std::string flac)
+{
+  size_t at = 4;
+  for (bool last = false; !last && at + 4 <= flac.size();)
+  {
+    last = (flac[at] & 0x80) != 0;
+    at += 4 + (BigEndian(flac, at) & 0xFFFFFF);
+  }
+  flac.resize(std::min(at, flac.size()));
+  flac[8 + 13] = static_cast<char>(flac[8 + 13] & 0xF0);
+  flac.replace(8 + 14, 4, 4, '\0');
+  return flac;
 }
 
 class AuhostInput : public testing::Test
@@ -113,11 +190,22 @@ TEST_F(AuhostInput, EveryKindOfInputRendersAsThePlainWavOfItsAudio)
   ASSERT_TRUE(WriteAs(Path("rf64.wav"), in, SF_FORMAT_RF64 | SF_FORMAT_FLOAT));
   ASSERT_TRUE(WriteAs(Path("extensible.wav"), in, SF_FORMAT_WAVEX | SF_FORMAT_FLOAT));
   ASSERT_TRUE(WriteAs(Path("aifc.aiff"), in, SF_FORMAT_AIFF | SF_FORMAT_FLOAT));
+  // The same audio in 16 and 24 bits, as plain WAV, RF64 and (16-bit) an
+  // AIFF whose sound data starts after an offset.
+  for (const auto& [bits, subtype] : {std::pair{"16", SF_FORMAT_PCM_16}, std::pair{"24", SF_FORMAT_PCM_24}})
+  {
+    ASSERT_TRUE(WriteAs(Path(std::string("in.") + bits + ".wav"), in, SF_FORMAT_WAV | subtype));
+    ASSERT_TRUE(WriteAs(Path(std::string("rf64-") + bits + ".wav"), in, SF_FORMAT_RF64 | subtype));
+  }
+  ASSERT_TRUE(WriteAs(Path("aiff"), in, SF_FORMAT_AIFF | SF_FORMAT_PCM_16));
+  Put(Path("offset.aiff"), WithSoundOffset(Bytes(Path("aiff")), 12));
+  Put(Path("junk.wav"), WithJunkFirst(wav, auhost::kPipeHeaderBytes + 2));
+  const auto piped = [this](const char* name) { return "cat " + Path(name) + " | "; };
   struct Case
   {
     const char* name;
     std::string input, shell;
-    std::string sameAs = "wav"; // in.wav or in.flac, which hold the same audio
+    std::string sameAs = "wav"; // in.<sameAs>, which holds the same audio
   };
   const Case cases[] = {
     {"FLAC without a length", Path("nolength.flac"), "", "flac"},
@@ -126,11 +214,21 @@ TEST_F(AuhostInput, EveryKindOfInputRendersAsThePlainWavOfItsAudio)
     {"RF64", Path("rf64.wav"), ""},
     {"extensible WAV", Path("extensible.wav"), ""},
     {"AIFC", Path("aifc.aiff"), ""},
+    {"RF64 from a pipe", "/dev/stdin", piped("rf64.wav")},
+    {"16-bit RF64 from a pipe", "/dev/stdin", piped("rf64-16.wav"), "16.wav"},
+    {"24-bit RF64 from a pipe", "/dev/stdin", piped("rf64-24.wav"), "24.wav"},
+    {"AIFF with a sound data offset", Path("offset.aiff"), "", "16.wav"},
+    {"the same from a pipe", "/dev/stdin", piped("offset.aiff"), "16.wav"},
+    {"AIFC from a pipe", "/dev/stdin", piped("aifc.aiff")},
+    {"extensible WAV from a pipe", "/dev/stdin", piped("extensible.wav")},
+    {"FLAC from a pipe", "/dev/stdin", piped("in.flac"), "flac"},
+    {"FLAC without a length from a pipe", "/dev/stdin", piped("nolength.flac"), "flac"},
+    {"WAV from a pipe, a megabyte of JUNK before its format and audio", "/dev/stdin", piped("junk.wav")},
   };
   for (const char* options : {"", " --set Pre-Delay=50"})
   {
     std::map<std::string, ProgramRun> plain;
-    for (const std::string kind : {"wav", "flac"})
+    for (const std::string kind : {"wav", "flac", "16.wav", "24.wav"})
     {
       plain[kind] = Auhost("render " + Path("in." + kind) + " " + Path("plain-" + kind + ".wav") + options);
       ASSERT_EQ(plain[kind].status, 0) << plain[kind].output;
@@ -157,6 +255,15 @@ TEST_F(AuhostInput, OtherContainersAndHeadersWithoutALengthAreRefusedSayingWhy)
   };
   const std::string wav = Bytes(Path("in.wav"));
   const std::string notOurs = "not a WAV, AIFF or FLAC file";
+  // Complete files of no frames, as libsndfile writes them (a FLAC of none
+  // it does not write).
+  const auto noFrames = [this](int format) {
+    EXPECT_TRUE(WriteAs(Path("none"), auhost::AudioData{in.sampleRate, {{}, {}}}, format));
+    return Bytes(Path("none"));
+  };
+  ASSERT_TRUE(WriteAs(Path("in.flac"), in, SF_FORMAT_FLAC | SF_FORMAT_PCM_16));
+  ASSERT_TRUE(WriteAs(Path("in.aiff"), in, SF_FORMAT_AIFF | SF_FORMAT_FLOAT));
+  const std::string noFlac = FlacOfNoFrames(Bytes(Path("in.flac")));
   const Case cases[] = {
     {"AU", SF_FORMAT_AU | SF_FORMAT_FLOAT, "", "", notOurs},
     {"CAF", SF_FORMAT_CAF | SF_FORMAT_PCM_16, "", "", notOurs},
@@ -164,6 +271,14 @@ TEST_F(AuhostInput, OtherContainersAndHeadersWithoutALengthAreRefusedSayingWhy)
     {"MP3, whose length libsndfile guesses", SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III, "", "", notOurs},
     {"WAV with a data size of 0", 0, WithStreamedSizes(wav, 0), "", "its header gives the audio a length of 0"},
     {"the same from a pipe", 0, WithStreamedSizes(wav, 0), "cat {in} | ", "a header that gives it a length of 0"},
+    {"a complete WAV of no frames", 0, noFrames(SF_FORMAT_WAV | SF_FORMAT_FLOAT), "", "no audio in the file"},
+    {"a complete AIFF of no frames", 0, noFrames(SF_FORMAT_AIFF | SF_FORMAT_PCM_16), "", "no audio in the file"},
+    {"a complete FLAC of no frames", 0, noFlac, "", "no audio in the input"},
+    {"the same from a pipe", 0, noFlac, "cat {in} | ", "no audio in the input"},
+    {"text from a pipe", 0, "not audio at all\n", "cat {in} | ", "cannot read /dev/stdin: "},
+    {"a FLAC cut short, from a pipe", 0, Bytes(Path("in.flac")).substr(0, 20000), "cat {in} | ", "(it ends early)"},
+    {"an AIFF whose COMM chunk follows its sound data, from a pipe", 0, WithCommonChunkLast(Bytes(Path("in.aiff"))),
+     "cat {in} | ", "nothing after the audio can be read: give the file"},
   };
   for (const Case& c : cases)
   {
@@ -254,22 +369,36 @@ TEST_F(AuhostInput, AReadErrorIsReportedInTheSystemsWords)
 // render does that work itself and gives the same file and summary.
 TEST_F(AuhostInput, RefusedWorkerThreadsGiveTheSameRender)
 {
-  const std::string args = "render " + Path("in.wav") + " " + Path("out.wav") + " --sidechain " + Path("in.wav") +
-                           " --set \"Detecion Mode=SideChain2\" --set Pre-Delay=20 --block 1000";
-  const ProgramRun plain = Auhost(args);
-  ASSERT_EQ(plain.status, 0) << plain.output;
-  const auhost::AudioData want = Rendered("out.wav");
-  ASSERT_EQ(want.Frames(), in.Frames());
-  // Two summary workers, two read-ahead ones and the write-behind one.
-  for (const char* refused : {"all", "1", "2", "3", "4", "5"})
+  // A file, and a pipe whose end only reading finds (a render that never
+  // found it would run on until the file-size limit stops it).
+  const struct
   {
-    SCOPED_TRACE(std::string("refused: ") + refused);
-    std::filesystem::remove(Path("out.wav"));
-    const ProgramRun run = Auhost(args, "REFUSE_THREADS=" + std::string(refused) + " LD_PRELOAD=" REFUSE_THREADS_SHIM
-                                        " ASAN_OPTIONS=$ASAN_OPTIONS:verify_asan_link_order=0 ");
-    ASSERT_EQ(run.status, 0) << run.output;
-    EXPECT_EQ(run.output, plain.output);
-    EXPECT_EQ(Rendered("out.wav").channels, want.channels);
+    std::string input, shell;
+  } inputs[] = {
+    {Path("in.wav"), ""},
+    {"/dev/stdin", "ulimit -f 20000; cat " + Path("in.wav") + " | "},
+  };
+  for (const auto& input : inputs)
+  {
+    SCOPED_TRACE(input.input);
+    const std::string args = "render " + input.input + " " + Path("out.wav") + " --sidechain " + Path("in.wav") +
+                             " --set \"Detecion Mode=SideChain2\" --set Pre-Delay=20 --block 1000";
+    const ProgramRun plain = Auhost(args, input.shell);
+    ASSERT_EQ(plain.status, 0) << plain.output;
+    const auhost::AudioData want = Rendered("out.wav");
+    ASSERT_EQ(want.Frames(), in.Frames());
+    // Two summary workers, two read-ahead ones and the write-behind one.
+    for (const char* refused : {"all", "1", "2", "3", "4", "5"})
+    {
+      SCOPED_TRACE(std::string("refused: ") + refused);
+      std::filesystem::remove(Path("out.wav"));
+      const ProgramRun run =
+        Auhost(args, input.shell + "REFUSE_THREADS=" + std::string(refused) + " LD_PRELOAD=" REFUSE_THREADS_SHIM
+                                   " ASAN_OPTIONS=$ASAN_OPTIONS:verify_asan_link_order=0 ");
+      ASSERT_EQ(run.status, 0) << run.output;
+      EXPECT_EQ(run.output, plain.output);
+      EXPECT_EQ(Rendered("out.wav").channels, want.channels);
+    }
   }
 }
 

@@ -1,0 +1,218 @@
+#include "tools/PipeInput.h"
+
+#include <sndfile.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+
+#include "tools/DeclaredAudioSize.h"
+
+namespace auhost {
+
+namespace {
+
+// The length libsndfile is told: no real stream reaches it, so no size in
+// a header is cut down to it.
+constexpr sf_count_t kUnknownFileLength = SF_COUNT_MAX;
+// A position this far can only come from the file's end, which a pipe has
+// not yet shown: nothing is read there.
+constexpr long long kFar = kUnknownFileLength / 2;
+// Runs kept while opening; a header parser that jumps about more than
+// this has the rest of what it reads left unkept.
+constexpr size_t kMostRuns = 1024;
+constexpr size_t kDropBytes = 65536;
+constexpr const char* kPassedBytes = "a read goes back to bytes the pipe has passed";
+
+} // namespace
+
+struct PipeCallbacks
+{
+  static sf_count_t Length(void*) { return kUnknownFileLength; }
+  static sf_count_t Seek(sf_count_t offset, int whence, void* pipe)
+  {
+    return static_cast<PipeInput*>(pipe)->Seek(offset, whence);
+  }
+  static sf_count_t Read(void* into, sf_count_t count, void* pipe)
+  {
+    return static_cast<PipeInput*>(pipe)->Read(static_cast<unsigned char*>(into), count);
+  }
+  static sf_count_t Write(const void*, sf_count_t, void*) { return 0; }
+  static sf_count_t Tell(void* pipe) { return static_cast<PipeInput*>(pipe)->mPosition; }
+};
+
+PipeInput::PipeInput(int descriptor) : mDescriptor(descriptor), mDropped(kDropBytes) {}
+
+PipeInput::~PipeInput()
+{
+  close(mDescriptor);
+}
+
+SNDFILE* PipeInput::Open(const std::string& path, SF_INFO& info, std::string& error)
+{
+  SF_VIRTUAL_IO io{PipeCallbacks::Length, PipeCallbacks::Seek, PipeCallbacks::Read, PipeCallbacks::Write,
+                   PipeCallbacks::Tell};
+  mOpening = true;
+  SNDFILE* file = sf_open_virtual(&io, SFM_READ, &info, this);
+  mOpening = false;
+  if (file && mError.empty())
+  {
+    // libsndfile takes any virtual file for one that seeks; this one only
+    // goes back within its header.
+    info.seekable = SF_FALSE;
+    return file;
+  }
+  const std::string reason = sf_strerror(nullptr);
+  if (file)
+    sf_close(file);
+  if (mError == kPassedBytes)
+    error = "cannot read " + path + " from a pipe: " + mError + " (give the file)";
+  else if (!mError.empty())
+    error = "cannot read " + path + ": " + mError;
+  else if (mLookedPast)
+    error = "cannot read " + path + ": " + reason + " (from a pipe, nothing after the audio can be read: give the file)";
+  else
+    error = "cannot read " + path + ": " + reason;
+  return nullptr;
+}
+
+long long PipeInput::Seek(long long offset, int whence)
+{
+  long long to;
+  if (whence == SEEK_SET)
+    to = offset;
+  else if (whence == SEEK_CUR && offset <= kUnknownFileLength - mPosition)
+    to = mPosition + offset;
+  else if (whence == SEEK_END && offset <= 0)
+    to = kUnknownFileLength + offset;
+  else
+    return -1;
+  if (to < 0)
+    return -1;
+  // Where the bytes are is found out by the next read, which fails if the
+  // pipe has passed them.
+  mPosition = to;
+  return to;
+}
+
+long long PipeInput::Read(unsigned char* into, long long count)
+{
+  const long long asked = count;
+  while (count > 0 && mError.empty())
+  {
+    long long n;
+    if (const Run* run = KeptAt(mPosition))
+    {
+      const long long from = mPosition - run->at;
+      n = std::min(count, static_cast<long long>(run->bytes.size()) - from);
+      std::memcpy(into, run->bytes.data() + from, static_cast<size_t>(n));
+    }
+    else
+    {
+      if (mPosition < mTaken)
+      {
+        mError = kPassedBytes;
+        break;
+      }
+      if ((mPosition > mTaken && !JumpTo(mPosition)) || (n = Take(into, count)) == 0)
+        break;
+      if (mOpening)
+        Keep(into, n, mPosition);
+    }
+    into += n;
+    count -= n;
+    mPosition += n;
+  }
+  return asked - count;
+}
+
+long long PipeInput::Take(unsigned char* into, long long count)
+{
+  if (mEnded || !mError.empty())
+    return 0;
+  ssize_t got;
+  do
+    got = read(mDescriptor, into, static_cast<size_t>(count));
+  while (got < 0 && errno == EINTR);
+  if (got < 0)
+  {
+    mError = std::strerror(errno);
+    return 0;
+  }
+  mEnded = got == 0;
+  mTaken += got;
+  return got;
+}
+
+bool PipeInput::JumpTo(long long to)
+{
+  if (to >= kFar)
+    return false;
+  if (mOpening && LooksPastTheAudio(to))
+  {
+    mLookedPast = true;
+    return false;
+  }
+  while (mTaken < to)
+    if (Take(mDropped.data(), std::min(static_cast<long long>(mDropped.size()), to - mTaken)) == 0)
+      return false;
+  return true;
+}
+
+bool PipeInput::LooksPastTheAudio(long long to)
+{
+  // libsndfile has read (and so kept) the header's chunks up to the audio
+  // before it jumps over the audio; a jump before that is within the
+  // header. Once found, the audio's start stays where it is.
+  if (mAudioStart < 0)
+  {
+    DeclaredAudio audio;
+    const auto kept = [this](long long at, unsigned char* into, size_t count) { return CopyKept(at, into, count); };
+    if (FindAudioChunk(kept, audio))
+      mAudioStart = audio.offset;
+  }
+  return mAudioStart >= 0 && to > mAudioStart;
+}
+
+void PipeInput::Keep(const unsigned char* bytes, long long count, long long at)
+{
+  const size_t n = std::min(static_cast<size_t>(count), kPipeHeaderBytes - mKeptBytes);
+  const bool continues = !mKept.empty() && mKept.back().at + static_cast<long long>(mKept.back().bytes.size()) == at;
+  if (!continues)
+  {
+    if (mKept.size() == kMostRuns)
+      return;
+    mKept.push_back(Run{at, {}});
+  }
+  mKept.back().bytes.insert(mKept.back().bytes.end(), bytes, bytes + n);
+  mKeptBytes += n;
+}
+
+const PipeInput::Run* PipeInput::KeptAt(long long at) const
+{
+  // Runs are kept in the stream's order: the one that may hold `at` is the
+  // last that starts at or before it.
+  const auto after = std::upper_bound(mKept.begin(), mKept.end(), at,
+                                      [](long long position, const Run& run) { return position < run.at; });
+  if (after == mKept.begin())
+    return nullptr;
+  const Run& run = *(after - 1);
+  return at - run.at < static_cast<long long>(run.bytes.size()) ? &run : nullptr;
+}
+
+bool PipeInput::CopyKept(long long at, unsigned char* into, size_t count) const
+{
+  // Bytes read one after another are kept in one run, so a chunk header
+  // libsndfile has read lies within one.
+  const Run* run = KeptAt(at);
+  if (!run)
+    return false;
+  const size_t from = static_cast<size_t>(at - run->at);
+  if (run->bytes.size() - from < count)
+    return false;
+  std::memcpy(into, run->bytes.data() + from, count);
+  return true;
+}
+
+} // namespace auhost

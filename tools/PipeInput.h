@@ -1,0 +1,98 @@
+// An input that cannot seek (a pipe, a terminal) opened by libsndfile as a
+// file of unknown length, so that a stream renders as the same bytes do
+// from a file.
+//
+// libsndfile reads a header by going back and forth in it, and given the
+// pipe itself it reads some headers wrongly (an RF64's audio a few bytes
+// late, an AIFF's from before its offset, a FLAC's not at all). Here every
+// byte it reads while it opens the stream is kept (up to kPipeHeaderBytes),
+// so it may go back over them; bytes it jumps over are read from the pipe
+// and dropped. Once open, the audio passes through without being kept, so
+// memory stays the same however long the programme.
+//
+// In a file libsndfile also jumps past a WAV's or AIFF's audio to look for
+// chunks after it. From a pipe that would mean reading the whole programme
+// first, so while it opens, a jump past where the audio starts (or towards
+// the end of the file) finds the file's end and takes nothing from the
+// pipe: chunks after the audio are not read from a pipe, and a header that
+// needs them is refused, saying to give the file.
+//
+// A read that needs bytes the pipe has passed and did not keep fails, and
+// so does every read after it, with Error() saying why: the caller refuses
+// rather than render the wrong bytes. A read interrupted by a signal is
+// retried. One thread uses a PipeInput; whatever the stream holds, it never
+// reads or writes outside its own buffers.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+struct sf_private_tag; // libsndfile's SNDFILE
+struct SF_INFO;
+
+namespace auhost {
+
+// The most bytes kept of a stream while it is opened: far more than any
+// header libsndfile reads, and nothing of a programme's length.
+inline constexpr size_t kPipeHeaderBytes = 1 << 20;
+
+class PipeInput
+{
+public:
+  // Reads `descriptor`, and closes it when destroyed.
+  explicit PipeInput(int descriptor);
+  ~PipeInput();
+  PipeInput(const PipeInput&) = delete;
+  PipeInput& operator=(const PipeInput&) = delete;
+
+  // libsndfile's handle on the stream, with `info` filled in as for a
+  // stream that cannot seek; it must be closed before this goes. Null with
+  // `error` set, naming `path`, in libsndfile's words or saying what a pipe
+  // could not give.
+  sf_private_tag* Open(const std::string& path, SF_INFO& info, std::string& error);
+  // Why a read failed: the system's reason, or bytes the pipe had passed;
+  // empty while none has.
+  const std::string& Error() const { return mError; }
+  // Whether the pipe has given its last byte.
+  bool Ended() const { return mEnded; }
+
+private:
+  friend struct PipeCallbacks;
+  // A stretch of the stream kept while it was opened.
+  struct Run
+  {
+    long long at = 0;
+    std::vector<unsigned char> bytes;
+  };
+
+  // libsndfile's reads and seeks, at mPosition.
+  long long Read(unsigned char* into, long long count);
+  long long Seek(long long offset, int whence);
+  // Up to `count` bytes from the pipe: how many, or 0 at its end or once a
+  // read has failed (with mError set).
+  long long Take(unsigned char* into, long long count);
+  // Reads the pipe up to `to`, dropping what is read; false when the
+  // stream ends first, the read fails, or (while opening) `to` lies past
+  // the audio.
+  bool JumpTo(long long to);
+  bool LooksPastTheAudio(long long to);
+  void Keep(const unsigned char* bytes, long long count, long long at);
+  const Run* KeptAt(long long at) const;
+  // All of [at, at + count) from a kept run; false when it is not all there.
+  bool CopyKept(long long at, unsigned char* into, size_t count) const;
+
+  int mDescriptor;
+  std::vector<Run> mKept;
+  size_t mKeptBytes = 0;
+  std::vector<unsigned char> mDropped; // room for bytes jumped over
+  long long mTaken = 0;    // bytes read from the pipe so far
+  long long mPosition = 0; // where libsndfile reads next
+  bool mOpening = false;
+  bool mEnded = false;      // the pipe has given its last byte
+  bool mLookedPast = false; // a look past the audio while opening was turned away
+  long long mAudioStart = -1; // where a WAV's or AIFF's audio starts, once found
+  std::string mError;
+};
+
+} // namespace auhost
