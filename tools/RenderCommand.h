@@ -1,6 +1,8 @@
 // `auhost render IN OUT [options]`: rides a file through the unit and
 // prints what it did. Every failure is reported before anything is
-// written, or leaves every old output whole and no file behind.
+// written, or leaves every old output whole and no file behind (but for a
+// rename that fails once an output is in place: the outputs are renamed one
+// after another).
 #pragma once
 
 #include <string>

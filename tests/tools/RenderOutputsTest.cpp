@@ -110,6 +110,7 @@ TEST_F(RenderOutputs, NoTwoOutputsAreOneFileNorASideFileAnAudioInput)
   ASSERT_EQ(Render({Path("in.wav"), Path("reference.wav"), "--quiet", "--save-preset", Path("p.aupreset")}).status, 0);
   const auhost::AudioData reference = Audio("reference.wav");
   const std::string preset = Bytes(Path("p.aupreset"));
+  std::ofstream(Path("played.csv")) << "time,value\n0,-3\n";
   struct Case
   {
     const char* name;
@@ -129,6 +130,8 @@ TEST_F(RenderOutputs, NoTwoOutputsAreOneFileNorASideFileAnAudioInput)
     {"the output is the input", {}, {}},
     {"the preset saved is the one loaded",
      {"--preset", Path("p.aupreset"), "--set", "Target Level=-20", "--save-preset", Path("p.aupreset")}, {}},
+    {"the preset saved replaces the lane played",
+     {"--automation-in", Path("played.csv"), "--save-preset", Path("played.csv")}, {}},
   };
   for (const Case& c : cases)
   {
@@ -144,9 +147,15 @@ TEST_F(RenderOutputs, NoTwoOutputsAreOneFileNorASideFileAnAudioInput)
     {
       ASSERT_EQ(ended.status, 0) << ended.output;
       if (ontoItself)
+      {
         EXPECT_EQ(Audio("again.wav").channels, reference.channels);
-      else
-        EXPECT_NE(Bytes(Path("p.aupreset")), preset);
+        continue;
+      }
+      // The file written over holds the preset saved there, made after the
+      // file was read.
+      const std::string saved = Bytes(c.args.back());
+      EXPECT_TRUE(saved.starts_with("<?xml"));
+      EXPECT_NE(saved, preset);
       continue;
     }
     EXPECT_EQ(ended.status, 1) << ended.output;
