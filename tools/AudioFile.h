@@ -166,9 +166,8 @@ private:
 
 // A file being written: the frames go to a temporary file beside the
 // target (a FileReplacement), which Finish closes and Commit renames over
-// it. Destroyed
-// without a successful Commit, it removes the temporary file and leaves the
-// target as it was.
+// it. Destroyed without a successful Commit, it removes the temporary file
+// and leaves the target as it was.
 class AudioFileWriter final : public AudioSink
 {
 public:

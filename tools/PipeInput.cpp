@@ -178,6 +178,8 @@ bool PipeInput::LooksPastTheAudio(long long to)
 void PipeInput::Keep(const unsigned char* bytes, long long count, long long at)
 {
   const size_t n = std::min(static_cast<size_t>(count), kPipeHeaderBytes - mKeptBytes);
+  if (n == 0)
+    return;
   const bool continues = !mKept.empty() && mKept.back().at + static_cast<long long>(mKept.back().bytes.size()) == at;
   if (!continues)
   {

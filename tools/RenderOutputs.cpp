@@ -1,5 +1,7 @@
 #include "tools/RenderOutputs.h"
 
+#include <iterator>
+
 namespace auhost {
 
 namespace {
@@ -32,37 +34,32 @@ bool RenderOutputs::Check(std::string& error) const
     {"--save-preset", mOptions.presetOut},
     {"--automation-out", mOptions.automationOut},
   };
+  // The audio output may replace an input, which is read before anything
+  // is committed; a side file replacing an input would leave no audio.
+  const Named sideFiles[] = {outputs[1], outputs[2]};
   const Named inputs[] = {{"the input", mOptions.input}, {"the side-chain", mOptions.sidechain}};
   for (const Named& output : outputs)
     if (!output.path.empty() && !CheckReplaceable(output.path, error))
       return false;
   for (size_t i = 0; i < std::size(outputs); ++i)
-  {
-    const Named& a = outputs[i];
-    if (a.path.empty())
-      continue;
     for (size_t j = i + 1; j < std::size(outputs); ++j)
     {
-      const Named& b = outputs[j];
-      if (!b.path.empty() && SameFile(a.path, b.path))
+      const Named &a = outputs[i], &b = outputs[j];
+      if (!a.path.empty() && !b.path.empty() && SameFile(a.path, b.path))
       {
         error = std::string(b.role) + " " + b.path + " and " + a.role + " " + a.path +
                 " are one file; each output needs a file of its own";
         return false;
       }
     }
-    // The audio output may replace an input, which is read before it is
-    // committed; a side file replacing the audio would leave no audio.
-    if (i == 0)
-      continue;
+  for (const Named& side : sideFiles)
     for (const Named& input : inputs)
-      if (!input.path.empty() && SameFile(a.path, input.path))
+      if (!side.path.empty() && !input.path.empty() && SameFile(side.path, input.path))
       {
-        error = std::string(a.role) + " " + a.path + " is " + input.role + " " + input.path +
+        error = std::string(side.role) + " " + side.path + " is " + input.role + " " + input.path +
                 ", which it would replace; give it a file of its own";
         return false;
       }
-  }
   return true;
 }
 
