@@ -459,7 +459,7 @@ bool AudioFileWriter::Append(const float* const* channels, long count)
     const long n = std::min(kChunkFrames, count - at);
     Interleave(channels, at, mChannels, n, mInterleaved.data());
     errno = 0;
-    if (sf_writef_float(mFile, mInterleaved.data(), n) != n || mIo->Failure())
+    if (sf_writef_float(mFile, mInterleaved.data(), n) != n)
     {
       mError = WriteError(errno ? std::strerror(errno) : sf_strerror(mFile));
       mFailed = true;
@@ -493,7 +493,7 @@ bool AudioFileWriter::Finish(std::string& error)
 
 std::string AudioFileWriter::WriteError(const std::string& reason) const
 {
-  return "cannot write " + mPath + ": " + (mIo && mIo->Failure() ? std::strerror(mIo->Failure()) : reason);
+  return "cannot write " + mPath + ": " + (mIo->Failure() ? std::strerror(mIo->Failure()) : reason);
 }
 
 bool AudioFileWriter::Commit(std::string& error)
