@@ -13,6 +13,7 @@
 #include <cstring>
 
 #include "tools/DeclaredAudioSize.h"
+#include "tools/FileWriteIo.h"
 #include "tools/PipeInput.h"
 
 namespace auhost {
@@ -410,10 +411,11 @@ std::unique_ptr<AudioFileWriter> AudioFileWriter::Open(const std::string& path, 
     return nullptr;
   writer->mPath = path;
   writer->mError = "cannot write " + path;
-  writer->mFile = sf_open_fd(writer->mReplacement->Descriptor(), SFM_WRITE, &info, SF_FALSE);
+  writer->mIo = std::make_unique<FileWriteIo>(writer->mReplacement->Descriptor());
+  writer->mFile = writer->mIo->Open(info);
   if (!writer->mFile)
   {
-    error = "cannot write " + path + ": " + sf_strerror(nullptr);
+    error = writer->WriteError(sf_strerror(nullptr));
     return nullptr;
   }
   if ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_RF64)
@@ -459,7 +461,7 @@ bool AudioFileWriter::Append(const float* const* channels, long count)
     errno = 0;
     if (sf_writef_float(mFile, mInterleaved.data(), n) != n)
     {
-      mError = "cannot write " + mPath + ": " + (errno ? std::strerror(errno) : sf_strerror(mFile));
+      mError = WriteError(errno ? std::strerror(errno) : sf_strerror(mFile));
       mFailed = true;
       return false;
     }
@@ -480,13 +482,18 @@ bool AudioFileWriter::Finish(std::string& error)
   mFile = nullptr;
   if (mFailed)
     error = mError;
-  else if (closed != 0)
-    error = "cannot write " + mPath + ": " + sf_error_number(closed);
+  else if (closed != 0 || mIo->Failure())
+    error = WriteError(sf_error_number(closed));
   else if (mReplacement->Finish(error))
     return true;
   mFailed = true;
   mError = error;
   return false;
+}
+
+std::string AudioFileWriter::WriteError(const std::string& reason) const
+{
+  return "cannot write " + mPath + ": " + (mIo->Failure() ? std::strerror(mIo->Failure()) : reason);
 }
 
 bool AudioFileWriter::Commit(std::string& error)

@@ -24,6 +24,7 @@ struct sf_private_tag; // libsndfile's SNDFILE
 
 namespace auhost {
 
+class FileWriteIo;
 class PipeInput;
 
 struct AudioData
@@ -188,8 +189,8 @@ public:
   // Why the last Append failed, in the system's words where it has them.
   std::string Error() const override { return mError; }
   // Closes the file, whole in its temporary and not yet in place; false
-  // with `error` set when any write failed (the temporary is removed when
-  // the writer goes).
+  // with `error` set when any write failed, those made as it closes too
+  // (the temporary is removed when the writer goes).
   bool Finish(std::string& error);
   // Finishes the file if that is not done, and renames it over the target;
   // false with `error` set (and nothing left behind) when either fails.
@@ -201,8 +202,12 @@ public:
 private:
   AudioFileWriter() = default;
   void Discard();
+  // "cannot write PATH: " and the system's reason for the first write
+  // that failed, else libsndfile's `reason`.
+  std::string WriteError(const std::string& reason) const;
   sf_private_tag* mFile = nullptr;
   std::unique_ptr<FileReplacement> mReplacement;
+  std::unique_ptr<FileWriteIo> mIo; // what mFile writes the temporary through
   std::string mPath, mError;
   int mChannels = 0;
   long mWritten = 0, mMostFrames = 0;

@@ -190,6 +190,57 @@ TEST_F(RenderOutput, AStopOrAFileSizeLimitLeavesTheOldOutputWholeAndNothingBehin
   }
 }
 
+// A disk that fills as a file's last bytes go out, here a file-size limit
+// anywhere in the last 24 KiB of what the render writes, leaves no file cut
+// short: each render is whole, or refused in the system's words with the
+// old file whole and nothing beside it, in every container (a FLAC writes
+// its last frame and its length as it closes), new or rendered onto itself.
+TEST_F(RenderOutput, AFileSizeLimitNearTheEndLeavesEachOutputWholeOrRefused)
+{
+  // A float file's PEAK chunk holds the second it was written.
+  auto comparable = [](std::string bytes) {
+    const size_t peak = bytes.find("PEAK");
+    if (peak < 4096)
+      bytes.replace(peak + 12, 4, 4, '\0');
+    return bytes;
+  };
+  for (const std::string container : {"wav", "aiff", "flac"})
+    for (const bool ontoItself : {false, true})
+    {
+      SCOPED_TRACE("." + container + (ontoItself ? " rendered onto itself" : " new"));
+      const std::string out = dir + "/out." + container, original = dir + "/original." + container;
+      std::string error;
+      ASSERT_TRUE(auhost::WriteAudioFile(original, in, SampleFormat::Float32, error)) << error;
+      auto render = [&](rlim_t limit) {
+        fs::remove(out);
+        if (ontoItself)
+          fs::copy_file(original, out);
+        Launch run;
+        run.args = {"--bundle", STRICT_BUNDLE, "render", ontoItself ? out : dir + "/in.wav", out, "--quiet"};
+        run.fileSizeLimit = limit;
+        return RunAuhost(run, log);
+      };
+      ASSERT_EQ(render(0).status, 0);
+      const std::string whole = comparable(Bytes(out)), old = ontoItself ? Bytes(original) : "";
+      const long size = static_cast<long>(whole.size());
+      std::vector<long> shortBy = {1, 7, 333, 4099};
+      for (long by = 0; by <= std::min(24L * 1024, size - 512); by += 512)
+        shortBy.push_back(by);
+      for (const long by : shortBy)
+      {
+        const rlim_t limit = static_cast<rlim_t>(size - by);
+        const Ended ended = render(limit);
+        const bool wasWhole = ended.status == 0 && comparable(Bytes(out)) == whole;
+        const bool refused = ended.status == 1 &&
+                             ended.output.find("cannot write " + out + ": File too large") != std::string::npos &&
+                             (ontoItself ? Bytes(out) == old : !fs::exists(out));
+        EXPECT_TRUE(wasWhole || refused) << "limit " << limit << " of " << size << ", exit " << ended.status
+                                         << ", " << Bytes(out).size() << " bytes: " << ended.output;
+        EXPECT_TRUE(Leftovers(dir).empty());
+      }
+    }
+}
+
 // A stop ends the render within a second whatever the input is doing: a
 // FIFO nobody has opened yet, or a pipe that has given the header and some
 // audio and then stalls. The process ends by the signal, the old output is
