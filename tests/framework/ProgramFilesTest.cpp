@@ -398,23 +398,26 @@ TEST_F(ProgramFiles, ForeignMissingWrongAndUnwritableFilesAreRefusedWithNothingC
 // The file-size limit fails the write itself, also for the superuser, where
 // the process ignores SIGXFSZ; where it does not, the signal would end the
 // process mid-write, so the save must not start. A file with two names is
-// rewritten in place and gets its old content back. The limit is set in a
-// child, so the test never shares it.
+// rewritten in place and gets its old content back, so it is not rewritten
+// where that would not fit. The limit is set in a child, so the test never
+// shares it.
 TEST_F(ProgramFiles, ASaveThatCannotBeWrittenWholeLeavesTheOldFileAsItWasAndNothingBesideIt)
 {
   ApiTestPlugin plugin(Config(3, 2));
   ChunkPlugin chunky;
-  struct Case { const char* file; PluginBase* plugin; const char* alsoNamed = nullptr; };
+  struct Case { const char* file; PluginBase* plugin; const char* alsoNamed = nullptr; size_t oldSize = 12;
+    rlim_t limit = 32; };
   for (const auto disposition : {SIG_IGN, SIG_DFL})
     for (const Case& c : {Case{"p.fxp", &plugin}, Case{"b.fxb", &plugin}, Case{"c.fxp", &chunky},
-           Case{"c.fxb", &chunky}, Case{"linked.fxp", &plugin, "linked.fxp.too"}})
+           Case{"c.fxb", &chunky}, Case{"linked.fxp", &plugin, "linked.fxp.too"},
+           Case{"larger.fxp", &plugin, "larger.fxp.too", 100, 80}})
     {
       SCOPED_TRACE(std::string(c.file) + (disposition == SIG_IGN ? ", SIGXFSZ ignored" : ", SIGXFSZ kills"));
       c.plugin->GetParam(1)->Set(3.0);
       ASSERT_TRUE(Save(*c.plugin, c.file));
       if (c.alsoNamed)
       {
-        Write(c.file, T("the old file"), 12); // short enough to be put back within the limit
+        Write(c.file, T("the old file", c.oldSize), c.oldSize);
         std::filesystem::remove(Path(c.alsoNamed));
         std::filesystem::create_hard_link(Path(c.file), Path(c.alsoNamed));
       }
@@ -423,7 +426,7 @@ TEST_F(ProgramFiles, ASaveThatCannotBeWrittenWholeLeavesTheOldFileAsItWasAndNoth
       c.plugin->GetParam(1)->Set(5.0);
       const int status = InChild([&] {
         std::signal(SIGXFSZ, disposition);
-        const rlimit limit{32, 32};
+        const rlimit limit{c.limit, c.limit};
         setrlimit(RLIMIT_FSIZE, &limit);
         return Save(*c.plugin, c.file);
       });
@@ -470,8 +473,9 @@ TEST_F(ProgramFiles, ASaveReplacesTheFileALinkNamesAndKeepsItsPermissions)
 }
 
 // What a rename would change and a save in place keeps: a file's other
-// names, its ACL, its owner when a member of its group saves it; and a file
-// in a folder that takes no new files can still be saved.
+// names, its ACL, its owner when a member of its group saves it, its group
+// when that is not its owner's; and a file in a folder that takes no new
+// files can still be saved.
 TEST_F(ProgramFiles, ASaveKeepsWhatASaveInPlaceKept)
 {
   if (geteuid() != 0)
@@ -479,29 +483,31 @@ TEST_F(ProgramFiles, ASaveKeepsWhatASaveInPlaceKept)
   ApiTestPlugin plugin(Config(3, 2));
   ASSERT_TRUE(Save(plugin, "fresh.fxp"));
   chmod(mTemp.Path().c_str(), 0755); // open to the other users
-  constexpr uid_t kOwner = 4321, kMember = 4322;
+  constexpr uid_t kOwner = 4321, kMember = 4322, kGroup = 4323;
   // Read and write for one more user: the version, then (tag | permission
   // << 16, id) for the owner, the user, the group, the mask and others.
   const uint32_t acl[] = {2, 0x60001, ~0u, 0x60002, 1234, 0x40004, ~0u, 0x60010, ~0u, 0x40020, ~0u};
-  struct Case { const char* file; mode_t folderMode; uid_t owner; uid_t savedBy; std::function<bool(std::string)> make; };
+  // Saved by `savedBy`, with the file's group among its groups.
+  struct Case { const char* file; mode_t folderMode; uid_t owner; gid_t group; uid_t savedBy;
+    std::function<bool(std::string)> make = nullptr; };
   for (const Case& c : {
-         Case{"two/names.fxp", 0755, 0, 0, [](std::string path) { return link(path.c_str(), (path + "2").c_str()) == 0; }},
-         Case{"acl/p.fxp", 0755, 0, 0, [&](std::string path) {
+         Case{"two/names.fxp", 0755, 0, 0, 0, [](std::string path) { return link(path.c_str(), (path + "2").c_str()) == 0; }},
+         Case{"acl/p.fxp", 0755, 0, 0, 0, [&](std::string path) {
            return setxattr(path.c_str(), "system.posix_acl_access", acl, sizeof acl, 0) == 0; }},
-         Case{"shared/by member.fxp", 0777, kOwner, kMember, nullptr},
-         Case{"closed/p.fxp", 0755, kOwner, kOwner, nullptr}})
+         Case{"shared/by member.fxp", 0777, kOwner, kOwner, kMember}, Case{"grouped/p.fxp", 0777, kOwner, kGroup, kOwner},
+         Case{"closed/p.fxp", 0755, kOwner, kOwner, kOwner}})
   {
     SCOPED_TRACE(c.file);
     const std::filesystem::path folder = std::filesystem::path(Path(c.file)).parent_path();
     std::filesystem::create_directory(folder);
     chmod(folder.c_str(), c.folderMode);
-    Write(c.file, T("the old file"), 12);
-    chown(Path(c.file).c_str(), c.owner, c.owner);
+    Write(c.file, T("the old file, longer than the new"), 200);
+    chown(Path(c.file).c_str(), c.owner, c.group);
     chmod(Path(c.file).c_str(), 0664);
     if (c.make && !c.make(Path(c.file)))
       continue; // a file system without ACLs
     const std::string kept = Kept(c.file);
-    EXPECT_TRUE(SavedAs(c.savedBy, kOwner, [&] { return Save(plugin, c.file); }));
+    EXPECT_TRUE(SavedAs(c.savedBy, c.group, [&] { return Save(plugin, c.file); }));
     EXPECT_EQ(Kept(c.file), kept);
     for (const auto& name : std::filesystem::directory_iterator(folder))
       EXPECT_EQ(Read(name.path().lexically_relative(mTemp.Path()).c_str()), Read("fresh.fxp")) << name;
@@ -547,7 +553,7 @@ TEST_F(ProgramFiles, ALinkIsFollowedOnlyAsTheKernelWould)
     {"a chain of 41", 41, 0, 0, 0755, false},
     {"another's link in a shared sticky folder", 1, kOther, 0, 01777, false},
     {"another's link at the end of a chain of the caller's", 3, kOther, 0, 01777, false},
-    {"the caller's link there", 1, 0, 0, 01777, true},
+    {"the caller's link in another's", 1, 0, kOther, 01777, true},
     {"the folder owner's link there", 1, kOther, kOther, 01777, true},
     {"another's link in a sticky folder only its group may write", 1, kOther, 0, 01770, true},
     {"another's link in a folder that is not sticky", 1, kOther, 0, 0777, true},
