@@ -189,7 +189,7 @@ protected:
     {
       char value[256];
       const ssize_t size = getxattr(Path(name).c_str(), names + at, value, sizeof value);
-      kept += std::string(" ") + (names + at) + "=" + std::string(value, static_cast<size_t>(std::max<ssize_t>(size, 0)));
+      kept += std::string(" ") + (names + at) + "=" + std::string(value, size > 0 ? static_cast<size_t>(size) : 0);
     }
     return kept;
   }
@@ -484,17 +484,20 @@ TEST_F(ProgramFiles, ASaveKeepsWhatASaveInPlaceKept)
   ASSERT_TRUE(Save(plugin, "fresh.fxp"));
   chmod(mTemp.Path().c_str(), 0755); // open to the other users
   constexpr uid_t kOwner = 4321, kMember = 4322, kGroup = 4323;
-  // Read and write for one more user: the version, then (tag | permission
-  // << 16, id) for the owner, the user, the group, the mask and others.
+  // Read and write for one more user, in little-endian words: the version,
+  // then (tag | permission << 16, id) for the owner, the user, the group,
+  // the mask and others.
   const uint32_t acl[] = {2, 0x60001, ~0u, 0x60002, 1234, 0x40004, ~0u, 0x60010, ~0u, 0x40020, ~0u};
   // Saved by `savedBy`, with the file's group among its groups.
   struct Case { const char* file; mode_t folderMode; uid_t owner; gid_t group; uid_t savedBy;
     std::function<bool(std::string)> make = nullptr; };
   for (const Case& c : {
-         Case{"two/names.fxp", 0755, 0, 0, 0, [](std::string path) { return link(path.c_str(), (path + "2").c_str()) == 0; }},
+         Case{"two/names.fxp", 0755, 0, 0, 0,
+           [](std::string path) { return link(path.c_str(), (path + "2").c_str()) == 0; }},
          Case{"acl/p.fxp", 0755, 0, 0, 0, [&](std::string path) {
            return setxattr(path.c_str(), "system.posix_acl_access", acl, sizeof acl, 0) == 0; }},
-         Case{"shared/by member.fxp", 0777, kOwner, kOwner, kMember}, Case{"grouped/p.fxp", 0777, kOwner, kGroup, kOwner},
+         Case{"shared/by member.fxp", 0777, kOwner, kOwner, kMember},
+         Case{"grouped/p.fxp", 0777, kOwner, kGroup, kOwner},
          Case{"closed/p.fxp", 0755, kOwner, kOwner, kOwner}})
   {
     SCOPED_TRACE(c.file);
@@ -546,14 +549,14 @@ TEST_F(ProgramFiles, ALinkIsFollowedOnlyAsTheKernelWould)
   ApiTestPlugin plugin(Config(3, 2));
   ASSERT_TRUE(Save(plugin, "fresh.fxp"));
   constexpr uid_t kOther = 4321;
-  // The link owner's is the last link's, the one naming the file.
+  // `linkOwner` owns the last link of the chain, the one naming the file.
   struct Case { const char* name; int links; uid_t linkOwner, folderOwner; mode_t folderMode; bool followed; };
   const Case cases[] = {
     {"a chain of 40", 40, 0, 0, 0755, true},
     {"a chain of 41", 41, 0, 0, 0755, false},
     {"another's link in a shared sticky folder", 1, kOther, 0, 01777, false},
     {"another's link at the end of a chain of the caller's", 3, kOther, 0, 01777, false},
-    {"the caller's link in another's", 1, 0, kOther, 01777, true},
+    {"the caller's link in another's shared sticky folder", 1, 0, kOther, 01777, true},
     {"the folder owner's link there", 1, kOther, kOther, 01777, true},
     {"another's link in a sticky folder only its group may write", 1, kOther, 0, 01770, true},
     {"another's link in a folder that is not sticky", 1, kOther, 0, 0777, true},
