@@ -2,22 +2,43 @@
 
 #include <cstddef>
 
-// Saving a file without ever losing the one it replaces.
+// Saving a file as writing it in place would, except that a save that fails
+// leaves the old file as it was.
 //
-// The bytes go to a new temporary file in the target's own folder (so the
-// rename never crosses file systems), named as a hidden file that holds no
-// part of the target's name (so a listing by extension never picks it up).
-// Only once every write, the flush to disk and the close have succeeded is
-// it renamed over the target. On any failure (a full disk, a file-size
-// limit, a folder that takes no new files) the temporary is removed and the
-// old file stays as it was.
+// A path that is a link saves into the file the link names (up to 40 links,
+// as the kernel follows) and the link stays. In a sticky folder that others
+// may write (such as /tmp), a link is followed only when it is the caller's
+// or the folder owner's, whatever the system's own setting: the save is
+// refused otherwise, so nobody can turn it onto a file of the caller's. A
+// file the caller may not write is refused. Something that exists and is not
+// a plain file (a device, a pipe) holds nothing to lose and is written
+// directly.
 //
-// Otherwise the save acts as writing the file in place would: a path that
-// is a link replaces the file the link names and the link stays; the new
-// file keeps the old one's permission bits (a new one gets what the umask
-// gives); a file the caller may not write is refused. Something that exists
-// and is not a plain file (a device, a pipe) holds nothing to lose and
-// cannot be renamed over, so it is written directly.
+// Two roads, both leaving the old file as it was on a failure they see (a
+// full disk, a file-size limit):
+// - Where a new file would differ from the old one in its content only (a
+//   file not made yet, or one with no other link and no extended attribute
+//   such as an ACL, in a folder that takes new files, whose owner and group
+//   are those the caller's new file gets), the bytes go to a temporary
+//   beside it, private to its owner until it is whole, and renamed over the
+//   target once written, flushed and closed. The temporary is named as a
+//   hidden file that holds no part of the target's name (so a listing by
+//   extension never picks it up) and is removed on a failure; a process
+//   stopped mid-save leaves the old file whole, and the temporary beside
+//   it. The new file gets the old one's permission bits; a new one gets
+//   what the umask gives (read from /proc/self/status; where that does not
+//   show it, the file is private to its owner).
+// - Otherwise the file itself is rewritten, so its other links, owner, group
+//   and attributes stay, and its old content and length are put back when
+//   the new one cannot be written whole. This road reads the old content
+//   first, so it refuses a file the caller may not read; a process stopped
+//   in the middle of it leaves the file part written.
+//
+// Under a file-size limit, a save the limit would cut is refused before
+// anything is written, unless the process ignores SIGXFSZ (the write then
+// fails and is undone); a rewrite in place is refused too when the old
+// content could not be put back within the limit. The limit and the signal
+// are only read, so other threads are not affected.
 //
 // Main thread, or any thread that owns the target; two saves at once never
 // share a temporary.

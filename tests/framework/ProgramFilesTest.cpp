@@ -1,19 +1,25 @@
+#include <climits>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <iterator>
 #include <string>
 #include <vector>
 
+#include <grp.h>
+#include <sys/inotify.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include "framework/FileReplacement.h"
 #include "framework/ProgramFiles.h"
 #include "tests/framework/fakes/ApiTestPlugin.h"
 #include "tests/support/TempHome.h"
@@ -66,13 +72,22 @@ PluginConfig Config(int params, int presets, bool chunks = false)
   return config;
 }
 
+// A plug-in that counts what its preset listeners are told.
+class ListenedPlugin : public ApiTestPlugin
+{
+public:
+  using ApiTestPlugin::ApiTestPlugin;
+  void NotifyPresetChange() override { ++presetChanges; }
+  int presetChanges = 0;
+};
+
 // A plug-in whose state is 100 bytes: its three values and a 76-byte tag.
 // The reader refuses a state whose tag is wrong, after it has already set
 // the values, as a real reader that meets bad data late would.
-class ChunkPlugin : public ApiTestPlugin
+class ChunkPlugin : public ListenedPlugin
 {
 public:
-  ChunkPlugin() : ApiTestPlugin(Config(3, 2, true)) {}
+  ChunkPlugin() : ListenedPlugin(Config(3, 2, true)) {}
 
   bool SerializeState(IByteChunk& chunk) const override
   {
@@ -138,6 +153,47 @@ protected:
     return names;
   }
 
+  // The wait status of `body` run in a child process, which exits with 0
+  // when it returns true: for what the test must not share (a file-size
+  // limit, another user).
+  static int InChild(const std::function<bool()>& body)
+  {
+    const pid_t child = fork();
+    if (child == 0)
+      _exit(body() ? 0 : 1);
+    int status = -1;
+    waitpid(child, &status, 0);
+    return status;
+  }
+  static bool ExitedWith(int status, int code) { return WIFEXITED(status) && WEXITSTATUS(status) == code; }
+  // `save` as `user` (0: the test's own), with `group` among its groups.
+  static bool SavedAs(uid_t user, gid_t group, const std::function<bool()>& save)
+  {
+    return user == 0 ? save() : ExitedWith(InChild([&] {
+      return setgroups(1, &group) == 0 && setgid(user) == 0 && setuid(user) == 0 && save();
+    }), 0);
+  }
+
+  // What a save in place keeps of a file: its inode, links, owner, group,
+  // permission bits and extended attributes.
+  std::string Kept(const char* name) const
+  {
+    struct stat status{};
+    stat(Path(name).c_str(), &status);
+    std::string kept = std::to_string(status.st_ino) + " " + std::to_string(status.st_nlink) + " " +
+                       std::to_string(status.st_uid) + ":" + std::to_string(status.st_gid) + " " +
+                       std::to_string(status.st_mode);
+    char names[1024];
+    const ssize_t length = listxattr(Path(name).c_str(), names, sizeof names);
+    for (ssize_t at = 0; at < length; at += static_cast<ssize_t>(std::strlen(names + at)) + 1)
+    {
+      char value[256];
+      const ssize_t size = getxattr(Path(name).c_str(), names + at, value, sizeof value);
+      kept += std::string(" ") + (names + at) + "=" + std::string(value, size > 0 ? static_cast<size_t>(size) : 0);
+    }
+    return kept;
+  }
+
   static double StoredMode(const PluginBase& plugin, int preset)
   {
     double mode = -1.0;
@@ -187,7 +243,7 @@ TEST_F(ProgramFiles, ProgramsAndBanksHaveTheirByteLayout)
 TEST_F(ProgramFiles, ProgramsAndBanksRoundTrip)
 {
   // A program goes into the current preset, on an exponential parameter too.
-  ApiTestPlugin plugin(Config(3, 3));
+  ListenedPlugin plugin(Config(3, 3));
   plugin.GetParam(0)->InitDouble("Freq", 1000.0, 20.0, 20000.0, 0.0, "Hz", 0, "", IParam::ShapeExp());
   plugin.GetParam(0)->Set(632.46);
   plugin.GetParam(1)->Set(7.0);
@@ -201,6 +257,7 @@ TEST_F(ProgramFiles, ProgramsAndBanksRoundTrip)
   plugin.GetParam(1)->Set(1.0);
   plugin.GetPreset(0)->mName[0] = 'X';
   ASSERT_TRUE(Load(plugin, "p.fxp", false));
+  EXPECT_EQ(plugin.presetChanges, 1) << "preset listeners hear of a load";
   EXPECT_NEAR(plugin.GetParam(0)->Value(), 632.46, 632.46 * 1e-5);
   EXPECT_DOUBLE_EQ(plugin.GetParam(1)->Value(), 7.0);
   EXPECT_NEAR(plugin.GetParam(2)->Value(), 33.0, 1e-4);
@@ -216,8 +273,9 @@ TEST_F(ProgramFiles, ProgramsAndBanksRoundTrip)
   }
   plugin.RestorePreset(2);
   ASSERT_TRUE(Save(plugin, "b.fxb"));
-  ApiTestPlugin other(Config(3, 3));
+  ListenedPlugin other(Config(3, 3));
   ASSERT_TRUE(Load(other, "b.fxb", true));
+  EXPECT_EQ(other.presetChanges, 1);
   for (int i = 0; i < 3; ++i)
   {
     EXPECT_EQ(std::string(other.GetPreset(i)->mName), "P" + std::to_string(i));
@@ -243,8 +301,10 @@ TEST_F(ProgramFiles, ProgramsAndBanksRoundTrip)
   for (const char* file : {"c.fxp", "raw.fxp"})
   {
     chunky.GetParam(2)->Set(10.0);
+    const int heard = chunky.presetChanges;
     ASSERT_TRUE(Load(chunky, file, false)) << file;
     EXPECT_DOUBLE_EQ(chunky.GetParam(2)->Value(), 80.0) << file;
+    EXPECT_EQ(chunky.presetChanges, heard + 1) << file;
   }
   // A 28-byte name is taken whole.
   Bytes named = Read("p.fxp");
@@ -324,38 +384,56 @@ TEST_F(ProgramFiles, ForeignMissingWrongAndUnwritableFilesAreRefusedWithNothingC
   EXPECT_FALSE(Save(plugin, "no/such/folder/p.fxp"));
   EXPECT_FALSE(Save(plugin, "no/such/folder/b.fxb"));
   EXPECT_FALSE(SavePresetAsFXP(plugin, "/dev/full"));
+  // A state the plug-in cannot serialise is not saved, nor is the old file
+  // replaced.
+  struct Unserialisable : ChunkPlugin
+  {
+    bool SerializeState(IByteChunk&) const override { return false; }
+  };
+  const Bytes old = Read("c.fxp");
+  EXPECT_FALSE(Save(Unserialisable(), "c.fxp"));
+  EXPECT_EQ(Read("c.fxp"), old);
 }
 
-// The file-size limit fails the write itself, also for the superuser. It is
-// set in a child, so the test never shares it.
+// The file-size limit fails the write itself, also for the superuser, where
+// the process ignores SIGXFSZ; where it does not, the signal would end the
+// process mid-write, so the save must not start. A file with two names is
+// rewritten in place and gets its old content back, so it is not rewritten
+// where that would not fit. The limit is set in a child, so the test never
+// shares it.
 TEST_F(ProgramFiles, ASaveThatCannotBeWrittenWholeLeavesTheOldFileAsItWasAndNothingBesideIt)
 {
   ApiTestPlugin plugin(Config(3, 2));
   ChunkPlugin chunky;
-  struct Case { const char* file; PluginBase* plugin; };
-  for (const Case& c : {Case{"p.fxp", &plugin}, Case{"b.fxb", &plugin}, Case{"c.fxp", &chunky},
-         Case{"c.fxb", &chunky}})
-  {
-    SCOPED_TRACE(c.file);
-    c.plugin->GetParam(1)->Set(3.0);
-    ASSERT_TRUE(Save(*c.plugin, c.file));
-    const Bytes old = Read(c.file);
-    const std::set<std::string> before = Entries();
-    c.plugin->GetParam(1)->Set(5.0);
-    const pid_t child = fork();
-    if (child == 0)
+  struct Case { const char* file; PluginBase* plugin; const char* alsoNamed = nullptr; size_t oldSize = 12;
+    rlim_t limit = 32; };
+  for (const auto disposition : {SIG_IGN, SIG_DFL})
+    for (const Case& c : {Case{"p.fxp", &plugin}, Case{"b.fxb", &plugin}, Case{"c.fxp", &chunky},
+           Case{"c.fxb", &chunky}, Case{"linked.fxp", &plugin, "linked.fxp.too"},
+           Case{"larger.fxp", &plugin, "larger.fxp.too", 100, 80}})
     {
-      std::signal(SIGXFSZ, SIG_IGN);
-      const rlimit limit{32, 32};
-      setrlimit(RLIMIT_FSIZE, &limit);
-      _exit(Save(*c.plugin, c.file) ? 0 : 1);
+      SCOPED_TRACE(std::string(c.file) + (disposition == SIG_IGN ? ", SIGXFSZ ignored" : ", SIGXFSZ kills"));
+      c.plugin->GetParam(1)->Set(3.0);
+      ASSERT_TRUE(Save(*c.plugin, c.file));
+      if (c.alsoNamed)
+      {
+        Write(c.file, T("the old file", c.oldSize), c.oldSize);
+        std::filesystem::remove(Path(c.alsoNamed));
+        std::filesystem::create_hard_link(Path(c.file), Path(c.alsoNamed));
+      }
+      const Bytes old = Read(c.file);
+      const std::set<std::string> before = Entries();
+      c.plugin->GetParam(1)->Set(5.0);
+      const int status = InChild([&] {
+        std::signal(SIGXFSZ, disposition);
+        const rlimit limit{c.limit, c.limit};
+        setrlimit(RLIMIT_FSIZE, &limit);
+        return Save(*c.plugin, c.file);
+      });
+      EXPECT_TRUE(ExitedWith(status, 1)) << "the failed save is reported";
+      EXPECT_EQ(Read(c.file), old);
+      EXPECT_EQ(Entries(), before);
     }
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << "the failed save is reported";
-    EXPECT_EQ(Read(c.file), old);
-    EXPECT_EQ(Entries(), before);
-  }
 }
 
 // A save acts as writing the file in place would: a link stays a link and
@@ -366,16 +444,19 @@ TEST_F(ProgramFiles, ASaveReplacesTheFileALinkNamesAndKeepsItsPermissions)
   ApiTestPlugin plugin(Config(3, 2));
   ASSERT_TRUE(Save(plugin, "fresh.fxp") && Save(plugin, "fresh.fxb"));
   std::filesystem::create_directory(Path("real"));
+  std::filesystem::create_directory(Path("r"));
   const mode_t mask = umask(0);
   umask(mask);
-  struct Case { const char* file; const char* linkTo; int oldMode; };
+  struct Case { const char* file; const char* linkTo; int oldMode; bool absolute = false; };
   for (const Case& c : {Case{"new.fxp", nullptr, -1}, Case{"private.fxb", nullptr, 0640},
-         Case{"link.fxp", "real/target.fxp", 0604}, Case{"dangling.fxb", "real/made.fxb", -1}})
+         Case{"link.fxp", "real/target.fxp", 0604}, Case{"dangling.fxb", "real/made.fxb", -1},
+         Case{"absolute.fxb", "real/absolute.fxb", 0600, true}, Case{"short.fxp", "r/x.fxp", 0640}})
   {
     SCOPED_TRACE(c.file);
     const std::string written = c.linkTo ? c.linkTo : c.file;
+    const std::string linked = !c.linkTo ? "no link" : c.absolute ? Path(c.linkTo) : c.linkTo;
     if (c.linkTo)
-      std::filesystem::create_symlink(c.linkTo, Path(c.file));
+      std::filesystem::create_symlink(linked, Path(c.file));
     if (c.oldMode >= 0)
     {
       Write(written.c_str(), T("the old file"), 12);
@@ -383,11 +464,126 @@ TEST_F(ProgramFiles, ASaveReplacesTheFileALinkNamesAndKeepsItsPermissions)
     }
     ASSERT_TRUE(Save(plugin, c.file));
     const bool link = std::filesystem::is_symlink(Path(c.file));
-    EXPECT_EQ(link ? std::filesystem::read_symlink(Path(c.file)).string() : "no link", c.linkTo ? c.linkTo : "no link");
+    EXPECT_EQ(link ? std::filesystem::read_symlink(Path(c.file)).string() : "no link", linked);
     EXPECT_EQ(Read(written.c_str()), Read(std::string(c.file).ends_with(".fxb") ? "fresh.fxb" : "fresh.fxp"));
     struct stat status;
     ASSERT_EQ(stat(Path(written.c_str()).c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, c.oldMode >= 0 ? static_cast<mode_t>(c.oldMode) : 0666 & ~mask);
+  }
+}
+
+// What a rename would change and a save in place keeps: a file's other
+// names, its ACL, its owner when a member of its group saves it, its group
+// when that is not its owner's; and a file in a folder that takes no new
+// files can still be saved.
+TEST_F(ProgramFiles, ASaveKeepsWhatASaveInPlaceKept)
+{
+  if (geteuid() != 0)
+    GTEST_SKIP() << "needs files of other users";
+  ApiTestPlugin plugin(Config(3, 2));
+  ASSERT_TRUE(Save(plugin, "fresh.fxp"));
+  chmod(mTemp.Path().c_str(), 0755); // open to the other users
+  constexpr uid_t kOwner = 4321, kMember = 4322, kGroup = 4323;
+  // Read and write for one more user, in little-endian words: the version,
+  // then (tag | permission << 16, id) for the owner, the user, the group,
+  // the mask and others.
+  const uint32_t acl[] = {2, 0x60001, ~0u, 0x60002, 1234, 0x40004, ~0u, 0x60010, ~0u, 0x40020, ~0u};
+  // Saved by `savedBy`, with the file's group among its groups.
+  struct Case { const char* file; mode_t folderMode; uid_t owner; gid_t group; uid_t savedBy;
+    std::function<bool(std::string)> make = nullptr; };
+  for (const Case& c : {
+         Case{"two/names.fxp", 0755, 0, 0, 0,
+           [](std::string path) { return link(path.c_str(), (path + "2").c_str()) == 0; }},
+         Case{"acl/p.fxp", 0755, 0, 0, 0, [&](std::string path) {
+           return setxattr(path.c_str(), "system.posix_acl_access", acl, sizeof acl, 0) == 0; }},
+         Case{"shared/by member.fxp", 0777, kOwner, kOwner, kMember},
+         Case{"grouped/p.fxp", 0777, kOwner, kGroup, kOwner},
+         Case{"closed/p.fxp", 0755, kOwner, kOwner, kOwner}})
+  {
+    SCOPED_TRACE(c.file);
+    const std::filesystem::path folder = std::filesystem::path(Path(c.file)).parent_path();
+    std::filesystem::create_directory(folder);
+    chmod(folder.c_str(), c.folderMode);
+    Write(c.file, T("the old file, longer than the new"), 200);
+    chown(Path(c.file).c_str(), c.owner, c.group);
+    chmod(Path(c.file).c_str(), 0664);
+    if (c.make && !c.make(Path(c.file)))
+      continue; // a file system without ACLs
+    const std::string kept = Kept(c.file);
+    EXPECT_TRUE(SavedAs(c.savedBy, c.group, [&] { return Save(plugin, c.file); }));
+    EXPECT_EQ(Kept(c.file), kept);
+    for (const auto& name : std::filesystem::directory_iterator(folder))
+      EXPECT_EQ(Read(name.path().lexically_relative(mTemp.Path()).c_str()), Read("fresh.fxp")) << name;
+  }
+}
+
+// The temporary is private to its owner from the moment it is made: the
+// new content is never open to others before it is whole.
+TEST_F(ProgramFiles, ASavesTemporaryIsPrivateUntilItIsWhole)
+{
+  const int watch = inotify_init1(IN_CLOEXEC);
+  ASSERT_GE(inotify_add_watch(watch, mTemp.Path().c_str(), IN_CREATE), 0);
+  const std::string content(16 << 20, 'x'); // long enough to be seen mid-write
+  const pid_t child = fork();
+  if (child == 0)
+    _exit(WriteFileReplacing(Path("large.kps").c_str(), content.data(), content.size()) ? 0 : 1);
+  alignas(inotify_event) char event[sizeof(inotify_event) + NAME_MAX + 1];
+  struct stat status{};
+  const bool seen = read(watch, event, sizeof event) > 0 &&
+                    stat(Path(reinterpret_cast<inotify_event*>(event)->name).c_str(), &status) == 0;
+  int exit = -1;
+  waitpid(child, &exit, 0);
+  close(watch);
+  ASSERT_TRUE(seen && ExitedWith(exit, 0));
+  EXPECT_EQ(status.st_mode & 077, 0u) << std::oct << (status.st_mode & 07777);
+}
+
+// Links are followed as the kernel follows them: up to 40 in a chain; and
+// in a sticky folder that others may write (as /tmp), whatever the system's
+// setting, only the caller's or the folder owner's, so a link planted there
+// by another user never turns a save onto the caller's file.
+TEST_F(ProgramFiles, ALinkIsFollowedOnlyAsTheKernelWould)
+{
+  if (geteuid() != 0)
+    GTEST_SKIP() << "needs links of other users";
+  ApiTestPlugin plugin(Config(3, 2));
+  ASSERT_TRUE(Save(plugin, "fresh.fxp"));
+  constexpr uid_t kOther = 4321;
+  // `linkOwner` owns the last link of the chain, the one naming the file.
+  struct Case { const char* name; int links; uid_t linkOwner, folderOwner; mode_t folderMode; bool followed; };
+  const Case cases[] = {
+    {"a chain of 40", 40, 0, 0, 0755, true},
+    {"a chain of 41", 41, 0, 0, 0755, false},
+    {"another's link in a shared sticky folder", 1, kOther, 0, 01777, false},
+    {"another's link at the end of a chain of the caller's", 3, kOther, 0, 01777, false},
+    {"the caller's link in another's shared sticky folder", 1, 0, kOther, 01777, true},
+    {"the folder owner's link there", 1, kOther, kOther, 01777, true},
+    {"another's link in a sticky folder only its group may write", 1, kOther, 0, 01770, true},
+    {"another's link in a folder that is not sticky", 1, kOther, 0, 0777, true},
+  };
+  int row = 0;
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    const std::string folder = "f" + std::to_string(row++) + "/";
+    const auto link = [&](int i) { return folder + "l" + std::to_string(i) + ".fxp"; };
+    std::filesystem::create_directory(Path(folder.c_str()));
+    chown(Path(folder.c_str()).c_str(), c.folderOwner, c.folderOwner);
+    chmod(Path(folder.c_str()).c_str(), c.folderMode);
+    for (int i = 0; i < c.links; ++i)
+      std::filesystem::create_symlink(i + 1 < c.links ? "l" + std::to_string(i + 1) + ".fxp" : "../target.fxp",
+        Path(link(i).c_str()));
+    ASSERT_EQ(lchown(Path(link(c.links - 1).c_str()).c_str(), c.linkOwner, c.linkOwner), 0);
+    Write("target.fxp", T("the old file"), 12);
+    const std::set<std::string> before = Entries();
+    EXPECT_EQ(Save(plugin, link(0).c_str()), c.followed);
+    EXPECT_EQ(Read("target.fxp"), c.followed ? Read("fresh.fxp") : T("the old file"));
+    EXPECT_EQ(Entries(), before);
+    EXPECT_TRUE(std::filesystem::is_symlink(Path(link(0).c_str())));
+    if (c.linkOwner == 0) // where the system's setting cannot matter
+    {
+      EXPECT_EQ(access(Path(link(0).c_str()).c_str(), F_OK) == 0, c.followed) << "the kernel's answer";
+    }
   }
 }
 
