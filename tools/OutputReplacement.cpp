@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -119,6 +120,12 @@ std::string GroupName(gid_t group)
 {
   const struct group* entry = getgrgid(group);
   return entry ? std::string(entry->gr_name) : std::to_string(group);
+}
+
+std::string UserName(uid_t user)
+{
+  const struct passwd* entry = getpwuid(user);
+  return entry ? std::string(entry->pw_name) : std::to_string(user);
 }
 
 // What a replacement must know of the file it replaces.
@@ -288,11 +295,22 @@ void FileReplacement::KeepOwnership()
     return;
   // The owner too where the system allows it (to root, as in-place editors
   // do); else the group, which its members may give.
-  if (fchown(mDescriptor, mOwner, mGroup) == 0 || now.st_gid == mGroup ||
-      fchown(mDescriptor, static_cast<uid_t>(-1), mGroup) == 0)
+  if (fchown(mDescriptor, mOwner, mGroup) == 0)
     return;
-  mWarning = mPath + ": the group " + GroupName(mGroup) + " cannot be kept (" + std::strerror(errno) +
-             "); the new file's group is " + GroupName(now.st_gid);
+  const int ownerRefused = errno;
+  const int groupRefused =
+    now.st_gid == mGroup || fchown(mDescriptor, static_cast<uid_t>(-1), mGroup) == 0 ? 0 : errno;
+  // The reasons are kept before the names are looked up, which may change
+  // errno.
+  std::string lost;
+  if (groupRefused)
+    lost = "the group " + GroupName(mGroup) + " cannot be kept (" + std::strerror(groupRefused) +
+           "); the new file's group is " + GroupName(now.st_gid);
+  if (now.st_uid != mOwner)
+    lost += std::string(lost.empty() ? "" : "; ") + "the owner " + UserName(mOwner) + " cannot be kept (" +
+            std::strerror(ownerRefused) + "); the new file's owner is " + UserName(now.st_uid);
+  if (!lost.empty())
+    mWarning = mPath + ": " + lost;
 }
 
 bool FileReplacement::Finish(std::string& error)

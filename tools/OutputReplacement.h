@@ -8,7 +8,8 @@
 // target's, so any name the folder takes can be replaced. An output that is
 // a link is written through: the file it names is replaced and the link
 // stays a link. The new file keeps the old one's permission bits, group and
-// owner where the system allows (a new one gets what the umask gives).
+// owner where the system allows, and says which it could not keep (a new
+// one gets what the umask gives).
 //
 // Every temporary that exists is listed where a stop signal's handler can
 // reach it (RemoveEveryTemporary), so a process ended by a signal leaves
@@ -63,8 +64,8 @@ public:
   // target; false with `error` set (and the temporary removed) when that
   // fails.
   bool Commit(std::string& error);
-  // What a user should hear of a finished replacement (a group that could
-  // not be kept); empty when nothing.
+  // What a user should hear of a finished replacement (a group or an owner
+  // that could not be kept, and why); empty when nothing.
   const std::string& Warning() const { return mWarning; }
 
 private:

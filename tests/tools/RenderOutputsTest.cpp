@@ -4,10 +4,14 @@
 // do, whatever signal comes; a replaced file keeps its owner and group (or
 // the user hears why not), whatever the length of its name; another user's
 // file in a sticky folder is refused before rendering.
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -221,9 +225,9 @@ TEST_F(RenderOutputs, NoOutputIsCommittedBeforeAllAreWrittenAndOnceOneIsAllAre)
 }
 
 // A replaced file keeps its owner (where the system allows) and its group,
-// so a group-shared mix stays readable to its group; where the group cannot
-// be kept the user hears so. Any name the folder takes can be replaced,
-// up to the longest.
+// so a group-shared mix stays readable to its group; where the group or the
+// owner cannot be kept the user hears so, and the system's reason. Any name
+// the folder takes can be replaced, up to the longest.
 TEST_F(RenderOutputs, AReplacedFileKeepsItsOwnerAndGroupWhateverTheLengthOfItsName)
 {
   const gid_t otherGroup = OtherGroup();
@@ -234,13 +238,26 @@ TEST_F(RenderOutputs, AReplacedFileKeepsItsOwnerAndGroupWhateverTheLengthOfItsNa
     uid_t owner;
     gid_t group;
     bool groupRefused; // the system refuses to give the group
+    bool ownerRefused = false; // and the owner (which it refuses to all but root)
   };
   const Case cases[] = {
     {"shared.wav", geteuid(), otherGroup, false},
     {"theirs.wav", root ? 4243 : geteuid(), otherGroup, false},
     {"refused.wav", geteuid(), otherGroup, true},
     {std::string(251, 'n') + ".wav", geteuid(), getegid(), false},
+    {"theirs-refused.wav", root ? 4243 : geteuid(), getegid(), false, true},
+    {"theirs-both-refused.wav", root ? 4243 : geteuid(), otherGroup, true, true},
   };
+  // The names the warning gives, or the numbers that have none.
+  auto user = [](uid_t id) {
+    const passwd* entry = getpwuid(id);
+    return entry ? std::string(entry->pw_name) : std::to_string(id);
+  };
+  auto group = [](gid_t id) {
+    const struct group* entry = getgrgid(id);
+    return entry ? std::string(entry->gr_name) : std::to_string(id);
+  };
+  const std::string refusal = std::string(" cannot be kept (") + std::strerror(EPERM) + "); the new file's ";
   for (const Case& c : cases)
   {
     SCOPED_TRACE(c.name.substr(0, 20));
@@ -251,17 +268,25 @@ TEST_F(RenderOutputs, AReplacedFileKeepsItsOwnerAndGroupWhateverTheLengthOfItsNa
     ASSERT_EQ(chown(out.c_str(), c.owner, c.group), 0);
     ASSERT_EQ(chmod(out.c_str(), 0660), 0);
     Launch run;
-    if (c.groupRefused)
+    const bool refused = c.groupRefused || c.ownerRefused;
+    if (refused)
       run.environment = WithCommitShim({"REFUSE_FCHOWN=1"});
     const Ended ended = Render({Path("in.wav"), out, "--quiet"}, run);
     ASSERT_EQ(ended.status, 0) << ended.output;
     struct stat status;
     ASSERT_EQ(stat(out.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 0660u);
-    EXPECT_EQ(status.st_uid, c.groupRefused ? geteuid() : c.owner);
-    EXPECT_EQ(status.st_gid, c.groupRefused ? getegid() : c.group);
+    EXPECT_EQ(status.st_uid, refused ? geteuid() : c.owner);
+    EXPECT_EQ(status.st_gid, refused ? getegid() : c.group);
     const bool warned = ended.output.find("auhost: warning: " + out + ": the group ") != std::string::npos;
     EXPECT_EQ(warned, c.groupRefused) << ended.output;
+    // Each loss named with the system's reason, and only a loss.
+    const bool ownerLost = c.ownerRefused && c.owner != geteuid();
+    for (const auto& [lost, said] :
+         {std::pair{c.groupRefused, "the group " + group(c.group) + refusal + "group is " + group(getegid())},
+          std::pair{ownerLost, "the owner " + user(c.owner) + refusal + "owner is " + user(geteuid())}})
+      EXPECT_EQ(ended.output.find(said) != std::string::npos, lost) << said << "\n" << ended.output;
+    EXPECT_EQ(ended.output.find("the owner ") != std::string::npos, ownerLost) << ended.output;
     EXPECT_EQ(Audio(c.name).Frames(), in.Frames());
     EXPECT_TRUE(Leftovers(folder.Path()).empty());
   }
