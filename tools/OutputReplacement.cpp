@@ -179,6 +179,11 @@ bool Examine(const std::string& path, Examined& out, std::string& error)
            folderStatus.st_uid != geteuid())
     error = Failure(path, std::string(std::strerror(EPERM)) +
                             " (the file is another user's, in a folder with the sticky bit, such as /tmp)");
+  // Renaming over a file needs only its folder; but a file its user may not
+  // write (read-only, or another's) is not one a render should replace.
+  else if (out.exists && faccessat(AT_FDCWD, out.target.c_str(), W_OK, AT_EACCESS) != 0)
+    error = errno != EACCES ? Failure(path, errno)
+                            : Failure(path, std::string(std::strerror(EACCES)) + " (the file is read-only to this user)");
   return error.empty();
 }
 

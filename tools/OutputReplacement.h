@@ -28,9 +28,9 @@
 namespace auhost {
 
 // Whether `path` can be replaced: the file it names (links followed) is a
-// plain file or does not exist yet, its folder exists and takes new files,
-// and, in a sticky folder, the file is not another user's. For checks made
-// before any long work; false with `error` set.
+// plain file its user may write, or does not exist yet; its folder exists
+// and takes new files; and, in a sticky folder, the file is not another
+// user's. For checks made before any long work; false with `error` set.
 bool CheckReplaceable(const std::string& path, std::string& error);
 
 // Whether two paths name one file: for a file that exists, the same device

@@ -344,4 +344,70 @@ TEST_F(RenderOutputs, AnotherUsersFileInAStickyFolderIsRefusedBeforeRendering)
   }
 }
 
+// A file its user may not write (read-only, or another's that only its
+// owner writes) is not replaced, whichever output it is: the render is
+// refused before it begins, saying why, and every file stays as it was.
+// Root may write any file, and replaces a read-only one, which stays
+// read-only. Needs root, to be another user.
+TEST_F(RenderOutputs, AFileItsUserMayNotWriteIsRefusedBeforeRendering)
+{
+  if (geteuid() != 0)
+    GTEST_SKIP() << "needs root to run auhost as another user";
+  constexpr uid_t kUser = 65534;
+  const std::string open = Path("open");
+  fs::create_directory(open);
+  ASSERT_EQ(chown(open.c_str(), kUser, kUser), 0);
+  ASSERT_EQ(chmod(folder.Path().c_str(), 0755), 0);
+  struct Case
+  {
+    const char* name;
+    const char* file; // the one there before, of `owner` and `mode`
+    uid_t owner;
+    mode_t mode;
+    uid_t user; // who renders; 0: root
+    bool refused;
+  };
+  const Case cases[] = {
+    {"the user's read-only output", "out.wav", kUser, 0444, kUser, true},
+    {"the user's read-only preset", "p.aupreset", kUser, 0444, kUser, true},
+    {"the user's read-only lane", "lane.csv", kUser, 0444, kUser, true},
+    {"root's output, which only root writes", "out.wav", 0, 0644, kUser, true},
+    {"the user's output it may write", "out.wav", kUser, 0644, kUser, false},
+    {"a read-only output, for root", "out.wav", kUser, 0444, 0, false},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    for (const auto& entry : fs::directory_iterator(open))
+      fs::remove(entry);
+    const std::string file = open + "/" + c.file;
+    std::ofstream(file) << "the old file";
+    ASSERT_EQ(chown(file.c_str(), c.owner, c.owner), 0);
+    ASSERT_EQ(chmod(file.c_str(), c.mode), 0);
+    const auto before = Snapshot(open);
+    Launch run;
+    run.user = c.user;
+    const Ended ended = Render({Path("in.wav"), open + "/out.wav", "--quiet", "--save-preset", open + "/p.aupreset",
+                                "--automation-out", open + "/lane.csv"},
+                               run);
+    if (ended.status == toolstest::kCannotRunAsTheUser)
+      GTEST_SKIP() << "auhost cannot be run as user " << kUser << " from here";
+    EXPECT_TRUE(Leftovers(open).empty());
+    if (c.refused)
+    {
+      EXPECT_EQ(ended.status, 1) << ended.output;
+      EXPECT_NE(ended.output.find("cannot write " + file + ": Permission denied (the file is read-only to this user)"),
+                std::string::npos)
+        << ended.output;
+      EXPECT_EQ(Snapshot(open), before);
+      continue;
+    }
+    ASSERT_EQ(ended.status, 0) << ended.output;
+    EXPECT_EQ(Audio("open/out.wav").Frames(), in.Frames());
+    struct stat status;
+    ASSERT_EQ(stat(file.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, c.mode);
+  }
+}
+
 } // namespace
