@@ -3,7 +3,8 @@
 // file-size limit or an output too long for its container leave the old
 // output whole and nothing behind; a replaced output stays what it was (a
 // link, its permissions); a link planted where the temporary goes is never
-// followed, and one planted by another user in a sticky folder neither. Large programmes are sparse files: silent, and taking no disk.
+// followed, nor one another user planted in a sticky folder. Large
+// programmes are sparse files: silent, and taking no disk.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
