@@ -194,15 +194,18 @@ TEST_F(RenderOutput, AStopOrAFileSizeLimitLeavesTheOldOutputWholeAndNothingBehin
 
 // A stop ends the render within a second whatever the input is doing: a
 // FIFO nobody has opened yet, or a pipe that has given the header and some
-// audio and then stalls. The process ends by the signal, the old output is
-// whole and the render's temporary is gone.
+// audio and then stalls. A stop is any signal whose default ends the
+// process (a timer, a CPU-time limit, a pipe closed, a real-time signal):
+// the process ends by the signal, the old output is whole and the render's
+// temporary is gone.
 TEST_F(RenderOutput, AStopEndsTheRenderAtOnceWhateverTheInputIsWaitingFor)
 {
   const std::string out = dir + "/out.wav", fifo = dir + "/fifo.wav";
   const std::string wav = Bytes(dir + "/in.wav");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   for (const bool stalls : {false, true})
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGPIPE, SIGALRM, SIGSTKFLT, SIGXCPU,
+                             SIGVTALRM, SIGPROF, SIGPOLL, SIGPWR, SIGRTMIN, SIGRTMIN + 5, SIGRTMAX})
     {
       SCOPED_TRACE(std::string(stalls ? "a pipe that stalls, " : "a FIFO nobody opens, ") + strsignal(signal));
       std::ofstream(out) << "the old output";
