@@ -3,7 +3,8 @@
 // output takes its name before all are written whole, and once one has, all
 // do, whatever signal comes; a replaced file keeps its owner and group (or
 // the user hears why not), whatever the length of its name; another user's
-// file in a sticky folder is refused before rendering.
+// file in a sticky folder, and a file the user may not write, are refused
+// before rendering.
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
