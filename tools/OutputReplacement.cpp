@@ -2,9 +2,11 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -18,7 +20,7 @@ namespace auhost {
 
 namespace {
 
-// Links followed before giving up, as the kernel does.
+// Links followed in one path before giving up, as the kernel does.
 constexpr int kMaxLinkHops = 40;
 
 // A temporary's name in the target's folder: short, so it fits wherever
@@ -82,27 +84,71 @@ std::string BaseNameOf(const std::string& path)
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// The file `path` names once links are followed (a link may name a file not
-// made yet); 0, or the system's code for why not.
-int FollowLinks(const std::string& path, std::string& target)
+// Why a link found in `folder` may not be followed; empty when it may. The
+// kernel's rule for a folder with the sticky bit that others may write (as
+// /tmp), kept here whatever the system's setting and for root too: only the
+// follower's links and the folder owner's are followed there, so nobody can
+// plant one to turn a write onto another's file.
+std::string RefusedLink(const std::string& link, const struct stat& linkStatus, const std::string& folder)
 {
-  target = path;
-  for (int hop = 0; hop < kMaxLinkHops; ++hop)
+  struct stat folderStatus;
+  if (stat(folder.c_str(), &folderStatus) != 0)
+    return std::strerror(errno);
+  if ((folderStatus.st_mode & (S_ISVTX | S_IWOTH)) != (S_ISVTX | S_IWOTH) || linkStatus.st_uid == geteuid() ||
+      linkStatus.st_uid == folderStatus.st_uid)
+    return {};
+  return std::string(std::strerror(EACCES)) + " (the link " + link +
+         " is another user's, in a folder with the sticky bit that others may write, such as /tmp)";
+}
+
+// The file `path` names once every link in it is followed, as the kernel
+// follows them (a link may name a file not made yet); empty, or why not in
+// the system's words. Followed here rather than by the kernel, so that the
+// file replaced is the one the checks looked at, under the same rules.
+std::string FollowLinks(const std::string& path, std::string& target)
+{
+  // `target` is what is followed so far, none of its names a link; `rest`
+  // what is left of the path, empty or from a slash.
+  target = path.starts_with('/') ? "/" : "";
+  std::string rest = path;
+  int links = 0;
+  for (size_t start; (start = rest.find_first_not_of('/')) != std::string::npos;)
   {
+    const size_t end = std::min(rest.find('/', start), rest.size());
+    const std::string next =
+      (target.empty() || target.ends_with('/') ? target : target + "/") + rest.substr(start, end - start);
+    rest.erase(0, end);
     struct stat status;
-    if (lstat(target.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
-      return 0;
+    if (lstat(next.c_str(), &status) != 0)
+    {
+      // Nothing more to follow: what is missing is the file to make, or
+      // the kernel's to report.
+      target = next + rest;
+      return {};
+    }
+    if (!S_ISLNK(status.st_mode))
+    {
+      target = next;
+      continue;
+    }
+    if (++links > kMaxLinkHops)
+      return std::strerror(ELOOP);
+    if (std::string refused = RefusedLink(next, status, target.empty() ? "." : target); !refused.empty())
+      return refused;
     char named[PATH_MAX];
-    const ssize_t length = readlink(target.c_str(), named, sizeof named);
-    if (length < 0)
-      return errno;
+    const ssize_t length = readlink(next.c_str(), named, sizeof named);
+    if (length <= 0)
+      return std::strerror(length < 0 ? errno : ENOENT);
     if (static_cast<size_t>(length) == sizeof named)
-      return ENAMETOOLONG;
-    const std::string next(named, static_cast<size_t>(length));
-    const size_t slash = target.rfind('/');
-    target = next[0] == '/' || slash == std::string::npos ? next : target.substr(0, slash + 1) + next;
+      return std::strerror(ENAMETOOLONG);
+    rest.insert(0, named, static_cast<size_t>(length));
+    if (named[0] == '/')
+      target = "/";
   }
-  return ELOOP;
+  // A slash at the end asks for a folder, as it does of the kernel.
+  if (!rest.empty() && !target.ends_with('/'))
+    target += '/';
+  return {};
 }
 
 // What a new file gets: read and write for whom the umask allows. Reading
@@ -121,6 +167,12 @@ std::string GroupName(gid_t group)
   return entry ? std::string(entry->gr_name) : std::to_string(group);
 }
 
+std::string UserName(uid_t user)
+{
+  const struct passwd* entry = getpwuid(user);
+  return entry ? std::string(entry->pw_name) : std::to_string(user);
+}
+
 // What a replacement must know of the file it replaces.
 struct Examined
 {
@@ -135,9 +187,9 @@ struct Examined
 // keeps of it; false with `error` set.
 bool Examine(const std::string& path, Examined& out, std::string& error)
 {
-  if (const int code = FollowLinks(path, out.target))
+  if (const std::string refused = FollowLinks(path, out.target); !refused.empty())
   {
-    error = Failure(path, code);
+    error = Failure(path, refused);
     return false;
   }
   struct stat status;
@@ -172,6 +224,11 @@ bool Examine(const std::string& path, Examined& out, std::string& error)
            folderStatus.st_uid != geteuid())
     error = Failure(path, std::string(std::strerror(EPERM)) +
                             " (the file is another user's, in a folder with the sticky bit, such as /tmp)");
+  // Renaming over a file needs only its folder; but a file its user may not
+  // write (read-only, or another's) is not one a render should replace.
+  else if (out.exists && faccessat(AT_FDCWD, out.target.c_str(), W_OK, AT_EACCESS) != 0)
+    error = errno != EACCES ? Failure(path, errno)
+                            : Failure(path, std::string(std::strerror(EACCES)) + " (the file is read-only to this user)");
   return error.empty();
 }
 
@@ -185,6 +242,9 @@ struct Identity
   bool operator==(const Identity&) const = default;
 };
 
+// The kernel's stat finds the file a read opens; for an output, Check has
+// already refused any link FollowLinks would not follow, so it finds the
+// file the output replaces.
 bool IdentityOf(const std::string& path, Identity& out)
 {
   struct stat status;
@@ -194,7 +254,7 @@ bool IdentityOf(const std::string& path, Identity& out)
     return true;
   }
   std::string target;
-  if (FollowLinks(path, target) != 0 || stat(FolderOf(target).c_str(), &status) != 0)
+  if (!FollowLinks(path, target).empty() || stat(FolderOf(target).c_str(), &status) != 0)
     return false;
   out = {status.st_dev, status.st_ino, BaseNameOf(target)};
   return true;
@@ -288,11 +348,22 @@ void FileReplacement::KeepOwnership()
     return;
   // The owner too where the system allows it (to root, as in-place editors
   // do); else the group, which its members may give.
-  if (fchown(mDescriptor, mOwner, mGroup) == 0 || now.st_gid == mGroup ||
-      fchown(mDescriptor, static_cast<uid_t>(-1), mGroup) == 0)
+  if (fchown(mDescriptor, mOwner, mGroup) == 0)
     return;
-  mWarning = mPath + ": the group " + GroupName(mGroup) + " cannot be kept (" + std::strerror(errno) +
-             "); the new file's group is " + GroupName(now.st_gid);
+  const int ownerRefused = errno;
+  const int groupRefused =
+    now.st_gid == mGroup || fchown(mDescriptor, static_cast<uid_t>(-1), mGroup) == 0 ? 0 : errno;
+  // The reasons are kept before the names are looked up, which may change
+  // errno.
+  std::string lost;
+  if (groupRefused)
+    lost = "the group " + GroupName(mGroup) + " cannot be kept (" + std::strerror(groupRefused) +
+           "); the new file's group is " + GroupName(now.st_gid);
+  if (now.st_uid != mOwner)
+    lost += std::string(lost.empty() ? "" : "; ") + "the owner " + UserName(mOwner) + " cannot be kept (" +
+            std::strerror(ownerRefused) + "); the new file's owner is " + UserName(now.st_uid);
+  if (!lost.empty())
+    mWarning = mPath + ": " + lost;
 }
 
 bool FileReplacement::Finish(std::string& error)

@@ -7,8 +7,15 @@
 // write onto another file. Its name is short and does not grow with the
 // target's, so any name the folder takes can be replaced. An output that is
 // a link is written through: the file it names is replaced and the link
-// stays a link. The new file keeps the old one's permission bits, group and
-// owner where the system allows (a new one gets what the umask gives).
+// stays a link. Links are followed as the kernel follows them, at most 40
+// in a path; and, whatever the system's setting, a link in a folder with
+// the sticky bit that others may write (as /tmp) only when it is the
+// user's or the folder owner's, so nobody can plant one there to turn a
+// render onto another's file.
+//
+// The new file keeps the old one's permission bits, group and owner where
+// the system allows, and says which it could not keep (a new one gets what
+// the umask gives).
 //
 // Every temporary that exists is listed where a stop signal's handler can
 // reach it (RemoveEveryTemporary), so a process ended by a signal leaves
@@ -26,10 +33,11 @@
 
 namespace auhost {
 
-// Whether `path` can be replaced: the file it names (links followed) is a
-// plain file or does not exist yet, its folder exists and takes new files,
-// and, in a sticky folder, the file is not another user's. For checks made
-// before any long work; false with `error` set.
+// Whether `path` can be replaced: its links may be followed; the file they
+// lead to is a plain file its user may write, or does not exist yet; its
+// folder exists and takes new files; and, in a sticky folder, the file is
+// not another user's. For checks made before any long work; false with
+// `error` set.
 bool CheckReplaceable(const std::string& path, std::string& error);
 
 // Whether two paths name one file: for a file that exists, the same device
@@ -63,8 +71,8 @@ public:
   // target; false with `error` set (and the temporary removed) when that
   // fails.
   bool Commit(std::string& error);
-  // What a user should hear of a finished replacement (a group that could
-  // not be kept); empty when nothing.
+  // What a user should hear of a finished replacement (a group or an owner
+  // that could not be kept, and why); empty when nothing.
   const std::string& Warning() const { return mWarning; }
 
 private:

@@ -292,6 +292,9 @@ int RenderFile(const ComponentBundle& bundle, const RenderOptions& options, Rend
     const std::string text = FormatSummary(summary->InputLoudness(), summary->OutputLoudness(), summary->Gain(),
                                            outcome.latencySamples, input->SampleRate());
     std::printf("%s -> %s\n%s", options.input.c_str(), options.output.c_str(), text.c_str());
+    // Written while SIGPIPE is let go: a pipe nobody reads any more fails
+    // the write, not the committed render.
+    std::fflush(stdout);
   }
   return 0;
 }

@@ -20,6 +20,21 @@ static_assert(std::atomic<bool>::is_always_lock_free);
 
 constexpr char kStopped[] = "auhost: stopped; every output is left as it was\n";
 
+// Every signal whose default ends the process, but the faults a thread
+// raises on itself and SIGXFSZ. The real-time ones are numbered at run
+// time, as the C library keeps the first few for itself.
+constexpr int kStopSignals[] = {SIGHUP,  SIGINT,    SIGQUIT, SIGTERM,   SIGUSR1, SIGUSR2, SIGPIPE,
+                                SIGALRM, SIGSTKFLT, SIGXCPU, SIGVTALRM, SIGPROF, SIGPOLL, SIGPWR};
+
+template <typename Act>
+void ForEachStopSignal(Act act)
+{
+  for (const int signal : kStopSignals)
+    act(signal);
+  for (int signal = SIGRTMIN; signal <= SIGRTMAX; ++signal)
+    act(signal);
+}
+
 // Only calls that are safe in a signal handler.
 void Stop(int signal)
 {
@@ -28,11 +43,8 @@ void Stop(int signal)
   RemoveEveryTemporary();
   [[maybe_unused]] const ssize_t said = write(STDERR_FILENO, kStopped, sizeof kStopped - 1);
   // A stop asked for leaves no core file, whatever the signal's default.
-  if (signal == SIGQUIT)
-  {
-    const rlimit none{0, 0};
-    setrlimit(RLIMIT_CORE, &none);
-  }
+  const rlimit none{0, 0};
+  setrlimit(RLIMIT_CORE, &none);
   struct sigaction byDefault = {};
   byDefault.sa_handler = SIG_DFL;
   sigemptyset(&byDefault.sa_mask);
@@ -56,12 +68,11 @@ RenderInterruption::RenderInterruption()
   // Let go once finishing, a signal must not fail the reads and writes it
   // lands in.
   stop.sa_flags = SA_RESTART;
-  for (size_t i = 0; i < std::size(kStopSignals); ++i)
-  {
-    sigaction(kStopSignals[i], nullptr, &mBefore[i]);
-    if (mBefore[i].sa_handler != SIG_IGN)
-      sigaction(kStopSignals[i], &stop, nullptr);
-  }
+  ForEachStopSignal([&](int signal) {
+    sigaction(signal, nullptr, &mBefore[signal]);
+    if (mBefore[signal].sa_handler != SIG_IGN)
+      sigaction(signal, &stop, nullptr);
+  });
   struct sigaction ignore = {};
   ignore.sa_handler = SIG_IGN;
   sigemptyset(&ignore.sa_mask);
@@ -70,8 +81,7 @@ RenderInterruption::RenderInterruption()
 
 RenderInterruption::~RenderInterruption()
 {
-  for (size_t i = 0; i < std::size(kStopSignals); ++i)
-    sigaction(kStopSignals[i], &mBefore[i], nullptr);
+  ForEachStopSignal([this](int signal) { sigaction(signal, &mBefore[signal], nullptr); });
   sigaction(SIGXFSZ, &mFileSizeBefore, nullptr);
 }
 

@@ -1,16 +1,25 @@
-// Stopping a render cleanly. Ctrl-C, SIGTERM, SIGHUP and SIGQUIT end the
-// render at once, whatever it is waiting for (a pipe that stalls, a FIFO
-// nobody has opened, a terminal, the disk): the handler removes every
+// Stopping a render cleanly. Every signal whose default is to end the
+// process ends the render at once, whatever it is waiting for (a pipe that
+// stalls, a FIFO nobody has opened, a terminal, the disk): SIGHUP, SIGINT,
+// SIGQUIT and SIGTERM (a terminal, a shell, a service manager), SIGUSR1,
+// SIGUSR2, SIGPIPE, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU (a CPU-time limit,
+// as batch systems set), SIGSTKFLT, SIGPOLL (SIGIO), SIGPWR and the
+// real-time signals SIGRTMIN to SIGRTMAX. The handler removes every
 // temporary file (RemoveEveryTemporary), so each old output stays whole and
 // nothing is left behind, and ends the process by the same signal, so a
-// shell or a script sees it stopped as it asked (SIGQUIT without a core
-// file). A signal the process was started with ignored (nohup, a
-// background job) stays ignored.
+// shell or a script sees it stopped as it asked (without a core file, where
+// the default would leave one: SIGQUIT, SIGXCPU). A signal the process was
+// started with ignored (nohup, a background job) stays ignored.
+//
+// The faults a thread raises on itself (SIGSEGV, SIGBUS, SIGFPE, SIGILL,
+// SIGTRAP, SIGABRT, SIGSYS) are left alone, so a crash is reported as one;
+// SIGKILL and SIGSTOP cannot be caught.
 //
 // From FinishFromHere on, the outputs are being renamed into place: a
 // stop then is let go, and the render finishes (every output committed,
 // the summary printed, exit 0) rather than leave some outputs new and
-// others old.
+// others old. So is SIGPIPE: a summary written to a pipe nobody reads any
+// more is lost, and the committed render still ends well.
 //
 // The handler runs on the thread that makes and removes temporaries, since
 // the workers block signals (tools/WorkerThread.h).
@@ -21,8 +30,6 @@
 #pragma once
 
 #include <signal.h>
-
-#include <iterator>
 
 namespace auhost {
 
@@ -40,8 +47,7 @@ public:
   void FinishFromHere();
 
 private:
-  static constexpr int kStopSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-  struct sigaction mBefore[std::size(kStopSignals)] = {};
+  struct sigaction mBefore[NSIG] = {}; // by signal number, for the stop signals
   struct sigaction mFileSizeBefore = {};
 };
 

@@ -2,10 +2,11 @@
 // automation lane it may save. One piece looks after them all, so that no
 // output is lost to another:
 // - before anything is read or rendered, Check makes sure each can be
-//   replaced (folder there and writable, not a folder, not another user's
-//   file in a sticky folder) and that no two of them are one file, nor a
-//   side file one of the audio inputs, which it would replace (the output
-//   may be the input: every input is read before anything is committed);
+//   replaced (folder there and writable, not a folder, a file its user may
+//   write, not another user's file in a sticky folder) and that no two of
+//   them are one file, nor a side file one of the audio inputs, which it
+//   would replace (the output may be the input: every input is read before
+//   anything is committed);
 // - the render writes the audio into the temporary BeginAudio makes;
 // - Finish writes the side files' temporaries and closes every temporary,
 //   and only then does Commit rename each over its target, one after
@@ -42,8 +43,8 @@ public:
   // false with `error` set when a rename fails (the outputs before it are
   // in place, the rest left as they were).
   bool Commit(std::string& error);
-  // What a user should hear of the committed outputs (groups that could not
-  // be kept).
+  // What a user should hear of the committed outputs (groups and owners
+  // that could not be kept).
   std::vector<std::string> Warnings() const;
 
 private:

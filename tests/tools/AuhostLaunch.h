@@ -1,7 +1,7 @@
 // auhost started as a user's shell starts it, for the tests of what a render
-// does to files: the stop signals as a terminal gives them, a file-size
-// limit, another user, extra environment, and hooks for the test to act
-// before it starts and while it runs.
+// does to files: every signal as a terminal gives it, a file-size limit,
+// another user, extra environment, a standard output nobody reads, and
+// hooks for the test to act before it starts and while it runs.
 #pragma once
 
 #include <fcntl.h>
@@ -66,6 +66,7 @@ struct Launch
   rlim_t fileSizeLimit = 0; // bytes; 0: none
   std::vector<std::string> environment; // NAME=VALUE, in place of the test's
   uid_t user = 0; // another user (and group of that number) to run as; 0: the test's
+  bool closedStdout = false; // standard output a pipe nobody reads
   std::function<void(pid_t)> beforeStart; // in the test, the child waiting
   std::function<void(pid_t)> whileRunning; // in the test
   int giveUpSeconds = 30; // after whileRunning
@@ -75,13 +76,13 @@ struct Ended
 {
   int status = -1; // the exit status, or -1 when a signal ended it
   int signal = 0;
-  std::string output; // standard output and error
+  std::string output; // standard output (unless closedStdout) and error
 };
 
 // The status of a child that could not become `Launch::user`.
 constexpr int kCannotRunAsTheUser = 125;
 
-// auhost run as `run` says, with the stop signals as a terminal gives them
+// auhost run as `run` says, with every signal as a terminal gives it
 // whatever the test runner was started with. One still running
 // `giveUpSeconds` after `whileRunning` is killed, so a render that ignores a
 // stop fails the test rather than holding it.
@@ -105,17 +106,20 @@ inline Ended RunAuhost(Launch run, const std::string& log)
     if (!added(*variable))
       envp.push_back(*variable);
   envp.push_back(nullptr);
-  int hold[2];
+  int hold[2], unread[2];
   const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (out < 0 || pipe2(hold, O_CLOEXEC) != 0)
+  if (out < 0 || pipe2(hold, O_CLOEXEC) != 0 || pipe2(unread, O_CLOEXEC) != 0)
     return {};
   const pid_t pid = fork();
   if (pid == 0)
   {
     // Only calls that are safe between fork and exec.
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+    for (int signal = 1; signal < NSIG; ++signal)
       std::signal(signal, SIG_DFL);
-    dup2(out, STDOUT_FILENO);
+    sigset_t none;
+    sigemptyset(&none);
+    sigprocmask(SIG_SETMASK, &none, nullptr);
+    dup2(run.closedStdout ? unread[1] : out, STDOUT_FILENO);
     dup2(out, STDERR_FILENO);
     const rlimit limit{run.fileSizeLimit, run.fileSizeLimit};
     if (run.fileSizeLimit)
@@ -132,6 +136,8 @@ inline Ended RunAuhost(Launch run, const std::string& log)
     _exit(127);
   }
   close(hold[0]);
+  close(unread[0]);
+  close(unread[1]);
   close(out);
   if (run.beforeStart)
     run.beforeStart(pid);

@@ -3,7 +3,8 @@
 // file-size limit or an output too long for its container leave the old
 // output whole and nothing behind; a replaced output stays what it was (a
 // link, its permissions); a link planted where the temporary goes is never
-// followed. Large programmes are sparse files: silent, and taking no disk.
+// followed, nor one another user planted in a sticky folder. Large
+// programmes are sparse files: silent, and taking no disk.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -11,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstdint>
@@ -243,15 +245,18 @@ TEST_F(RenderOutput, AFileSizeLimitNearTheEndLeavesEachOutputWholeOrRefused)
 
 // A stop ends the render within a second whatever the input is doing: a
 // FIFO nobody has opened yet, or a pipe that has given the header and some
-// audio and then stalls. The process ends by the signal, the old output is
-// whole and the render's temporary is gone.
+// audio and then stalls. A stop is any signal whose default ends the
+// process (a timer, a CPU-time limit, a pipe closed, a real-time signal):
+// the process ends by the signal, the old output is whole and the render's
+// temporary is gone.
 TEST_F(RenderOutput, AStopEndsTheRenderAtOnceWhateverTheInputIsWaitingFor)
 {
   const std::string out = dir + "/out.wav", fifo = dir + "/fifo.wav";
   const std::string wav = Bytes(dir + "/in.wav");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   for (const bool stalls : {false, true})
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT})
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, SIGUSR2, SIGPIPE, SIGALRM, SIGSTKFLT, SIGXCPU,
+                             SIGVTALRM, SIGPROF, SIGPOLL, SIGPWR, SIGRTMIN, SIGRTMIN + 5, SIGRTMAX})
     {
       SCOPED_TRACE(std::string(stalls ? "a pipe that stalls, " : "a FIFO nobody opens, ") + strsignal(signal));
       std::ofstream(out) << "the old output";
@@ -335,6 +340,88 @@ TEST_F(RenderOutput, AReplacedOutputKeepsItsLinkAndPermissionsAndNoPlantedLinkIs
     EXPECT_EQ(back.Frames(), in.Frames());
     EXPECT_EQ(Bytes(dir + "/victim.txt").substr(0, 40), "not to be touched");
     EXPECT_EQ(Leftovers(dir).size(), c.plant ? 1u : 0u); // the planted link, still a link to the victim
+  }
+}
+
+// Links are followed as the kernel follows them, whatever the system's
+// setting: up to 40 in a path; and in a folder with the sticky bit that
+// others may write (as /tmp), only a link of the user's or of the folder's
+// owner, at any step of the path, so nobody can plant one there to turn a
+// render onto the user's own file. A link refused, the render does not
+// begin (a long input with a small file-size limit would fail otherwise)
+// and every file is as it was. Needs root, to give a link to another user.
+TEST_F(RenderOutput, LinksAreFollowedAsTheKernelFollowsThemWhateverTheSystemsSetting)
+{
+  if (geteuid() != 0)
+    GTEST_SKIP() << "needs root to give a link to another user";
+  constexpr uid_t kOther = 4243;
+  const std::string longWav = LongSilentWav(dir);
+  struct Case
+  {
+    const char* name;
+    int links; // in a row in one folder, each leading to the next, the last to the user's file
+    mode_t folderMode;
+    uid_t folderOwner, lastLinkOwner; // the other links are the user's
+    bool refused;
+    const char* option = nullptr; // given the first link; else the output is
+    bool toFolder = false; // the last link leads to the user's file's folder
+  };
+  const Case cases[] = {
+    {"40 links in a row", 40, 0755, 0, 0, false},
+    {"41 links in a row", 41, 0755, 0, 0, true},
+    {"another's link in a sticky folder all may write", 1, 01777, 0, kOther, true},
+    {"another's link there, as --save-preset", 1, 01777, 0, kOther, true, "--save-preset"},
+    {"another's link there, as --automation-out", 1, 01777, 0, kOther, true, "--automation-out"},
+    {"another's link there to the output's folder", 1, 01777, 0, kOther, true, nullptr, true},
+    {"another's link there, reached through the user's", 3, 01777, 0, kOther, true},
+    {"the user's links in another's sticky folder", 2, 01777, kOther, 0, false},
+    {"the folder owner's link there", 1, 01777, kOther, kOther, false},
+    {"another's link in a sticky folder only its owner may write", 1, 01775, 0, kOther, false},
+    {"another's link in a folder all may write, not sticky", 1, 0777, 0, kOther, false},
+  };
+  int row = 0;
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    const std::string links = dir + "/links" + std::to_string(++row), mine = dir + "/mine" + std::to_string(row);
+    const std::string written = c.toFolder ? mine + "/out.wav" : mine + ".wav";
+    fs::create_directory(links);
+    if (c.toFolder)
+      fs::create_directory(mine);
+    std::ofstream(written) << "the user's file";
+    auto link = [&](int k) { return links + "/" + std::to_string(k) + ".wav"; };
+    for (int k = 0; k < c.links; ++k)
+    {
+      const bool last = k == c.links - 1;
+      ASSERT_EQ(symlink((last ? (c.toFolder ? mine : written) : link(k + 1)).c_str(), link(k).c_str()), 0);
+      ASSERT_EQ(lchown(link(k).c_str(), last ? c.lastLinkOwner : 0, 0), 0);
+    }
+    ASSERT_EQ(chmod(links.c_str(), c.folderMode), 0);
+    ASSERT_EQ(chown(links.c_str(), c.folderOwner, c.folderOwner), 0);
+    const std::string named = c.toFolder ? link(0) + "/out.wav" : link(0), out = c.option ? dir + "/out.wav" : named;
+    Launch run;
+    run.args = {"render", c.refused ? longWav : dir + "/in.wav", out, "--quiet"};
+    if (c.option)
+      run.args.insert(run.args.end(), {c.option, named});
+    run.fileSizeLimit = 1 << 20;
+    const Ended ended = RunAuhost(run, log);
+    EXPECT_TRUE(Leftovers(dir).empty());
+    for (int k = 0; k < c.links; ++k)
+      EXPECT_TRUE(fs::is_symlink(link(k))) << k;
+    if (c.refused)
+    {
+      const std::string why = c.links > 40 ? std::strerror(ELOOP)
+                                           : "Permission denied (the link " + link(c.links - 1) + " is another user's";
+      EXPECT_EQ(ended.status, 1) << ended.output;
+      EXPECT_NE(ended.output.find("cannot write " + named + ": " + why), std::string::npos) << ended.output;
+      EXPECT_EQ(Bytes(written), "the user's file");
+      EXPECT_FALSE(fs::exists(dir + "/out.wav"));
+      continue;
+    }
+    EXPECT_EQ(ended.status, 0) << ended.output;
+    auhost::AudioData back;
+    std::string error;
+    EXPECT_TRUE(auhost::ReadAudioFile(written, back, error) && back.Frames() == in.Frames()) << error;
   }
 }
 

@@ -3,11 +3,16 @@
 // output takes its name before all are written whole, and once one has, all
 // do, whatever signal comes; a replaced file keeps its owner and group (or
 // the user hears why not), whatever the length of its name; another user's
-// file in a sticky folder is refused before rendering.
+// file in a sticky folder, and a file the user may not write, are refused
+// before rendering.
+#include <grp.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -168,8 +173,10 @@ TEST_F(RenderOutputs, NoTwoOutputsAreOneFileNorASideFileAnAudioInput)
 // Every output is written whole before any takes its name: a side file
 // that cannot be written (a full disk, here a file-size limit the short
 // audio fits in and the preset does not) leaves every old file whole and
-// nothing behind. Once one has taken its name, a stop is let go: every
-// output is put in place, the summary printed, and the render ends well.
+// nothing behind. Once one has taken its name, a stop (any signal whose
+// default ends the process) is let go: every output is put in place, the
+// summary printed, and the render ends well, even when nobody reads the
+// summary any more.
 TEST_F(RenderOutputs, NoOutputIsCommittedBeforeAllAreWrittenAndOnceOneIsAllAre)
 {
   std::string error;
@@ -182,12 +189,27 @@ TEST_F(RenderOutputs, NoOutputIsCommittedBeforeAllAreWrittenAndOnceOneIsAllAre)
     rlim_t fileSizeLimit;
     int signalAtFirstRename;
     bool committed;
+    bool closedStdout = false; // nobody reads the summary
   };
   const Case cases[] = {
     {"the preset meets a full disk", 2048, 0, false},
     {"SIGTERM once the audio is in place", 0, SIGTERM, true},
     {"SIGINT once the audio is in place", 0, SIGINT, true},
     {"SIGQUIT once the audio is in place", 0, SIGQUIT, true},
+    {"SIGHUP once the audio is in place", 0, SIGHUP, true},
+    {"SIGUSR1 once the audio is in place", 0, SIGUSR1, true},
+    {"SIGUSR2 once the audio is in place", 0, SIGUSR2, true},
+    {"SIGPIPE once the audio is in place", 0, SIGPIPE, true},
+    {"SIGALRM once the audio is in place", 0, SIGALRM, true},
+    {"SIGXCPU once the audio is in place", 0, SIGXCPU, true},
+    {"SIGVTALRM once the audio is in place", 0, SIGVTALRM, true},
+    {"SIGPROF once the audio is in place", 0, SIGPROF, true},
+    {"SIGPOLL once the audio is in place", 0, SIGPOLL, true},
+    {"SIGPWR once the audio is in place", 0, SIGPWR, true},
+    {"SIGSTKFLT once the audio is in place", 0, SIGSTKFLT, true},
+    {"SIGRTMIN once the audio is in place", 0, SIGRTMIN, true},
+    {"SIGRTMAX once the audio is in place", 0, SIGRTMAX, true},
+    {"the summary written to a pipe nobody reads", 0, 0, true, true},
   };
   const char* outputs[] = {"out.wav", "p.aupreset", "lane.csv"};
   for (const Case& c : cases)
@@ -197,6 +219,7 @@ TEST_F(RenderOutputs, NoOutputIsCommittedBeforeAllAreWrittenAndOnceOneIsAllAre)
       std::ofstream(Path(output)) << "the old " << output;
     Launch run;
     run.fileSizeLimit = c.fileSizeLimit;
+    run.closedStdout = c.closedStdout;
     if (c.signalAtFirstRename)
       run.environment = WithCommitShim({"SIGNAL_AT_RENAME=" + std::to_string(c.signalAtFirstRename)});
     const Ended ended = Render({Path("short.wav"), Path("out.wav"), "--format", "16", "--save-preset",
@@ -213,7 +236,7 @@ TEST_F(RenderOutputs, NoOutputIsCommittedBeforeAllAreWrittenAndOnceOneIsAllAre)
         EXPECT_EQ(Bytes(Path(output)), std::string("the old ") + output);
       continue;
     }
-    EXPECT_NE(ended.output.find("latency"), std::string::npos) << ended.output;
+    EXPECT_EQ(ended.output.find("latency") != std::string::npos, !c.closedStdout) << ended.output;
     EXPECT_EQ(Audio("out.wav").Frames(), 96);
     EXPECT_TRUE(Bytes(Path("p.aupreset")).starts_with("<?xml"));
     EXPECT_TRUE(Bytes(Path("lane.csv")).starts_with("time,value\n"));
@@ -221,9 +244,9 @@ TEST_F(RenderOutputs, NoOutputIsCommittedBeforeAllAreWrittenAndOnceOneIsAllAre)
 }
 
 // A replaced file keeps its owner (where the system allows) and its group,
-// so a group-shared mix stays readable to its group; where the group cannot
-// be kept the user hears so. Any name the folder takes can be replaced,
-// up to the longest.
+// so a group-shared mix stays readable to its group; where the group or the
+// owner cannot be kept the user hears so, and the system's reason. Any name
+// the folder takes can be replaced, up to the longest.
 TEST_F(RenderOutputs, AReplacedFileKeepsItsOwnerAndGroupWhateverTheLengthOfItsName)
 {
   const gid_t otherGroup = OtherGroup();
@@ -234,13 +257,26 @@ TEST_F(RenderOutputs, AReplacedFileKeepsItsOwnerAndGroupWhateverTheLengthOfItsNa
     uid_t owner;
     gid_t group;
     bool groupRefused; // the system refuses to give the group
+    bool ownerRefused = false; // and the owner (which it refuses to all but root)
   };
   const Case cases[] = {
     {"shared.wav", geteuid(), otherGroup, false},
     {"theirs.wav", root ? 4243 : geteuid(), otherGroup, false},
     {"refused.wav", geteuid(), otherGroup, true},
     {std::string(251, 'n') + ".wav", geteuid(), getegid(), false},
+    {"theirs-refused.wav", root ? 4243 : geteuid(), getegid(), false, true},
+    {"theirs-both-refused.wav", root ? 4243 : geteuid(), otherGroup, true, true},
   };
+  // The names the warning gives, or the numbers that have none.
+  auto user = [](uid_t id) {
+    const passwd* entry = getpwuid(id);
+    return entry ? std::string(entry->pw_name) : std::to_string(id);
+  };
+  auto group = [](gid_t id) {
+    const struct group* entry = getgrgid(id);
+    return entry ? std::string(entry->gr_name) : std::to_string(id);
+  };
+  const std::string refusal = std::string(" cannot be kept (") + std::strerror(EPERM) + "); the new file's ";
   for (const Case& c : cases)
   {
     SCOPED_TRACE(c.name.substr(0, 20));
@@ -251,17 +287,25 @@ TEST_F(RenderOutputs, AReplacedFileKeepsItsOwnerAndGroupWhateverTheLengthOfItsNa
     ASSERT_EQ(chown(out.c_str(), c.owner, c.group), 0);
     ASSERT_EQ(chmod(out.c_str(), 0660), 0);
     Launch run;
-    if (c.groupRefused)
+    const bool refused = c.groupRefused || c.ownerRefused;
+    if (refused)
       run.environment = WithCommitShim({"REFUSE_FCHOWN=1"});
     const Ended ended = Render({Path("in.wav"), out, "--quiet"}, run);
     ASSERT_EQ(ended.status, 0) << ended.output;
     struct stat status;
     ASSERT_EQ(stat(out.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 0660u);
-    EXPECT_EQ(status.st_uid, c.groupRefused ? geteuid() : c.owner);
-    EXPECT_EQ(status.st_gid, c.groupRefused ? getegid() : c.group);
+    EXPECT_EQ(status.st_uid, refused ? geteuid() : c.owner);
+    EXPECT_EQ(status.st_gid, refused ? getegid() : c.group);
     const bool warned = ended.output.find("auhost: warning: " + out + ": the group ") != std::string::npos;
     EXPECT_EQ(warned, c.groupRefused) << ended.output;
+    // Each loss named with the system's reason, and only a loss.
+    const bool ownerLost = c.ownerRefused && c.owner != geteuid();
+    for (const auto& [lost, said] :
+         {std::pair{c.groupRefused, "the group " + group(c.group) + refusal + "group is " + group(getegid())},
+          std::pair{ownerLost, "the owner " + user(c.owner) + refusal + "owner is " + user(geteuid())}})
+      EXPECT_EQ(ended.output.find(said) != std::string::npos, lost) << said << "\n" << ended.output;
+    EXPECT_EQ(ended.output.find("the owner ") != std::string::npos, ownerLost) << ended.output;
     EXPECT_EQ(Audio(c.name).Frames(), in.Frames());
     EXPECT_TRUE(Leftovers(folder.Path()).empty());
   }
@@ -316,6 +360,72 @@ TEST_F(RenderOutputs, AnotherUsersFileInAStickyFolderIsRefusedBeforeRendering)
               std::string::npos)
       << ended.output;
     EXPECT_EQ(Bytes(out), "the old output");
+  }
+}
+
+// A file its user may not write (read-only, or another's that only its
+// owner writes) is not replaced, whichever output it is: the render is
+// refused before it begins, saying why, and every file stays as it was.
+// Root may write any file, and replaces a read-only one, which stays
+// read-only. Needs root, to be another user.
+TEST_F(RenderOutputs, AFileItsUserMayNotWriteIsRefusedBeforeRendering)
+{
+  if (geteuid() != 0)
+    GTEST_SKIP() << "needs root to run auhost as another user";
+  constexpr uid_t kUser = 65534;
+  const std::string open = Path("open");
+  fs::create_directory(open);
+  ASSERT_EQ(chown(open.c_str(), kUser, kUser), 0);
+  ASSERT_EQ(chmod(folder.Path().c_str(), 0755), 0);
+  struct Case
+  {
+    const char* name;
+    const char* file; // the one there before, of `owner` and `mode`
+    uid_t owner;
+    mode_t mode;
+    uid_t user; // who renders; 0: root
+    bool refused;
+  };
+  const Case cases[] = {
+    {"the user's read-only output", "out.wav", kUser, 0444, kUser, true},
+    {"the user's read-only preset", "p.aupreset", kUser, 0444, kUser, true},
+    {"the user's read-only lane", "lane.csv", kUser, 0444, kUser, true},
+    {"root's output, which only root writes", "out.wav", 0, 0644, kUser, true},
+    {"the user's output it may write", "out.wav", kUser, 0644, kUser, false},
+    {"a read-only output, for root", "out.wav", kUser, 0444, 0, false},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    for (const auto& entry : fs::directory_iterator(open))
+      fs::remove(entry);
+    const std::string file = open + "/" + c.file;
+    std::ofstream(file) << "the old file";
+    ASSERT_EQ(chown(file.c_str(), c.owner, c.owner), 0);
+    ASSERT_EQ(chmod(file.c_str(), c.mode), 0);
+    const auto before = Snapshot(open);
+    Launch run;
+    run.user = c.user;
+    const Ended ended = Render({Path("in.wav"), open + "/out.wav", "--quiet", "--save-preset", open + "/p.aupreset",
+                                "--automation-out", open + "/lane.csv"},
+                               run);
+    if (ended.status == toolstest::kCannotRunAsTheUser)
+      GTEST_SKIP() << "auhost cannot be run as user " << kUser << " from here";
+    EXPECT_TRUE(Leftovers(open).empty());
+    if (c.refused)
+    {
+      EXPECT_EQ(ended.status, 1) << ended.output;
+      EXPECT_NE(ended.output.find("cannot write " + file + ": Permission denied (the file is read-only to this user)"),
+                std::string::npos)
+        << ended.output;
+      EXPECT_EQ(Snapshot(open), before);
+      continue;
+    }
+    ASSERT_EQ(ended.status, 0) << ended.output;
+    EXPECT_EQ(Audio("open/out.wav").Frames(), in.Frames());
+    struct stat status;
+    ASSERT_EQ(stat(file.c_str(), &status), 0);
+    EXPECT_EQ(status.st_mode & 07777, c.mode);
   }
 }
 
