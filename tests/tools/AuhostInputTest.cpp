@@ -349,6 +349,37 @@ TEST_F(AuhostInput, EveryCutOfAWavOrAiffIsRefusedOrReadWithWhatIsMissingNamed)
   }
 }
 
+// A header's rate is taken as far as a render can serve it: above that
+// the render is refused before anything grows with the rate, so a memory
+// limit never meets it.
+TEST_F(AuhostInput, RatesAboveTheHighestRenderedAreRefusedNamingIt)
+{
+#if defined(__SANITIZE_ADDRESS__)
+  const std::string limit = "ASAN_OPTIONS=$ASAN_OPTIONS:hard_rss_limit_mb=3000 "; // it reserves terabytes of addresses
+#else
+  const std::string limit = "ulimit -v 3000000; ";
+#endif
+  auhost::AudioData clip = in;
+  for (auto& channel : clip.channels)
+    channel.resize(4800);
+  for (const int rate : {352369536, 1536001, 1536000})
+  {
+    SCOPED_TRACE(rate);
+    clip.sampleRate = rate;
+    ASSERT_TRUE(WriteAs(Path("rate.wav"), clip, SF_FORMAT_WAV | SF_FORMAT_PCM_16));
+    const ProgramRun run = Auhost("render " + Path("rate.wav") + " " + Path("out.wav"), limit);
+    if (rate > 1536000)
+    {
+      ExpectRefusal(run, "rate.wav: " + std::to_string(rate) + " Hz is above the highest rate rendered, 1536000 Hz");
+      continue;
+    }
+    ASSERT_EQ(run.status, 0) << run.output;
+    const auhost::AudioData out = Rendered("out.wav");
+    EXPECT_EQ(out.sampleRate, rate);
+    EXPECT_EQ(out.Frames(), clip.Frames());
+  }
+}
+
 // A disk that fails mid-file: the render stops with the system's reason,
 // not as though the file ended.
 TEST_F(AuhostInput, AReadErrorIsReportedInTheSystemsWords)
