@@ -161,6 +161,7 @@ private:
   double mRate = 0.0;
   long mFrames = 0, mEnd = 0;
   long mPosition = 0; // where the file's next read starts
+  long mFailedFrom = kNotFound; // where a read came up short with an error
   std::vector<float> mInterleaved;
 };
 

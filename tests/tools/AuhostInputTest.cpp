@@ -13,6 +13,7 @@
 #include "tests/tools/AuhostRun.h"
 #include "tests/tools/ToolsTestSupport.h"
 #include "tools/AudioFile.h"
+#include "tools/AudioPipeline.h"
 #include "tools/PipeInput.h"
 
 namespace {
@@ -135,6 +136,25 @@ std::string FlacOfNoFrames(std::string flac)
   return flac;
 }
 
+// A FLAC whose STREAMINFO leaves its length 0 (unknown), as a program
+// streaming it has it: the 36-bit total-samples field, after "fLaC", the
+// block header and 13 bytes of the block.
+std::string FlacWithoutLength(std::string flac)
+{
+  flac[8 + 13] = static_cast<char>(flac[8 + 13] & 0xF0);
+  flac.replace(8 + 14, 4, 4, '\0');
+  return flac;
+}
+
+// `audio` behind an ID3 tag of `size` bytes, as taggers put one before it.
+std::string WithId3Tag(const std::string& audio, uint32_t size)
+{
+  std::string tag("ID3\x04\0\0", 6);
+  for (const int shift : {21, 14, 7, 0})
+    tag += static_cast<char>(size >> shift & 0x7F);
+  return tag + std::string(size, '\0') + audio;
+}
+
 class AuhostInput : public testing::Test
 {
 protected:
@@ -200,6 +220,8 @@ TEST_F(AuhostInput, EveryKindOfInputRendersAsThePlainWavOfItsAudio)
   ASSERT_TRUE(WriteAs(Path("aiff"), in, SF_FORMAT_AIFF | SF_FORMAT_PCM_16));
   Put(Path("offset.aiff"), WithSoundOffset(Bytes(Path("aiff")), 12));
   Put(Path("junk.wav"), WithJunkFirst(wav, auhost::kPipeHeaderBytes + 2));
+  for (const std::string name : {"in.wav", "aiff", "in.flac"})
+    Put(Path("id3-" + name), WithId3Tag(Bytes(Path(name)), 200000));
   const auto piped = [this](const char* name) { return "cat " + Path(name) + " | "; };
   struct Case
   {
@@ -224,6 +246,9 @@ TEST_F(AuhostInput, EveryKindOfInputRendersAsThePlainWavOfItsAudio)
     {"FLAC from a pipe", "/dev/stdin", piped("in.flac"), "flac"},
     {"FLAC without a length from a pipe", "/dev/stdin", piped("nolength.flac"), "flac"},
     {"WAV from a pipe, a megabyte of JUNK before its format and audio", "/dev/stdin", piped("junk.wav")},
+    {"WAV from a pipe behind a 200 kB ID3 tag", "/dev/stdin", piped("id3-in.wav")},
+    {"AIFF from a pipe behind a 200 kB ID3 tag", "/dev/stdin", piped("id3-aiff"), "16.wav"},
+    {"FLAC from a pipe behind a 200 kB ID3 tag", "/dev/stdin", piped("id3-in.flac"), "flac"},
   };
   for (const char* options : {"", " --set Pre-Delay=50"})
   {
@@ -264,6 +289,13 @@ TEST_F(AuhostInput, OtherContainersAndHeadersWithoutALengthAreRefusedSayingWhy)
   ASSERT_TRUE(WriteAs(Path("in.flac"), in, SF_FORMAT_FLAC | SF_FORMAT_PCM_16));
   ASSERT_TRUE(WriteAs(Path("in.aiff"), in, SF_FORMAT_AIFF | SF_FORMAT_FLOAT));
   const std::string noFlac = FlacOfNoFrames(Bytes(Path("in.flac")));
+  // The FLAC's frames up to the read-ahead's first block are those of a
+  // FLAC of that block alone: a cut just after them is inside the next.
+  auhost::AudioData block = in;
+  for (auto& channel : block.channels)
+    channel.resize(auhost::kPipelineBlockFrames);
+  ASSERT_TRUE(WriteAs(Path("block.flac"), block, SF_FORMAT_FLAC | SF_FORMAT_PCM_16));
+  const size_t pastTheBlock = Bytes(Path("block.flac")).size() + 10;
   const Case cases[] = {
     {"AU", SF_FORMAT_AU | SF_FORMAT_FLOAT, "", "", notOurs},
     {"CAF", SF_FORMAT_CAF | SF_FORMAT_PCM_16, "", "", notOurs},
@@ -279,6 +311,12 @@ TEST_F(AuhostInput, OtherContainersAndHeadersWithoutALengthAreRefusedSayingWhy)
     {"a FLAC cut short, from a pipe", 0, Bytes(Path("in.flac")).substr(0, 20000), "cat {in} | ", "(it ends early)"},
     {"an AIFF whose COMM chunk follows its sound data, from a pipe", 0, WithCommonChunkLast(Bytes(Path("in.aiff"))),
      "cat {in} | ", "nothing after the audio can be read: give the file"},
+    {"a FLAC without a length cut inside the frame after the first block read", 0,
+     FlacWithoutLength(Bytes(Path("in.flac"))).substr(0, pastTheBlock), "", "(it ends early)"},
+    {"a FLAC without a length cut inside a frame, from a pipe", 0,
+     FlacWithoutLength(Bytes(Path("in.flac"))).substr(0, 20000), "cat {in} | ", "(it ends early)"},
+    {"a pipe ending inside a chunk skipped before the audio", 0,
+     WithJunkFirst(wav, auhost::kPipeHeaderBytes + 2).substr(0, 600000), "cat {in} | ", "No 'data' chunk"},
   };
   for (const Case& c : cases)
   {
