@@ -331,6 +331,11 @@ std::unique_ptr<AudioFileReader> AudioFileReader::Open(const std::string& path, 
   reader->mEnd = known ? reader->mFrames : kNotFound;
   if (known)
     reader->mWarning = CutShortWarning(path, descriptor, info);
+  // A pipe's header sizes are no length (a stream may say 4 GB), but one
+  // that gives a size is held to it once the pipe has ended, as a file is.
+  else if (reader->mPipe && reader->mPipe->FindDeclaredAudio(reader->mDeclared) &&
+           reader->mDeclared.bytes != kNoDeclaredSize)
+    reader->mFrameBytes = BytesPerFrame(info.format, info.channels);
   reader->mInterleaved.resize(static_cast<size_t>(kChunkFrames * info.channels));
   return reader;
 }
@@ -407,6 +412,8 @@ bool AudioFileReader::ReadAt(long start, long count, float* const* channels)
     {
       // The end of a programme of unknown length: silence from here on.
       mEnd = at;
+      if (mFrameBytes > 0)
+        mWarning = CutShortWarning(mPath, mDeclared, mPipe->Taken(), mEnd, mFrameBytes, static_cast<int>(mRate));
       for (int c = 0; c < mChannels; ++c)
         std::fill(channels[c] + (at - start), channels[c] + count, 0.0f);
       break;

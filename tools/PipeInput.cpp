@@ -80,6 +80,12 @@ SNDFILE* PipeInput::Open(const std::string& path, SF_INFO& info, std::string& er
   return nullptr;
 }
 
+bool PipeInput::FindDeclaredAudio(DeclaredAudio& out) const
+{
+  const auto kept = [this](long long at, unsigned char* into, size_t count) { return CopyKept(at, into, count); };
+  return FindAudioChunk(kept, out);
+}
+
 void PipeInput::SkipTags()
 {
   // In a file libsndfile skips a tag by counting every position from its

@@ -40,6 +40,8 @@ struct SF_INFO;
 
 namespace auhost {
 
+struct DeclaredAudio;
+
 // The most bytes kept of a stream while it is opened: far more than any
 // header libsndfile reads, and nothing of a programme's length.
 inline constexpr size_t kPipeHeaderBytes = 1 << 20;
@@ -67,6 +69,12 @@ public:
   const std::string& Error() const { return mError; }
   // Whether the pipe has given its last byte.
   bool Ended() const { return mEnded; }
+  // The bytes the pipe has given (its length once it has Ended()), any
+  // ID3 tags before the header not counted.
+  long long Taken() const { return mTaken; }
+  // The WAV's or AIFF's audio as its header declares it, read from the
+  // bytes kept while opening; false when they hold no such header.
+  bool FindDeclaredAudio(DeclaredAudio& out) const;
 
 private:
   friend struct PipeCallbacks;

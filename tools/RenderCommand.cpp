@@ -283,6 +283,12 @@ int RenderFile(const ComponentBundle& bundle, const RenderOptions& options, Rend
   RenderOutcome outcome = RenderThrough(unit, setup);
   if (!outcome.ok)
     return Fail(outcome.error);
+  // Whether a pipe held what its header promised is known once it has been
+  // read to its end (the side-chain's, once its reader has stopped).
+  sideAhead.reset();
+  for (const AudioFileReader* reader : {input.get(), sidechain.get()})
+    if (reader && reader->Frames() == kUnknownLength)
+      WarnOf(*reader);
 
   std::string preset;
   if (!options.presetOut.empty() && !PresetText(unit, preset, error))

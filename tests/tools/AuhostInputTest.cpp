@@ -333,6 +333,68 @@ TEST_F(AuhostInput, OtherContainersAndHeadersWithoutALengthAreRefusedSayingWhy)
   }
 }
 
+// A pipe answers as the file of its bytes does, whole or cut inside its
+// header or its audio: the same render and words, or a refusal in both.
+TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
+{
+  auhost::AudioData clip = in;
+  for (auto& channel : clip.channels)
+    channel.resize(12000);
+  const auto written = [&](int format) {
+    EXPECT_TRUE(WriteAs(Path("kind"), clip, format));
+    return Bytes(Path("kind"));
+  };
+  const std::string wav = written(SF_FORMAT_WAV | SF_FORMAT_FLOAT), aiff = written(SF_FORMAT_AIFF | SF_FORMAT_PCM_16);
+  const std::string flac = written(SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
+  struct Kind
+  {
+    const char* name;
+    std::string bytes;
+    bool pipeRefuses = false; // the one exception: a header that needs what follows the audio
+  };
+  const Kind kinds[] = {
+    {"WAV", wav},
+    {"16-bit WAV", written(SF_FORMAT_WAV | SF_FORMAT_PCM_16)},
+    {"24-bit RF64", written(SF_FORMAT_RF64 | SF_FORMAT_PCM_24)},
+    {"extensible WAV", written(SF_FORMAT_WAVEX | SF_FORMAT_FLOAT)},
+    {"AIFC", written(SF_FORMAT_AIFF | SF_FORMAT_FLOAT)},
+    {"AIFF with a sound data offset", WithSoundOffset(aiff, 12)},
+    {"FLAC", flac},
+    {"FLAC without a length", FlacWithoutLength(flac)},
+    {"WAV whose sizes say 0xFFFFFFFF", WithStreamedSizes(wav, 0xFFFFFFFF)},
+    {"WAV whose data size is 0", WithStreamedSizes(wav, 0)},
+    {"WAV with a megabyte of JUNK first", WithJunkFirst(wav, auhost::kPipeHeaderBytes + 2)},
+    {"WAV behind an ID3 tag", WithId3Tag(wav, 3000)},
+    {"AIFF behind an ID3 tag", WithId3Tag(aiff, 3000)},
+    {"FLAC behind an ID3 tag", WithId3Tag(flac, 3000)},
+    {"AIFF whose COMM chunk follows its sound data", WithCommonChunkLast(aiff), true},
+  };
+  const auto outcome = [this](const std::string& input, const std::string& shell) {
+    std::filesystem::remove(Path("out.wav"));
+    const ProgramRun run = Auhost("render " + input + " " + Path("out.wav"), shell);
+    return std::pair{run, run.status == 0 ? Rendered("out.wav").channels : std::vector<std::vector<float>>{}};
+  };
+  for (const Kind& k : kinds)
+    for (const size_t size : {k.bytes.size(), size_t(20), size_t(60), k.bytes.size() / 2, k.bytes.size() - 3})
+    {
+      SCOPED_TRACE(std::string(k.name) + " of " + std::to_string(size) + " bytes");
+      Put(Path("cut"), k.bytes.substr(0, size));
+      const auto [file, fileAudio] = outcome(Path("cut"), "");
+      const auto [piped, pipedAudio] = outcome("/dev/stdin", "cat " + Path("cut") + " | ");
+      ASSERT_NE(file.status, -1);
+      if (k.pipeRefuses || file.status != 0)
+      {
+        ExpectRefusal(piped, "");
+        continue;
+      }
+      std::string said = file.output;
+      for (size_t at; (at = said.find(Path("cut"))) != std::string::npos;)
+        said.replace(at, Path("cut").size(), "/dev/stdin");
+      EXPECT_EQ(piped.output, said);
+      EXPECT_EQ(pipedAudio, fileAudio);
+    }
+}
+
 // Wherever a copy stopped, the reader refuses the file or reads what is
 // there, naming exactly what its header promised beyond it; auhost renders
 // such a file to its readable end with that warning.
