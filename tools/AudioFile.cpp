@@ -193,26 +193,46 @@ std::string NoAudioReason(int descriptor, const SF_INFO& info)
   return ": no audio in the file";
 }
 
-// Says how much of a WAV or AIFF its header promises beyond the file's
-// end; empty when it promises no more than is there.
-std::string CutShortWarning(const std::string& path, int descriptor, const SF_INFO& info)
+// The frames a WAV or AIFF file holds: libsndfile counts those of a file
+// with an ID3 tag before its header from the tag's start, as though the
+// tag were audio, and so more than a tagged file cut short holds.
+long long FramesHeld(int descriptor, const SF_INFO& info)
 {
-  DeclaredAudio declared;
+  DeclaredAudio audio;
   struct stat status;
   const int frameBytes = BytesPerFrame(info.format, info.channels);
-  if (frameBytes == 0 || !FindDeclaredAudio(descriptor, declared) || fstat(descriptor, &status) != 0)
+  if (frameBytes == 0 || !FindAudioChunk(descriptor, audio) || audio.tags == 0 || fstat(descriptor, &status) != 0)
+    return info.frames;
+  return std::min<long long>(info.frames, std::max(0LL, status.st_size - audio.offset) / frameBytes);
+}
+
+// Says how much of a WAV or AIFF its header promises beyond its end, when
+// `length` bytes (from its start) hold `frames` frames of `frameBytes`;
+// empty when it promises no more than is there.
+std::string CutShortWarning(const std::string& path, const DeclaredAudio& declared, long long length, long long frames,
+                            int frameBytes, int rate)
+{
+  const long long held = std::max(0LL, length - declared.offset);
+  const long long promised = frameBytes > 0 ? declared.bytes / frameBytes : 0;
+  if (declared.bytes <= held || promised <= frames)
     return {};
-  const long long held = std::max(0LL, static_cast<long long>(status.st_size) - declared.offset);
-  const long long promised = declared.bytes / frameBytes;
-  if (declared.bytes <= held || promised <= info.frames)
-    return {};
-  const long long missing = promised - info.frames;
+  const long long missing = promised - frames;
   char text[256];
   std::snprintf(text, sizeof text,
                 ": the file is cut short: its header promises %lld frames, it holds %lld; the last %lld (%.3f s) "
                 "are missing and the render stops where the file does",
-                promised, static_cast<long long>(info.frames), missing, static_cast<double>(missing) / info.samplerate);
+                promised, frames, missing, static_cast<double>(missing) / rate);
   return path + text;
+}
+
+std::string CutShortWarning(const std::string& path, int descriptor, const SF_INFO& info)
+{
+  DeclaredAudio declared;
+  struct stat status;
+  if (!FindDeclaredAudio(descriptor, declared) || fstat(descriptor, &status) != 0)
+    return {};
+  return CutShortWarning(path, declared, status.st_size, info.frames, BytesPerFrame(info.format, info.channels),
+                         info.samplerate);
 }
 
 } // namespace
@@ -292,6 +312,8 @@ std::unique_ptr<AudioFileReader> AudioFileReader::Open(const std::string& path, 
     error = path + ": " + std::to_string(info.channels) + " channels (only mono and stereo are ridden)";
     return nullptr;
   }
+  if (info.seekable)
+    info.frames = FramesHeld(descriptor, info);
   if (info.frames <= 0 || info.samplerate <= 0)
   {
     error = path + NoAudioReason(descriptor, info);
@@ -310,6 +332,11 @@ std::unique_ptr<AudioFileReader> AudioFileReader::Open(const std::string& path, 
   reader->mEnd = known ? reader->mFrames : kNotFound;
   if (known)
     reader->mWarning = CutShortWarning(path, descriptor, info);
+  // A pipe's header sizes are no length (a stream may say 4 GB), but one
+  // that gives a size is held to it once the pipe has ended, as a file is.
+  else if (reader->mPipe && reader->mPipe->FindDeclaredAudio(reader->mDeclared) &&
+           reader->mDeclared.bytes != kNoDeclaredSize)
+    reader->mFrameBytes = BytesPerFrame(info.format, info.channels);
   reader->mInterleaved.resize(static_cast<size_t>(kChunkFrames * info.channels));
   return reader;
 }
@@ -355,6 +382,11 @@ bool AudioFileReader::ReadAt(long start, long count, float* const* channels)
     std::fill(channels[c], channels[c] + std::min(from - start, count), 0.0f);
     std::fill(channels[c] + std::min(to - start, count), channels[c] + count, 0.0f);
   }
+  // libsndfile clears a decoder's error at the next call, which may then
+  // read on as though the programme ended there: a read that reaches where
+  // one failed fails as that one did.
+  if (to > mFailedFrom)
+    return false;
   if (from < to && from != mPosition)
   {
     if (sf_seek(mFile, from, SEEK_SET) != from)
@@ -370,7 +402,10 @@ bool AudioFileReader::ReadAt(long start, long count, float* const* channels)
     // of an unknown length without one: its end.
     if (got != n && (mFrames != kUnknownLength || sf_error(mFile) != SF_ERR_NO_ERROR ||
                      (mPipe && !mPipe->Error().empty())))
+    {
+      mFailedFrom = std::min(mFailedFrom, at + std::max(0L, static_cast<long>(got)));
       return Failed(ShortReadError());
+    }
     const long kept = std::max(0L, static_cast<long>(got));
     Deinterleave(mInterleaved.data(), mChannels, kept, channels, at - start);
     at += kept;
@@ -378,6 +413,8 @@ bool AudioFileReader::ReadAt(long start, long count, float* const* channels)
     {
       // The end of a programme of unknown length: silence from here on.
       mEnd = at;
+      if (mFrameBytes > 0)
+        mWarning = CutShortWarning(mPath, mDeclared, mPipe->Taken(), mEnd, mFrameBytes, static_cast<int>(mRate));
       for (int c = 0; c < mChannels; ++c)
         std::fill(channels[c] + (at - start), channels[c] + count, 0.0f);
       break;

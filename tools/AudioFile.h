@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/DeclaredAudioSize.h"
 #include "tools/OutputReplacement.h"
 
 struct sf_private_tag; // libsndfile's SNDFILE
@@ -142,7 +143,9 @@ public:
   // Why the first read that failed did.
   std::string Error() const override { return mError; }
   // What a user should hear of although the file can be read (a WAV or
-  // AIFF cut short, rendered to its readable end); empty when nothing.
+  // AIFF cut short, rendered to its readable end); empty when nothing. Of a
+  // programme of unknown length it is known once End() is, and set by the
+  // read that finds it.
   const std::string& Warning() const { return mWarning; }
 
 private:
@@ -162,6 +165,11 @@ private:
   double mRate = 0.0;
   long mFrames = 0, mEnd = 0;
   long mPosition = 0; // where the file's next read starts
+  long mFailedFrom = kNotFound; // where a read came up short with an error
+  // What a pipe's header declares of its audio, held to once the pipe has
+  // ended; mFrameBytes is 0 when it declares no size.
+  DeclaredAudio mDeclared;
+  int mFrameBytes = 0;
   std::vector<float> mInterleaved;
 };
 

@@ -41,13 +41,28 @@ long long Clamped(uint64_t value)
 
 } // namespace
 
+long long Id3TagLength(const unsigned char* head)
+{
+  if (std::memcmp(head, "ID3", 3) != 0 || head[3] < 2 || head[3] > 4)
+    return 0;
+  // The size after the 10-byte header, 7 bits in each of 4 bytes.
+  long long size = 0;
+  for (int b = 6; b < 10; ++b)
+    size = size << 7 | (head[b] & 0x7F);
+  return 10 + size;
+}
+
 bool FindAudioChunk(const HeaderBytes& bytes, DeclaredAudio& out)
 {
   const auto readExactly = [&bytes](long long at, unsigned char* into, size_t count) {
     return at >= 0 && bytes(at, into, count);
   };
+  long long start = 0;
   unsigned char head[12];
-  if (!readExactly(0, head, sizeof head))
+  long long tag = 0;
+  for (int tags = 0; tags < kMostChunks && readExactly(start, head, 10) && (tag = Id3TagLength(head)) > 0; ++tags)
+    start += tag;
+  if (!readExactly(start, head, sizeof head))
     return false;
   const bool riff = Is(head, "RIFF") && Is(head + 8, "WAVE");
   const bool rf64 = (Is(head, "RF64") || Is(head, "BW64")) && Is(head + 8, "WAVE");
@@ -58,7 +73,7 @@ bool FindAudioChunk(const HeaderBytes& bytes, DeclaredAudio& out)
   // comes first, and 0xFFFFFFFF in the data chunk itself.
   uint64_t rf64Bytes = 0;
   bool haveRf64Bytes = false;
-  long long at = 12;
+  long long at = start + 12;
   for (int walked = 0; walked < kMostChunks; ++walked)
   {
     unsigned char chunk[8];
@@ -78,6 +93,7 @@ bool FindAudioChunk(const HeaderBytes& bytes, DeclaredAudio& out)
     {
       out.offset = body;
       out.bytes = size != kNoSize ? size : rf64 && haveRf64Bytes ? Clamped(rf64Bytes) : kNoDeclaredSize;
+      out.tags = start;
       return true;
     }
     else if (aiff && Is(chunk, "SSND"))
@@ -89,6 +105,7 @@ bool FindAudioChunk(const HeaderBytes& bytes, DeclaredAudio& out)
       const uint64_t skipped = 8 + uint64_t(BigEndian32(preamble));
       out.offset = body + static_cast<long long>(skipped);
       out.bytes = size > skipped ? static_cast<long long>(size - skipped) : 0;
+      out.tags = start;
       return true;
     }
     // Chunks are padded to an even length.
@@ -97,13 +114,18 @@ bool FindAudioChunk(const HeaderBytes& bytes, DeclaredAudio& out)
   return false;
 }
 
-bool FindDeclaredAudio(int descriptor, DeclaredAudio& out)
+bool FindAudioChunk(int descriptor, DeclaredAudio& out)
 {
   const auto fromFile = [descriptor](long long at, unsigned char* into, size_t count) {
     return pread(descriptor, into, count, static_cast<off_t>(at)) == static_cast<ssize_t>(count);
   };
+  return FindAudioChunk(fromFile, out);
+}
+
+bool FindDeclaredAudio(int descriptor, DeclaredAudio& out)
+{
   DeclaredAudio found;
-  if (!FindAudioChunk(fromFile, found) || found.bytes == kNoDeclaredSize)
+  if (!FindAudioChunk(descriptor, found) || found.bytes == kNoDeclaredSize)
     return false;
   out = found;
   return true;

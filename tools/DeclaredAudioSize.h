@@ -8,7 +8,8 @@
 // left alone, so a reader sharing it is undisturbed), each read checked
 // against what the file gives; a header that makes no sense, a pipe or
 // another container gives false. The same walk over the bytes kept of a
-// pipe finds where its audio starts.
+// pipe finds where its audio starts. ID3 tags before the header, which
+// libsndfile skips, are skipped here too.
 #pragma once
 
 #include <cstddef>
@@ -24,7 +25,12 @@ struct DeclaredAudio
 {
   long long offset = 0; // of the audio's first byte
   long long bytes = 0;  // the audio's length as the header gives it, or kNoDeclaredSize
+  long long tags = 0;   // bytes of ID3 tags before the header
 };
+
+// The length of the ID3 tag whose first 10 bytes are `head` (a tag as
+// libsndfile knows one: versions 2 to 4), or 0 when they start none.
+long long Id3TagLength(const unsigned char* head);
 
 // Gives the `count` bytes at `at` of whatever holds the header; false when
 // it does not have them all.
@@ -34,7 +40,10 @@ using HeaderBytes = std::function<bool(long long at, unsigned char* into, size_t
 // its audio.
 bool FindAudioChunk(const HeaderBytes& bytes, DeclaredAudio& out);
 
-// The same in a file; false also when its header gives the audio no size.
+// The same in a file.
+bool FindAudioChunk(int descriptor, DeclaredAudio& out);
+
+// The same; false also when its header gives the audio no size.
 bool FindDeclaredAudio(int descriptor, DeclaredAudio& out);
 
 } // namespace auhost

@@ -39,7 +39,7 @@ struct PipeCallbacks
     return static_cast<PipeInput*>(pipe)->Read(static_cast<unsigned char*>(into), count);
   }
   static sf_count_t Write(const void*, sf_count_t, void*) { return 0; }
-  static sf_count_t Tell(void* pipe) { return static_cast<PipeInput*>(pipe)->mPosition; }
+  static sf_count_t Tell(void* pipe) { return static_cast<PipeInput*>(pipe)->Tell(); }
 };
 
 PipeInput::PipeInput(int descriptor) : mDescriptor(descriptor), mDropped(kDropBytes) {}
@@ -54,13 +54,16 @@ SNDFILE* PipeInput::Open(const std::string& path, SF_INFO& info, std::string& er
   SF_VIRTUAL_IO io{PipeCallbacks::Length, PipeCallbacks::Seek, PipeCallbacks::Read, PipeCallbacks::Write,
                    PipeCallbacks::Tell};
   mOpening = true;
+  SkipTags();
   SNDFILE* file = sf_open_virtual(&io, SFM_READ, &info, this);
   mOpening = false;
   if (file && mError.empty())
   {
     // libsndfile takes any virtual file for one that seeks; this one only
-    // goes back within its header.
+    // goes back within its header, and over its last stretch.
     info.seekable = SF_FALSE;
+    mTail.resize(kPipeTailBytes);
+    mTailStart = mTaken;
     return file;
   }
   const std::string reason = sf_strerror(nullptr);
@@ -77,6 +80,46 @@ SNDFILE* PipeInput::Open(const std::string& path, SF_INFO& info, std::string& er
   return nullptr;
 }
 
+bool PipeInput::FindDeclaredAudio(DeclaredAudio& out) const
+{
+  const auto kept = [this](long long at, unsigned char* into, size_t count) { return CopyKept(at, into, count); };
+  return FindAudioChunk(kept, out);
+}
+
+void PipeInput::SkipTags()
+{
+  // In a file libsndfile skips a tag by counting every position from its
+  // end, but a virtual file's positions it takes as they come, and so
+  // misplaces the audio's end by the tag's length: here the tags are read
+  // and dropped, and the stream libsndfile sees starts after them.
+  unsigned char head[10];
+  for (;;)
+  {
+    const long long start = mTaken;
+    long long got = 0, n;
+    while (got < 10 && (n = Take(head + got, 10 - got)) > 0)
+      got += n;
+    const long long tag = got == 10 ? Id3TagLength(head) : 0;
+    if (tag == 0)
+    {
+      mTaken -= start;
+      Keep(head, got, 0);
+      return;
+    }
+    JumpTo(start + tag);
+  }
+}
+
+long long PipeInput::Tell() const
+{
+  // A FLAC decoder asks whether it has come to the end by comparing where
+  // it is with the length it was told: once the pipe has ended, its end is
+  // that length, as a file's end is (a decoder that finds a frame cut there
+  // looks back over it, see Seek). While opening, a header's positions are
+  // wanted as they are.
+  return !mOpening && mEnded && mPosition == mTaken ? kUnknownFileLength : mPosition;
+}
+
 long long PipeInput::Seek(long long offset, int whence)
 {
   long long to;
@@ -88,6 +131,10 @@ long long PipeInput::Seek(long long offset, int whence)
     to = kUnknownFileLength + offset;
   else
     return -1;
+  // A position worked back from the end Tell gave a pipe that has ended is
+  // as far back from its real end.
+  if (to >= kFar && mEnded && !mOpening)
+    to = mTaken - (kUnknownFileLength - to);
   if (to < 0)
     return -1;
   // Where the bytes are is found out by the next read, which fails if the
@@ -108,13 +155,17 @@ long long PipeInput::Read(unsigned char* into, long long count)
       n = std::min(count, static_cast<long long>(run->bytes.size()) - from);
       std::memcpy(into, run->bytes.data() + from, static_cast<size_t>(n));
     }
-    else
+    else if (mPosition < mTaken)
     {
-      if (mPosition < mTaken)
+      n = std::min(count, mTaken - mPosition);
+      if (!CopyTail(mPosition, into, n))
       {
         mError = kPassedBytes;
         break;
       }
+    }
+    else
+    {
       if ((mPosition > mTaken && !JumpTo(mPosition)) || (n = Take(into, count)) == 0)
         break;
       if (mOpening)
@@ -141,8 +192,31 @@ long long PipeInput::Take(unsigned char* into, long long count)
     return 0;
   }
   mEnded = got == 0;
+  for (long long at = 0; at < got && !mTail.empty();)
+  {
+    // The ring holds each byte at its position modulo its size.
+    const size_t slot = static_cast<size_t>((mTaken + at) % static_cast<long long>(mTail.size()));
+    const long long n = std::min(got - at, static_cast<long long>(mTail.size() - slot));
+    std::memcpy(mTail.data() + slot, into + at, static_cast<size_t>(n));
+    at += n;
+  }
   mTaken += got;
   return got;
+}
+
+bool PipeInput::CopyTail(long long at, unsigned char* into, long long count) const
+{
+  const long long size = static_cast<long long>(mTail.size());
+  if (size == 0 || at < std::max(mTailStart, mTaken - size) || at + count > mTaken)
+    return false;
+  for (long long done = 0; done < count;)
+  {
+    const size_t slot = static_cast<size_t>((at + done) % size);
+    const long long n = std::min(count - done, size - static_cast<long long>(slot));
+    std::memcpy(into + done, mTail.data() + slot, static_cast<size_t>(n));
+    done += n;
+  }
+  return true;
 }
 
 bool PipeInput::JumpTo(long long to)

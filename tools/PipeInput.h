@@ -7,8 +7,8 @@
 // late, an AIFF's from before its offset, a FLAC's not at all). Here every
 // byte it reads while it opens the stream is kept (up to kPipeHeaderBytes),
 // so it may go back over them; bytes it jumps over are read from the pipe
-// and dropped. Once open, the audio passes through without being kept, so
-// memory stays the same however long the programme.
+// and dropped. Once open, the audio passes through, only its last stretch
+// kept (see below), so memory stays the same however long the programme.
 //
 // In a file libsndfile also jumps past a WAV's or AIFF's audio to look for
 // chunks after it. From a pipe that would mean reading the whole programme
@@ -16,6 +16,13 @@
 // the end of the file) finds the file's end and takes nothing from the
 // pipe: chunks after the audio are not read from a pipe, and a header that
 // needs them is refused, saying to give the file.
+//
+// Once open, the last kPipeTailBytes pass through a ring, so that a FLAC
+// decoder may look back over a frame the stream's end cut; and once the
+// pipe has ended, its end is told as a file's is (see Tell), so the decoder
+// refuses such a frame as in a file. ID3 tags before the header, which
+// libsndfile skips in a file but misplaces the audio's end by in a stream,
+// are read and dropped before libsndfile sees the stream.
 //
 // A read that needs bytes the pipe has passed and did not keep fails, and
 // so does every read after it, with Error() saying why: the caller refuses
@@ -33,9 +40,15 @@ struct SF_INFO;
 
 namespace auhost {
 
+struct DeclaredAudio;
+
 // The most bytes kept of a stream while it is opened: far more than any
 // header libsndfile reads, and nothing of a programme's length.
 inline constexpr size_t kPipeHeaderBytes = 1 << 20;
+// The last bytes kept of a stream once open: a FLAC decoder that finds the
+// stream cut inside a frame looks back over the frame for the next, and a
+// mono or stereo frame is smaller than this.
+inline constexpr size_t kPipeTailBytes = 1 << 20;
 
 class PipeInput
 {
@@ -56,6 +69,12 @@ public:
   const std::string& Error() const { return mError; }
   // Whether the pipe has given its last byte.
   bool Ended() const { return mEnded; }
+  // The bytes the pipe has given (its length once it has Ended()), any
+  // ID3 tags before the header not counted.
+  long long Taken() const { return mTaken; }
+  // The WAV's or AIFF's audio as its header declares it, read from the
+  // bytes kept while opening; false when they hold no such header.
+  bool FindDeclaredAudio(DeclaredAudio& out) const;
 
 private:
   friend struct PipeCallbacks;
@@ -69,6 +88,9 @@ private:
   // libsndfile's reads and seeks, at mPosition.
   long long Read(unsigned char* into, long long count);
   long long Seek(long long offset, int whence);
+  long long Tell() const;
+  // Reads and drops any ID3 tags at the stream's start.
+  void SkipTags();
   // Up to `count` bytes from the pipe: how many, or 0 at its end or once a
   // read has failed (with mError set).
   long long Take(unsigned char* into, long long count);
@@ -81,11 +103,15 @@ private:
   const Run* KeptAt(long long at) const;
   // All of [at, at + count) from a kept run; false when it is not all there.
   bool CopyKept(long long at, unsigned char* into, size_t count) const;
+  // The same from the stream's last stretch, once open.
+  bool CopyTail(long long at, unsigned char* into, long long count) const;
 
   int mDescriptor;
   std::vector<Run> mKept;
   size_t mKeptBytes = 0;
   std::vector<unsigned char> mDropped; // room for bytes jumped over
+  std::vector<unsigned char> mTail;    // a ring of the last bytes taken once open
+  long long mTailStart = 0;            // where the stream stood when it was opened
   long long mTaken = 0;    // bytes read from the pipe so far
   long long mPosition = 0; // where libsndfile reads next
   bool mOpening = false;

@@ -61,6 +61,13 @@ void WarnOf(const AudioFileReader& reader)
     std::fprintf(stderr, "auhost: warning: %s\n", reader.Warning().c_str());
 }
 
+// The highest rate rendered, twice the highest a real file uses: the
+// unit's delay lines and meters, and the summary's windows, hold seconds
+// of audio, so memory grows with the rate (some 800 MB at this one), and a
+// header giving an absurd rate would have them allocate until the system
+// stops the render.
+constexpr int kHighestRate = 1536000;
+
 // A bar on the terminal for programmes longer than a minute.
 struct ProgressBar
 {
@@ -199,6 +206,9 @@ int RenderFile(const ComponentBundle& bundle, const RenderOptions& options, Rend
   auto input = AudioFileReader::Open(options.input, error);
   if (!input)
     return Fail(error);
+  if (input->SampleRate() > kHighestRate)
+    return Fail(options.input + ": " + std::to_string(static_cast<long long>(input->SampleRate())) +
+                " Hz is above the highest rate rendered, " + std::to_string(kHighestRate) + " Hz");
   WarnOf(*input);
   std::unique_ptr<AudioFileReader> sidechain;
   if (!options.sidechain.empty())
@@ -273,6 +283,12 @@ int RenderFile(const ComponentBundle& bundle, const RenderOptions& options, Rend
   RenderOutcome outcome = RenderThrough(unit, setup);
   if (!outcome.ok)
     return Fail(outcome.error);
+  // Whether a pipe held what its header promised is known once it has been
+  // read to its end (the side-chain's, once its reader has stopped).
+  sideAhead.reset();
+  for (const AudioFileReader* reader : {input.get(), sidechain.get()})
+    if (reader && reader->Frames() == kUnknownLength)
+      WarnOf(*reader);
 
   std::string preset;
   if (!options.presetOut.empty() && !PresetText(unit, preset, error))

@@ -116,6 +116,9 @@ public:
   static constexpr int kMaxBlockSize = 1 << 17;
   // Below this a sample rate is not audio.
   static constexpr double kMinSampleRate = 200.0;
+  // Twice the highest rate a real file uses: the DSP's delay lines and
+  // meters hold seconds of audio each, so more would only exhaust memory.
+  static constexpr double kMaxSampleRate = 1536000.0;
   // The private property through which the view factory finds the plug-in
   // object behind a unit (8 bytes: its address).
   static constexpr AudioUnitPropertyID kPrivatePropertyPluginObject = static_cast<AudioUnitPropertyID>(-101);

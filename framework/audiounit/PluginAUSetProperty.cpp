@@ -1,4 +1,3 @@
-#include <cmath>
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
@@ -12,7 +11,7 @@ namespace {
 
 bool IsUsableSampleRate(double rate)
 {
-  return std::isfinite(rate) && rate >= PluginAU::kMinSampleRate;
+  return rate >= PluginAU::kMinSampleRate && rate <= PluginAU::kMaxSampleRate;
 }
 
 // Only what the render road reads: 32-bit native floats, one buffer per

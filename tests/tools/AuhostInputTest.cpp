@@ -13,6 +13,7 @@
 #include "tests/tools/AuhostRun.h"
 #include "tests/tools/ToolsTestSupport.h"
 #include "tools/AudioFile.h"
+#include "tools/AudioPipeline.h"
 #include "tools/PipeInput.h"
 
 namespace {
@@ -135,6 +136,25 @@ std::string FlacOfNoFrames(std::string flac)
   return flac;
 }
 
+// A FLAC whose STREAMINFO leaves its length 0 (unknown), as a program
+// streaming it has it: the 36-bit total-samples field, after "fLaC", the
+// block header and 13 bytes of the block.
+std::string FlacWithoutLength(std::string flac)
+{
+  flac[8 + 13] = static_cast<char>(flac[8 + 13] & 0xF0);
+  flac.replace(8 + 14, 4, 4, '\0');
+  return flac;
+}
+
+// `audio` behind an ID3 tag of `size` bytes, as taggers put one before it.
+std::string WithId3Tag(const std::string& audio, uint32_t size)
+{
+  std::string tag("ID3\x04\0\0", 6);
+  for (const int shift : {21, 14, 7, 0})
+    tag += static_cast<char>(size >> shift & 0x7F);
+  return tag + std::string(size, '\0') + audio;
+}
+
 class AuhostInput : public testing::Test
 {
 protected:
@@ -200,6 +220,8 @@ TEST_F(AuhostInput, EveryKindOfInputRendersAsThePlainWavOfItsAudio)
   ASSERT_TRUE(WriteAs(Path("aiff"), in, SF_FORMAT_AIFF | SF_FORMAT_PCM_16));
   Put(Path("offset.aiff"), WithSoundOffset(Bytes(Path("aiff")), 12));
   Put(Path("junk.wav"), WithJunkFirst(wav, auhost::kPipeHeaderBytes + 2));
+  for (const std::string name : {"in.wav", "aiff", "in.flac"})
+    Put(Path("id3-" + name), WithId3Tag(Bytes(Path(name)), 200000));
   const auto piped = [this](const char* name) { return "cat " + Path(name) + " | "; };
   struct Case
   {
@@ -224,6 +246,9 @@ TEST_F(AuhostInput, EveryKindOfInputRendersAsThePlainWavOfItsAudio)
     {"FLAC from a pipe", "/dev/stdin", piped("in.flac"), "flac"},
     {"FLAC without a length from a pipe", "/dev/stdin", piped("nolength.flac"), "flac"},
     {"WAV from a pipe, a megabyte of JUNK before its format and audio", "/dev/stdin", piped("junk.wav")},
+    {"WAV from a pipe behind a 200 kB ID3 tag", "/dev/stdin", piped("id3-in.wav")},
+    {"AIFF from a pipe behind a 200 kB ID3 tag", "/dev/stdin", piped("id3-aiff"), "16.wav"},
+    {"FLAC from a pipe behind a 200 kB ID3 tag", "/dev/stdin", piped("id3-in.flac"), "flac"},
   };
   for (const char* options : {"", " --set Pre-Delay=50"})
   {
@@ -264,6 +289,13 @@ TEST_F(AuhostInput, OtherContainersAndHeadersWithoutALengthAreRefusedSayingWhy)
   ASSERT_TRUE(WriteAs(Path("in.flac"), in, SF_FORMAT_FLAC | SF_FORMAT_PCM_16));
   ASSERT_TRUE(WriteAs(Path("in.aiff"), in, SF_FORMAT_AIFF | SF_FORMAT_FLOAT));
   const std::string noFlac = FlacOfNoFrames(Bytes(Path("in.flac")));
+  // The FLAC's frames up to the read-ahead's first block are those of a
+  // FLAC of that block alone: a cut just after them is inside the next.
+  auhost::AudioData block = in;
+  for (auto& channel : block.channels)
+    channel.resize(auhost::kPipelineBlockFrames);
+  ASSERT_TRUE(WriteAs(Path("block.flac"), block, SF_FORMAT_FLAC | SF_FORMAT_PCM_16));
+  const size_t pastTheBlock = Bytes(Path("block.flac")).size() + 10;
   const Case cases[] = {
     {"AU", SF_FORMAT_AU | SF_FORMAT_FLOAT, "", "", notOurs},
     {"CAF", SF_FORMAT_CAF | SF_FORMAT_PCM_16, "", "", notOurs},
@@ -279,6 +311,12 @@ TEST_F(AuhostInput, OtherContainersAndHeadersWithoutALengthAreRefusedSayingWhy)
     {"a FLAC cut short, from a pipe", 0, Bytes(Path("in.flac")).substr(0, 20000), "cat {in} | ", "(it ends early)"},
     {"an AIFF whose COMM chunk follows its sound data, from a pipe", 0, WithCommonChunkLast(Bytes(Path("in.aiff"))),
      "cat {in} | ", "nothing after the audio can be read: give the file"},
+    {"a FLAC without a length cut inside the frame after the first block read", 0,
+     FlacWithoutLength(Bytes(Path("in.flac"))).substr(0, pastTheBlock), "", "(it ends early)"},
+    {"a FLAC without a length cut inside a frame, from a pipe", 0,
+     FlacWithoutLength(Bytes(Path("in.flac"))).substr(0, 20000), "cat {in} | ", "(it ends early)"},
+    {"a pipe ending inside a chunk skipped before the audio", 0,
+     WithJunkFirst(wav, auhost::kPipeHeaderBytes + 2).substr(0, 600000), "cat {in} | ", "No 'data' chunk"},
   };
   for (const Case& c : cases)
   {
@@ -293,6 +331,68 @@ TEST_F(AuhostInput, OtherContainersAndHeadersWithoutALengthAreRefusedSayingWhy)
                                   piped ? "cat " + input + " | " : "");
     ExpectRefusal(run, c.says);
   }
+}
+
+// A pipe answers as the file of its bytes does, whole or cut inside its
+// header or its audio: the same render and words, or a refusal in both.
+TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
+{
+  auhost::AudioData clip = in;
+  for (auto& channel : clip.channels)
+    channel.resize(12000);
+  const auto written = [&](int format) {
+    EXPECT_TRUE(WriteAs(Path("kind"), clip, format));
+    return Bytes(Path("kind"));
+  };
+  const std::string wav = written(SF_FORMAT_WAV | SF_FORMAT_FLOAT), aiff = written(SF_FORMAT_AIFF | SF_FORMAT_PCM_16);
+  const std::string flac = written(SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
+  struct Kind
+  {
+    const char* name;
+    std::string bytes;
+    bool pipeRefuses = false; // the one exception: a header that needs what follows the audio
+  };
+  const Kind kinds[] = {
+    {"WAV", wav},
+    {"16-bit WAV", written(SF_FORMAT_WAV | SF_FORMAT_PCM_16)},
+    {"24-bit RF64", written(SF_FORMAT_RF64 | SF_FORMAT_PCM_24)},
+    {"extensible WAV", written(SF_FORMAT_WAVEX | SF_FORMAT_FLOAT)},
+    {"AIFC", written(SF_FORMAT_AIFF | SF_FORMAT_FLOAT)},
+    {"AIFF with a sound data offset", WithSoundOffset(aiff, 12)},
+    {"FLAC", flac},
+    {"FLAC without a length", FlacWithoutLength(flac)},
+    {"WAV whose sizes say 0xFFFFFFFF", WithStreamedSizes(wav, 0xFFFFFFFF)},
+    {"WAV whose data size is 0", WithStreamedSizes(wav, 0)},
+    {"WAV with a megabyte of JUNK first", WithJunkFirst(wav, auhost::kPipeHeaderBytes + 2)},
+    {"WAV behind an ID3 tag", WithId3Tag(wav, 3000)},
+    {"AIFF behind an ID3 tag", WithId3Tag(aiff, 3000)},
+    {"FLAC behind an ID3 tag", WithId3Tag(flac, 3000)},
+    {"AIFF whose COMM chunk follows its sound data", WithCommonChunkLast(aiff), true},
+  };
+  const auto outcome = [this](const std::string& input, const std::string& shell) {
+    std::filesystem::remove(Path("out.wav"));
+    const ProgramRun run = Auhost("render " + input + " " + Path("out.wav"), shell);
+    return std::pair{run, run.status == 0 ? Rendered("out.wav").channels : std::vector<std::vector<float>>{}};
+  };
+  for (const Kind& k : kinds)
+    for (const size_t size : {k.bytes.size(), size_t(20), size_t(60), k.bytes.size() / 2, k.bytes.size() - 3})
+    {
+      SCOPED_TRACE(std::string(k.name) + " of " + std::to_string(size) + " bytes");
+      Put(Path("cut"), k.bytes.substr(0, size));
+      const auto [file, fileAudio] = outcome(Path("cut"), "");
+      const auto [piped, pipedAudio] = outcome("/dev/stdin", "cat " + Path("cut") + " | ");
+      ASSERT_NE(file.status, -1);
+      if (k.pipeRefuses || file.status != 0)
+      {
+        ExpectRefusal(piped, "");
+        continue;
+      }
+      std::string said = file.output;
+      for (size_t at; (at = said.find(Path("cut"))) != std::string::npos;)
+        said.replace(at, Path("cut").size(), "/dev/stdin");
+      EXPECT_EQ(piped.output, said);
+      EXPECT_EQ(pipedAudio, fileAudio);
+    }
 }
 
 // Wherever a copy stopped, the reader refuses the file or reads what is
@@ -346,6 +446,37 @@ TEST_F(AuhostInput, EveryCutOfAWavOrAiffIsRefusedOrReadWithWhatIsMissingNamed)
       EXPECT_NE(run.output.find("auhost: warning: " + reader->Warning() + "\n"), std::string::npos) << run.output;
       EXPECT_EQ(Rendered("out.wav").channels, read.channels);
     }
+  }
+}
+
+// A header's rate is taken as far as a render can serve it: above that
+// the render is refused before anything grows with the rate, so a memory
+// limit never meets it.
+TEST_F(AuhostInput, RatesAboveTheHighestRenderedAreRefusedNamingIt)
+{
+#if defined(__SANITIZE_ADDRESS__)
+  const std::string limit = "ASAN_OPTIONS=$ASAN_OPTIONS:hard_rss_limit_mb=3000 "; // it reserves terabytes of addresses
+#else
+  const std::string limit = "ulimit -v 3000000; ";
+#endif
+  auhost::AudioData clip = in;
+  for (auto& channel : clip.channels)
+    channel.resize(4800);
+  for (const int rate : {352369536, 1536001, 1536000})
+  {
+    SCOPED_TRACE(rate);
+    clip.sampleRate = rate;
+    ASSERT_TRUE(WriteAs(Path("rate.wav"), clip, SF_FORMAT_WAV | SF_FORMAT_PCM_16));
+    const ProgramRun run = Auhost("render " + Path("rate.wav") + " " + Path("out.wav"), limit);
+    if (rate > 1536000)
+    {
+      ExpectRefusal(run, "rate.wav: " + std::to_string(rate) + " Hz is above the highest rate rendered, 1536000 Hz");
+      continue;
+    }
+    ASSERT_EQ(run.status, 0) << run.output;
+    const auhost::AudioData out = Rendered("out.wav");
+    EXPECT_EQ(out.sampleRate, rate);
+    EXPECT_EQ(out.Frames(), clip.Frames());
   }
 }
 

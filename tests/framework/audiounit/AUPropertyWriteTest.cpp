@@ -37,6 +37,7 @@ TEST_F(AUPropertyWrite, StreamFormatsTheRenderRoadCannotReadAreRefusedAndChangeN
 {
   constexpr UInt32 kInt16 = kAudioFormatFlagIsSignedInteger | kAudioFormatFlagIsPacked | kAudioFormatFlagIsNonInterleaved;
   constexpr double kInf = std::numeric_limits<double>::infinity();
+  constexpr double kHighest = plugkit::PluginAU::kMaxSampleRate;
   struct Case
   {
     const char* name;
@@ -67,6 +68,9 @@ TEST_F(AUPropertyWrite, StreamFormatsTheRenderRoadCannotReadAreRefusedAndChangeN
      {-1, -1, -1}, 44100.0},
     {"100 Hz", kAudioUnitScope_Input, 0, FloatFormat(2, 100.0), kAudioUnitErr_InvalidPropertyValue, {-1, -1, -1}, 44100.0},
     {"infinite rate", kAudioUnitScope_Input, 0, FloatFormat(2, kInf), kAudioUnitErr_InvalidPropertyValue, {-1, -1, -1}, 44100.0},
+    {"the highest rate", kAudioUnitScope_Input, 0, FloatFormat(2, kHighest), noErr, {2, -1, -1}, kHighest},
+    {"a rate above it", kAudioUnitScope_Input, 0, FloatFormat(2, kHighest + 1.0), kAudioUnitErr_InvalidPropertyValue,
+     {-1, -1, -1}, 44100.0},
     {"no third input", kAudioUnitScope_Input, 2, FloatFormat(2), kAudioUnitErr_InvalidProperty, {-1, -1, -1}, 44100.0},
     {"no second output", kAudioUnitScope_Output, 1, FloatFormat(2), kAudioUnitErr_InvalidProperty, {-1, -1, -1}, 44100.0},
     {"group scope", kAudioUnitScope_Group, 0, FloatFormat(2), kAudioUnitErr_InvalidProperty, {-1, -1, -1}, 44100.0},
@@ -151,6 +155,7 @@ TEST_F(AUPropertyWrite, SettingsApplyResetAndTellListenersAfterwards)
   const Case cases[] = {
     {kAudioUnitProperty_SampleRate, 199.0, kAudioUnitErr_InvalidPropertyValue, {}},
     {kAudioUnitProperty_SampleRate, std::nan(""), kAudioUnitErr_InvalidPropertyValue, {}},
+    {kAudioUnitProperty_SampleRate, plugkit::PluginAU::kMaxSampleRate + 1.0, kAudioUnitErr_InvalidPropertyValue, {}},
     {kAudioUnitProperty_MaximumFramesPerSlice, 0, kAudioUnitErr_InvalidPropertyValue, {}},
     {kAudioUnitProperty_MaximumFramesPerSlice, 1, noErr, {"reset"}},
     {kAudioUnitProperty_MaximumFramesPerSlice, 1024, noErr, {"reset"}},
