@@ -197,19 +197,10 @@ Renamed ReplaceByRename(const std::string& target, const unsigned char* bytes, s
   return Renamed::kFailed;
 }
 
+// All of `bytes` from the file's start.
 bool PutAt(int fd, const unsigned char* bytes, size_t size)
 {
-  size_t done = 0;
-  while (done < size)
-  {
-    const ssize_t n = pwrite(fd, bytes + done, size - done, static_cast<off_t>(done));
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n <= 0)
-      return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
+  return lseek(fd, 0, SEEK_SET) == 0 && WriteAll(fd, bytes, size);
 }
 
 // The old content of the file open as `fd`; false when that is no longer

@@ -203,8 +203,8 @@ public:
   // Finishes the file if that is not done, and renames it over the target;
   // false with `error` set (and nothing left behind) when either fails.
   bool Commit(std::string& error);
-  // What a user should hear of a finished file (a group that could not be
-  // kept); empty when nothing.
+  // What a user should hear of a finished file (an owner or group that
+  // could not be kept); empty when nothing.
   std::string Warning() const { return mReplacement ? mReplacement->Warning() : std::string(); }
 
 private:
