@@ -504,7 +504,7 @@ TEST_F(ProgramFiles, ASaveKeepsWhatASaveInPlaceKept)
     const std::filesystem::path folder = std::filesystem::path(Path(c.file)).parent_path();
     std::filesystem::create_directory(folder);
     chmod(folder.c_str(), c.folderMode);
-    Write(c.file, T("the old file, longer than the new"), 200);
+    Write(c.file, T("the old file, longer than the new", 200), 200);
     chown(Path(c.file).c_str(), c.owner, c.group);
     chmod(Path(c.file).c_str(), 0664);
     if (c.make && !c.make(Path(c.file)))
