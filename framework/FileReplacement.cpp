@@ -15,13 +15,11 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include "framework/files/LinkFollowing.h"
+
 namespace plugkit {
 
 namespace {
-
-// Links followed before giving up, as the kernel does: a chain of this many
-// resolves, one more is a loop.
-constexpr int kMaxLinkHops = 40;
 
 std::string FolderOf(const std::string& path)
 {
@@ -29,50 +27,6 @@ std::string FolderOf(const std::string& path)
   if (slash == std::string::npos)
     return ".";
   return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// The kernel's rule for links in shared folders such as /tmp, applied
-// whatever the system's setting: there a link is followed only when it is
-// the follower's or the folder owner's, so nobody can plant a link that
-// turns someone else's save onto one of their files.
-bool MayFollow(const std::string& link, const struct stat& status)
-{
-  struct stat folder;
-  if (stat(FolderOf(link).c_str(), &folder) != 0)
-    return false;
-  const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
-  return !shared || status.st_uid == geteuid() || status.st_uid == folder.st_uid;
-}
-
-// The file `path` names once links are followed (a link may name a file not
-// made yet); false for a loop, a link that cannot be read, or one the
-// shared-folder rule refuses (errno EACCES, as the kernel says).
-bool FollowLinks(const char* path, std::string& target)
-{
-  target = path;
-  for (int hop = 0;; ++hop)
-  {
-    struct stat status;
-    if (lstat(target.c_str(), &status) != 0 || !S_ISLNK(status.st_mode))
-      return true;
-    if (hop == kMaxLinkHops)
-    {
-      errno = ELOOP;
-      return false;
-    }
-    if (!MayFollow(target, status))
-    {
-      errno = EACCES;
-      return false;
-    }
-    char named[PATH_MAX];
-    const ssize_t length = readlink(target.c_str(), named, sizeof named);
-    if (length <= 0 || static_cast<size_t>(length) == sizeof named)
-      return false;
-    const std::string next(named, static_cast<size_t>(length));
-    const size_t slash = target.rfind('/');
-    target = next[0] == '/' || slash == std::string::npos ? next : target.substr(0, slash + 1) + next;
-  }
 }
 
 // A write past the file-size limit raises SIGXFSZ, which kills the process
@@ -250,8 +204,13 @@ bool RewriteInPlace(const std::string& target, const unsigned char* bytes, size_
 bool WriteFileReplacing(const char* path, const void* bytes, size_t size)
 {
   std::string target;
-  if (!path || !*path || !FollowLinks(path, target))
+  if (!path || !*path)
     return false;
+  if (const int code = FollowLinks(path, target))
+  {
+    errno = code;
+    return false;
+  }
   const auto* data = static_cast<const unsigned char*>(bytes);
   struct stat old;
   if (stat(target.c_str(), &old) != 0)

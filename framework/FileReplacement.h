@@ -5,11 +5,12 @@
 // Saving a file as writing it in place would, except that a save that fails
 // leaves the old file as it was.
 //
-// A path that is a link saves into the file the link names (up to 40 links,
-// as the kernel follows) and the link stays. In a sticky folder that others
-// may write (such as /tmp), a link is followed only when it is the caller's
-// or the folder owner's, whatever the system's own setting: the save is
-// refused otherwise, so nobody can turn it onto a file of the caller's. A
+// A path that is a link saves into the file the link names and the link
+// stays. Links, in the last name or in a folder on the way, are followed as
+// the kernel follows them (framework/files/LinkFollowing.h): in a sticky
+// folder that others may write (such as /tmp), only the caller's or the
+// folder owner's, whatever the system's own setting; the save is refused
+// otherwise, so nobody can turn it onto a file of the caller's. A
 // file the caller may not write is refused. Something that exists and is not
 // a plain file (a device, a pipe) holds nothing to lose and is written
 // directly.

@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -14,14 +13,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "framework/files/LinkFollowing.h"
 #include "tools/SignalsHeld.h"
 
 namespace auhost {
 
 namespace {
-
-// Links followed in one path before giving up, as the kernel does.
-constexpr int kMaxLinkHops = 40;
 
 // A temporary's name in the target's folder: short, so it fits wherever
 // the target's name does.
@@ -84,71 +81,18 @@ std::string BaseNameOf(const std::string& path)
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-// Why a link found in `folder` may not be followed; empty when it may. The
-// kernel's rule for a folder with the sticky bit that others may write (as
-// /tmp), kept here whatever the system's setting and for root too: only the
-// follower's links and the folder owner's are followed there, so nobody can
-// plant one to turn a write onto another's file.
-std::string RefusedLink(const std::string& link, const struct stat& linkStatus, const std::string& folder)
-{
-  struct stat folderStatus;
-  if (stat(folder.c_str(), &folderStatus) != 0)
-    return std::strerror(errno);
-  if ((folderStatus.st_mode & (S_ISVTX | S_IWOTH)) != (S_ISVTX | S_IWOTH) || linkStatus.st_uid == geteuid() ||
-      linkStatus.st_uid == folderStatus.st_uid)
-    return {};
-  return std::string(std::strerror(EACCES)) + " (the link " + link +
-         " is another user's, in a folder with the sticky bit that others may write, such as /tmp)";
-}
-
 // The file `path` names once every link in it is followed, as the kernel
 // follows them (a link may name a file not made yet); empty, or why not in
 // the system's words. Followed here rather than by the kernel, so that the
 // file replaced is the one the checks looked at, under the same rules.
 std::string FollowLinks(const std::string& path, std::string& target)
 {
-  // `target` is what is followed so far, none of its names a link; `rest`
-  // what is left of the path, empty or from a slash.
-  target = path.starts_with('/') ? "/" : "";
-  std::string rest = path;
-  int links = 0;
-  for (size_t start; (start = rest.find_first_not_of('/')) != std::string::npos;)
-  {
-    const size_t end = std::min(rest.find('/', start), rest.size());
-    const std::string next =
-      (target.empty() || target.ends_with('/') ? target : target + "/") + rest.substr(start, end - start);
-    rest.erase(0, end);
-    struct stat status;
-    if (lstat(next.c_str(), &status) != 0)
-    {
-      // Nothing more to follow: what is missing is the file to make, or
-      // the kernel's to report.
-      target = next + rest;
-      return {};
-    }
-    if (!S_ISLNK(status.st_mode))
-    {
-      target = next;
-      continue;
-    }
-    if (++links > kMaxLinkHops)
-      return std::strerror(ELOOP);
-    if (std::string refused = RefusedLink(next, status, target.empty() ? "." : target); !refused.empty())
-      return refused;
-    char named[PATH_MAX];
-    const ssize_t length = readlink(next.c_str(), named, sizeof named);
-    if (length <= 0)
-      return std::strerror(length < 0 ? errno : ENOENT);
-    if (static_cast<size_t>(length) == sizeof named)
-      return std::strerror(ENAMETOOLONG);
-    rest.insert(0, named, static_cast<size_t>(length));
-    if (named[0] == '/')
-      target = "/";
-  }
-  // A slash at the end asks for a folder, as it does of the kernel.
-  if (!rest.empty() && !target.ends_with('/'))
-    target += '/';
-  return {};
+  std::string refusedLink;
+  const int code = plugkit::FollowLinks(path, target, &refusedLink);
+  if (code == EACCES && !refusedLink.empty())
+    return std::string(std::strerror(EACCES)) + " (the link " + refusedLink +
+           " is another user's, in a folder with the sticky bit that others may write, such as /tmp)";
+  return code ? std::strerror(code) : std::string();
 }
 
 // What a new file gets: read and write for whom the umask allows. Reading

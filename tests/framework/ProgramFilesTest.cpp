@@ -560,8 +560,10 @@ TEST_F(ProgramFiles, ALinkIsFollowedOnlyAsTheKernelWould)
   ApiTestPlugin plugin(Config(3, 2));
   ASSERT_TRUE(Save(plugin, "fresh.fxp"));
   constexpr uid_t kOther = 4321;
-  // `linkOwner` owns the last link of the chain, the one naming the file.
-  struct Case { const char* name; int links; uid_t linkOwner, folderOwner; mode_t folderMode; bool followed; };
+  // `linkOwner` owns the last link of the chain, the one naming the file
+  // (or, `toAFolder`, the folder the file is saved in).
+  struct Case { const char* name; int links; uid_t linkOwner, folderOwner; mode_t folderMode; bool followed;
+    bool toAFolder = false; };
   const Case cases[] = {
     {"a chain of 40", 40, 0, 0, 0755, true},
     {"a chain of 41", 41, 0, 0, 0755, false},
@@ -571,6 +573,7 @@ TEST_F(ProgramFiles, ALinkIsFollowedOnlyAsTheKernelWould)
     {"the folder owner's link there", 1, kOther, kOther, 01777, true},
     {"another's link in a sticky folder only its group may write", 1, kOther, 0, 01770, true},
     {"another's link in a folder that is not sticky", 1, kOther, 0, 0777, true},
+    {"another's link to a folder, in a shared sticky folder", 1, kOther, 0, 01777, false, true},
   };
   int row = 0;
   for (const Case& c : cases)
@@ -582,18 +585,21 @@ TEST_F(ProgramFiles, ALinkIsFollowedOnlyAsTheKernelWould)
     chown(Path(folder.c_str()).c_str(), c.folderOwner, c.folderOwner);
     chmod(Path(folder.c_str()).c_str(), c.folderMode);
     for (int i = 0; i < c.links; ++i)
-      std::filesystem::create_symlink(i + 1 < c.links ? "l" + std::to_string(i + 1) + ".fxp" : "../target.fxp",
+      std::filesystem::create_symlink(i + 1 < c.links ? "l" + std::to_string(i + 1) + ".fxp"
+                                      : c.toAFolder   ? ".."
+                                                      : "../target.fxp",
         Path(link(i).c_str()));
+    const std::string saved = link(0) + (c.toAFolder ? "/target.fxp" : "");
     ASSERT_EQ(lchown(Path(link(c.links - 1).c_str()).c_str(), c.linkOwner, c.linkOwner), 0);
     Write("target.fxp", T("the old file"), 12);
     const std::set<std::string> before = Entries();
-    EXPECT_EQ(Save(plugin, link(0).c_str()), c.followed);
+    EXPECT_EQ(Save(plugin, saved.c_str()), c.followed);
     EXPECT_EQ(Read("target.fxp"), c.followed ? Read("fresh.fxp") : T("the old file"));
     EXPECT_EQ(Entries(), before);
     EXPECT_TRUE(std::filesystem::is_symlink(Path(link(0).c_str())));
     if (c.linkOwner == 0) // where the system's setting cannot matter
     {
-      EXPECT_EQ(access(Path(link(0).c_str()).c_str(), F_OK) == 0, c.followed) << "the kernel's answer";
+      EXPECT_EQ(access(Path(saved.c_str()).c_str(), F_OK) == 0, c.followed) << "the kernel's answer";
     }
   }
 }
