@@ -63,12 +63,15 @@ mode_t NewFileMode()
   return 0666 & ~static_cast<mode_t>(mask);
 }
 
-bool WriteAll(int fd, const unsigned char* bytes, size_t size)
+// Calls `step(done)` until `size` bytes are moved: each call moves some of
+// what is left and says how many, or fails (-1 with errno set); a call
+// interrupted by a signal is made again. False when one fails or moves none.
+template <typename Step>
+bool MoveAll(size_t size, Step step)
 {
-  size_t done = 0;
-  while (done < size)
+  for (size_t done = 0; done < size;)
   {
-    const ssize_t n = write(fd, bytes + done, size - done);
+    const ssize_t n = step(done);
     if (n < 0 && errno == EINTR)
       continue;
     if (n <= 0)
@@ -76,6 +79,11 @@ bool WriteAll(int fd, const unsigned char* bytes, size_t size)
     done += static_cast<size_t>(n);
   }
   return true;
+}
+
+bool WriteAll(int fd, const unsigned char* bytes, size_t size)
+{
+  return MoveAll(size, [&](size_t done) { return write(fd, bytes + done, size - done); });
 }
 
 // O_EXCL with a per-process counter: two saves at once never share a file,
@@ -165,17 +173,9 @@ bool ReadOldContent(int fd, const struct stat& old, std::vector<unsigned char>& 
   if (fstat(fd, &now) != 0 || now.st_dev != old.st_dev || now.st_ino != old.st_ino)
     return false;
   bytes.resize(static_cast<size_t>(now.st_size));
-  size_t done = 0;
-  while (done < bytes.size())
-  {
-    const ssize_t n = pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n <= 0)
-      return false;
-    done += static_cast<size_t>(n);
-  }
-  return true;
+  return MoveAll(bytes.size(), [&](size_t done) {
+    return pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+  });
 }
 
 // The file itself rewritten, so its other links, owner, group and

@@ -178,15 +178,31 @@ std::string ContainerName(int format)
   return info.name;
 }
 
+// What a WAV's or AIFF's header declares of its audio, walked once for
+// all that is asked of it below; `found` is false for a pipe, a FLAC or a
+// header that cannot be followed.
+struct FileHeader
+{
+  bool found = false;
+  DeclaredAudio audio;
+  long long length = 0; // the file's bytes
+};
+
+FileHeader WalkHeader(int descriptor, const SF_INFO& info)
+{
+  FileHeader header;
+  struct stat status;
+  header.found = info.seekable && FindAudioChunk(descriptor, header.audio) && fstat(descriptor, &status) == 0;
+  header.length = header.found ? status.st_size : 0;
+  return header;
+}
+
 // Why a file gives no frames: often a header never finished, as some
 // programs leave a WAV they write to a pipe, with the audio after it.
-std::string NoAudioReason(int descriptor, const SF_INFO& info)
+std::string NoAudioReason(const FileHeader& header, const SF_INFO& info)
 {
-  DeclaredAudio declared;
-  struct stat status;
-  if (FindDeclaredAudio(descriptor, declared) && declared.bytes == 0 && fstat(descriptor, &status) == 0 &&
-      status.st_size > declared.offset)
-    return ": its header gives the audio a length of 0, yet " + std::to_string(status.st_size - declared.offset) +
+  if (header.found && header.audio.bytes == 0 && header.length > header.audio.offset)
+    return ": its header gives the audio a length of 0, yet " + std::to_string(header.length - header.audio.offset) +
            " bytes follow (a header left unfinished, as by a program writing to a pipe); the audio cannot be read";
   if (!info.seekable)
     return ": no audio in the stream, or a header that gives it a length of 0";
@@ -196,14 +212,12 @@ std::string NoAudioReason(int descriptor, const SF_INFO& info)
 // The frames a WAV or AIFF file holds: libsndfile counts those of a file
 // with an ID3 tag before its header from the tag's start, as though the
 // tag were audio, and so more than a tagged file cut short holds.
-long long FramesHeld(int descriptor, const SF_INFO& info)
+long long FramesHeld(const FileHeader& header, const SF_INFO& info)
 {
-  DeclaredAudio audio;
-  struct stat status;
   const int frameBytes = BytesPerFrame(info.format, info.channels);
-  if (frameBytes == 0 || !FindAudioChunk(descriptor, audio) || audio.tags == 0 || fstat(descriptor, &status) != 0)
+  if (frameBytes == 0 || !header.found || header.audio.tags == 0)
     return info.frames;
-  return std::min<long long>(info.frames, std::max(0LL, status.st_size - audio.offset) / frameBytes);
+  return std::min<long long>(info.frames, std::max(0LL, header.length - header.audio.offset) / frameBytes);
 }
 
 // Says how much of a WAV or AIFF its header promises beyond its end, when
@@ -223,16 +237,6 @@ std::string CutShortWarning(const std::string& path, const DeclaredAudio& declar
                 "are missing and the render stops where the file does",
                 promised, frames, missing, static_cast<double>(missing) / rate);
   return path + text;
-}
-
-std::string CutShortWarning(const std::string& path, int descriptor, const SF_INFO& info)
-{
-  DeclaredAudio declared;
-  struct stat status;
-  if (!FindDeclaredAudio(descriptor, declared) || fstat(descriptor, &status) != 0)
-    return {};
-  return CutShortWarning(path, declared, status.st_size, info.frames, BytesPerFrame(info.format, info.channels),
-                         info.samplerate);
 }
 
 } // namespace
@@ -312,11 +316,11 @@ std::unique_ptr<AudioFileReader> AudioFileReader::Open(const std::string& path, 
     error = path + ": " + std::to_string(info.channels) + " channels (only mono and stereo are ridden)";
     return nullptr;
   }
-  if (info.seekable)
-    info.frames = FramesHeld(descriptor, info);
+  const FileHeader header = WalkHeader(descriptor, info);
+  info.frames = FramesHeld(header, info);
   if (info.frames <= 0 || info.samplerate <= 0)
   {
-    error = path + NoAudioReason(descriptor, info);
+    error = path + NoAudioReason(header, info);
     return nullptr;
   }
   reader->mChannels = info.channels;
@@ -330,8 +334,9 @@ std::unique_ptr<AudioFileReader> AudioFileReader::Open(const std::string& path, 
   const bool known = info.frames != SF_COUNT_MAX && (info.seekable || flac);
   reader->mFrames = known ? static_cast<long>(info.frames) : kUnknownLength;
   reader->mEnd = known ? reader->mFrames : kNotFound;
-  if (known)
-    reader->mWarning = CutShortWarning(path, descriptor, info);
+  if (known && header.found)
+    reader->mWarning = CutShortWarning(path, header.audio, header.length, info.frames,
+                                       BytesPerFrame(info.format, info.channels), info.samplerate);
   // A pipe's header sizes are no length (a stream may say 4 GB), but one
   // that gives a size is held to it once the pipe has ended, as a file is.
   else if (reader->mPipe && reader->mPipe->FindDeclaredAudio(reader->mDeclared) &&

@@ -122,13 +122,4 @@ bool FindAudioChunk(int descriptor, DeclaredAudio& out)
   return FindAudioChunk(fromFile, out);
 }
 
-bool FindDeclaredAudio(int descriptor, DeclaredAudio& out)
-{
-  DeclaredAudio found;
-  if (!FindAudioChunk(descriptor, found) || found.bytes == kNoDeclaredSize)
-    return false;
-  out = found;
-  return true;
-}
-
 } // namespace auhost

@@ -43,7 +43,4 @@ bool FindAudioChunk(const HeaderBytes& bytes, DeclaredAudio& out);
 // The same in a file.
 bool FindAudioChunk(int descriptor, DeclaredAudio& out);
 
-// The same; false also when its header gives the audio no size.
-bool FindDeclaredAudio(int descriptor, DeclaredAudio& out);
-
 } // namespace auhost

@@ -242,8 +242,7 @@ bool PipeInput::LooksPastTheAudio(long long to)
   if (mAudioStart < 0)
   {
     DeclaredAudio audio;
-    const auto kept = [this](long long at, unsigned char* into, size_t count) { return CopyKept(at, into, count); };
-    if (FindAudioChunk(kept, audio))
+    if (FindDeclaredAudio(audio))
       mAudioStart = audio.offset;
   }
   return mAudioStart >= 0 && to > mAudioStart;
