@@ -1,21 +1,25 @@
 #include "framework/FileReplacement.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
 #include "framework/files/LinkFollowing.h"
+#include "framework/files/UnnamedFile.h"
 
 namespace plugkit {
 
@@ -115,15 +119,53 @@ bool WriteToSpecialFile(const std::string& target, const unsigned char* bytes, s
   return close(fd) == 0 && written;
 }
 
-// Whether a new file renamed over `old` would differ from it in anything
-// but its content: another inode for its other links, extended attributes
-// (an ACL) it would not have.
-bool RenameKeepsEverything(const std::string& target, const struct stat& old)
+// The names of a file's extended attributes (an ACL among them): the open
+// file's where `fd` is one, else `path`'s; false when they cannot be read.
+bool AttributeNames(const char* path, int fd, std::vector<std::string>& names)
 {
-  if (old.st_nlink != 1)
+  std::string list(65536, '\0'); // the most the kernel lists
+  const ssize_t length = fd >= 0 ? flistxattr(fd, list.data(), list.size()) : listxattr(path, list.data(), list.size());
+  if (length < 0)
+    return errno == ENOTSUP; // a file system without them
+  for (size_t at = 0; at < static_cast<size_t>(length); at += names.back().size() + 1)
+    names.emplace_back(list.c_str() + at);
+  return true;
+}
+
+bool AttributeValue(const char* path, int fd, const std::string& name, std::string& value)
+{
+  value.resize(65536); // the largest value the kernel keeps
+  const ssize_t length = fd >= 0 ? fgetxattr(fd, name.c_str(), value.data(), value.size())
+                                 : getxattr(path, name.c_str(), value.data(), value.size());
+  value.resize(length > 0 ? static_cast<size_t>(length) : 0);
+  return length >= 0;
+}
+
+// Gives the temporary `fd` the extended attributes of `target` and no
+// others; false when one cannot be read or set by the caller (a security
+// label it may not give, say), where a rename would change the file.
+bool CarryAttributes(const std::string& target, int fd)
+{
+  try
+  {
+    std::vector<std::string> wanted, present;
+    if (!AttributeNames(target.c_str(), -1, wanted) || !AttributeNames(nullptr, fd, present))
+      return false;
+    std::string value, current;
+    for (const std::string& name : wanted)
+      if (!AttributeValue(target.c_str(), -1, name, value) ||
+          (!(AttributeValue(nullptr, fd, name, current) && current == value) &&
+           fsetxattr(fd, name.c_str(), value.data(), value.size(), 0) != 0))
+        return false;
+    for (const std::string& name : present)
+      if (std::find(wanted.begin(), wanted.end(), name) == wanted.end() && fremovexattr(fd, name.c_str()) != 0)
+        return false;
+    return true;
+  }
+  catch (const std::bad_alloc&)
+  {
     return false;
-  const ssize_t names = listxattr(target.c_str(), nullptr, 0);
-  return names == 0 || (names < 0 && errno == ENOTSUP);
+  }
 }
 
 enum class Renamed
@@ -138,25 +180,37 @@ enum class Renamed
 // `old` is null for a file not made yet.
 Renamed ReplaceByRename(const std::string& target, const unsigned char* bytes, size_t size, const struct stat* old)
 {
+  const std::string folder = FolderOf(target);
+  // A new file gets what a plain create there gives it (the folder's
+  // default ACL, or the umask), unnamed until it is whole; where the file
+  // system makes no unnamed file, it is made private and given the umask's
+  // mode once whole.
   std::string temporary;
-  const int fd = CreateTemporary(FolderOf(target), temporary);
+  int fd = old ? -1 : OpenUnnamedFile(folder);
+  const bool unnamed = fd >= 0;
+  if (!unnamed)
+    fd = CreateTemporary(folder, temporary);
   if (fd < 0)
     return old ? Renamed::kWouldChangeTheFile : Renamed::kFailed;
+  bool named = !unnamed;
   struct stat made;
-  if (old && (fstat(fd, &made) != 0 || made.st_uid != old->st_uid || made.st_gid != old->st_gid))
+  const bool sameOwners = !old || (fstat(fd, &made) == 0 && made.st_uid == old->st_uid && made.st_gid == old->st_gid);
+  const bool written = sameOwners && WriteAll(fd, bytes, size) &&
+                       (unnamed || fchmod(fd, old ? old->st_mode & 07777 : NewFileMode()) == 0);
+  const bool carried = written && (!old || CarryAttributes(target, fd));
+  bool ok = carried && fsync(fd) == 0;
+  if (ok && unnamed)
   {
-    close(fd);
-    unlink(temporary.c_str());
-    return Renamed::kWouldChangeTheFile;
+    temporary = folder + "/.plugkit-save-XXXXXX";
+    ok = named = NameUnnamedFile(fd, temporary);
   }
   // A close can be the first to report a write the disk refused.
-  bool ok = WriteAll(fd, bytes, size) && fchmod(fd, old ? old->st_mode & 07777 : NewFileMode()) == 0 &&
-            fsync(fd) == 0;
   ok = close(fd) == 0 && ok;
   if (ok && std::rename(temporary.c_str(), target.c_str()) == 0)
     return Renamed::kDone;
-  unlink(temporary.c_str());
-  return Renamed::kFailed;
+  if (named)
+    unlink(temporary.c_str());
+  return old && (!sameOwners || (written && !carried)) ? Renamed::kWouldChangeTheFile : Renamed::kFailed;
 }
 
 // All of `bytes` from the file's start.
@@ -165,22 +219,35 @@ bool PutAt(int fd, const unsigned char* bytes, size_t size)
   return lseek(fd, 0, SEEK_SET) == 0 && WriteAll(fd, bytes, size);
 }
 
-// The old content of the file open as `fd`; false when that is no longer
-// the file examined as `old` (it was replaced since) or cannot be read.
-bool ReadOldContent(int fd, const struct stat& old, std::vector<unsigned char>& bytes)
+// What a save of `size` bytes overwrites of the file open as `fd`, and its
+// length; false when that is no longer the file examined as `old` (it was
+// replaced since), or it cannot be read or held.
+bool ReadOverwritten(int fd, const struct stat& old, size_t size, std::vector<unsigned char>& bytes, off_t& length)
 {
   struct stat now;
   if (fstat(fd, &now) != 0 || now.st_dev != old.st_dev || now.st_ino != old.st_ino)
     return false;
-  bytes.resize(static_cast<size_t>(now.st_size));
+  length = now.st_size;
+  try
+  {
+    bytes.resize(std::min(size, static_cast<size_t>(length)));
+  }
+  catch (const std::bad_alloc&)
+  {
+    return false;
+  }
   return MoveAll(bytes.size(), [&](size_t done) {
     return pread(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
   });
 }
 
 // The file itself rewritten, so its other links, owner, group and
-// attributes stay. Its old content (these files are small) is put back, at
-// its old length, when the new one cannot be written whole.
+// attributes stay, and its old content put back at its old length when
+// the new one cannot be written whole. Only what the new content
+// overwrites is held to be put back: the rest of a longer old file stays
+// in it until the new content is whole on the disk, so the road never
+// holds more than the save's own size. Saves of one file take turns, so
+// two at once never mix their bytes and lengths.
 bool RewriteInPlace(const std::string& target, const unsigned char* bytes, size_t size, const struct stat& old)
 {
   // No link is followed here: one planted since the target was resolved
@@ -188,20 +255,27 @@ bool RewriteInPlace(const std::string& target, const unsigned char* bytes, size_
   const int fd = open(target.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0)
     return false;
-  std::vector<unsigned char> previous;
-  const bool ready = ReadOldContent(fd, old, previous) && FitsTheSizeLimit(size, previous.size());
-  const bool ok = ready && PutAt(fd, bytes, size) && ftruncate(fd, static_cast<off_t>(size)) == 0 && fsync(fd) == 0;
-  if (ready && !ok && PutAt(fd, previous.data(), previous.size()) &&
-      ftruncate(fd, static_cast<off_t>(previous.size())) == 0)
+  int locked;
+  while ((locked = flock(fd, LOCK_EX)) != 0 && errno == EINTR)
+  {
+  }
+  std::vector<unsigned char> overwritten;
+  off_t length = 0;
+  const bool ready = locked == 0 && ReadOverwritten(fd, old, size, overwritten, length) &&
+                     FitsTheSizeLimit(size, static_cast<size_t>(length));
+  const bool shorter = static_cast<off_t>(size) < length;
+  bool ok = ready && PutAt(fd, bytes, size) && fsync(fd) == 0;
+  const bool cut = ok && shorter && ftruncate(fd, static_cast<off_t>(size)) == 0;
+  ok = ok && (!shorter || (cut && fsync(fd) == 0));
+  // Once cut, the old end is gone and the new content, whole, stays.
+  if (ready && !ok && !cut && PutAt(fd, overwritten.data(), overwritten.size()) && ftruncate(fd, length) == 0)
     fsync(fd);
-  // The fsync has reported every write.
+  // The fsync has reported every write; the close lets the next save in.
   close(fd);
   return ok;
 }
 
-} // namespace
-
-bool WriteFileReplacing(const char* path, const void* bytes, size_t size)
+bool Save(const char* path, const void* bytes, size_t size)
 {
   std::string target;
   if (!path || !*path)
@@ -220,13 +294,32 @@ bool WriteFileReplacing(const char* path, const void* bytes, size_t size)
     return WriteToSpecialFile(target, data, size);
   if (faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0 || !FitsTheSizeLimit(size, 0))
     return false;
-  if (RenameKeepsEverything(target, old))
+  // A file with other names is rewritten in place: a new file renamed
+  // over one of them would leave the others on the old content.
+  if (old.st_nlink == 1)
   {
     const Renamed renamed = ReplaceByRename(target, data, size, &old);
     if (renamed != Renamed::kWouldChangeTheFile)
       return renamed == Renamed::kDone;
   }
   return RewriteInPlace(target, data, size, old);
+}
+
+} // namespace
+
+bool WriteFileReplacing(const char* path, const void* bytes, size_t size)
+{
+  // Memory that runs out before anything is written fails the save; it
+  // must not end the host the plug-in runs in.
+  try
+  {
+    return Save(path, bytes, size);
+  }
+  catch (const std::bad_alloc&)
+  {
+    errno = ENOMEM;
+    return false;
+  }
 }
 
 } // namespace plugkit

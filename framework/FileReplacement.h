@@ -18,22 +18,31 @@
 // Two roads, both leaving the old file as it was on a failure they see (a
 // full disk, a file-size limit):
 // - Where a new file would differ from the old one in its content only (a
-//   file not made yet, or one with no other link and no extended attribute
-//   such as an ACL, in a folder that takes new files, whose owner and group
-//   are those the caller's new file gets), the bytes go to a temporary
-//   beside it, private to its owner until it is whole, and renamed over the
-//   target once written, flushed and closed. The temporary is named as a
-//   hidden file that holds no part of the target's name (so a listing by
-//   extension never picks it up) and is removed on a failure; a process
-//   stopped mid-save leaves the old file whole, and the temporary beside
-//   it. The new file gets the old one's permission bits; a new one gets
-//   what the umask gives (read from /proc/self/status; where that does not
-//   show it, the file is private to its owner).
+//   file not made yet, or one with no other link, in a folder that takes
+//   new files, whose owner and group are those the caller's new file gets,
+//   and whose extended attributes, an ACL or a security label among them,
+//   the caller can give the new file), the bytes go to a temporary beside
+//   it and are renamed over the target once written, flushed and closed;
+//   a process stopped mid-save leaves the old file whole. A new file gets
+//   what a plain create in its folder gives it (the folder's default ACL,
+//   or else the umask) and has no name until it is whole
+//   (framework/files/UnnamedFile.h). A file replaced gets the old one's
+//   permission bits and attributes; its temporary is private to its owner
+//   until it is whole, named as a hidden file that holds no part of the
+//   target's name (so a listing by extension never picks it up), removed
+//   on a failure and left beside the old file by a stop. Where the file
+//   system makes no unnamed file, a new file is made so too and gets what
+//   the umask gives (read from /proc/self/status; where that does not show
+//   it, the file is private to its owner).
 // - Otherwise the file itself is rewritten, so its other links, owner, group
 //   and attributes stay, and its old content and length are put back when
-//   the new one cannot be written whole. This road reads the old content
-//   first, so it refuses a file the caller may not read; a process stopped
-//   in the middle of it leaves the file part written.
+//   the new one cannot be written whole. Only what the new content
+//   overwrites is held for that, so the road holds no more than the save's
+//   own size; the rest of a longer old file is cut only once the new
+//   content is on the disk. Saves of one file on this road take turns (an
+//   advisory lock), so two at once leave one or the other. The road needs
+//   a file the caller may read as well as write; a process stopped in the
+//   middle of it leaves the file part written.
 //
 // Under a file-size limit, a save the limit would cut is refused before
 // anything is written, unless the process ignores SIGXFSZ (the write then
@@ -47,6 +56,7 @@
 namespace plugkit {
 
 // Writes `size` bytes to `path`; true when the file now holds exactly them.
+// Throws nothing: memory that runs out fails the save (ENOMEM).
 bool WriteFileReplacing(const char* path, const void* bytes, size_t size);
 
 } // namespace plugkit
