@@ -14,6 +14,7 @@
 #include <cstring>
 
 #include "framework/files/LinkFollowing.h"
+#include "framework/files/UnnamedFile.h"
 #include "tools/SignalsHeld.h"
 
 namespace auhost {
@@ -245,16 +246,22 @@ std::unique_ptr<FileReplacement> FileReplacement::Begin(const std::string& path,
   }
   TemporarySlot& taken = gTemporaries[slot];
   std::memcpy(taken.path, temporary.c_str(), temporary.size() + 1);
+  // A new output is made as a plain create in its folder would make it (the
+  // folder's default ACL, or else the umask), with no name to list until it
+  // is whole. Otherwise, or where the file system makes no unnamed file,
   // mkostemp makes a new name until one is free and opens it with O_EXCL,
   // which follows no link and opens nothing that was there.
-  replacement->mDescriptor = mkostemp(taken.path, O_CLOEXEC);
+  replacement->mDescriptor = examined.exists ? -1 : plugkit::OpenUnnamedFile(FolderOf(examined.target));
+  replacement->mUnnamed = replacement->mDescriptor >= 0;
+  if (!replacement->mUnnamed)
+    replacement->mDescriptor = mkostemp(taken.path, O_CLOEXEC);
   if (replacement->mDescriptor < 0)
   {
     error = Failure(path, errno);
     taken.state = kFree;
     return nullptr;
   }
-  taken.state = kListed;
+  taken.state = replacement->mUnnamed ? kTaken : kListed;
   replacement->mSlot = slot;
   return replacement;
 }
@@ -266,7 +273,8 @@ FileReplacement::~FileReplacement()
   if (mSlot < 0)
     return;
   SignalsHeld held;
-  unlink(gTemporaries[mSlot].path);
+  if (gTemporaries[mSlot].state == kListed)
+    unlink(gTemporaries[mSlot].path);
   gTemporaries[mSlot].state = kFree;
 }
 
@@ -316,7 +324,9 @@ bool FileReplacement::Finish(std::string& error)
     return true;
   KeepOwnership();
   // After the owner, which a change of owner may clear the set-id bits of.
-  int failure = fchmod(mDescriptor, mMode) == 0 ? 0 : errno;
+  // An unnamed new file has its mode from its folder already, and takes a
+  // name now that it is whole.
+  int failure = mUnnamed ? NameTemporary() : fchmod(mDescriptor, mMode) == 0 ? 0 : errno;
   // A close can be the first to report a write the disk refused.
   if (close(mDescriptor) != 0 && !failure)
     failure = errno;
@@ -328,6 +338,18 @@ bool FileReplacement::Finish(std::string& error)
   }
   mFinished = true;
   return true;
+}
+
+int FileReplacement::NameTemporary()
+{
+  SignalsHeld held;
+  TemporarySlot& slot = gTemporaries[mSlot];
+  std::string name = slot.path;
+  if (!plugkit::NameUnnamedFile(mDescriptor, name))
+    return errno;
+  std::memcpy(slot.path, name.c_str(), name.size() + 1);
+  slot.state = kListed;
+  return 0;
 }
 
 bool FileReplacement::Commit(std::string& error)

@@ -14,8 +14,11 @@
 // render onto another's file.
 //
 // The new file keeps the old one's permission bits, group and owner where
-// the system allows, and says which it could not keep (a new one gets what
-// the umask gives).
+// the system allows, and says which it could not keep. A new one gets what
+// a plain create in its folder gives (the folder's default ACL, or else the
+// umask), and has no name at all until it is whole
+// (framework/files/UnnamedFile.h); where the file system makes no unnamed
+// file, it is made private and gets the umask's mode once whole.
 //
 // Every temporary that exists is listed where a stop signal's handler can
 // reach it (RemoveEveryTemporary), so a process ended by a signal leaves
@@ -80,11 +83,15 @@ private:
   // Keeps what the new file should keep of the old one; empty `mWarning`
   // when all of it could be kept.
   void KeepOwnership();
+  // Gives an unnamed temporary its name and lists it; 0, or the system's
+  // code for why not.
+  int NameTemporary();
   std::string mPath, mTarget, mWarning;
   int mDescriptor = -1;
   int mSlot = -1; // in the list RemoveEveryTemporary reads
   bool mFinished = false;
   bool mReplacesAFile = false;
+  bool mUnnamed = false; // a new file with no name until Finish
   mode_t mMode = 0;
   uid_t mOwner = 0;
   gid_t mGroup = 0;

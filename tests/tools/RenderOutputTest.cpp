@@ -10,6 +10,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -292,14 +293,26 @@ TEST_F(RenderOutput, AStopEndsTheRenderAtOnceWhateverTheInputIsWaitingFor)
 }
 
 // A replaced output stays what it was: a link stays a link and its target
-// gets the audio, the permission bits stay (a new file gets the umask's),
+// gets the audio, the permission bits stay (a new file gets what a plain
+// create there gets: the umask's, or what the folder's default ACL gives),
 // and a link planted at the name temporaries once had is never followed.
 TEST_F(RenderOutput, AReplacedOutputKeepsItsLinkAndPermissionsAndNoPlantedLinkIsFollowed)
 {
   fs::create_directory(dir + "/real");
+  fs::create_directory(dir + "/shared");
+  // Read and write for one more user, in little-endian words: the version,
+  // then (tag | permission << 16, id) for the owner, the user, the group,
+  // the mask and others.
+  const uint32_t oneMoreWriter[] = {2, 0x60001, ~0u, 0x60002, 1234, 0x40004, ~0u, 0x60010, ~0u, 0x40020, ~0u};
+  setxattr((dir + "/shared").c_str(), "system.posix_acl_default", oneMoreWriter, sizeof oneMoreWriter, 0);
+  // A file's permission bits and its ACL, if any.
+  const auto permissions = [](const std::string& path) {
+    struct stat status{};
+    char acl[256];
+    const ssize_t size = stat(path.c_str(), &status) == 0 ? getxattr(path.c_str(), "system.posix_acl_access", acl, sizeof acl) : -1;
+    return std::to_string(status.st_mode & 07777) + " " + std::string(acl, size > 0 ? static_cast<size_t>(size) : 0);
+  };
   std::ofstream(dir + "/victim.txt") << "not to be touched";
-  const mode_t mask = umask(0);
-  umask(mask);
   struct Case
   {
     const char* output;
@@ -310,6 +323,7 @@ TEST_F(RenderOutput, AReplacedOutputKeepsItsLinkAndPermissionsAndNoPlantedLinkIs
   const Case cases[] = {
     {"new.wav", nullptr, -1, false},       {"private.wav", nullptr, 0600, false},
     {"link.wav", "real/target.wav", 0640, false}, {"dangling.wav", "real/made.wav", -1, false},
+    {"shared/new.wav", nullptr, -1, false}, {"into shared.wav", "shared/made.wav", -1, false},
     {"planted.wav", nullptr, -1, true},
   };
   for (const Case& c : cases)
@@ -333,7 +347,13 @@ TEST_F(RenderOutput, AReplacedOutputKeepsItsLinkAndPermissionsAndNoPlantedLinkIs
     EXPECT_EQ(fs::is_symlink(out) ? fs::read_symlink(out).string() : "no link", c.linkTo ? c.linkTo : "no link");
     struct stat status;
     ASSERT_EQ(stat(written.c_str(), &status), 0);
-    EXPECT_EQ(status.st_mode & 07777, c.oldMode >= 0 ? static_cast<mode_t>(c.oldMode) : 0666 & ~mask);
+    if (c.oldMode >= 0)
+      EXPECT_EQ(status.st_mode & 07777, static_cast<mode_t>(c.oldMode));
+    else
+    {
+      close(open((written + ".plain").c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666));
+      EXPECT_EQ(permissions(written), permissions(written + ".plain")) << "what a plain create there gives";
+    }
     auhost::AudioData back;
     std::string error;
     ASSERT_TRUE(auhost::ReadAudioFile(out, back, error)) << error;
