@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/tools/AuhostRun.h"
+#include "tests/tools/HeaderSizes.h"
 #include "tests/tools/ToolsTestSupport.h"
 #include "tools/AudioFile.h"
 #include "tools/PresetFile.h"
@@ -192,6 +193,8 @@ TEST_F(AuhostCommand, RenderedFilesAreTheInputTimesTheUnitsFactorThroughEveryCon
     ASSERT_TRUE(auhost::ReadAudioFile(dir + "/" + c.output, out, error)) << error;
     ASSERT_EQ(out.NumChannels(), c.channels);
     ASSERT_EQ(out.Frames(), in.Frames());
+    // As a reader that trusts the header finds it.
+    EXPECT_EQ(toolstest::HeaderSizeProblem(dir + "/" + c.output, static_cast<uint64_t>(in.Frames())), "");
     long wrong = 0;
     for (int ch = 0; ch < c.channels; ++ch)
       for (long f = 0; f < in.Frames(); ++f)

@@ -27,6 +27,7 @@
 
 #include "tests/support/TempHome.h"
 #include "tests/tools/AuhostLaunch.h"
+#include "tests/tools/HeaderSizes.h"
 #include "tests/tools/ToolsTestSupport.h"
 #include "tools/AudioFile.h"
 
@@ -111,6 +112,10 @@ TEST_F(RenderOutput, TheWriterKeepsRoomFor64BitSizesOnlyWhenARenderMightNotFit)
     auhost::AudioData back;
     ASSERT_TRUE(auhost::ReadAudioFile(path, back, error)) << error;
     EXPECT_EQ(back.Frames(), part.Frames());
+    if (layout != "FLAC")
+    {
+      EXPECT_EQ(toolstest::HeaderSizeProblem(path, static_cast<uint64_t>(part.Frames())), "");
+    }
   }
   EXPECT_TRUE(Leftovers(dir).empty());
 }
