@@ -57,9 +57,11 @@ protected:
 
 // How the writer lays out a file for the length it expects: WAV and AIFF
 // hold 32-bit sizes, so from 4 GiB of audio on, a WAV keeps room for
-// 64-bit ones (RF64, or the plain WAV libsndfile makes of it when it ends
-// small) and an AIFF is refused; a render known to fit keeps the plain
-// layout, as renders always had.
+// 64-bit ones and an AIFF is refused; a render known to fit keeps the plain
+// layout, as renders always had. A WAV with room is RF64 only once it
+// holds more than a plain WAV can: one that ends small (as most renders
+// from a pipe, of unknown length, do) is a plain extensible WAV with a JUNK
+// chunk where RF64 keeps its 64-bit sizes.
 TEST_F(RenderOutput, TheWriterKeepsRoomFor64BitSizesOnlyWhenARenderMightNotFit)
 {
   constexpr long kMinute = 60L * 48000;
@@ -75,6 +77,7 @@ TEST_F(RenderOutput, TheWriterKeepsRoomFor64BitSizesOnlyWhenARenderMightNotFit)
     {"fits.wav", SampleFormat::Float32, 2, 180 * kMinute, "plain WAV"},
     {"over.wav", SampleFormat::Float32, 2, 187 * kMinute, "WAV with room"},
     {"unknown.wav", SampleFormat::Float32, 1, auhost::kUnknownLength, "WAV with room"},
+    {"unknown-24.wav", SampleFormat::Pcm24, 2, auhost::kUnknownLength, "WAV with room"},
     {"fits-16.wav", SampleFormat::Pcm16, 2, 360 * kMinute, "plain WAV"},
     {"over.aiff", SampleFormat::Float32, 2, 187 * kMinute, "refused"},
     {"fits-16.aiff", SampleFormat::Pcm16, 2, 187 * kMinute, "AIFF"},
@@ -103,11 +106,12 @@ TEST_F(RenderOutput, TheWriterKeepsRoomFor64BitSizesOnlyWhenARenderMightNotFit)
     const float* channels[2] = {part.channels[0].data(), part.channels.back().data()};
     ASSERT_TRUE(writer->Append(channels, part.Frames()) && writer->Commit(error)) << error;
     const std::string head = Bytes(path).substr(0, 16);
-    const std::string layout = head.starts_with("RF64") || head.substr(8) == "WAVEJUNK" ? "WAV with room"
-                               : head.substr(8) == "WAVEfmt "                          ? "plain WAV"
-                               : head.starts_with("FORM")                              ? "AIFF"
-                               : head.starts_with("fLaC")                              ? "FLAC"
-                                                                                       : "unknown";
+    const std::string layout = head.starts_with("RF64")         ? "RF64"
+                               : head.substr(8) == "WAVEJUNK" ? "WAV with room"
+                               : head.substr(8) == "WAVEfmt " ? "plain WAV"
+                               : head.starts_with("FORM")     ? "AIFF"
+                               : head.starts_with("fLaC")     ? "FLAC"
+                                                              : "unknown";
     EXPECT_EQ(layout, c.want);
     auhost::AudioData back;
     ASSERT_TRUE(auhost::ReadAudioFile(path, back, error)) << error;
