@@ -252,12 +252,28 @@ TEST_F(RenderOutput, AFileSizeLimitNearTheEndLeavesEachOutputWholeOrRefused)
     }
 }
 
+// The core files the system left in `dir`, the working directory, where
+// its pattern names a file there (as by default); a core made elsewhere
+// shows in the exit status alone.
+size_t CoreFilesIn(const std::string& dir)
+{
+  std::string pattern;
+  std::getline(std::ifstream("/proc/sys/kernel/core_pattern"), pattern);
+  const std::string name = pattern.substr(0, pattern.find('%'));
+  size_t found = 0;
+  if (!name.empty() && name.find_first_of("|/") == std::string::npos)
+    for (const auto& entry : fs::directory_iterator(dir))
+      found += entry.path().filename().string().starts_with(name);
+  return found;
+}
+
 // A stop ends the render within a second whatever the input is doing: a
 // FIFO nobody has opened yet, or a pipe that has given the header and some
 // audio and then stalls. A stop is any signal whose default ends the
 // process (a timer, a CPU-time limit, a pipe closed, a real-time signal):
 // the process ends by the signal, the old output is whole and the render's
-// temporary is gone.
+// temporary is gone, and it leaves no core file, though core files are
+// allowed and the default of some (SIGQUIT, SIGXCPU) makes one.
 TEST_F(RenderOutput, AStopEndsTheRenderAtOnceWhateverTheInputIsWaitingFor)
 {
   const std::string out = dir + "/out.wav", fifo = dir + "/fifo.wav";
@@ -273,6 +289,8 @@ TEST_F(RenderOutput, AStopEndsTheRenderAtOnceWhateverTheInputIsWaitingFor)
       Launch run;
       run.args = {"--bundle", STRICT_BUNDLE, "render", fifo, out};
       run.giveUpSeconds = 1;
+      run.coreFiles = true;
+      run.directory = dir;
       run.whileRunning = [&](pid_t pid) {
         const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         if (stalls)
@@ -295,6 +313,8 @@ TEST_F(RenderOutput, AStopEndsTheRenderAtOnceWhateverTheInputIsWaitingFor)
       if (writer >= 0)
         close(writer);
       EXPECT_EQ(ended.signal, signal) << ended.output;
+      EXPECT_FALSE(ended.coreDumped);
+      EXPECT_EQ(CoreFilesIn(dir), 0u);
       EXPECT_EQ(Bytes(out), "the old output");
       EXPECT_TRUE(Leftovers(dir).empty());
     }
