@@ -2,6 +2,9 @@
 // talks to the plug-in only through the exported factory and the Audio
 // Unit calls, as a host on macOS would.
 
+#include <fcntl.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <exception>
 #include <string>
@@ -125,6 +128,13 @@ int RunCommand(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+  // A standard stream closed at the start (a daemon's, a script's
+  // `>&- 2>&-`) leaves its number to the next file opened, and what is
+  // printed would land there, in an output. Each closed one is /dev/null,
+  // before anything is opened; without /dev/null nothing is safe to open.
+  for (int stream = 0; stream <= 2; ++stream)
+    if (fcntl(stream, F_GETFD) < 0 && errno == EBADF && open("/dev/null", O_RDWR) != stream)
+      return 1;
   // Caught so that the stack unwinds whatever is thrown: a render's
   // temporary output is removed on the way, and the user is told why.
   try

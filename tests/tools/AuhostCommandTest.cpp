@@ -2,13 +2,17 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <iterator>
 
 #include <gtest/gtest.h>
 
+#include "tests/tools/AuhostLaunch.h"
 #include "tests/tools/AuhostRun.h"
+#include "tests/tools/HeaderSizes.h"
 #include "tests/tools/ToolsTestSupport.h"
 #include "tools/AudioFile.h"
 #include "tools/PresetFile.h"
@@ -192,11 +196,65 @@ TEST_F(AuhostCommand, RenderedFilesAreTheInputTimesTheUnitsFactorThroughEveryCon
     ASSERT_TRUE(auhost::ReadAudioFile(dir + "/" + c.output, out, error)) << error;
     ASSERT_EQ(out.NumChannels(), c.channels);
     ASSERT_EQ(out.Frames(), in.Frames());
+    // As a reader that trusts the header finds it.
+    EXPECT_EQ(toolstest::HeaderSizeProblem(dir + "/" + c.output, static_cast<uint64_t>(in.Frames())), "");
     long wrong = 0;
     for (int ch = 0; ch < c.channels; ++ch)
       for (long f = 0; f < in.Frames(); ++f)
         wrong += out.channels[ch][f] != in.channels[ch][f] * c.factor;
     EXPECT_EQ(wrong, 0) << "samples differ from the input times " << c.factor;
+  }
+}
+
+// On a terminal, a programme over a minute shows a bar that is redrawn
+// only when its percent changes, up to 100%; a quiet render, and a
+// programme of a minute, show none. The programmes are silence at a low
+// rate, cheap to render.
+TEST_F(AuhostCommand, TheProgressBarRedrawsOnlyWhenItsPercentChanges)
+{
+  for (const int seconds : {60, 61})
+  {
+    std::string error;
+    const auhost::AudioData silence{8000.0, {std::vector<float>(8000 * seconds)}};
+    ASSERT_TRUE(auhost::WriteAudioFile(dir + "/" + std::to_string(seconds) + ".wav", silence,
+                                       auhost::SampleFormat::Pcm16, error))
+      << error;
+  }
+  struct Case
+  {
+    const char* input;
+    const char* option; // or none
+    bool bar;
+  };
+  const Case cases[] = {
+    {"61.wav", nullptr, true},
+    {"61.wav", "--quiet", false},
+    {"60.wav", nullptr, false},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(std::string(c.input) + " " + (c.option ? c.option : ""));
+    toolstest::Launch run;
+    run.args = {"--bundle", STRICT_BUNDLE, "render", dir + "/" + c.input, dir + "/out.wav"};
+    if (c.option)
+      run.args.push_back(c.option);
+    run.terminal = true;
+    const toolstest::Ended ended = toolstest::RunAuhost(run, dir + "/log.txt");
+    ASSERT_EQ(ended.status, 0) << ended.output;
+    // The percent each redraw shows.
+    std::vector<int> percents;
+    for (size_t at = 0; (at = ended.output.find("\r[", at)) != std::string::npos; ++at)
+      percents.push_back(std::atoi(ended.output.c_str() + ended.output.find("] ", at) + 2));
+    if (!c.bar)
+    {
+      EXPECT_TRUE(percents.empty()) << ended.output;
+      continue;
+    }
+    ASSERT_FALSE(percents.empty()) << ended.output;
+    EXPECT_LE(percents.size(), 101u);
+    EXPECT_TRUE(std::adjacent_find(percents.begin(), percents.end(), std::greater_equal<int>()) == percents.end())
+      << "a percent drawn again, or going back, in " << percents.size() << " redraws";
+    EXPECT_EQ(percents.back(), 100);
   }
 }
 

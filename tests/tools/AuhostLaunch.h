@@ -1,7 +1,8 @@
 // auhost started as a user's shell starts it, for the tests of what a render
 // does to files: every signal as a terminal gives it, a file-size limit,
-// another user, extra environment, a standard output nobody reads, and
-// hooks for the test to act before it starts and while it runs.
+// core files allowed, another user, extra environment, a working directory,
+// a standard output nobody reads, standard streams closed or a terminal,
+// and hooks for the test to act before it starts and while it runs.
 #pragma once
 
 #include <fcntl.h>
@@ -9,9 +10,11 @@
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <csignal>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -67,6 +70,10 @@ struct Launch
   std::vector<std::string> environment; // NAME=VALUE, in place of the test's
   uid_t user = 0; // another user (and group of that number) to run as; 0: the test's
   bool closedStdout = false; // standard output a pipe nobody reads
+  std::vector<int> closedStreams; // of 0, 1 and 2, closed as a shell's `<&- >&- 2>&-` closes them
+  bool terminal = false; // standard output and error a terminal (a pseudo-terminal the test reads)
+  bool coreFiles = false; // as after `ulimit -c unlimited`
+  std::string directory; // the working directory; empty: the test's
   std::function<void(pid_t)> beforeStart; // in the test, the child waiting
   std::function<void(pid_t)> whileRunning; // in the test
   int giveUpSeconds = 30; // after whileRunning
@@ -76,7 +83,8 @@ struct Ended
 {
   int status = -1; // the exit status, or -1 when a signal ended it
   int signal = 0;
-  std::string output; // standard output (unless closedStdout) and error
+  bool coreDumped = false; // the signal left a core file
+  std::string output; // standard output (unless closedStdout) and error, or what the terminal was sent
 };
 
 // The status of a child that could not become `Launch::user`.
@@ -107,9 +115,33 @@ inline Ended RunAuhost(Launch run, const std::string& log)
       envp.push_back(*variable);
   envp.push_back(nullptr);
   int hold[2], unread[2];
-  const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   if (out < 0 || pipe2(hold, O_CLOEXEC) != 0 || pipe2(unread, O_CLOEXEC) != 0)
     return {};
+  // A terminal that passes on what is written as it is (no "\n" made
+  // "\r\n"), read as the child writes so that it never fills.
+  int screen = -1;
+  if (run.terminal)
+  {
+    screen = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
+    const char* name = screen >= 0 && grantpt(screen) == 0 && unlockpt(screen) == 0 ? ptsname(screen) : nullptr;
+    const int side = name ? open(name, O_RDWR | O_NOCTTY | O_CLOEXEC) : -1;
+    termios mode;
+    if (side < 0 || tcgetattr(side, &mode) != 0)
+      return {};
+    cfmakeraw(&mode);
+    tcsetattr(side, TCSANOW, &mode);
+    fcntl(screen, F_SETFL, O_NONBLOCK);
+    close(out);
+    out = side;
+  }
+  std::string shown;
+  auto readScreen = [&] {
+    char buffer[4096];
+    ssize_t n;
+    while (screen >= 0 && (n = read(screen, buffer, sizeof buffer)) > 0)
+      shown.append(buffer, static_cast<size_t>(n));
+  };
   const pid_t pid = fork();
   if (pid == 0)
   {
@@ -121,9 +153,16 @@ inline Ended RunAuhost(Launch run, const std::string& log)
     sigprocmask(SIG_SETMASK, &none, nullptr);
     dup2(run.closedStdout ? unread[1] : out, STDOUT_FILENO);
     dup2(out, STDERR_FILENO);
+    for (const int stream : run.closedStreams)
+      close(stream);
     const rlimit limit{run.fileSizeLimit, run.fileSizeLimit};
     if (run.fileSizeLimit)
       setrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit cores{RLIM_INFINITY, RLIM_INFINITY};
+    if (run.coreFiles)
+      setrlimit(RLIMIT_CORE, &cores);
+    if (!run.directory.empty() && chdir(run.directory.c_str()) != 0)
+      _exit(127);
     if (run.user && (setgroups(0, nullptr) != 0 || setgid(run.user) != 0 || setuid(run.user) != 0 ||
                      access(argv[0], X_OK) != 0))
       _exit(kCannotRunAsTheUser);
@@ -151,11 +190,16 @@ inline Ended RunAuhost(Launch run, const std::string& log)
   {
     if (std::chrono::steady_clock::now() > giveUp)
       kill(pid, SIGKILL);
+    readScreen();
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
+  readScreen();
+  if (screen >= 0)
+    close(screen);
   ended.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
   ended.signal = WIFSIGNALED(raw) ? WTERMSIG(raw) : 0;
-  ended.output = Bytes(log);
+  ended.coreDumped = WIFSIGNALED(raw) && WCOREDUMP(raw);
+  ended.output = run.terminal ? shown : Bytes(log);
   return ended;
 }
 

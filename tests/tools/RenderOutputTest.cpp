@@ -28,6 +28,7 @@
 
 #include "tests/support/TempHome.h"
 #include "tests/tools/AuhostLaunch.h"
+#include "tests/tools/HeaderSizes.h"
 #include "tests/tools/ToolsTestSupport.h"
 #include "tools/AudioFile.h"
 
@@ -57,9 +58,11 @@ protected:
 
 // How the writer lays out a file for the length it expects: WAV and AIFF
 // hold 32-bit sizes, so from 4 GiB of audio on, a WAV keeps room for
-// 64-bit ones (RF64, or the plain WAV libsndfile makes of it when it ends
-// small) and an AIFF is refused; a render known to fit keeps the plain
-// layout, as renders always had.
+// 64-bit ones and an AIFF is refused; a render known to fit keeps the plain
+// layout, as renders always had. A WAV with room is RF64 only once it
+// holds more than a plain WAV can: one that ends small (as most renders
+// from a pipe, of unknown length, do) is a plain extensible WAV with a JUNK
+// chunk where RF64 keeps its 64-bit sizes.
 TEST_F(RenderOutput, TheWriterKeepsRoomFor64BitSizesOnlyWhenARenderMightNotFit)
 {
   constexpr long kMinute = 60L * 48000;
@@ -75,6 +78,7 @@ TEST_F(RenderOutput, TheWriterKeepsRoomFor64BitSizesOnlyWhenARenderMightNotFit)
     {"fits.wav", SampleFormat::Float32, 2, 180 * kMinute, "plain WAV"},
     {"over.wav", SampleFormat::Float32, 2, 187 * kMinute, "WAV with room"},
     {"unknown.wav", SampleFormat::Float32, 1, auhost::kUnknownLength, "WAV with room"},
+    {"unknown-24.wav", SampleFormat::Pcm24, 2, auhost::kUnknownLength, "WAV with room"},
     {"fits-16.wav", SampleFormat::Pcm16, 2, 360 * kMinute, "plain WAV"},
     {"over.aiff", SampleFormat::Float32, 2, 187 * kMinute, "refused"},
     {"fits-16.aiff", SampleFormat::Pcm16, 2, 187 * kMinute, "AIFF"},
@@ -103,15 +107,20 @@ TEST_F(RenderOutput, TheWriterKeepsRoomFor64BitSizesOnlyWhenARenderMightNotFit)
     const float* channels[2] = {part.channels[0].data(), part.channels.back().data()};
     ASSERT_TRUE(writer->Append(channels, part.Frames()) && writer->Commit(error)) << error;
     const std::string head = Bytes(path).substr(0, 16);
-    const std::string layout = head.starts_with("RF64") || head.substr(8) == "WAVEJUNK" ? "WAV with room"
-                               : head.substr(8) == "WAVEfmt "                          ? "plain WAV"
-                               : head.starts_with("FORM")                              ? "AIFF"
-                               : head.starts_with("fLaC")                              ? "FLAC"
-                                                                                       : "unknown";
+    const std::string layout = head.starts_with("RF64")         ? "RF64"
+                               : head.substr(8) == "WAVEJUNK" ? "WAV with room"
+                               : head.substr(8) == "WAVEfmt " ? "plain WAV"
+                               : head.starts_with("FORM")     ? "AIFF"
+                               : head.starts_with("fLaC")     ? "FLAC"
+                                                              : "unknown";
     EXPECT_EQ(layout, c.want);
     auhost::AudioData back;
     ASSERT_TRUE(auhost::ReadAudioFile(path, back, error)) << error;
     EXPECT_EQ(back.Frames(), part.Frames());
+    if (layout != "FLAC")
+    {
+      EXPECT_EQ(toolstest::HeaderSizeProblem(path, static_cast<uint64_t>(part.Frames())), "");
+    }
   }
   EXPECT_TRUE(Leftovers(dir).empty());
 }
@@ -244,12 +253,28 @@ TEST_F(RenderOutput, AFileSizeLimitNearTheEndLeavesEachOutputWholeOrRefused)
     }
 }
 
+// The core files the system left in `dir`, the working directory, where
+// its pattern names a file there (as by default); a core made elsewhere
+// shows in the exit status alone.
+size_t CoreFilesIn(const std::string& dir)
+{
+  std::string pattern;
+  std::getline(std::ifstream("/proc/sys/kernel/core_pattern"), pattern);
+  const std::string name = pattern.substr(0, pattern.find('%'));
+  size_t found = 0;
+  if (!name.empty() && name.find_first_of("|/") == std::string::npos)
+    for (const auto& entry : fs::directory_iterator(dir))
+      found += entry.path().filename().string().starts_with(name);
+  return found;
+}
+
 // A stop ends the render within a second whatever the input is doing: a
 // FIFO nobody has opened yet, or a pipe that has given the header and some
 // audio and then stalls. A stop is any signal whose default ends the
 // process (a timer, a CPU-time limit, a pipe closed, a real-time signal):
 // the process ends by the signal, the old output is whole and the render's
-// temporary is gone.
+// temporary is gone, and it leaves no core file, though core files are
+// allowed and the default of some (SIGQUIT, SIGXCPU) makes one.
 TEST_F(RenderOutput, AStopEndsTheRenderAtOnceWhateverTheInputIsWaitingFor)
 {
   const std::string out = dir + "/out.wav", fifo = dir + "/fifo.wav";
@@ -265,6 +290,8 @@ TEST_F(RenderOutput, AStopEndsTheRenderAtOnceWhateverTheInputIsWaitingFor)
       Launch run;
       run.args = {"--bundle", STRICT_BUNDLE, "render", fifo, out};
       run.giveUpSeconds = 1;
+      run.coreFiles = true;
+      run.directory = dir;
       run.whileRunning = [&](pid_t pid) {
         const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
         if (stalls)
@@ -287,6 +314,8 @@ TEST_F(RenderOutput, AStopEndsTheRenderAtOnceWhateverTheInputIsWaitingFor)
       if (writer >= 0)
         close(writer);
       EXPECT_EQ(ended.signal, signal) << ended.output;
+      EXPECT_FALSE(ended.coreDumped);
+      EXPECT_EQ(CoreFilesIn(dir), 0u);
       EXPECT_EQ(Bytes(out), "the old output");
       EXPECT_TRUE(Leftovers(dir).empty());
     }

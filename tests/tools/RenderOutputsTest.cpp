@@ -4,19 +4,23 @@
 // do, whatever signal comes; a replaced file keeps its owner and group (or
 // the user hears why not), whatever the length of its name; another user's
 // file in a sticky folder, and a file the user may not write, are refused
-// before rendering.
+// before rendering; nothing the render prints reaches an output, whatever
+// standard streams it starts without.
+#include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
+#include <thread>
 
 #include <gtest/gtest.h>
 
@@ -241,6 +245,68 @@ TEST_F(RenderOutputs, NoOutputIsCommittedBeforeAllAreWrittenAndOnceOneIsAllAre)
     EXPECT_TRUE(Bytes(Path("p.aupreset")).starts_with("<?xml"));
     EXPECT_TRUE(Bytes(Path("lane.csv")).starts_with("time,value\n"));
   }
+}
+
+// Nothing the render prints reaches a file it writes, whatever standard
+// streams it was started without (as a daemon or a script's `>&- 2>&-`
+// starts it), though the files it opens would take their numbers: here the
+// warning that a pipe held less than its header promised, printed once the
+// pipe has ended, while the output is open. With all three closed, the
+// input and a side-chain take the first two numbers. Each output is the
+// one the same render makes with its streams open.
+TEST_F(RenderOutputs, NothingPrintedReachesAnOutputWhicheverStandardStreamsAreClosed)
+{
+  const std::string wav = Bytes(Path("in.wav")), fifo = Path("fifo.wav");
+  const std::string cut = wav.substr(0, wav.size() / 2);
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  // Written once auhost reads the FIFO, then ended.
+  const auto feed = [&](pid_t) {
+    const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    int writer;
+    while ((writer = open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC)) < 0 &&
+           std::chrono::steady_clock::now() < giveUp)
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    ASSERT_GE(writer, 0);
+    fcntl(writer, F_SETFL, 0);
+    EXPECT_EQ(write(writer, cut.data(), cut.size()), static_cast<ssize_t>(cut.size()));
+    close(writer);
+  };
+  struct Case
+  {
+    const char* name;
+    std::vector<int> closed;
+    bool sidechain;
+  };
+  const Case cases[] = {
+    {"standard output and error closed", {1, 2}, false},
+    {"all three closed, with a side-chain", {0, 1, 2}, true},
+  };
+  for (const Case& c : cases)
+    for (const std::string container : {"wav", "aiff", "flac"})
+    {
+      SCOPED_TRACE(std::string(c.name) + ", ." + container);
+      const std::string out = Path("out." + container);
+      auto render = [&](std::vector<int> closed) {
+        fs::remove(out);
+        Launch run;
+        run.closedStreams = std::move(closed);
+        run.whileRunning = feed;
+        std::vector<std::string> args = {fifo, out, "--format", "24"};
+        if (c.sidechain)
+          args.insert(args.end(), {"--sidechain", Path("in.wav")});
+        return Render(args, run);
+      };
+      const Ended open = render({});
+      ASSERT_EQ(open.status, 0) << open.output;
+      ASSERT_NE(open.output.find("the file is cut short"), std::string::npos) << open.output;
+      const std::string whole = Bytes(out);
+      const long frames = Audio("out." + container).Frames();
+      const Ended closed = render(c.closed);
+      EXPECT_EQ(closed.status, 0);
+      EXPECT_EQ(Audio("out." + container).Frames(), frames);
+      EXPECT_TRUE(Bytes(out) == whole) << Bytes(out).size() << " bytes, not " << whole.size();
+      EXPECT_TRUE(Leftovers(folder.Path()).empty());
+    }
 }
 
 // A replaced file keeps its owner (where the system allows) and its group,
