@@ -17,8 +17,10 @@
 
 namespace auhost {
 
-// The audio's length when the header gives none (a WAV streamed through a
-// pipe has 0xFFFFFFFF there).
+// The audio's length when the header gives none: a WAV streamed through a
+// pipe may have 0xFFFFFFFF there, and sox leaves a placeholder of its own in
+// a WAV or AIFF it streams (the most whole frames in 0x7FFFF000 or
+// 0x7F000000 bytes), which is read as none too.
 inline constexpr long long kNoDeclaredSize = -1;
 
 struct DeclaredAudio

@@ -74,6 +74,45 @@ void PutBigEndian(std::string& bytes, size_t at, uint32_t value)
     bytes[at + b] = static_cast<char>(value >> (24 - 8 * b));
 }
 
+void PutLittleEndian(std::string& bytes, size_t at, uint32_t value)
+{
+  for (int b = 0; b < 4; ++b)
+    bytes[at + b] = static_cast<char>(value >> (8 * b));
+}
+
+uint32_t Bytes16(const std::string& bytes, size_t at, bool bigEndian)
+{
+  const auto byte = [&](size_t i) { return uint32_t(static_cast<unsigned char>(bytes[at + i])); };
+  return bigEndian ? byte(0) << 8 | byte(1) : byte(0) | byte(1) << 8;
+}
+
+// A WAV's sizes as sox leaves them streaming it to a pipe, unable to go back
+// to its header: the data size the most whole frames (of its block align)
+// in 0x7FFFF000 bytes, less `fewer` frames, and the RIFF size to match.
+std::string WithPlaceholderSizes(std::string wav, uint32_t fewer = 0)
+{
+  const size_t format = wav.find("fmt "), data = wav.find("data");
+  const uint32_t frame = Bytes16(wav, format + 8 + 12, false);
+  const uint32_t size = (0x7FFFF000 / frame - fewer) * frame;
+  PutLittleEndian(wav, data + 4, size);
+  PutLittleEndian(wav, 4, static_cast<uint32_t>(data) + size);
+  return wav;
+}
+
+// The same of an AIFF (or AIFC) whose sound data starts at its SSND
+// chunk's preamble: sox's count of frames in COMM the most whole frames in
+// 0x7F000000 bytes (less `fewer`), and the SSND and FORM sizes to match.
+std::string WithAiffPlaceholderSizes(std::string aiff, uint32_t fewer = 0)
+{
+  const size_t comm = aiff.find("COMM"), ssnd = aiff.find("SSND");
+  const uint32_t frame = Bytes16(aiff, comm + 8, true) * ((Bytes16(aiff, comm + 8 + 6, true) + 7) / 8);
+  const uint32_t frames = 0x7F000000 / frame - fewer;
+  PutBigEndian(aiff, comm + 8 + 2, frames);
+  PutBigEndian(aiff, ssnd + 4, 8 + frames * frame);
+  PutBigEndian(aiff, 4, static_cast<uint32_t>(ssnd) + 8 + 8 + frames * frame - 8);
+  return aiff;
+}
+
 // An AIFF whose sound data starts `offset` bytes into its SSND chunk, as the
 // format allows (libsndfile writes 0 there): the offset's bytes are
 // inserted before the sound data and the chunk sizes grown by them.
@@ -348,11 +387,17 @@ TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
   };
   const std::string wav = written(SF_FORMAT_WAV | SF_FORMAT_FLOAT), aiff = written(SF_FORMAT_AIFF | SF_FORMAT_PCM_16);
   const std::string flac = written(SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
+  const std::string wav24 = written(SF_FORMAT_WAV | SF_FORMAT_PCM_24), aifc = written(SF_FORMAT_AIFF | SF_FORMAT_FLOAT);
+  // What a whole input whose header promises `frames` warns of.
+  const auto promises = [](uint32_t frames) {
+    return ": the file is cut short: its header promises " + std::to_string(frames) + " frames, it holds 12000;";
+  };
   struct Kind
   {
     const char* name;
     std::string bytes;
     bool pipeRefuses = false; // the one exception: a header that needs what follows the audio
+    std::string warns = "";   // what the whole input's render warns of, from both; nothing when empty
   };
   const Kind kinds[] = {
     {"WAV", wav},
@@ -370,6 +415,14 @@ TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
     {"AIFF behind an ID3 tag", WithId3Tag(aiff, 3000)},
     {"FLAC behind an ID3 tag", WithId3Tag(flac, 3000)},
     {"AIFF whose COMM chunk follows its sound data", WithCommonChunkLast(aiff), true},
+    {"WAV streamed by sox, its sizes a placeholder", WithPlaceholderSizes(wav)},
+    {"24-bit WAV streamed by sox", WithPlaceholderSizes(wav24)},
+    {"AIFF streamed by sox", WithAiffPlaceholderSizes(aiff)},
+    {"AIFC streamed by sox", WithAiffPlaceholderSizes(aifc)},
+    {"WAV whose data size is a frame short of sox's placeholder", WithPlaceholderSizes(wav, 1), false,
+     promises(0x7FFFF000 / 8 - 1)},
+    {"AIFF whose sound data is a frame short of sox's placeholder", WithAiffPlaceholderSizes(aiff, 1), false,
+     promises(0x7F000000 / 4 - 1)},
   };
   const auto outcome = [this](const std::string& input, const std::string& shell) {
     std::filesystem::remove(Path("out.wav"));
@@ -394,6 +447,14 @@ TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
         said.replace(at, Path("cut").size(), "/dev/stdin");
       EXPECT_EQ(piped.output, said);
       EXPECT_EQ(pipedAudio, fileAudio);
+      // A whole input warns only of what its header really promises.
+      if (size == k.bytes.size())
+      {
+        if (k.warns.empty())
+          EXPECT_EQ(file.output.find("warning"), std::string::npos) << file.output;
+        else
+          EXPECT_NE(file.output.find("auhost: warning: " + Path("cut") + k.warns), std::string::npos) << file.output;
+      }
     }
 }
 
