@@ -295,11 +295,23 @@ std::unique_ptr<AudioFileReader> AudioFileReader::Open(const std::string& path, 
     if (!(file = pipe->Open(path, info, error)))
       return nullptr;
   }
-  else if (!(file = sf_open_fd(descriptor, SFM_READ, &info, SF_TRUE)))
+  else
   {
-    close(descriptor);
-    error = "cannot read " + path + ": " + sf_strerror(nullptr);
-    return nullptr;
+    // libsndfile skips ID3 tags before a header, but takes one shorter than
+    // the 12 bytes it first reads (a tag of no frames) for more tags, and
+    // refuses the file: it is given the file from after the tags, which it
+    // reads as it does once it has skipped them. Tags that reach the file's
+    // end are left to it.
+    struct stat status;
+    const long long tags = Id3TagsLength(descriptor);
+    if (tags > 0 && fstat(descriptor, &status) == 0 && tags < status.st_size)
+      lseek(descriptor, tags, SEEK_SET);
+    if (!(file = sf_open_fd(descriptor, SFM_READ, &info, SF_TRUE)))
+    {
+      close(descriptor);
+      error = "cannot read " + path + ": " + sf_strerror(nullptr);
+      return nullptr;
+    }
   }
   std::unique_ptr<AudioFileReader> reader(new AudioFileReader);
   reader->mFile = file;

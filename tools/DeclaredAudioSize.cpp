@@ -72,16 +72,22 @@ long long Id3TagLength(const unsigned char* head)
   return 10 + size;
 }
 
+long long Id3TagsLength(const HeaderBytes& bytes)
+{
+  long long start = 0, tag = 0;
+  unsigned char head[10];
+  for (int tags = 0; tags < kMostChunks && bytes(start, head, sizeof head) && (tag = Id3TagLength(head)) > 0; ++tags)
+    start += tag;
+  return start;
+}
+
 bool FindAudioChunk(const HeaderBytes& bytes, DeclaredAudio& out)
 {
   const auto readExactly = [&bytes](long long at, unsigned char* into, size_t count) {
     return at >= 0 && bytes(at, into, count);
   };
-  long long start = 0;
+  const long long start = Id3TagsLength(bytes);
   unsigned char head[12];
-  long long tag = 0;
-  for (int tags = 0; tags < kMostChunks && readExactly(start, head, 10) && (tag = Id3TagLength(head)) > 0; ++tags)
-    start += tag;
   if (!readExactly(start, head, sizeof head))
     return false;
   const bool riff = Is(head, "RIFF") && Is(head + 8, "WAVE");
@@ -151,12 +157,25 @@ bool FindAudioChunk(const HeaderBytes& bytes, DeclaredAudio& out)
   return false;
 }
 
-bool FindAudioChunk(int descriptor, DeclaredAudio& out)
+namespace {
+
+HeaderBytes FromFile(int descriptor)
 {
-  const auto fromFile = [descriptor](long long at, unsigned char* into, size_t count) {
+  return [descriptor](long long at, unsigned char* into, size_t count) {
     return pread(descriptor, into, count, static_cast<off_t>(at)) == static_cast<ssize_t>(count);
   };
-  return FindAudioChunk(fromFile, out);
+}
+
+} // namespace
+
+long long Id3TagsLength(int descriptor)
+{
+  return Id3TagsLength(FromFile(descriptor));
+}
+
+bool FindAudioChunk(int descriptor, DeclaredAudio& out)
+{
+  return FindAudioChunk(FromFile(descriptor), out);
 }
 
 } // namespace auhost

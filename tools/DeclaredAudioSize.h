@@ -38,6 +38,12 @@ long long Id3TagLength(const unsigned char* head);
 // it does not have them all.
 using HeaderBytes = std::function<bool(long long at, unsigned char* into, size_t count)>;
 
+// The bytes of the ID3 tags that `bytes` start with (0 when none).
+long long Id3TagsLength(const HeaderBytes& bytes);
+
+// The same in a file.
+long long Id3TagsLength(int descriptor);
+
 // False when `bytes` hold no WAV or AIFF header this can follow as far as
 // its audio.
 bool FindAudioChunk(const HeaderBytes& bytes, DeclaredAudio& out);
