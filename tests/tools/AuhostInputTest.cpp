@@ -185,6 +185,42 @@ std::string FlacWithoutLength(std::string flac)
   return flac;
 }
 
+std::string BigEndianBytes(uint32_t value)
+{
+  std::string bytes(4, '\0');
+  PutBigEndian(bytes, 0, value);
+  return bytes;
+}
+
+// A FLAC with a metadata block of `type` holding `body` after its
+// STREAMINFO (the first block: its 4-byte header and 34 bytes after "fLaC").
+std::string WithFlacBlock(std::string flac, int type, const std::string& body)
+{
+  std::string block = BigEndianBytes(static_cast<uint32_t>(body.size())) + body;
+  block[0] = static_cast<char>(type | (flac[4] & 0x80)); // the last block if STREAMINFO was
+  flac[4] = static_cast<char>(flac[4] & 0x7F);
+  return flac.insert(42, block);
+}
+
+// A picture block's body: a front cover of `bytes` (all zeros) as PNG.
+std::string FlacPicture(uint32_t bytes)
+{
+  return BigEndianBytes(3) + BigEndianBytes(9) + "image/png" + BigEndianBytes(0) + std::string(16, '\0') +
+         BigEndianBytes(bytes) + std::string(bytes, '\0');
+}
+
+// Where a FLAC's frames start: after "fLaC" and its metadata blocks.
+size_t FlacFramesStart(const std::string& flac)
+{
+  size_t at = 4;
+  for (bool last = false; !last && at + 4 <= flac.size();)
+  {
+    last = (flac[at] & 0x80) != 0;
+    at += 4 + (BigEndian(flac, at) & 0xFFFFFF);
+  }
+  return at;
+}
+
 // `audio` behind an ID3 tag of `size` bytes, as taggers put one before it.
 std::string WithId3Tag(const std::string& audio, uint32_t size)
 {
@@ -398,7 +434,17 @@ TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
     std::string bytes;
     bool pipeRefuses = false; // the one exception: a header that needs what follows the audio
     std::string warns = "";   // what the whole input's render warns of, from both; nothing when empty
+    std::vector<size_t> cuts = {}; // more sizes to cut it to, inside its frames: refused as ending early
   };
+  // A FLAC without a length whose first frames follow metadata longer than
+  // a pipe keeps of a header, and cuts inside those frames.
+  const auto afterMetadata = [&flac](int type, const std::string& body) {
+    const std::string big = FlacWithoutLength(WithFlacBlock(flac, type, body));
+    const size_t frames = FlacFramesStart(big);
+    return std::pair{big, std::vector<size_t>{frames + 10, frames + 3000, big.size() - 1000}};
+  };
+  const auto [picture, inPicturedFrames] = afterMetadata(6, FlacPicture(1500000));
+  const auto [padded, inPaddedFrames] = afterMetadata(1, std::string(3 << 20, '\0'));
   const Kind kinds[] = {
     {"WAV", wav},
     {"16-bit WAV", written(SF_FORMAT_WAV | SF_FORMAT_PCM_16)},
@@ -428,6 +474,8 @@ TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
      promises(0x7FFFF000 / 8 - 1)},
     {"AIFF whose sound data is a frame short of sox's placeholder", WithAiffPlaceholderSizes(aiff, 1), false,
      promises(0x7F000000 / 4 - 1)},
+    {"FLAC without a length after a 1.5 MB picture", picture, false, "", inPicturedFrames},
+    {"FLAC without a length after 3 MiB of padding", padded, false, "", inPaddedFrames},
   };
   const auto outcome = [this](const std::string& input, const std::string& shell) {
     std::filesystem::remove(Path("out.wav"));
@@ -435,21 +483,38 @@ TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
     return std::pair{run, run.status == 0 ? Rendered("out.wav").channels : std::vector<std::vector<float>>{}};
   };
   for (const Kind& k : kinds)
-    for (const size_t size : {k.bytes.size(), size_t(20), size_t(60), k.bytes.size() / 2, k.bytes.size() - 3})
+  {
+    std::vector<size_t> sizes{k.bytes.size(), 20, 60, k.bytes.size() / 2, k.bytes.size() - 3};
+    const size_t usual = sizes.size();
+    sizes.insert(sizes.end(), k.cuts.begin(), k.cuts.end());
+    for (size_t s = 0; s < sizes.size(); ++s)
     {
+      const size_t size = sizes[s];
       SCOPED_TRACE(std::string(k.name) + " of " + std::to_string(size) + " bytes");
       Put(Path("cut"), k.bytes.substr(0, size));
       const auto [file, fileAudio] = outcome(Path("cut"), "");
       const auto [piped, pipedAudio] = outcome("/dev/stdin", "cat " + Path("cut") + " | ");
       ASSERT_NE(file.status, -1);
-      if (k.pipeRefuses || file.status != 0)
-      {
-        ExpectRefusal(piped, "");
-        continue;
-      }
       std::string said = file.output;
       for (size_t at; (at = said.find(Path("cut"))) != std::string::npos;)
         said.replace(at, Path("cut").size(), "/dev/stdin");
+      if (s >= usual)
+      {
+        EXPECT_NE(file.output.find("cannot read the audio of " + Path("cut") + " (it ends early)"), std::string::npos)
+          << file.output;
+      }
+      if (k.pipeRefuses || file.status != 0)
+      {
+        ExpectRefusal(piped, "");
+        // Both refusing to read the audio, once the input is open, say why
+        // in the same words.
+        const std::string audio = "cannot read the audio of ";
+        if (file.output.find(audio) != std::string::npos && piped.output.find(audio) != std::string::npos)
+        {
+          EXPECT_EQ(piped.output, said);
+        }
+        continue;
+      }
       EXPECT_EQ(piped.output, said);
       EXPECT_EQ(pipedAudio, fileAudio);
       // A whole input warns only of what its header really promises.
@@ -461,6 +526,7 @@ TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
           EXPECT_NE(file.output.find("auhost: warning: " + Path("cut") + k.warns), std::string::npos) << file.output;
       }
     }
+  }
 }
 
 // Wherever a copy stopped, the reader refuses the file or reads what is
