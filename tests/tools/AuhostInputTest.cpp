@@ -221,6 +221,20 @@ size_t FlacFramesStart(const std::string& flac)
   return at;
 }
 
+// `audio` with white noise of peak `level` added, the same each run: as
+// 24-bit FLAC, large frames whose bytes hold what looks like frame headers.
+auhost::AudioData WithNoise(auhost::AudioData audio, float level)
+{
+  uint32_t state = 1;
+  for (auto& channel : audio.channels)
+    for (float& sample : channel)
+    {
+      state = state * 1664525u + 1013904223u;
+      sample += level * (static_cast<float>(state >> 8) / 8388608.0f - 1.0f);
+    }
+  return audio;
+}
+
 // `audio` behind an ID3 tag of `size` bytes, as taggers put one before it.
 std::string WithId3Tag(const std::string& audio, uint32_t size)
 {
@@ -445,6 +459,13 @@ TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
   };
   const auto [picture, inPicturedFrames] = afterMetadata(6, FlacPicture(1500000));
   const auto [padded, inPaddedFrames] = afterMetadata(1, std::string(3 << 20, '\0'));
+  // A 24-bit FLAC of noise, and cuts inside its frames: a decoder going back
+  // over the frame a cut ends meets a false frame header and loses sync.
+  EXPECT_TRUE(WriteAs(Path("kind"), WithNoise(clip, 0.1f), SF_FORMAT_FLAC | SF_FORMAT_PCM_24));
+  const std::string noise = Bytes(Path("kind"));
+  std::vector<size_t> inNoiseFrames;
+  for (size_t at = FlacFramesStart(noise) + 2000; at < noise.size(); at += 2000)
+    inNoiseFrames.push_back(at);
   const Kind kinds[] = {
     {"WAV", wav},
     {"16-bit WAV", written(SF_FORMAT_WAV | SF_FORMAT_PCM_16)},
@@ -476,6 +497,7 @@ TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
      promises(0x7F000000 / 4 - 1)},
     {"FLAC without a length after a 1.5 MB picture", picture, false, "", inPicturedFrames},
     {"FLAC without a length after 3 MiB of padding", padded, false, "", inPaddedFrames},
+    {"24-bit FLAC of noise", noise, false, "", inNoiseFrames},
   };
   const auto outcome = [this](const std::string& input, const std::string& shell) {
     std::filesystem::remove(Path("out.wav"));
