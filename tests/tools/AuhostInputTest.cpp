@@ -466,6 +466,14 @@ TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
   std::vector<size_t> inNoiseFrames;
   for (size_t at = FlacFramesStart(noise) + 2000; at < noise.size(); at += 2000)
     inNoiseFrames.push_back(at);
+  // Longer than a pipe keeps of its last stretch, many times over: a WAV
+  // of 6 MiB, and a 24-bit FLAC of 5 MB of noise cut near its end and in
+  // its middle, where the decoder goes back over what the pipe kept.
+  auhost::AudioData longClip = toolstest::Bursts(20.0, -24.0);
+  EXPECT_TRUE(WriteAs(Path("kind"), longClip, SF_FORMAT_WAV | SF_FORMAT_FLOAT));
+  const std::string longWav = Bytes(Path("kind"));
+  EXPECT_TRUE(WriteAs(Path("kind"), WithNoise(longClip, 0.1f), SF_FORMAT_FLAC | SF_FORMAT_PCM_24));
+  const std::string longFlac = Bytes(Path("kind"));
   const Kind kinds[] = {
     {"WAV", wav},
     {"16-bit WAV", written(SF_FORMAT_WAV | SF_FORMAT_PCM_16)},
@@ -498,6 +506,8 @@ TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
     {"FLAC without a length after a 1.5 MB picture", picture, false, "", inPicturedFrames},
     {"FLAC without a length after 3 MiB of padding", padded, false, "", inPaddedFrames},
     {"24-bit FLAC of noise", noise, false, "", inNoiseFrames},
+    {"WAV of 20 s", longWav},
+    {"24-bit FLAC of 20 s of noise", longFlac, false, "", {longFlac.size() / 3, longFlac.size() - 100000}},
   };
   const auto outcome = [this](const std::string& input, const std::string& shell) {
     std::filesystem::remove(Path("out.wav"));
