@@ -425,7 +425,9 @@ TEST_F(AuhostInput, OtherContainersAndHeadersWithoutALengthAreRefusedSayingWhy)
 }
 
 // A pipe answers as the file of its bytes does, whole or cut inside its
-// header or its audio: the same render and words, or a refusal in both.
+// header or its audio: the same render and words, or a refusal in both (in
+// the same words when both refuse to read the audio). A whole input warns
+// only of audio its header really promises.
 TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
 {
   auhost::AudioData clip = in;
