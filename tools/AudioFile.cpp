@@ -241,6 +241,51 @@ std::string CutShortWarning(const std::string& path, const DeclaredAudio& declar
 
 } // namespace
 
+// A FLAC file, which libsndfile reads through these calls rather than its
+// descriptor, so that a read coming to the file's end is seen: a decoder
+// that meets the end inside a frame goes back over the frame for the next,
+// and may then fail short of the end (lost sync on a false frame header),
+// though it was the end that stopped it, as a pipe's decoder does once the
+// pipe has ended. Reads and seeks go to the descriptor as libsndfile's own
+// do (the same calls, the same bytes); positions count from `start`, after
+// any ID3 tags. Closes the descriptor when it goes.
+struct FlacFileInput
+{
+  int descriptor;
+  long long start, length; // of the stream in the file
+  bool reachedEnd = false; // a read has come to the file's end
+  int failure = 0;         // the system's code for the first read that failed
+
+  ~FlacFileInput() { close(descriptor); }
+  static sf_count_t Length(void* input) { return static_cast<FlacFileInput*>(input)->length; }
+  static sf_count_t Seek(sf_count_t offset, int whence, void* input)
+  {
+    const FlacFileInput& in = *static_cast<FlacFileInput*>(input);
+    const off_t at = lseek(in.descriptor, static_cast<off_t>(whence == SEEK_SET ? in.start + offset : offset), whence);
+    return at < 0 ? -1 : at - in.start;
+  }
+  static sf_count_t Read(void* into, sf_count_t count, void* input)
+  {
+    FlacFileInput& in = *static_cast<FlacFileInput*>(input);
+    sf_count_t done = 0;
+    while (done < count)
+    {
+      const ssize_t n = read(in.descriptor, static_cast<char*>(into) + done, static_cast<size_t>(count - done));
+      if (n < 0 && errno == EINTR)
+        continue;
+      if (n < 0 && !in.failure)
+        in.failure = errno;
+      in.reachedEnd = in.reachedEnd || n == 0;
+      if (n <= 0)
+        break;
+      done += n;
+    }
+    return done;
+  }
+  static sf_count_t Write(const void*, sf_count_t, void*) { return 0; }
+  static sf_count_t Tell(void* input) { return Seek(0, SEEK_CUR, input); }
+};
+
 bool IsKnownAudioExtension(const std::string& path)
 {
   return ContainerOf(path) != 0;
@@ -286,6 +331,7 @@ std::unique_ptr<AudioFileReader> AudioFileReader::Open(const std::string& path, 
   }
   SF_INFO info{};
   std::unique_ptr<PipeInput> pipe;
+  std::unique_ptr<FlacFileInput> flacFile;
   SNDFILE* file = nullptr;
   if (lseek(descriptor, 0, SEEK_CUR) < 0)
   {
@@ -295,15 +341,40 @@ std::unique_ptr<AudioFileReader> AudioFileReader::Open(const std::string& path, 
     if (!(file = pipe->Open(path, info, error)))
       return nullptr;
   }
-  else if (!(file = sf_open_fd(descriptor, SFM_READ, &info, SF_TRUE)))
+  else
   {
-    close(descriptor);
-    error = "cannot read " + path + ": " + sf_strerror(nullptr);
-    return nullptr;
+    // libsndfile skips ID3 tags before a header, but takes one shorter than
+    // the 12 bytes it first reads (a tag of no frames) for more tags, and
+    // refuses the file: it is given the file from after the tags, which it
+    // reads as it does once it has skipped them. Tags that reach the file's
+    // end are left to it.
+    struct stat status;
+    const long long tags = Id3TagsLength(descriptor);
+    const long long start = tags > 0 && fstat(descriptor, &status) == 0 && tags < status.st_size ? tags : 0;
+    lseek(descriptor, start, SEEK_SET);
+    unsigned char magic[4];
+    if (pread(descriptor, magic, sizeof magic, start) == sizeof magic && std::memcmp(magic, "fLaC", 4) == 0 &&
+        fstat(descriptor, &status) == 0)
+    {
+      flacFile.reset(new FlacFileInput{descriptor, start, status.st_size - start});
+      SF_VIRTUAL_IO io{FlacFileInput::Length, FlacFileInput::Seek, FlacFileInput::Read, FlacFileInput::Write,
+                       FlacFileInput::Tell};
+      file = sf_open_virtual(&io, SFM_READ, &info, flacFile.get());
+    }
+    else
+      file = sf_open_fd(descriptor, SFM_READ, &info, SF_TRUE);
+    if (!file)
+    {
+      if (!flacFile)
+        close(descriptor);
+      error = "cannot read " + path + ": " + sf_strerror(nullptr);
+      return nullptr;
+    }
   }
   std::unique_ptr<AudioFileReader> reader(new AudioFileReader);
   reader->mFile = file;
   reader->mPipe = std::move(pipe);
+  reader->mFlacFile = std::move(flacFile);
   reader->mDescriptor = descriptor;
   reader->mPath = path;
   if (!IsReadContainer(info.format))
@@ -354,15 +425,19 @@ AudioFileReader::~AudioFileReader()
 
 std::string AudioFileReader::ShortReadError() const
 {
-  // A file or a pipe cut short leaves libsndfile at its end (a FLAC
-  // decoder may call that lost sync); anything else is the pipe's, its own
-  // or the system's reason.
+  // A file or a pipe cut short has been read to its end (a FLAC decoder
+  // may call that lost sync, gone back over the frame cut there); anything
+  // else is the pipe's, its own or the system's reason (for a FLAC file's
+  // own reads, in libsndfile's words for its reads).
   if (mPipe && !mPipe->Error().empty())
     return "cannot read the audio of " + mPath + ": " + mPipe->Error();
+  if (mFlacFile && mFlacFile->failure)
+    return "cannot read the audio of " + mPath + ": System error : " + std::strerror(mFlacFile->failure) + ".";
   struct stat status;
-  const bool atFileEnd = mPipe ? mPipe->Ended()
-                               : fstat(mDescriptor, &status) == 0 && S_ISREG(status.st_mode) &&
-                                   lseek(mDescriptor, 0, SEEK_CUR) >= status.st_size;
+  const bool atFileEnd = mPipe       ? mPipe->Ended()
+                         : mFlacFile ? mFlacFile->reachedEnd
+                                     : fstat(mDescriptor, &status) == 0 && S_ISREG(status.st_mode) &&
+                                         lseek(mDescriptor, 0, SEEK_CUR) >= status.st_size;
   if (sf_error(mFile) == SF_ERR_NO_ERROR || atFileEnd)
     return "cannot read the audio of " + mPath + " (it ends early)";
   return "cannot read the audio of " + mPath + ": " + sf_strerror(mFile);
@@ -406,7 +481,7 @@ bool AudioFileReader::ReadAt(long start, long count, float* const* channels)
     // Short of a known length, or short with an error: a failure; short
     // of an unknown length without one: its end.
     if (got != n && (mFrames != kUnknownLength || sf_error(mFile) != SF_ERR_NO_ERROR ||
-                     (mPipe && !mPipe->Error().empty())))
+                     (mPipe && !mPipe->Error().empty()) || (mFlacFile && mFlacFile->failure)))
     {
       mFailedFrom = std::min(mFailedFrom, at + std::max(0L, static_cast<long>(got)));
       return Failed(ShortReadError());

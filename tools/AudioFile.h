@@ -27,6 +27,7 @@ namespace auhost {
 
 class FileWriteIo;
 class PipeInput;
+struct FlacFileInput;
 
 struct AudioData
 {
@@ -121,7 +122,9 @@ private:
 // reading. A FLAC whose header gives no length, and a WAV or AIFF from a
 // pipe (whose header may give any), has an unknown length and is read to
 // its real end. A pipe is read through a PipeInput, which refuses a header
-// it cannot read there rather than misread it.
+// it cannot read there rather than misread it; a FLAC file through calls
+// that see whether its decoder has read to its end, so that one cut short
+// is refused as ending early, as from a pipe.
 class AudioFileReader final : public AudioSource
 {
 public:
@@ -158,8 +161,9 @@ private:
   // Keeps the first reason a read failed; false.
   bool Failed(const std::string& why);
   sf_private_tag* mFile = nullptr;
-  int mDescriptor = -1; // the file libsndfile reads, owned by mFile or mPipe
+  int mDescriptor = -1; // the file libsndfile reads, owned by mFile, mPipe or mFlacFile
   std::unique_ptr<PipeInput> mPipe; // what libsndfile reads a pipe through
+  std::unique_ptr<FlacFileInput> mFlacFile; // and a FLAC file
   std::string mPath, mError, mWarning;
   int mChannels = 0;
   double mRate = 0.0;

@@ -17,8 +17,10 @@
 
 namespace auhost {
 
-// The audio's length when the header gives none (a WAV streamed through a
-// pipe has 0xFFFFFFFF there).
+// The audio's length when the header gives none: a WAV streamed through a
+// pipe may have 0xFFFFFFFF there, and sox leaves a placeholder of its own in
+// a WAV or AIFF it streams (the most whole frames in 0x7FFFF000 or
+// 0x7F000000 bytes), which is read as none too.
 inline constexpr long long kNoDeclaredSize = -1;
 
 struct DeclaredAudio
@@ -35,6 +37,12 @@ long long Id3TagLength(const unsigned char* head);
 // Gives the `count` bytes at `at` of whatever holds the header; false when
 // it does not have them all.
 using HeaderBytes = std::function<bool(long long at, unsigned char* into, size_t count)>;
+
+// The bytes of the ID3 tags that `bytes` start with (0 when none).
+long long Id3TagsLength(const HeaderBytes& bytes);
+
+// The same in a file.
+long long Id3TagsLength(int descriptor);
 
 // False when `bytes` hold no WAV or AIFF header this can follow as far as
 // its audio.

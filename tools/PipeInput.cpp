@@ -55,6 +55,11 @@ SNDFILE* PipeInput::Open(const std::string& path, SF_INFO& info, std::string& er
                    PipeCallbacks::Tell};
   mOpening = true;
   SkipTags();
+  // From the header on: a FLAC decoder may already read its first frames
+  // while it opens (those after metadata of megabytes, say, past what is
+  // kept of the header), and a stream cut there sends it back over them.
+  mTail.resize(kPipeTailBytes);
+  mTailStart = mTaken;
   SNDFILE* file = sf_open_virtual(&io, SFM_READ, &info, this);
   mOpening = false;
   if (file && mError.empty())
@@ -62,8 +67,6 @@ SNDFILE* PipeInput::Open(const std::string& path, SF_INFO& info, std::string& er
     // libsndfile takes any virtual file for one that seeks; this one only
     // goes back within its header, and over its last stretch.
     info.seekable = SF_FALSE;
-    mTail.resize(kPipeTailBytes);
-    mTailStart = mTaken;
     return file;
   }
   const std::string reason = sf_strerror(nullptr);

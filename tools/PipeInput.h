@@ -17,12 +17,13 @@
 // pipe: chunks after the audio are not read from a pipe, and a header that
 // needs them is refused, saying to give the file.
 //
-// Once open, the last kPipeTailBytes pass through a ring, so that a FLAC
-// decoder may look back over a frame the stream's end cut; and once the
-// pipe has ended, its end is told as a file's is (see Tell), so the decoder
-// refuses such a frame as in a file. ID3 tags before the header, which
-// libsndfile skips in a file but misplaces the audio's end by in a stream,
-// are read and dropped before libsndfile sees the stream.
+// From the header on, the last kPipeTailBytes pass through a ring, so that
+// a FLAC decoder may look back over a frame the stream's end cut (one it
+// read while opening too, after metadata longer than what is kept of the
+// header); and once the pipe has ended, its end is told as a file's is (see
+// Tell), so the decoder refuses such a frame as in a file. ID3 tags before
+// the header, which libsndfile skips in a file but misplaces the audio's end
+// by in a stream, are read and dropped before libsndfile sees the stream.
 //
 // A read that needs bytes the pipe has passed and did not keep fails, and
 // so does every read after it, with Error() saying why: the caller refuses
@@ -45,7 +46,7 @@ struct DeclaredAudio;
 // The most bytes kept of a stream while it is opened: far more than any
 // header libsndfile reads, and nothing of a programme's length.
 inline constexpr size_t kPipeHeaderBytes = 1 << 20;
-// The last bytes kept of a stream once open: a FLAC decoder that finds the
+// The last bytes kept of a stream: a FLAC decoder that finds the
 // stream cut inside a frame looks back over the frame for the next, and a
 // mono or stereo frame is smaller than this.
 inline constexpr size_t kPipeTailBytes = 1 << 20;
@@ -103,15 +104,15 @@ private:
   const Run* KeptAt(long long at) const;
   // All of [at, at + count) from a kept run; false when it is not all there.
   bool CopyKept(long long at, unsigned char* into, size_t count) const;
-  // The same from the stream's last stretch, once open.
+  // The same from the stream's last stretch.
   bool CopyTail(long long at, unsigned char* into, long long count) const;
 
   int mDescriptor;
   std::vector<Run> mKept;
   size_t mKeptBytes = 0;
   std::vector<unsigned char> mDropped; // room for bytes jumped over
-  std::vector<unsigned char> mTail;    // a ring of the last bytes taken once open
-  long long mTailStart = 0;            // where the stream stood when it was opened
+  std::vector<unsigned char> mTail;    // a ring of the last bytes taken from the header on
+  long long mTailStart = 0;            // where the header starts (after any ID3 tags)
   long long mTaken = 0;    // bytes read from the pipe so far
   long long mPosition = 0; // where libsndfile reads next
   bool mOpening = false;

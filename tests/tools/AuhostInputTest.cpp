@@ -74,6 +74,45 @@ void PutBigEndian(std::string& bytes, size_t at, uint32_t value)
     bytes[at + b] = static_cast<char>(value >> (24 - 8 * b));
 }
 
+void PutLittleEndian(std::string& bytes, size_t at, uint32_t value)
+{
+  for (int b = 0; b < 4; ++b)
+    bytes[at + b] = static_cast<char>(value >> (8 * b));
+}
+
+uint32_t Bytes16(const std::string& bytes, size_t at, bool bigEndian)
+{
+  const auto byte = [&](size_t i) { return uint32_t(static_cast<unsigned char>(bytes[at + i])); };
+  return bigEndian ? byte(0) << 8 | byte(1) : byte(0) | byte(1) << 8;
+}
+
+// A WAV's sizes as sox leaves them streaming it to a pipe, unable to go back
+// to its header: the data size the most whole frames (of its block align)
+// in 0x7FFFF000 bytes, less `fewer` frames, and the RIFF size to match.
+std::string WithPlaceholderSizes(std::string wav, uint32_t fewer = 0)
+{
+  const size_t format = wav.find("fmt "), data = wav.find("data");
+  const uint32_t frame = Bytes16(wav, format + 8 + 12, false);
+  const uint32_t size = (0x7FFFF000 / frame - fewer) * frame;
+  PutLittleEndian(wav, data + 4, size);
+  PutLittleEndian(wav, 4, static_cast<uint32_t>(data) + size);
+  return wav;
+}
+
+// The same of an AIFF (or AIFC) whose sound data starts at its SSND
+// chunk's preamble: sox's count of frames in COMM the most whole frames in
+// 0x7F000000 bytes (less `fewer`), and the SSND and FORM sizes to match.
+std::string WithAiffPlaceholderSizes(std::string aiff, uint32_t fewer = 0)
+{
+  const size_t comm = aiff.find("COMM"), ssnd = aiff.find("SSND");
+  const uint32_t frame = Bytes16(aiff, comm + 8, true) * ((Bytes16(aiff, comm + 8 + 6, true) + 7) / 8);
+  const uint32_t frames = 0x7F000000 / frame - fewer;
+  PutBigEndian(aiff, comm + 8 + 2, frames);
+  PutBigEndian(aiff, ssnd + 4, 8 + frames * frame);
+  PutBigEndian(aiff, 4, static_cast<uint32_t>(ssnd) + 8 + 8 + frames * frame - 8);
+  return aiff;
+}
+
 // An AIFF whose sound data starts `offset` bytes into its SSND chunk, as the
 // format allows (libsndfile writes 0 there): the offset's bytes are
 // inserted before the sound data and the chunk sizes grown by them.
@@ -144,6 +183,56 @@ std::string FlacWithoutLength(std::string flac)
   flac[8 + 13] = static_cast<char>(flac[8 + 13] & 0xF0);
   flac.replace(8 + 14, 4, 4, '\0');
   return flac;
+}
+
+std::string BigEndianBytes(uint32_t value)
+{
+  std::string bytes(4, '\0');
+  PutBigEndian(bytes, 0, value);
+  return bytes;
+}
+
+// A FLAC with a metadata block of `type` holding `body` after its
+// STREAMINFO (the first block: its 4-byte header and 34 bytes after "fLaC").
+std::string WithFlacBlock(std::string flac, int type, const std::string& body)
+{
+  std::string block = BigEndianBytes(static_cast<uint32_t>(body.size())) + body;
+  block[0] = static_cast<char>(type | (flac[4] & 0x80)); // the last block if STREAMINFO was
+  flac[4] = static_cast<char>(flac[4] & 0x7F);
+  return flac.insert(42, block);
+}
+
+// A picture block's body: a front cover of `bytes` (all zeros) as PNG.
+std::string FlacPicture(uint32_t bytes)
+{
+  return BigEndianBytes(3) + BigEndianBytes(9) + "image/png" + BigEndianBytes(0) + std::string(16, '\0') +
+         BigEndianBytes(bytes) + std::string(bytes, '\0');
+}
+
+// Where a FLAC's frames start: after "fLaC" and its metadata blocks.
+size_t FlacFramesStart(const std::string& flac)
+{
+  size_t at = 4;
+  for (bool last = false; !last && at + 4 <= flac.size();)
+  {
+    last = (flac[at] & 0x80) != 0;
+    at += 4 + (BigEndian(flac, at) & 0xFFFFFF);
+  }
+  return at;
+}
+
+// `audio` with white noise of peak `level` added, the same each run: as
+// 24-bit FLAC, large frames whose bytes hold what looks like frame headers.
+auhost::AudioData WithNoise(auhost::AudioData audio, float level)
+{
+  uint32_t state = 1;
+  for (auto& channel : audio.channels)
+    for (float& sample : channel)
+    {
+      state = state * 1664525u + 1013904223u;
+      sample += level * (static_cast<float>(state >> 8) / 8388608.0f - 1.0f);
+    }
+  return audio;
 }
 
 // `audio` behind an ID3 tag of `size` bytes, as taggers put one before it.
@@ -336,7 +425,9 @@ TEST_F(AuhostInput, OtherContainersAndHeadersWithoutALengthAreRefusedSayingWhy)
 }
 
 // A pipe answers as the file of its bytes does, whole or cut inside its
-// header or its audio: the same render and words, or a refusal in both.
+// header or its audio: the same render and words, or a refusal in both (in
+// the same words when both refuse to read the audio). A whole input warns
+// only of audio its header really promises.
 TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
 {
   auhost::AudioData clip = in;
@@ -348,12 +439,43 @@ TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
   };
   const std::string wav = written(SF_FORMAT_WAV | SF_FORMAT_FLOAT), aiff = written(SF_FORMAT_AIFF | SF_FORMAT_PCM_16);
   const std::string flac = written(SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
+  const std::string wav24 = written(SF_FORMAT_WAV | SF_FORMAT_PCM_24), aifc = written(SF_FORMAT_AIFF | SF_FORMAT_FLOAT);
+  // What a whole input whose header promises `frames` warns of.
+  const auto promises = [](uint32_t frames) {
+    return ": the file is cut short: its header promises " + std::to_string(frames) + " frames, it holds 12000;";
+  };
   struct Kind
   {
     const char* name;
     std::string bytes;
     bool pipeRefuses = false; // the one exception: a header that needs what follows the audio
+    std::string warns = "";   // what the whole input's render warns of, from both; nothing when empty
+    std::vector<size_t> cuts = {}; // more sizes to cut it to, inside its frames: refused as ending early
   };
+  // A FLAC without a length whose first frames follow metadata longer than
+  // a pipe keeps of a header, and cuts inside those frames.
+  const auto afterMetadata = [&flac](int type, const std::string& body) {
+    const std::string big = FlacWithoutLength(WithFlacBlock(flac, type, body));
+    const size_t frames = FlacFramesStart(big);
+    return std::pair{big, std::vector<size_t>{frames + 10, frames + 3000, big.size() - 1000}};
+  };
+  const auto [picture, inPicturedFrames] = afterMetadata(6, FlacPicture(1500000));
+  const auto [padded, inPaddedFrames] = afterMetadata(1, std::string(3 << 20, '\0'));
+  // A 24-bit FLAC of noise, and cuts inside its frames: a decoder going back
+  // over the frame a cut ends meets a false frame header and loses sync.
+  EXPECT_TRUE(WriteAs(Path("kind"), WithNoise(clip, 0.1f), SF_FORMAT_FLAC | SF_FORMAT_PCM_24));
+  const std::string noise = Bytes(Path("kind"));
+  std::vector<size_t> inNoiseFrames;
+  for (size_t at = FlacFramesStart(noise) + 2000; at < noise.size(); at += 2000)
+    inNoiseFrames.push_back(at);
+  // Longer than a pipe keeps of its last stretch, many times over: a WAV
+  // of 6 MiB, and a 24-bit FLAC of 5 MB of noise cut near its end and in
+  // its middle, where the decoder goes back over what the pipe kept.
+  auhost::AudioData longClip = toolstest::Bursts(20.0, -24.0);
+  EXPECT_TRUE(WriteAs(Path("kind"), longClip, SF_FORMAT_WAV | SF_FORMAT_FLOAT));
+  const std::string longWav = Bytes(Path("kind"));
+  EXPECT_TRUE(WriteAs(Path("kind"), WithNoise(longClip, 0.1f), SF_FORMAT_FLAC | SF_FORMAT_PCM_24));
+  const std::string longFlac = Bytes(Path("kind"));
   const Kind kinds[] = {
     {"WAV", wav},
     {"16-bit WAV", written(SF_FORMAT_WAV | SF_FORMAT_PCM_16)},
@@ -369,7 +491,25 @@ TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
     {"WAV behind an ID3 tag", WithId3Tag(wav, 3000)},
     {"AIFF behind an ID3 tag", WithId3Tag(aiff, 3000)},
     {"FLAC behind an ID3 tag", WithId3Tag(flac, 3000)},
+    {"WAV behind an empty ID3 tag", WithId3Tag(wav, 0)},
+    {"AIFF behind an empty ID3 tag", WithId3Tag(aiff, 0)},
+    {"FLAC behind an empty ID3 tag", WithId3Tag(flac, 0)},
+    {"WAV behind an ID3 tag of one byte", WithId3Tag(wav, 1)},
+    {"WAV behind an ID3 tag and an empty one", WithId3Tag(WithId3Tag(wav, 0), 3000)},
     {"AIFF whose COMM chunk follows its sound data", WithCommonChunkLast(aiff), true},
+    {"WAV streamed by sox, its sizes a placeholder", WithPlaceholderSizes(wav)},
+    {"24-bit WAV streamed by sox", WithPlaceholderSizes(wav24)},
+    {"AIFF streamed by sox", WithAiffPlaceholderSizes(aiff)},
+    {"AIFC streamed by sox", WithAiffPlaceholderSizes(aifc)},
+    {"WAV whose data size is a frame short of sox's placeholder", WithPlaceholderSizes(wav, 1), false,
+     promises(0x7FFFF000 / 8 - 1)},
+    {"AIFF whose sound data is a frame short of sox's placeholder", WithAiffPlaceholderSizes(aiff, 1), false,
+     promises(0x7F000000 / 4 - 1)},
+    {"FLAC without a length after a 1.5 MB picture", picture, false, "", inPicturedFrames},
+    {"FLAC without a length after 3 MiB of padding", padded, false, "", inPaddedFrames},
+    {"24-bit FLAC of noise", noise, false, "", inNoiseFrames},
+    {"WAV of 20 s", longWav},
+    {"24-bit FLAC of 20 s of noise", longFlac, false, "", {longFlac.size() / 3, longFlac.size() - 100000}},
   };
   const auto outcome = [this](const std::string& input, const std::string& shell) {
     std::filesystem::remove(Path("out.wav"));
@@ -377,24 +517,50 @@ TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
     return std::pair{run, run.status == 0 ? Rendered("out.wav").channels : std::vector<std::vector<float>>{}};
   };
   for (const Kind& k : kinds)
-    for (const size_t size : {k.bytes.size(), size_t(20), size_t(60), k.bytes.size() / 2, k.bytes.size() - 3})
+  {
+    std::vector<size_t> sizes{k.bytes.size(), 20, 60, k.bytes.size() / 2, k.bytes.size() - 3};
+    const size_t usual = sizes.size();
+    sizes.insert(sizes.end(), k.cuts.begin(), k.cuts.end());
+    for (size_t s = 0; s < sizes.size(); ++s)
     {
+      const size_t size = sizes[s];
       SCOPED_TRACE(std::string(k.name) + " of " + std::to_string(size) + " bytes");
       Put(Path("cut"), k.bytes.substr(0, size));
       const auto [file, fileAudio] = outcome(Path("cut"), "");
       const auto [piped, pipedAudio] = outcome("/dev/stdin", "cat " + Path("cut") + " | ");
       ASSERT_NE(file.status, -1);
-      if (k.pipeRefuses || file.status != 0)
-      {
-        ExpectRefusal(piped, "");
-        continue;
-      }
       std::string said = file.output;
       for (size_t at; (at = said.find(Path("cut"))) != std::string::npos;)
         said.replace(at, Path("cut").size(), "/dev/stdin");
+      if (s >= usual)
+      {
+        EXPECT_NE(file.output.find("cannot read the audio of " + Path("cut") + " (it ends early)"), std::string::npos)
+          << file.output;
+      }
+      if (k.pipeRefuses || file.status != 0)
+      {
+        ExpectRefusal(piped, "");
+        // Both refusing to read the audio, once the input is open, say why
+        // in the same words.
+        const std::string audio = "cannot read the audio of ";
+        if (file.output.find(audio) != std::string::npos && piped.output.find(audio) != std::string::npos)
+        {
+          EXPECT_EQ(piped.output, said);
+        }
+        continue;
+      }
       EXPECT_EQ(piped.output, said);
       EXPECT_EQ(pipedAudio, fileAudio);
+      // A whole input warns only of what its header really promises.
+      if (size == k.bytes.size())
+      {
+        if (k.warns.empty())
+          EXPECT_EQ(file.output.find("warning"), std::string::npos) << file.output;
+        else
+          EXPECT_NE(file.output.find("auhost: warning: " + Path("cut") + k.warns), std::string::npos) << file.output;
+      }
     }
+  }
 }
 
 // Wherever a copy stopped, the reader refuses the file or reads what is
