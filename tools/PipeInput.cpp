@@ -113,13 +113,17 @@ void PipeInput::SkipTags()
   }
 }
 
-long long PipeInput::Tell() const
+long long PipeInput::Tell()
 {
   // A FLAC decoder asks whether it has come to the end by comparing where
   // it is with the length it was told: once the pipe has ended, its end is
   // that length, as a file's end is (a decoder that finds a frame cut there
-  // looks back over it, see Seek). While opening, a header's positions are
-  // wanted as they are.
+  // looks back over it, see Seek). A file's end shows as soon as a read
+  // reaches it, a pipe's only to a read past it: asked at the last byte
+  // taken, this takes more (kept in the ring, read from there next) to find
+  // out. While opening, a header's positions are wanted as they are.
+  if (!mOpening && !mEnded && mPosition == mTaken)
+    Take(mDropped.data(), static_cast<long long>(mDropped.size()));
   return !mOpening && mEnded && mPosition == mTaken ? kUnknownFileLength : mPosition;
 }
 

@@ -89,7 +89,7 @@ private:
   // libsndfile's reads and seeks, at mPosition.
   long long Read(unsigned char* into, long long count);
   long long Seek(long long offset, int whence);
-  long long Tell() const;
+  long long Tell();
   // Reads and drops any ID3 tags at the stream's start.
   void SkipTags();
   // Up to `count` bytes from the pipe: how many, or 0 at its end or once a

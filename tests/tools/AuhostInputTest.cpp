@@ -510,6 +510,7 @@ TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
     {"24-bit FLAC of noise", noise, false, "", inNoiseFrames},
     {"WAV of 20 s", longWav},
     {"24-bit FLAC of 20 s of noise", longFlac, false, "", {longFlac.size() / 3, longFlac.size() - 100000}},
+    {"24-bit FLAC of 20 s of noise without a length", FlacWithoutLength(longFlac)},
   };
   const auto outcome = [this](const std::string& input, const std::string& shell) {
     std::filesystem::remove(Path("out.wav"));
@@ -519,6 +520,9 @@ TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
   for (const Kind& k : kinds)
   {
     std::vector<size_t> sizes{k.bytes.size(), 20, 60, k.bytes.size() / 2, k.bytes.size() - 3};
+    // Where a read of 64 KiB of a longer one ends.
+    if (k.bytes.size() > (size_t(1) << 16))
+      sizes.push_back(size_t(1) << 16);
     const size_t usual = sizes.size();
     sizes.insert(sizes.end(), k.cuts.begin(), k.cuts.end());
     for (size_t s = 0; s < sizes.size(); ++s)
