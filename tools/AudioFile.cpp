@@ -349,12 +349,12 @@ std::unique_ptr<AudioFileReader> AudioFileReader::Open(const std::string& path, 
     // reads as it does once it has skipped them. Tags that reach the file's
     // end are left to it.
     struct stat status;
+    const bool sized = fstat(descriptor, &status) == 0;
     const long long tags = Id3TagsLength(descriptor);
-    const long long start = tags > 0 && fstat(descriptor, &status) == 0 && tags < status.st_size ? tags : 0;
+    const long long start = sized && tags < status.st_size ? tags : 0;
     lseek(descriptor, start, SEEK_SET);
     unsigned char magic[4];
-    if (pread(descriptor, magic, sizeof magic, start) == sizeof magic && std::memcmp(magic, "fLaC", 4) == 0 &&
-        fstat(descriptor, &status) == 0)
+    if (sized && pread(descriptor, magic, sizeof magic, start) == sizeof magic && std::memcmp(magic, "fLaC", 4) == 0)
     {
       flacFile.reset(new FlacFileInput{descriptor, start, status.st_size - start});
       SF_VIRTUAL_IO io{FlacFileInput::Length, FlacFileInput::Seek, FlacFileInput::Read, FlacFileInput::Write,

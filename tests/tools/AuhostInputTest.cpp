@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/tools/AuhostRun.h"
+#include "tests/tools/HeaderSizes.h"
 #include "tests/tools/ToolsTestSupport.h"
 #include "tools/AudioFile.h"
 #include "tools/AudioPipeline.h"
@@ -80,19 +81,13 @@ void PutLittleEndian(std::string& bytes, size_t at, uint32_t value)
     bytes[at + b] = static_cast<char>(value >> (8 * b));
 }
 
-uint32_t Bytes16(const std::string& bytes, size_t at, bool bigEndian)
-{
-  const auto byte = [&](size_t i) { return uint32_t(static_cast<unsigned char>(bytes[at + i])); };
-  return bigEndian ? byte(0) << 8 | byte(1) : byte(0) | byte(1) << 8;
-}
-
 // A WAV's sizes as sox leaves them streaming it to a pipe, unable to go back
 // to its header: the data size the most whole frames (of its block align)
 // in 0x7FFFF000 bytes, less `fewer` frames, and the RIFF size to match.
 std::string WithPlaceholderSizes(std::string wav, uint32_t fewer = 0)
 {
   const size_t format = wav.find("fmt "), data = wav.find("data");
-  const uint32_t frame = Bytes16(wav, format + 8 + 12, false);
+  const uint32_t frame = static_cast<uint32_t>(toolstest::HeaderField(wav, format + 8 + 12, 2, false));
   const uint32_t size = (0x7FFFF000 / frame - fewer) * frame;
   PutLittleEndian(wav, data + 4, size);
   PutLittleEndian(wav, 4, static_cast<uint32_t>(data) + size);
@@ -105,7 +100,8 @@ std::string WithPlaceholderSizes(std::string wav, uint32_t fewer = 0)
 std::string WithAiffPlaceholderSizes(std::string aiff, uint32_t fewer = 0)
 {
   const size_t comm = aiff.find("COMM"), ssnd = aiff.find("SSND");
-  const uint32_t frame = Bytes16(aiff, comm + 8, true) * ((Bytes16(aiff, comm + 8 + 6, true) + 7) / 8);
+  const uint32_t frame = static_cast<uint32_t>(toolstest::HeaderField(aiff, comm + 8, 2, true) *
+                                             ((toolstest::HeaderField(aiff, comm + 8 + 6, 2, true) + 7) / 8));
   const uint32_t frames = 0x7F000000 / frame - fewer;
   PutBigEndian(aiff, comm + 8 + 2, frames);
   PutBigEndian(aiff, ssnd + 4, 8 + frames * frame);
@@ -150,29 +146,10 @@ std::string WithCommonChunkLast(const std::string& aiff)
 std::string WithJunkFirst(const std::string& wav, uint32_t size)
 {
   std::string junk = "JUNK" + std::string(4, '\0') + std::string(size, '\0');
-  for (int b = 0; b < 4; ++b)
-    junk[4 + b] = static_cast<char>(size >> (8 * b));
+  PutLittleEndian(junk, 4, size);
   std::string out = wav.substr(0, 12) + junk + wav.substr(12);
-  const uint32_t riff = static_cast<uint32_t>(out.size() - 8);
-  for (int b = 0; b < 4; ++b)
-    out[4 + b] = static_cast<char>(riff >> (8 * b));
+  PutLittleEndian(out, 4, static_cast<uint32_t>(out.size() - 8));
   return out;
-}
-
-// A FLAC's metadata blocks alone, its length 0 (unknown): a complete
-// stream of no frames.
-std::string FlacOfNoFrames(std::string flac)
-{
-  size_t at = 4;
-  for (bool last = false; !last && at + 4 <= flac.size();)
-  {
-    last = (flac[at] & 0x80) != 0;
-    at += 4 + (BigEndian(flac, at) & 0xFFFFFF);
-  }
-  flac.resize(std::min(at, flac.size()));
-  flac[8 + 13] = static_cast<char>(flac[8 + 13] & 0xF0);
-  flac.replace(8 + 14, 4, 4, '\0');
-  return flac;
 }
 
 // A FLAC whose STREAMINFO leaves its length 0 (unknown), as a program
@@ -183,6 +160,25 @@ std::string FlacWithoutLength(std::string flac)
   flac[8 + 13] = static_cast<char>(flac[8 + 13] & 0xF0);
   flac.replace(8 + 14, 4, 4, '\0');
   return flac;
+}
+
+// Where a FLAC's frames start: after "fLaC" and its metadata blocks.
+size_t FlacFramesStart(const std::string& flac)
+{
+  size_t at = 4;
+  for (bool last = false; !last && at + 4 <= flac.size();)
+  {
+    last = (flac[at] & 0x80) != 0;
+    at += 4 + (BigEndian(flac, at) & 0xFFFFFF);
+  }
+  return at;
+}
+
+// A FLAC's metadata blocks alone, its length 0 (unknown): a complete
+// stream of no frames.
+std::string FlacOfNoFrames(const std::string& flac)
+{
+  return FlacWithoutLength(flac.substr(0, FlacFramesStart(flac)));
 }
 
 std::string BigEndianBytes(uint32_t value)
@@ -207,18 +203,6 @@ std::string FlacPicture(uint32_t bytes)
 {
   return BigEndianBytes(3) + BigEndianBytes(9) + "image/png" + BigEndianBytes(0) + std::string(16, '\0') +
          BigEndianBytes(bytes) + std::string(bytes, '\0');
-}
-
-// Where a FLAC's frames start: after "fLaC" and its metadata blocks.
-size_t FlacFramesStart(const std::string& flac)
-{
-  size_t at = 4;
-  for (bool last = false; !last && at + 4 <= flac.size();)
-  {
-    last = (flac[at] & 0x80) != 0;
-    at += 4 + (BigEndian(flac, at) & 0xFFFFFF);
-  }
-  return at;
 }
 
 // `audio` with white noise of peak `level` added, the same each run: as
