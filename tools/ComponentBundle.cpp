@@ -2,13 +2,11 @@
 
 #include <dlfcn.h>
 
-#include <fstream>
-#include <sstream>
-
 #include "CoreFoundation/CFString.h"
 #include "StandIn/AudioUnits.h"
 #include "StandIn/Bundles.h"
 #include "tools/PropertyList.h"
+#include "tools/TextFile.h"
 
 namespace auhost {
 
@@ -25,16 +23,13 @@ std::string StringAt(const PlistValue* dict, const char* key)
 std::unique_ptr<ComponentBundle> ComponentBundle::Load(const std::string& root, std::string& error)
 {
   const std::string plistPath = root + "/Contents/Info.plist";
-  std::ifstream in(plistPath, std::ios::binary);
-  if (!in)
+  std::string text, why;
+  if (!ReadTextFile(plistPath, text, why))
   {
-    error = "no Audio Unit bundle at " + root + " (missing " + plistPath + ")";
+    error = "no Audio Unit bundle at " + root + " (" + why + ")";
     return nullptr;
   }
-  std::stringstream text;
-  text << in.rdbuf();
-  std::string why;
-  const auto plist = ParsePlist(text.str(), why);
+  const auto plist = ParsePlist(text, why);
   if (!plist || plist->kind != PlistValue::Kind::Dict)
   {
     error = plistPath + ": " + (plist ? "the root is not a dictionary" : why);

@@ -1,12 +1,11 @@
 #include "tools/EditorCommand.h"
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 #include "tools/EditorScript.h"
 #include "tools/EditorSession.h"
 #include "tools/PngFile.h"
+#include "tools/TextFile.h"
 
 namespace auhost {
 
@@ -49,13 +48,10 @@ int RunEditor(const ComponentBundle& bundle, const EditorOptions& options)
   std::vector<EditorEvent> events;
   if (!options.events.empty())
   {
-    std::ifstream in(options.events, std::ios::binary);
-    if (!in)
-      return Fail("cannot read " + options.events);
-    std::stringstream text;
-    text << in.rdbuf();
-    std::string error;
-    if (!ParseEditorScript(text.str(), events, error))
+    std::string text, error;
+    if (!ReadTextFile(options.events, text, error))
+      return Fail(error);
+    if (!ParseEditorScript(text, events, error))
       return Fail(options.events + ", " + error);
   }
 

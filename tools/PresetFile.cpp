@@ -1,8 +1,5 @@
 #include "tools/PresetFile.h"
 
-#include <fstream>
-#include <sstream>
-
 #include "CoreFoundation/CFData.h"
 #include "CoreFoundation/CFNumber.h"
 #include "CoreFoundation/CFString.h"
@@ -138,20 +135,6 @@ CFDictionaryRef ClassInfoFromPlist(const PlistValue& plist, std::string& error)
 bool PlistFromClassInfo(CFDictionaryRef classInfo, PlistValue& out)
 {
   return classInfo && CFGetTypeID(classInfo) == CFDictionaryGetTypeID() && ValueOf(classInfo, 1, out);
-}
-
-bool ReadTextFile(const std::string& path, std::string& text, std::string& error)
-{
-  std::ifstream in(path, std::ios::binary);
-  if (!in)
-  {
-    error = "cannot read " + path;
-    return false;
-  }
-  std::stringstream s;
-  s << in.rdbuf();
-  text = s.str();
-  return true;
 }
 
 bool WriteTextFile(const std::string& path, const std::string& text, std::string& error)

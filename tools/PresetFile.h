@@ -12,6 +12,7 @@
 #include "AudioUnit/AudioUnit.h"
 #include "CoreFoundation/CFDictionary.h"
 #include "tools/PropertyList.h"
+#include "tools/TextFile.h"
 
 namespace auhost {
 
@@ -32,6 +33,5 @@ bool SavePresetFile(AudioUnit unit, const std::string& path, std::string& error)
 // Writes text to path as a FileReplacement: through a link, keeping the old
 // file's permission bits, and nothing left behind when it fails.
 bool WriteTextFile(const std::string& path, const std::string& text, std::string& error);
-bool ReadTextFile(const std::string& path, std::string& text, std::string& error);
 
 } // namespace auhost

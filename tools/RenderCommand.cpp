@@ -14,6 +14,7 @@
 #include "tools/RenderInterruption.h"
 #include "tools/RenderOutputs.h"
 #include "tools/RenderSummary.h"
+#include "tools/TextFile.h"
 #include "tools/UnitParameters.h"
 
 namespace auhost {
@@ -224,7 +225,9 @@ int RenderFile(const ComponentBundle& bundle, const RenderOptions& options, Rend
   if (!options.automationIn.empty())
   {
     std::string text;
-    if (!ReadTextFile(options.automationIn, text, error) || !LaneFromCsv(text, lane, error))
+    if (!ReadTextFile(options.automationIn, text, error))
+      return Fail(error);
+    if (!LaneFromCsv(text, lane, error))
       return Fail(options.automationIn + ": " + error);
   }
 

@@ -93,6 +93,11 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
   const std::string flac((std::istreambuf_iterator<char>(whole)), std::istreambuf_iterator<char>());
   std::ofstream(dir + "/cut.flac", std::ios::binary) << flac.substr(0, flac.size() / 2);
   const std::string full = "trap '' XFSZ; ulimit -f 64; exec ";
+  // Text files a user may get wrong: a folder where a file belongs.
+  const std::string folder = dir + "/folder";
+  std::filesystem::create_directories(dir + "/bundle/Contents/Info.plist");
+  std::filesystem::create_directory(folder);
+  const std::string editor = "editor --snapshot " + dir + "/never.png --events ";
   const Case cases[] = {
     {"render " + dir + "/cut.flac " + out, 1, "cannot read the audio of " + dir + "/cut.flac (it ends early)"},
     {"render " + in + " " + out, 1, "cannot write " + out + ": File too large", full},
@@ -114,6 +119,10 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
     {"render " + in, 2, "an input and an output"},
     {"render " + in + " " + out + " --preset " + dir + "/bad.aupreset", 1, "not a preset file"},
     {"render " + in + " " + out + " --automation-in " + dir + "/bad.csv", 1, "line 3"},
+    {"render " + in + " " + out + " --automation-in " + folder, 1, folder + " is a folder"},
+    {"render " + in + " " + out + " --preset " + folder, 1, folder + " is a folder"},
+    {"--bundle " + dir + "/bundle info", 1, "Info.plist is a folder"},
+    {editor + folder, 1, folder + " is a folder"},
     {"render " + in + " " + out + " --automation-in " + dir + "/bad.csv --automation-out " + dir + "/lane.csv", 2,
      "--automation-in and --automation-out exclude each other"},
     {"render " + in + " " + out + " --sidechain " + dir + "/mono.flac", 1, "side-chain runs at 44100 Hz"},
