@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 
 namespace auhost {
@@ -19,7 +20,8 @@ std::string LaneToCsv(const std::vector<AutomationPoint>& lane)
   return csv;
 }
 
-bool LaneFromCsv(const std::string& text, std::vector<AutomationPoint>& lane, std::string& error)
+bool LaneFromCsv(const std::string& text, std::vector<AutomationPoint>& lane, std::string& error,
+                 const ValueCheck& inRange)
 {
   lane.clear();
   std::istringstream in(text);
@@ -37,15 +39,21 @@ bool LaneFromCsv(const std::string& text, std::vector<AutomationPoint>& lane, st
     const double time = std::strtod(p, &end);
     bool ok = end != p && *end == ',';
     double value = 0.0;
+    const char* v = end + 1;
     if (ok)
     {
-      const char* v = end + 1;
       value = std::strtod(v, &end);
       ok = end != v && *end == '\0' && std::isfinite(time) && std::isfinite(value) && time >= 0.0;
     }
     if (!ok || (!lane.empty() && time < lane.back().time))
     {
       error = "line " + std::to_string(number) + ": want \"seconds,value\" with times in order, got \"" + line + "\"";
+      return false;
+    }
+    std::string why;
+    if (inRange && !inRange(value, v + std::strspn(v, " \t"), why))
+    {
+      error = "line " + std::to_string(number) + ": " + why;
       return false;
     }
     lane.push_back({time, static_cast<float>(value)});

@@ -2,6 +2,7 @@
 // per line (seconds, the parameter's value), times not decreasing.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -10,7 +11,12 @@
 namespace auhost {
 
 std::string LaneToCsv(const std::vector<AutomationPoint>& lane);
-// False with `error` naming the line for anything but numbers in order.
-bool LaneFromCsv(const std::string& text, std::vector<AutomationPoint>& lane, std::string& error);
+// Whether a point's value (given as `text` in the file) may stand; false with
+// `why` set when not.
+using ValueCheck = std::function<bool(double value, const std::string& text, std::string& why)>;
+// False with `error` naming the line for anything but numbers in order and
+// for a value `inRange` refuses.
+bool LaneFromCsv(const std::string& text, std::vector<AutomationPoint>& lane, std::string& error,
+                 const ValueCheck& inRange = {});
 
 } // namespace auhost

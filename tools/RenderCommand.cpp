@@ -221,15 +221,6 @@ int RenderFile(const ComponentBundle& bundle, const RenderOptions& options, Rend
       return Fail("the side-chain runs at " + std::to_string(static_cast<int>(sidechain->SampleRate())) +
                   " Hz and the input at " + std::to_string(static_cast<int>(input->SampleRate())) + " Hz");
   }
-  std::vector<AutomationPoint> lane;
-  if (!options.automationIn.empty())
-  {
-    std::string text;
-    if (!ReadTextFile(options.automationIn, text, error))
-      return Fail(error);
-    if (!LaneFromCsv(text, lane, error))
-      return Fail(options.automationIn + ": " + error);
-  }
 
   auto opened = OpenedUnit::Open(bundle, error);
   if (!opened)
@@ -242,6 +233,19 @@ int RenderFile(const ComponentBundle& bundle, const RenderOptions& options, Rend
   const bool automating = !options.automationIn.empty() || !options.automationOut.empty();
   if (automating && !automated)
     return Fail(std::string("the unit has no \"") + kAutomatedParam + "\" to automate");
+  std::vector<AutomationPoint> lane;
+  if (!options.automationIn.empty())
+  {
+    // A point is refused as --set refuses its value: the unit would clamp it.
+    const ValueCheck inRange = [&](double value, const std::string& text, std::string& why) {
+      return WithinRange(unit, *automated, value, text, why);
+    };
+    std::string text;
+    if (!ReadTextFile(options.automationIn, text, error))
+      return Fail(error);
+    if (!LaneFromCsv(text, lane, error, inRange))
+      return Fail(options.automationIn + ": " + error);
+  }
   if (!options.automationIn.empty() &&
       !SetParameterFromAssignment(unit, params, std::string(kAutomationModeParam) + "=Read", error))
     return Fail(error);

@@ -136,6 +136,17 @@ std::string ValueText(AudioUnit unit, const ParameterDescription& p, float value
   return text;
 }
 
+bool WithinRange(AudioUnit unit, const ParameterDescription& p, double number, const std::string& text,
+                 std::string& error)
+{
+  // Asked this way round so that NaN, which compares false, is outside.
+  if (number >= p.minValue - 1e-6 && number <= p.maxValue + 1e-6)
+    return true;
+  error = "\"" + p.name + "\" = " + text + " lies outside " + ValueText(unit, p, p.minValue) + " .. " +
+          ValueText(unit, p, p.maxValue);
+  return false;
+}
+
 bool ValueFromText(AudioUnit unit, const ParameterDescription& p, const std::string& text, float& value,
                    std::string& error)
 {
@@ -158,12 +169,8 @@ bool ValueFromText(AudioUnit unit, const ParameterDescription& p, const std::str
     error = "\"" + text + "\" is not a number for \"" + p.name + "\"";
     return false;
   }
-  if (number < p.minValue - 1e-6 || number > p.maxValue + 1e-6)
-  {
-    error = "\"" + p.name + "\" = " + text + " lies outside " + std::to_string(p.minValue) + " .. " +
-            std::to_string(p.maxValue);
+  if (!WithinRange(unit, p, number, text, error))
     return false;
-  }
   // The unit has the last word on its own texts.
   CFStringRef string = CFStringCreateWithCString(nullptr, Trimmed(text).c_str(), kCFStringEncodingUTF8);
   AudioUnitParameterValueFromString record{p.id, string, 0.0f};

@@ -25,6 +25,10 @@ std::vector<ParameterDescription> ReadParameters(AudioUnit unit);
 const ParameterDescription* FindParameter(const std::vector<ParameterDescription>& params, const std::string& name);
 // The unit's text for a value of a parameter.
 std::string ValueText(AudioUnit unit, const ParameterDescription& p, float value);
+// True when `number` (typed as `text`) lies in the parameter's range; false
+// with `error` naming the range as the unit shows values otherwise.
+bool WithinRange(AudioUnit unit, const ParameterDescription& p, double number, const std::string& text,
+                 std::string& error);
 // Turns `text` into a value: one of the value texts for an indexed
 // parameter, else a number (with an optional "k" for thousands and the
 // parameter's unit) inside the range, converted by the unit itself. False

@@ -93,10 +93,12 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
   const std::string flac((std::istreambuf_iterator<char>(whole)), std::istreambuf_iterator<char>());
   std::ofstream(dir + "/cut.flac", std::ios::binary) << flac.substr(0, flac.size() / 2);
   const std::string full = "trap '' XFSZ; ulimit -f 64; exec ";
-  // Text files a user may get wrong: a folder where a file belongs.
+  // Text files a user may get wrong: a folder where a file belongs, a lane
+  // whose point lies outside "Current Gain".
   const std::string folder = dir + "/folder";
   std::filesystem::create_directories(dir + "/bundle/Contents/Info.plist");
   std::filesystem::create_directory(folder);
+  ASSERT_TRUE(auhost::WriteTextFile(dir + "/loud.csv", "time,value\n0,1\n1,60\n", error));
   const std::string editor = "editor --snapshot " + dir + "/never.png --events ";
   const Case cases[] = {
     {"render " + dir + "/cut.flac " + out, 1, "cannot read the audio of " + dir + "/cut.flac (it ends early)"},
@@ -107,6 +109,7 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
     {"render " + in + " " + out + " --set \"Detecion Mode=SideChain9\"", 1, "is not a value"},
     {"render " + in + " " + out + " --set \"Target Level=loud\"", 1, "is not a number"},
     {"render " + in + " " + out + " --set \"Target Level=-120\"", 1, "outside"},
+    {"render " + in + " " + out + " --set \"Target Level=nan\"", 1, "\"Target Level\" = nan lies outside -90.0 .. 0.0"},
     {"render " + in + " " + out + " --set TargetLevel", 1, "NAME=VALUE"},
     {"render " + in + " " + out + " --block 0", 2, "--block"},
     {"render " + in + " " + out + " --block", 2, "wants a value"},
@@ -119,6 +122,8 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
     {"render " + in, 2, "an input and an output"},
     {"render " + in + " " + out + " --preset " + dir + "/bad.aupreset", 1, "not a preset file"},
     {"render " + in + " " + out + " --automation-in " + dir + "/bad.csv", 1, "line 3"},
+    {"render " + in + " " + out + " --automation-in " + dir + "/loud.csv", 1,
+     "loud.csv: line 3: \"Current Gain\" = 60 lies outside -24.00 .. 24.00"},
     {"render " + in + " " + out + " --automation-in " + folder, 1, folder + " is a folder"},
     {"render " + in + " " + out + " --preset " + folder, 1, folder + " is a folder"},
     {"--bundle " + dir + "/bundle info", 1, "Info.plist is a folder"},
