@@ -99,6 +99,12 @@ bool ParseLine(std::vector<std::string> t, EditorEvent& e, std::string& why)
     why = "a time in milliseconds and an event kind expected";
     return false;
   }
+  if (e.timeMs > kLatestEventMs)
+  {
+    why = "a time past a day (" + std::to_string(static_cast<long>(kLatestEventMs)) +
+          " ms); times count from the first frame";
+    return false;
+  }
   const std::string kind = t[1];
   const std::vector<std::string> args(t.begin() + 2, t.end());
   auto point = [&](size_t n) {

@@ -1,6 +1,7 @@
 // The event script of `auhost editor`: one event a line, "TIME_MS KIND
 // ARGS [modifiers]", times on the manual clock from the first frame, points
-// in window points from the top-left. '#' starts a comment.
+// in window points from the top-left, no time past a day (a script's times
+// are not a calendar's). '#' starts a comment.
 //
 //   move|down|drag|up|rdown|rup X Y     (down may add "clicks N")
 //   wheel X Y DY
@@ -34,6 +35,8 @@ struct EditorEvent
   std::string text; // key characters, drop path, snapshot file
   uint64_t modifiers = 0; // the window system's modifier flags
 };
+
+constexpr double kLatestEventMs = 24 * 60 * 60 * 1000.0;
 
 // The script's events in order; false, with no events and `error` naming the bad line
 // ("line 3: ...") when a line cannot be read or goes back in time.

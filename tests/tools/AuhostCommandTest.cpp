@@ -94,11 +94,13 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
   std::ofstream(dir + "/cut.flac", std::ios::binary) << flac.substr(0, flac.size() / 2);
   const std::string full = "trap '' XFSZ; ulimit -f 64; exec ";
   // Text files a user may get wrong: a folder where a file belongs, a lane
-  // whose point lies outside "Current Gain".
+  // whose point lies outside "Current Gain", a script timed in epoch
+  // milliseconds.
   const std::string folder = dir + "/folder";
   std::filesystem::create_directories(dir + "/bundle/Contents/Info.plist");
   std::filesystem::create_directory(folder);
   ASSERT_TRUE(auhost::WriteTextFile(dir + "/loud.csv", "time,value\n0,1\n1,60\n", error));
+  ASSERT_TRUE(auhost::WriteTextFile(dir + "/late.txt", "0 move 1 2\n1e15 move 10 10\n", error));
   const std::string editor = "editor --snapshot " + dir + "/never.png --events ";
   const Case cases[] = {
     {"render " + dir + "/cut.flac " + out, 1, "cannot read the audio of " + dir + "/cut.flac (it ends early)"},
@@ -128,6 +130,7 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
     {"render " + in + " " + out + " --preset " + folder, 1, folder + " is a folder"},
     {"--bundle " + dir + "/bundle info", 1, "Info.plist is a folder"},
     {editor + folder, 1, folder + " is a folder"},
+    {editor + dir + "/late.txt", 1, "late.txt, line 2: a time past a day"},
     {"render " + in + " " + out + " --automation-in " + dir + "/bad.csv --automation-out " + dir + "/lane.csv", 2,
      "--automation-in and --automation-out exclude each other"},
     {"render " + in + " " + out + " --sidechain " + dir + "/mono.flac", 1, "side-chain runs at 44100 Hz"},
