@@ -4,7 +4,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <sstream>
+
+#include "tools/TextFile.h"
 
 namespace auhost {
 
@@ -24,19 +25,21 @@ bool LaneFromCsv(const std::string& text, std::vector<AutomationPoint>& lane, st
                  const ValueCheck& inRange)
 {
   lane.clear();
-  std::istringstream in(text);
-  std::string line;
-  int number = 0;
-  while (std::getline(in, line))
+  const std::vector<std::string> lines = TextLines(text);
+  for (size_t i = 0; i < lines.size(); ++i)
   {
-    ++number;
-    if (!line.empty() && line.back() == '\r')
-      line.pop_back();
-    if (line.empty() || (number == 1 && line.find_first_of("0123456789") != 0 && line[0] != '-' && line[0] != '.'))
-      continue; // a header or a blank line
+    const std::string where = "line " + std::to_string(i + 1) + ": ";
+    const size_t first = lines[i].find_first_not_of(" \t");
+    if (first == std::string::npos)
+      continue;
+    const std::string line = lines[i].substr(first, lines[i].find_last_not_of(" \t") + 1 - first);
+    if (i == 0 && std::string("0123456789+-.").find(line[0]) == std::string::npos)
+      continue; // a header
     const char* p = line.c_str();
     char* end = nullptr;
     const double time = std::strtod(p, &end);
+    while (*end == ' ' || *end == '\t')
+      ++end;
     bool ok = end != p && *end == ',';
     double value = 0.0;
     const char* v = end + 1;
@@ -47,16 +50,21 @@ bool LaneFromCsv(const std::string& text, std::vector<AutomationPoint>& lane, st
     }
     if (!ok || (!lane.empty() && time < lane.back().time))
     {
-      error = "line " + std::to_string(number) + ": want \"seconds,value\" with times in order, got \"" + line + "\"";
+      error = where + "want \"seconds,value\" with times in order, got \"" + Excerpt(line) + "\"";
       return false;
     }
     std::string why;
-    if (inRange && !inRange(value, v + std::strspn(v, " \t"), why))
+    if (inRange && !inRange(value, Excerpt(v + std::strspn(v, " \t")), why))
     {
-      error = "line " + std::to_string(number) + ": " + why;
+      error = where + why;
       return false;
     }
     lane.push_back({time, static_cast<float>(value)});
+  }
+  if (lane.empty())
+  {
+    error = "no points in the lane: want a \"seconds,value\" line for each";
+    return false;
   }
   return true;
 }

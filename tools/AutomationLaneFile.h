@@ -15,7 +15,8 @@ std::string LaneToCsv(const std::vector<AutomationPoint>& lane);
 // `why` set when not.
 using ValueCheck = std::function<bool(double value, const std::string& text, std::string& why)>;
 // False with `error` naming the line for anything but numbers in order and
-// for a value `inRange` refuses.
+// for a value `inRange` refuses; false too for a lane without points. Line 1
+// is a header when it does not begin as a number does.
 bool LaneFromCsv(const std::string& text, std::vector<AutomationPoint>& lane, std::string& error,
                  const ValueCheck& inRange = {});
 

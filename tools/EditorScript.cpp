@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "AppKit/NSEvent.h"
+#include "tools/TextFile.h"
 
 namespace auhost {
 
@@ -179,7 +180,7 @@ bool ParseLine(std::vector<std::string> t, EditorEvent& e, std::string& why)
     e.text = args[0];
     return true;
   }
-  why = "unknown event \"" + kind + "\"";
+  why = "unknown event \"" + Excerpt(kind) + "\"";
   return false;
 }
 
@@ -188,12 +189,11 @@ bool ParseLine(std::vector<std::string> t, EditorEvent& e, std::string& why)
 bool ParseEditorScript(const std::string& script, std::vector<EditorEvent>& events, std::string& error)
 {
   events.clear();
-  std::istringstream lines(script);
-  std::string line;
+  const std::vector<std::string> lines = TextLines(script);
   double lastTime = 0;
-  for (int number = 1; std::getline(lines, line); ++number)
+  for (size_t number = 1; number <= lines.size(); ++number)
   {
-    line = line.substr(0, line.find('#'));
+    const std::string line = lines[number - 1].substr(0, lines[number - 1].find('#'));
     std::istringstream words(line);
     std::vector<std::string> tokens;
     for (std::string w; words >> w;)

@@ -4,8 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <string_view>
 
 namespace auhost {
 
@@ -41,6 +44,43 @@ bool ReadTextFile(const std::string& path, std::string& text, std::string& error
   }
   close(descriptor);
   return true;
+}
+
+std::vector<std::string> TextLines(const std::string& text)
+{
+  std::string_view rest(text);
+  if (rest.starts_with("\xEF\xBB\xBF"))
+    rest.remove_prefix(3);
+  std::vector<std::string> lines;
+  while (!rest.empty())
+  {
+    const size_t end = std::min(rest.find_first_of("\r\n"), rest.size());
+    lines.emplace_back(rest.substr(0, end));
+    const bool crlf = rest.substr(end).starts_with("\r\n");
+    rest.remove_prefix(std::min(rest.size(), end + (crlf ? 2 : 1)));
+  }
+  return lines;
+}
+
+std::string Excerpt(const std::string& line)
+{
+  constexpr size_t kLongest = 40;
+  std::string out;
+  for (size_t i = 0; i < line.size() && i < kLongest; ++i)
+  {
+    const unsigned char c = static_cast<unsigned char>(line[i]);
+    if (c >= 0x20 && c < 0x7f)
+    {
+      out += static_cast<char>(c);
+      continue;
+    }
+    char escaped[8];
+    std::snprintf(escaped, sizeof escaped, "\\x%02X", c);
+    out += escaped;
+  }
+  if (line.size() > kLongest)
+    out += "...";
+  return out;
 }
 
 } // namespace auhost

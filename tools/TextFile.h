@@ -1,12 +1,22 @@
-// Text files a user gives the host: presets, lanes, scripts.
+// Text files a user gives the host (presets, lanes, scripts): read whole,
+// split into lines however their editor saved them, and quoted back safely.
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace auhost {
 
 // The whole file; false with `error` set when it cannot be read or is a
 // folder.
 bool ReadTextFile(const std::string& path, std::string& text, std::string& error);
+// The text's lines without their ends: a line ends at LF, CR LF or a lone CR
+// (as old editors and some spreadsheets write), and a byte-order mark in
+// front of the first is no part of it.
+std::vector<std::string> TextLines(const std::string& text);
+// A part of a line fit to quote in a message: its first few dozen bytes,
+// those outside printable ASCII written as \xHH, and "..." when it goes on,
+// so a huge line or binary junk never floods the terminal.
+std::string Excerpt(const std::string& line);
 
 } // namespace auhost

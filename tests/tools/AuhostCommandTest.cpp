@@ -94,12 +94,18 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
   std::ofstream(dir + "/cut.flac", std::ios::binary) << flac.substr(0, flac.size() / 2);
   const std::string full = "trap '' XFSZ; ulimit -f 64; exec ";
   // Text files a user may get wrong: a folder where a file belongs, a lane
-  // whose point lies outside "Current Gain", a script timed in epoch
-  // milliseconds.
+  // whose point lies outside "Current Gain", one of no points, a megabyte of
+  // terminal escapes for a line, and a script timed in epoch milliseconds.
   const std::string folder = dir + "/folder";
   std::filesystem::create_directories(dir + "/bundle/Contents/Info.plist");
   std::filesystem::create_directory(folder);
+  std::string junk;
+  while (junk.size() < (1 << 20))
+    junk += std::string("\x1b[2J\0\xff", 6);
   ASSERT_TRUE(auhost::WriteTextFile(dir + "/loud.csv", "time,value\n0,1\n1,60\n", error));
+  ASSERT_TRUE(auhost::WriteTextFile(dir + "/header.csv", "time,value\r\n\r\n", error));
+  ASSERT_TRUE(auhost::WriteTextFile(dir + "/junk.csv", "time,value\n0,1\n" + junk + "\n", error));
+  ASSERT_TRUE(auhost::WriteTextFile(dir + "/junk.txt", "0 " + junk + " 1 2\n", error));
   ASSERT_TRUE(auhost::WriteTextFile(dir + "/late.txt", "0 move 1 2\n1e15 move 10 10\n", error));
   const std::string editor = "editor --snapshot " + dir + "/never.png --events ";
   const Case cases[] = {
@@ -126,11 +132,15 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
     {"render " + in + " " + out + " --automation-in " + dir + "/bad.csv", 1, "line 3"},
     {"render " + in + " " + out + " --automation-in " + dir + "/loud.csv", 1,
      "loud.csv: line 3: \"Current Gain\" = 60 lies outside -24.00 .. 24.00"},
+    {"render " + in + " " + out + " --automation-in " + dir + "/header.csv", 1, "header.csv: no points in the lane"},
+    {"render " + in + " " + out + " --automation-in " + dir + "/junk.csv", 1,
+     "line 3: want \"seconds,value\" with times in order, got \"\\x1B[2J\\x00\\xFF\\x1B"},
     {"render " + in + " " + out + " --automation-in " + folder, 1, folder + " is a folder"},
     {"render " + in + " " + out + " --preset " + folder, 1, folder + " is a folder"},
     {"--bundle " + dir + "/bundle info", 1, "Info.plist is a folder"},
     {editor + folder, 1, folder + " is a folder"},
     {editor + dir + "/late.txt", 1, "late.txt, line 2: a time past a day"},
+    {editor + dir + "/junk.txt", 1, "junk.txt, line 1: unknown event \"\\x1B[2J\\x00\\xFF\\x1B"},
     {"render " + in + " " + out + " --automation-in " + dir + "/bad.csv --automation-out " + dir + "/lane.csv", 2,
      "--automation-in and --automation-out exclude each other"},
     {"render " + in + " " + out + " --sidechain " + dir + "/mono.flac", 1, "side-chain runs at 44100 Hz"},
@@ -144,7 +154,11 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
     SCOPED_TRACE(c.args);
     const ProgramRun run = Auhost(c.args, c.shell);
     EXPECT_EQ(run.status, c.status) << run.output;
-    EXPECT_NE(run.output.find(c.says), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find(c.says), std::string::npos) << run.output.substr(0, 4096);
+    // Words a terminal shows as they are, never a flood.
+    EXPECT_LT(run.output.size(), 16384u);
+    EXPECT_TRUE(std::all_of(run.output.begin(), run.output.end(),
+                            [](unsigned char b) { return b == '\n' || (b >= ' ' && b != 0x7f); }));
     EXPECT_FALSE(Exists(out));
     for (const auto& left : std::filesystem::directory_iterator(dir))
       EXPECT_EQ(left.path().string().find(".auhost-"), std::string::npos) << left.path();

@@ -165,8 +165,11 @@ TEST_F(EditorCommand, ScriptsAreReadLineByLine)
     {"0 key down 300 a\n", "line 1: key down|up CODE [TEXT] expected, CODE 0 to 127", 0},
     {"0 key down 1 \\q\n", "line 1: a bad escape in the key's text", 0},
     {"x move 1 2\n", "line 1: a time in milliseconds and an event kind expected", 0},
+    {"\xEF\xBB\xBF" "0 move 10 20\r16 down 5 6\r", "", 2},
     {"0 move 1 2\n1e15 move 10 10\n",
      "line 2: a time past a day (86400000 ms); times count from the first frame", 0},
+    {"0 leap\x7f" "123456789012345678901234567890123456789 1 2\n",
+     "line 1: unknown event \"leap\\x7F12345678901234567890123456789012345...\"", 0},
   };
   for (const Case& c : cases)
   {

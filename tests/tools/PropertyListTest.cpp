@@ -129,6 +129,20 @@ TEST(AutomationLaneFile, ReadsWhatItWritesAndRefusesDisorder)
     EXPECT_FALSE(auhost::LaneFromCsv(bad, back, error)) << bad;
     EXPECT_NE(error.find("line"), std::string::npos) << bad;
   }
+
+  // However a spreadsheet or an editor saved it, the lane is the same: a
+  // byte-order mark, blanks, a plus sign, CR or CR LF line ends, a quoted
+  // header or none.
+  const std::vector<std::pair<double, float>> want = {{0.0, 1.0f}, {0.5, -2.0f}};
+  for (const char* good : {"\xEF\xBB\xBF" "0,1\n0.5,-2\n", "time,value\n 0,1\n\t0.5 , -2 \n", "+0,+1\n+0.5,-2",
+                           "time,value\r0,1\r0.5,-2\r", "\xEF\xBB\xBF\"time\",\"value\"\r\n0,1\r\n\r\n0.5,-2\r\n"})
+  {
+    EXPECT_TRUE(auhost::LaneFromCsv(good, back, error)) << good << error;
+    std::vector<std::pair<double, float>> got;
+    for (const auhost::AutomationPoint& p : back)
+      got.emplace_back(p.time, p.value);
+    EXPECT_EQ(got, want) << good;
+  }
 }
 
 } // namespace
