@@ -339,8 +339,8 @@ std::optional<PlistValue> ParsePlist(std::string_view xml, std::string& error)
   }
   if (plugkit::ExceedsXmlNestingBound(xml))
   {
-    error = "nested too deeply or too many elements (the reader takes " +
-            std::to_string(plugkit::kMaxXmlElementStarts) + " at most)";
+    error = "nested too deeply or holding too many elements: the reader takes at most " +
+            std::to_string(plugkit::kMaxXmlElementStarts);
     return std::nullopt;
   }
   TiXmlDocument doc;
