@@ -13,27 +13,8 @@ namespace tolvane3 {
 
 namespace {
 
-// The parser recurses once per nesting level, and a host's state thread may
-// have a small stack (512 KiB holds 1024 levels); our documents have 42
-// elements. Every "<" that may open an element counts toward the bound.
-constexpr size_t kMaxElementStarts = 512;
 // Preset files are a few kilobytes; anything far larger is not ours.
 constexpr long kMaxFileSize = 16L << 20;
-
-} // namespace
-
-bool ExceedsNestingBound(std::string_view text)
-{
-  size_t starts = 0;
-  for (size_t i = 0; i + 1 < text.size(); ++i)
-  {
-    if (text[i] == '<' && text[i + 1] != '/' && text[i + 1] != '!' && text[i + 1] != '?' && ++starts > kMaxElementStarts)
-      return true;
-  }
-  return false;
-}
-
-namespace {
 
 std::string FormatValue(double value)
 {
@@ -103,8 +84,6 @@ bool CheckDocument(const plugkit::PluginBase& plug, const TiXmlDocument& xml, Pr
 
 bool ParseText(const plugkit::PluginBase& plug, std::string_view text, TiXmlEncoding encoding, PresetDocument& doc)
 {
-  if (ExceedsNestingBound(text))
-    return false;
   TiXmlDocument xml;
   return plugkit::ParseXmlText(xml, text, encoding) && CheckDocument(plug, xml, doc);
 }

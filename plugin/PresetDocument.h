@@ -53,10 +53,6 @@ bool ParsePresetDocument(const plugkit::PluginBase& plug, const char* text, size
 // Reads a preset file and parses it; false when it cannot be read.
 bool LoadPresetDocumentFile(const plugkit::PluginBase& plug, const char* path, PresetDocument& doc);
 
-// True when text opens more elements than the parser may nest on a small
-// thread stack; such texts are refused before parsing.
-bool ExceedsNestingBound(std::string_view text);
-
 // Sets each value of the document (stepped and clamped by the parameter).
 void ApplyPresetValues(plugkit::PluginBase& plug, const PresetDocument& doc);
 

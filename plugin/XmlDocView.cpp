@@ -5,7 +5,6 @@
 
 #include <tinyxml.h>
 
-#include "plugin/PresetDocument.h"
 #include "framework/xml/XmlTextParse.h"
 
 namespace tolvane3 {
@@ -72,8 +71,6 @@ XmlDocView* XmlDocViewParse(const char* text, size_t length, const char* name)
   if (!text || strnlen(text, length) != length || text[length] != '\0')
     return nullptr;
   const std::string_view source(text, length);
-  if (ExceedsNestingBound(source))
-    return nullptr;
   auto doc = std::make_unique<TiXmlDocument>(name ? name : "");
   if (!plugkit::ParseXmlText(*doc, source))
     return nullptr;

@@ -325,9 +325,22 @@ std::optional<PlistValue> ParsePlist(std::string_view xml, std::string& error)
     error = "file too large";
     return std::nullopt;
   }
+  // The binary form keeps the same values in another encoding; a file in
+  // it is not broken, only not the form read here.
+  if (xml.substr(0, 6) == "bplist")
+  {
+    error = "a binary property list; the host reads property lists in their XML form";
+    return std::nullopt;
+  }
   if (std::memchr(xml.data(), 0, xml.size()))
   {
     error = "not a text file";
+    return std::nullopt;
+  }
+  if (plugkit::ExceedsXmlNestingBound(xml))
+  {
+    error = "nested too deeply or holding too many elements: the reader takes at most " +
+            std::to_string(plugkit::kMaxXmlElementStarts);
     return std::nullopt;
   }
   TiXmlDocument doc;

@@ -1,5 +1,6 @@
 #include "tools/RenderCommand.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -86,12 +87,26 @@ struct ProgressBar
     std::fflush(stderr);
     shown = true;
   }
-  ~ProgressBar()
+  // Ends the bar's line, once the render is through: what is printed next
+  // (the summary, a warning, an error) starts a line of its own.
+  void End()
   {
     if (shown)
       std::fprintf(stderr, "\n");
+    shown = false;
   }
+  ~ProgressBar() { End(); }
 };
+
+// True when both names open the same stream that can be read only once
+// (one pipe, a terminal): two readers would each take part of it.
+bool SameOneWayStream(const std::string& a, const std::string& b)
+{
+  struct stat sa, sb;
+  if (stat(a.c_str(), &sa) != 0 || stat(b.c_str(), &sb) != 0)
+    return false;
+  return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino && !S_ISREG(sa.st_mode) && !S_ISBLK(sa.st_mode);
+}
 
 } // namespace
 
@@ -204,6 +219,9 @@ int RenderFile(const ComponentBundle& bundle, const RenderOptions& options, Rend
   RenderOutputs outputs(options);
   if (!outputs.Check(error))
     return Fail(error);
+  if (!options.sidechain.empty() && SameOneWayStream(options.input, options.sidechain))
+    return Fail("the side-chain " + options.sidechain + " is the input's own stream, which can be read only once: " +
+                "give the side-chain a file of its own");
   auto input = AudioFileReader::Open(options.input, error);
   if (!input)
     return Fail(error);
@@ -288,6 +306,7 @@ int RenderFile(const ComponentBundle& bundle, const RenderOptions& options, Rend
   if (!options.quiet && isatty(STDERR_FILENO) && input->Frames() > 60 * input->SampleRate())
     setup.progress = [&bar](double fraction) { bar.Update(fraction); };
   RenderOutcome outcome = RenderThrough(unit, setup);
+  bar.End();
   if (!outcome.ok)
     return Fail(outcome.error);
   // Whether a pipe held what its header promised is known once it has been

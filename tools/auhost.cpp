@@ -62,8 +62,10 @@ int RunCommand(int argc, char** argv)
 {
   std::vector<std::string> args(argv + 1, argv + argc);
   std::string bundleRoot = AUHOST_DEFAULT_BUNDLE;
-  if (args.size() >= 2 && args[0] == "--bundle")
+  if (!args.empty() && args[0] == "--bundle")
   {
+    if (args.size() < 2)
+      return Usage("--bundle wants a folder (DIR.component)");
     bundleRoot = args[1];
     args.erase(args.begin(), args.begin() + 2);
   }
@@ -71,6 +73,12 @@ int RunCommand(int argc, char** argv)
     return Usage("");
   const std::string command = args[0];
   args.erase(args.begin());
+  // Asked for, the usage is the answer, not a complaint.
+  if (command == "--help" || command == "-h")
+  {
+    std::printf("%s", kUsage);
+    return 0;
+  }
   // Timers follow audio time, not the wall clock: the render drives them.
   standin::UseManualClock();
 

@@ -18,6 +18,18 @@
 
 namespace plugkit {
 
+// The parser recurses once per element it opens inside another, and a
+// reader may run on a thread of a small stack (512 KiB holds 1024 levels),
+// so text that could nest deeper than this is refused before it is parsed.
+// Every "<" that may open an element counts toward the bound, however the
+// elements nest: a count no text can hide a level from. The project's own
+// documents and property lists hold a few dozen elements.
+inline constexpr size_t kMaxXmlElementStarts = 512;
+
+// True when text holds more than kMaxXmlElementStarts places that may open
+// an element.
+bool ExceedsXmlNestingBound(std::string_view text);
+
 // Zero bytes after the text's last byte: the longest step from that byte
 // (four bytes) lands on the last of them.
 inline constexpr size_t kXmlZeroPadding = 4;
@@ -28,7 +40,8 @@ std::string PaddedXmlText(std::string_view text);
 
 // Parses text into doc with the given encoding, reading no byte of text
 // beyond text.size() and none of the copy beyond its padding. True when
-// TinyXML reports no error; the caller looks at doc either way.
+// TinyXML reports no error; the caller looks at doc either way. Text past
+// the nesting bound is not parsed: false, and doc is left as it was.
 bool ParseXmlText(TiXmlDocument& doc, std::string_view text, TiXmlEncoding encoding = TIXML_DEFAULT_ENCODING);
 
 } // namespace plugkit

@@ -13,6 +13,7 @@
 #include "tests/tools/AuhostLaunch.h"
 #include "tests/tools/AuhostRun.h"
 #include "tests/tools/HeaderSizes.h"
+#include "tests/tools/PropertyListTexts.h"
 #include "tests/tools/ToolsTestSupport.h"
 #include "tools/AudioFile.h"
 #include "tools/PresetFile.h"
@@ -108,6 +109,13 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
   ASSERT_TRUE(auhost::WriteTextFile(dir + "/junk.txt", "0 " + junk + " 1 2\n", error));
   ASSERT_TRUE(auhost::WriteTextFile(dir + "/late.txt", "0 move 1 2\n1e15 move 10 10\n", error));
   const std::string editor = "editor --snapshot " + dir + "/never.png --events ";
+  // Property lists nested deeper than the XML parser's recursion goes, as a
+  // preset and as a bundle's Info.plist, and a preset in the binary form.
+  const std::string deepBundle = dir + "/Deep.component";
+  std::filesystem::create_directories(deepBundle + "/Contents");
+  ASSERT_TRUE(auhost::WriteTextFile(deepBundle + "/Contents/Info.plist", toolstest::DictsNested(60000), error));
+  ASSERT_TRUE(auhost::WriteTextFile(dir + "/deep.aupreset", toolstest::DictsNested(50000), error));
+  std::ofstream(dir + "/binary.aupreset", std::ios::binary) << toolstest::BinaryPropertyList();
   const Case cases[] = {
     {"render " + dir + "/cut.flac " + out, 1, "cannot read the audio of " + dir + "/cut.flac (it ends early)"},
     {"render " + in + " " + out, 1, "cannot write " + out + ": File too large", full},
@@ -148,6 +156,14 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
     {"--bundle " + dir + " render " + in + " " + out, 1, "no Audio Unit bundle"},
     {"--bundle " + std::string(BROKEN_BUNDLE) + " render " + in + " " + out + " --set Nope=1", 1, "no parameter"},
     {"play", 2, "unknown command"},
+    {"render " + in + " " + out + " --preset " + dir + "/deep.aupreset", 1, "nested too deeply"},
+    {"--bundle " + deepBundle + " info", 1, deepBundle + "/Contents/Info.plist: nested too deeply"},
+    {"--bundle " + deepBundle + " validate", 1, "nested too deeply"},
+    {"render " + in + " " + out + " --preset " + dir + "/binary.aupreset", 1,
+     "a binary property list; the host reads property lists in their XML form"},
+    {"render /dev/stdin " + out + " --sidechain /dev/stdin", 1, "the side-chain /dev/stdin is the input's own stream",
+     "cat " + in + " | "},
+    {"--bundle", 2, "--bundle wants a folder"},
   };
   for (const Case& c : cases)
   {
@@ -286,6 +302,22 @@ TEST_F(AuhostCommand, TheProgressBarRedrawsOnlyWhenItsPercentChanges)
     EXPECT_TRUE(std::adjacent_find(percents.begin(), percents.end(), std::greater_equal<int>()) == percents.end())
       << "a percent drawn again, or going back, in " << percents.size() << " redraws";
     EXPECT_EQ(percents.back(), 100);
+    // The bar's line is ended before the summary is printed.
+    EXPECT_NE(ended.output.find("%\n" + dir + "/" + c.input + " -> "), std::string::npos) << ended.output;
+  }
+}
+
+// Asked for, the usage goes to standard output (a subshell sends standard
+// error away) and the answer is success.
+TEST_F(AuhostCommand, HelpPrintsTheUsageOnStandardOutput)
+{
+  for (const char* flag : {"--help", "-h"})
+  {
+    SCOPED_TRACE(flag);
+    const ProgramRun run = Auhost(flag + std::string(" 2>/dev/null )"), "( ");
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(run.output.rfind("usage: auhost", 0), 0u) << run.output;
+    EXPECT_NE(run.output.find("render IN OUT"), std::string::npos) << run.output;
   }
 }
 

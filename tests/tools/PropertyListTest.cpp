@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include "framework/xml/XmlTextParse.h"
 #include "tests/support/GuardPage.h"
 #include "tests/support/TruncatedUtf8Texts.h"
+#include "tests/tools/PropertyListTexts.h"
 #include "tools/AutomationLaneFile.h"
 #include "tools/PropertyList.h"
 
@@ -34,6 +36,13 @@ TEST(PropertyList, WritesWhatItReadsBack)
   const auto back = auhost::ParsePlist(auhost::WritePlist(root), error);
   ASSERT_TRUE(back) << error;
   EXPECT_EQ(*back, root);
+  // As many elements as the XML road's nesting bound lets through.
+  PlistValue wide = PlistValue::Dict();
+  for (size_t i = 1; 2 * i + 2 <= plugkit::kMaxXmlElementStarts; ++i)
+    wide.dict.emplace_back("k" + std::to_string(i), PlistValue::Integer(static_cast<int64_t>(i)));
+  const auto wideBack = auhost::ParsePlist(auhost::WritePlist(wide), error);
+  ASSERT_TRUE(wideBack) << error;
+  EXPECT_EQ(*wideBack, wide);
 }
 
 TEST(PropertyList, RefusesWhatIsNotAPropertyList)
@@ -47,6 +56,7 @@ TEST(PropertyList, RefusesWhatIsNotAPropertyList)
   {
     const char* name;
     std::string text;
+    const char* says = ""; // part of the reason, where it matters
   };
   const Case cases[] = {
     {"empty", ""},
@@ -65,6 +75,9 @@ TEST(PropertyList, RefusesWhatIsNotAPropertyList)
     {"padding inside", Wrap("<data>AB=DAAAA</data>")},
     {"unknown element", Wrap("<date>2020</date>")},
     {"nested too deep", Wrap(deep)},
+    // Deeper than the XML parser's recursion can go on a thread's stack.
+    {"dictionaries nested 50,000 deep", toolstest::DictsNested(50000), "nested too deeply"},
+    {"the binary form", toolstest::BinaryPropertyList(), "a binary property list; the host reads property lists in their XML form"},
     {"embedded NUL", std::string(Wrap("<string>a</string>")).insert(10, 1, '\0')},
     {"key not UTF-8", Wrap("<dict><key>a\xA1\xD0&gt;b</key><dict/></dict>")},
     {"string not UTF-8", Wrap("<string>\xC0\xAF</string>")},
@@ -75,6 +88,7 @@ TEST(PropertyList, RefusesWhatIsNotAPropertyList)
     std::string error;
     EXPECT_FALSE(auhost::ParsePlist(c.text, error)) << c.name;
     EXPECT_FALSE(error.empty()) << c.name;
+    EXPECT_NE(error.find(c.says), std::string::npos) << c.name << ": " << error;
   }
 }
 

@@ -78,5 +78,47 @@ TEST(XmlTextParse, TextEndingInsideAUtf8SequenceNeverTakesTheParserPastItsEnd)
   }
 }
 
+// The parser recurses once per level, deeper than a thread's stack holds
+// for text nested deep enough: text that may open more elements than the
+// bound is refused before it is parsed, however they nest, and text at the
+// bound parses as the library parses it.
+TEST(XmlTextParse, TextPastTheNestingBoundIsRefusedBeforeItIsParsed)
+{
+  auto repeated = [](const char* piece, size_t times) {
+    std::string text;
+    for (size_t i = 0; i < times; ++i)
+      text += piece;
+    return text;
+  };
+  auto nested = [&](size_t levels) { return repeated("<a>", levels) + repeated("</a>", levels); };
+  auto siblings = [&](size_t count) { return "<r>" + repeated("<b/>", count - 1) + "</r>"; };
+  struct Case
+  {
+    const char* name;
+    std::string text;
+    bool parsed;
+  };
+  const std::string prolog = "<?xml version=\"1.0\"?><!DOCTYPE a><!-- a -->";
+  const Case cases[] = {
+    {"nested to the bound", prolog + nested(kMaxXmlElementStarts), true},
+    {"nested one past it", nested(kMaxXmlElementStarts + 1), false},
+    {"nested 100,000 deep", nested(100000), false},
+    {"comments and instructions past it", "<r>" + repeated("<!--c--><?p?>", 2 * kMaxXmlElementStarts) + "</r>", true},
+    {"side by side to the bound", siblings(kMaxXmlElementStarts), true},
+    {"side by side one past it", siblings(kMaxXmlElementStarts + 1), false},
+  };
+  for (const Case& c : cases)
+  {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(ExceedsXmlNestingBound(c.text), !c.parsed);
+    TiXmlDocument doc;
+    const bool parsed = ParseXmlText(doc, c.text);
+    if (c.parsed)
+      EXPECT_EQ(Outcome(doc), ModelOutcome(c.text, TIXML_DEFAULT_ENCODING));
+    else
+      EXPECT_TRUE(!parsed && !doc.Error() && !doc.FirstChild()) << "the text was parsed";
+  }
+}
+
 } // namespace
 } // namespace plugkit

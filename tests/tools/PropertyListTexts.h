@@ -1,0 +1,30 @@
+// Property lists the reader must refuse, shared by the reader's tests and
+// the tests of auhost reading presets and bundles.
+#pragma once
+
+#include <string>
+
+namespace toolstest {
+
+// A property list whose dictionaries nest `levels` deep, each holding the
+// next under one key, as a crafted file would.
+inline std::string DictsNested(int levels)
+{
+  std::string text = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\">\n";
+  for (int i = 0; i < levels; ++i)
+    text += "<dict><key>k</key>";
+  text += "<string>v</string>";
+  for (int i = 0; i < levels; ++i)
+    text += "</dict>";
+  return text + "\n</plist>\n";
+}
+
+// {"name": "x"} in the binary form of property lists.
+inline std::string BinaryPropertyList()
+{
+  static const char bytes[] = "bplist00\xd1\x01\x02TnameQx\x08\x0b\x10\x00\x00\x00\x00\x00\x00\x01\x01\x00\x00\x00\x00"
+                              "\x00\x00\x00\x03\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x12";
+  return std::string(bytes, sizeof bytes - 1);
+}
+
+} // namespace toolstest
