@@ -47,11 +47,22 @@ TEST_F(AuhostCommand, RendersFilesAndSummarises)
     const char* args;
     int channels;
     double rate;
+    // A setting that listens for a signal not given is rendered with a
+    // warning that names both.
+    const char* warns = nullptr;
   };
   const Case cases[] = {
     {"render {d}/in.wav {d}/out.wav", 2, 48000.0},
     {"render {d}/mono.flac {d}/out.aiff --block 100 --format 16 --set \"Target Level=-20 dB\"", 1, 44100.0},
     {"render {d}/in.wav {d}/out.wav --sidechain {d}/in.wav --set \"Detecion Mode=SideChain2\"", 2, 48000.0},
+    {"render {d}/in.wav {d}/out.wav --set \"Detecion Mode=SideChain1\"", 2, 48000.0,
+     "warning: \"Detecion Mode\" SideChain1 wants a side-chain and no --sidechain is given: it rides on the main"},
+    {"render {d}/in.wav {d}/out.wav --set \"Detecion Mode=SideChain2\"", 2, 48000.0,
+     "warning: \"Detecion Mode\" SideChain2 wants a side-chain and no --sidechain is given: the main signal is its "
+     "own reference"},
+    {"render {d}/in.wav {d}/out.wav --set Automation=Read --set \"Current Gain=6\"", 2, 48000.0,
+     "warning: \"Automation\" Read wants a lane and no --automation-in is given: nothing is ridden, whatever "
+     "\"Current Gain\" is set to"},
   };
   for (const Case& c : cases)
   {
@@ -62,6 +73,7 @@ TEST_F(AuhostCommand, RendersFilesAndSummarises)
     const ProgramRun run = Auhost(args);
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_NE(run.output.find("loudness range"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find(c.warns ? c.warns : "warning") != std::string::npos, c.warns != nullptr) << run.output;
     auhost::AudioData in, out;
     std::string error;
     const std::string outPath = args.substr(args.find(dir + "/out"), args.find(' ', args.find(dir + "/out")) -
