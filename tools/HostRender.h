@@ -53,6 +53,8 @@ struct RenderSetup
   int blockSize = 512;
   AudioUnitParameterID automatedParam = 0;
   const std::vector<AutomationPoint>* playLane = nullptr;
+  // Renders a further latency past the output's end, whose output nobody
+  // keeps, so that the lane reaches the programme's end.
   bool recordLane = false;
   RenderTap* tap = nullptr; // may be null
   std::function<void(double fraction)> progress; // may be empty
