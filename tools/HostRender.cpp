@@ -157,8 +157,10 @@ void CollectLanePoints(AudioUnit unit, AudioUnitParameterID param, double time, 
         e.mArgument.mParameter.mParameterID != param)
       continue;
     AudioUnitParameterValue value = 0.0f;
-    if (AudioUnitGetParameter(unit, param, kAudioUnitScope_Global, 0, &value) == noErr)
-      lane.push_back({std::max(0.0, time), value});
+    // A gain given to frames before the programme (those dropped for the
+    // latency) is no point of its lane.
+    if (time >= 0.0 && AudioUnitGetParameter(unit, param, kAudioUnitScope_Global, 0, &value) == noErr)
+      lane.push_back({time, value});
   }
   standin::ClearRecordedAudioUnitEvents();
 }
@@ -255,6 +257,10 @@ RenderOutcome RenderThrough(AudioUnit unit, const RenderSetup& setup)
   standin::ClearRecordedAudioUnitEvents();
 
   const RenderSpan span(main, latency);
+  // The unit reports the gain it gave a frame a latency after rendering
+  // it: a lane is recorded to the programme's end by rendering a further
+  // latency, whose output nobody keeps.
+  const RenderSpan reach(main, setup.recordLane ? 2 * latency : latency);
   // One slice of output; the first `latency` frames rendered are dropped.
   std::vector<std::vector<float>> rendered(channels, std::vector<float>(block));
   std::vector<const float*> kept(channels);
@@ -273,25 +279,29 @@ RenderOutcome RenderThrough(AudioUnit unit, const RenderSetup& setup)
   {
     // The input is read before the slice's length is settled: the read may
     // find where a programme of unknown length ends.
-    const long wanted = span.SliceFrom(pos, block);
+    const long wanted = reach.SliceFrom(pos, block);
     if (wanted > 0 && !mainFeed.Load(pos, wanted))
       return fail(mainFeed.Error());
-    const UInt32 n = static_cast<UInt32>(span.SliceFrom(pos, wanted));
+    const UInt32 n = static_cast<UInt32>(reach.SliceFrom(pos, wanted));
     if (n == 0)
       break;
+    // The frames of the slice the output takes, the dropped ones included.
+    const long out = span.SliceFrom(pos, n);
     if (setup.tap && span.InputIn(pos, n) > 0)
       setup.tap->Input(mainFeed.Channels(), span.InputIn(pos, n));
     if (setup.sidechain && !sideFeed.Load(pos, n))
       return fail(sideFeed.Error());
-    const double timelineSeconds = static_cast<double>(pos - latency) / rate;
+    // A lane's point gives the gain of the output frame at its time on the
+    // programme's timeline. The slice's output is the programme from `pos`
+    // less the latency, and it plays one value: the lane's at its middle.
     if (setup.playLane)
       AudioUnitSetParameter(unit, setup.automatedParam, kAudioUnitScope_Global, 0,
-                            LaneValueAt(*setup.playLane, timelineSeconds, 0.0f), 0);
+                            LaneValueAt(*setup.playLane, (pos - latency + (n - 1) / 2.0) / rate, 0.0f), 0);
     // Once no frame of the slice is dropped for latency, the unit renders
     // straight into the output's room where it has some, which saves a copy
     // of every frame.
-    const long skip = std::clamp(latency - pos, 0L, static_cast<long>(n));
-    float* const* space = skip == 0 ? setup.output->Space(n) : nullptr;
+    const long skip = std::clamp(latency - pos, 0L, out);
+    float* const* space = skip == 0 && out == n ? setup.output->Space(n) : nullptr;
     buffers.mNumberBuffers = static_cast<UInt32>(channels);
     for (int c = 0; c < channels; ++c)
     {
@@ -319,21 +329,23 @@ RenderOutcome RenderThrough(AudioUnit unit, const RenderSetup& setup)
       kept[c] = (data ? data : given[c]) + skip;
       inSpace = inSpace && kept[c] == space[c];
     }
-    if (skip < static_cast<long>(n))
+    if (skip < out)
     {
       // The tap reads the output before the sink takes it over.
       if (setup.tap)
-        setup.tap->Output(kept.data(), n - skip);
-      if (!(inSpace ? setup.output->Written(n) : setup.output->Append(kept.data(), n - skip)))
+        setup.tap->Output(kept.data(), out - skip);
+      if (!(inSpace ? setup.output->Written(n) : setup.output->Append(kept.data(), out - skip)))
         return fail(setup.output->Error());
     }
     standin::RunMainLoopFor(static_cast<double>(n) / rate);
+    // The unit reports, once the slice is rendered, the gain it gave the
+    // output a latency before the slice's last frame: the programme's frame
+    // two latencies before it.
     if (setup.recordLane)
-      CollectLanePoints(unit, setup.automatedParam, static_cast<double>(pos + n - latency) / rate,
-                        result.recordedLane);
+      CollectLanePoints(unit, setup.automatedParam, (pos + n - 1 - 2 * latency) / rate, result.recordedLane);
     pos += n;
     if (setup.progress && span.KnownFromTheStart())
-      setup.progress(span.FractionDone(pos));
+      setup.progress(reach.FractionDone(pos));
   }
   if (span.FoundEmpty())
     return fail("no audio in the input");

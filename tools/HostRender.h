@@ -6,10 +6,12 @@
 // audio streams: each slice is read, rendered and handed to the sink in
 // turn, so nothing the size of the programme is held.
 //
-// Automation: a lane given is played into "Current Gain" before each slice
-// (the unit reads it in Automation Read); when asked, every value event the
-// unit sends for that parameter is recorded as a point of a lane (as a DAW
-// records in Automation Write). Main thread; the unit must be open and not
+// Automation: a lane given is played into "Current Gain" before each slice,
+// one value a slice (the unit reads it in Automation Read); when asked,
+// every value event the unit sends for that parameter is recorded as a
+// point of a lane (as a DAW records in Automation Write). Both read a
+// point's time alike, so a lane recorded plays back the output it was
+// recorded with. Main thread; the unit must be open and not
 // yet initialised.
 #pragma once
 
@@ -24,7 +26,9 @@ namespace auhost {
 
 struct AutomationPoint
 {
-  double time = 0.0; // seconds on the programme's timeline
+  // Seconds on the programme's timeline: the value is the gain of the
+  // output frame that the input's frame at this time becomes.
+  double time = 0.0;
   float value = 0.0f;
 };
 
@@ -49,6 +53,8 @@ struct RenderSetup
   int blockSize = 512;
   AudioUnitParameterID automatedParam = 0;
   const std::vector<AutomationPoint>* playLane = nullptr;
+  // Renders a further latency past the output's end, whose output nobody
+  // keeps, so that the lane reaches the programme's end.
   bool recordLane = false;
   RenderTap* tap = nullptr; // may be null
   std::function<void(double fraction)> progress; // may be empty

@@ -25,6 +25,7 @@ namespace {
 constexpr int kMaxBlockSize = 8192;
 constexpr const char* kAutomatedParam = "Current Gain";
 constexpr const char* kAutomationModeParam = "Automation";
+constexpr const char* kDetectionModeParam = "Detecion Mode"; // the unit's own spelling
 
 bool ParseBlockSize(const std::string& text, int& out)
 {
@@ -61,6 +62,31 @@ void WarnOf(const AudioFileReader& reader)
 {
   if (!reader.Warning().empty())
     std::fprintf(stderr, "auhost: warning: %s\n", reader.Warning().c_str());
+}
+
+// Settings that listen for a signal the render was not given: the render
+// goes on, but not as the user asked.
+void WarnOfMissingSignals(AudioUnit unit, const std::vector<ParameterDescription>& params,
+                          const RenderOptions& options)
+{
+  const auto setting = [&](const char* name) {
+    const ParameterDescription* p = FindParameter(params, name);
+    float value = 0.0f;
+    if (!p || AudioUnitGetParameter(unit, p->id, kAudioUnitScope_Global, 0, &value) != noErr)
+      return std::string();
+    return ValueText(unit, *p, value);
+  };
+  const std::string detection = setting(kDetectionModeParam);
+  if (options.sidechain.empty() && (detection == "SideChain1" || detection == "SideChain2"))
+    std::fprintf(stderr, "auhost: warning: \"%s\" %s wants a side-chain and no --sidechain is given: %s\n",
+                 kDetectionModeParam, detection.c_str(),
+                 detection == "SideChain1" ? "it rides on the main signal"
+                                           : "the main signal is its own reference, so nothing is ridden");
+  if (options.automationIn.empty() && setting(kAutomationModeParam) == "Read")
+    std::fprintf(stderr,
+                 "auhost: warning: \"%s\" Read wants a lane and no --automation-in is given: nothing is ridden, "
+                 "whatever \"%s\" is set to\n",
+                 kAutomationModeParam, kAutomatedParam);
 }
 
 // The highest rate rendered, twice the highest a real file uses: the
@@ -273,6 +299,7 @@ int RenderFile(const ComponentBundle& bundle, const RenderOptions& options, Rend
   for (const std::string& set : options.sets)
     if (!SetParameterFromAssignment(unit, params, set, error))
       return Fail(error);
+  WarnOfMissingSignals(unit, params, options);
 
   AudioFileWriter* output = outputs.BeginAudio(input->NumChannels(), input->SampleRate(), input->Frames(), error);
   if (!output)

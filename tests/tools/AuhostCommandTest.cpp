@@ -48,11 +48,22 @@ TEST_F(AuhostCommand, RendersFilesAndSummarises)
     const char* args;
     int channels;
     double rate;
+    // A setting that listens for a signal not given is rendered with a
+    // warning that names both.
+    const char* warns = nullptr;
   };
   const Case cases[] = {
     {"render {d}/in.wav {d}/out.wav", 2, 48000.0},
     {"render {d}/mono.flac {d}/out.aiff --block 100 --format 16 --set \"Target Level=-20 dB\"", 1, 44100.0},
     {"render {d}/in.wav {d}/out.wav --sidechain {d}/in.wav --set \"Detecion Mode=SideChain2\"", 2, 48000.0},
+    {"render {d}/in.wav {d}/out.wav --set \"Detecion Mode=SideChain1\"", 2, 48000.0,
+     "warning: \"Detecion Mode\" SideChain1 wants a side-chain and no --sidechain is given: it rides on the main"},
+    {"render {d}/in.wav {d}/out.wav --set \"Detecion Mode=SideChain2\"", 2, 48000.0,
+     "warning: \"Detecion Mode\" SideChain2 wants a side-chain and no --sidechain is given: the main signal is its "
+     "own reference"},
+    {"render {d}/in.wav {d}/out.wav --set Automation=Read --set \"Current Gain=6\"", 2, 48000.0,
+     "warning: \"Automation\" Read wants a lane and no --automation-in is given: nothing is ridden, whatever "
+     "\"Current Gain\" is set to"},
   };
   for (const Case& c : cases)
   {
@@ -63,6 +74,7 @@ TEST_F(AuhostCommand, RendersFilesAndSummarises)
     const ProgramRun run = Auhost(args);
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_NE(run.output.find("loudness range"), std::string::npos) << run.output;
+    EXPECT_EQ(run.output.find(c.warns ? c.warns : "warning") != std::string::npos, c.warns != nullptr) << run.output;
     auhost::AudioData in, out;
     std::string error;
     const std::string outPath = args.substr(args.find(dir + "/out"), args.find(' ', args.find(dir + "/out")) -
@@ -190,6 +202,64 @@ TEST_F(AuhostCommand, SavesAPresetThatGivesTheSameRenderAsItsSettings)
   std::string error;
   ASSERT_TRUE(auhost::ReadAudioFile(dir + "/a.wav", a, error) && auhost::ReadAudioFile(dir + "/b.wav", b, error));
   EXPECT_EQ(a.channels, b.channels);
+}
+
+// A lane recorded in Automation Write and played in Read gives the output it
+// was recorded with, whatever the latency, to the programme's end. Compared in the 100 ms windows in
+// which the summary reads the gain. The lane has a point each 50 ms (the
+// unit's automation period), is played linearly between them and one value
+// a slice, and the unit smooths the value it reads over some 5 ms: at the
+// default Sensitivity the gain swings so fast at the example's phrase
+// changes that no lane of that resolution follows it within 0.3 dB. At a
+// Sensitivity of 1.5 s it moves slowly enough for 0.1 dB, where a lane half
+// a slice late is off by twice that, and one a latency late by dBs.
+TEST_F(AuhostCommand, ALaneRecordedPlaysBackTheOutputItWasRecordedWith)
+{
+  ASSERT_EQ(Auhost("example " + dir + "/example.wav").status, 0);
+  const auto levels = [](const std::string& path) {
+    auhost::AudioData audio;
+    std::string error;
+    EXPECT_TRUE(auhost::ReadAudioFile(path, audio, error)) << error;
+    std::vector<double> dB;
+    const long window = 4800;
+    for (long at = 0; at + window <= audio.Frames(); at += window)
+    {
+      double sum = 0.0;
+      for (const auto& channel : audio.channels)
+        for (long i = at; i < at + window; ++i)
+          sum += double(channel[i]) * channel[i];
+      dB.push_back(10.0 * std::log10(std::max(sum / window, 1e-30)));
+    }
+    return dB;
+  };
+  for (const char* delay : {"0", "250"})
+  {
+    SCOPED_TRACE(std::string("pre-delay ") + delay);
+    const std::string set = std::string(" --quiet --set Sensitivity=1500 --set Pre-Delay=") + delay;
+    const ProgramRun written =
+      Auhost("render " + dir + "/example.wav " + dir + "/written.wav --automation-out " + dir + "/lane.csv" + set);
+    ASSERT_EQ(written.status, 0) << written.output;
+    // The lane reaches the programme's end (40 s), a point each 50 ms.
+    std::string lane, error;
+    ASSERT_TRUE(auhost::ReadTextFile(dir + "/lane.csv", lane, error)) << error;
+    EXPECT_GT(std::atof(lane.c_str() + lane.rfind('\n', lane.size() - 2) + 1), 39.9) << lane.substr(lane.size() - 40);
+    const ProgramRun read =
+      Auhost("render " + dir + "/example.wav " + dir + "/read.wav --automation-in " + dir + "/lane.csv" + set);
+    ASSERT_EQ(read.status, 0) << read.output;
+    const std::vector<double> a = levels(dir + "/written.wav"), b = levels(dir + "/read.wav");
+    ASSERT_EQ(a.size(), b.size());
+    double worst = 0.0;
+    size_t where = 0, compared = 0;
+    for (size_t w = 0; w < a.size(); ++w)
+      if (a[w] > -60.0)
+      {
+        ++compared;
+        if (std::fabs(a[w] - b[w]) > worst)
+          worst = std::fabs(a[w] - b[w]), where = w;
+      }
+    EXPECT_GT(compared, a.size() / 2);
+    EXPECT_LE(worst, 0.1) << "at " << where * 100 << " ms";
+  }
 }
 
 TEST_F(AuhostCommand, ValidatesTheProductAndFailsABrokenComponent)
