@@ -27,7 +27,7 @@ namespace auhost {
 
 class FileWriteIo;
 class PipeInput;
-struct FlacFileInput;
+struct FileInput;
 
 struct AudioData
 {
@@ -161,9 +161,9 @@ private:
   // Keeps the first reason a read failed; false.
   bool Failed(const std::string& why);
   sf_private_tag* mFile = nullptr;
-  int mDescriptor = -1; // the file libsndfile reads, owned by mFile, mPipe or mFlacFile
+  int mDescriptor = -1; // the file libsndfile reads, owned by mFile, mPipe or mFileInput
   std::unique_ptr<PipeInput> mPipe; // what libsndfile reads a pipe through
-  std::unique_ptr<FlacFileInput> mFlacFile; // and a FLAC file
+  std::unique_ptr<FileInput> mFileInput; // and a FLAC file, or a stretched WAV or AIFF
   std::string mPath, mError, mWarning;
   int mChannels = 0;
   double mRate = 0.0;
@@ -174,6 +174,9 @@ private:
   // ended; mFrameBytes is 0 when it declares no size.
   DeclaredAudio mDeclared;
   int mFrameBytes = 0;
+  // Where a pipe's placeholder length ends, to see whether only chunks
+  // follow it.
+  long mLookAt = kNotFound;
   std::vector<float> mInterleaved;
 };
 
