@@ -25,6 +25,13 @@
 // the header, which libsndfile skips in a file but misplaces the audio's end
 // by in a stream, are read and dropped before libsndfile sees the stream.
 //
+// A WAV's or AIFF's header whose audio's length is a placeholder (a
+// program streaming it could not know the length) is handed to libsndfile
+// with sizes that have it read the stream to its end; the reader stops at
+// the placeholder's length when only chunks follow it. A FLAC's last 128
+// bytes are held back until the pipe shows whether they are an ID3v1 tag,
+// which is then no part of the stream.
+//
 // A read that needs bytes the pipe has passed and did not keep fails, and
 // so does every read after it, with Error() saying why: the caller refuses
 // rather than render the wrong bytes. A read interrupted by a signal is
