@@ -600,6 +600,12 @@ TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
     std::vector<size_t> sizes{k.bytes.size(), 20, 60, k.bytes.size() / 2, k.bytes.size() - 3};
     if (k.silence > 0)
       sizes = {k.bytes.size()};
+#if defined(__SANITIZE_ADDRESS__)
+    // A sanitizer build renders those frames for minutes; the reads they
+    // take are those of the rows around them.
+    if (k.silence > 0)
+      continue;
+#endif
     // Where a read of 64 KiB of a longer one ends.
     if (k.bytes.size() > (size_t(1) << 16))
       sizes.push_back(size_t(1) << 16);
