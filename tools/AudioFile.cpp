@@ -248,25 +248,42 @@ std::string CutShortWarning(const std::string& path, const DeclaredAudio& declar
 // though it was the end that stopped it, as a pipe's decoder does once the
 // pipe has ended. Reads and seeks go to the descriptor as libsndfile's own
 // do (the same calls, the same bytes); positions count from `start`, after
-// any ID3 tags. Closes the descriptor when it goes.
-struct FlacFileInput
+// any ID3 tags, and the file ends at `length`, before an ID3v1 tag after a
+// FLAC's frames. A WAV or AIFF whose header gives its length as a
+// placeholder is read through these calls too, with the sizes that have
+// libsndfile read it to its end (`stretched`). Closes the descriptor when
+// it goes.
+struct FileInput
 {
   int descriptor;
   long long start, length; // of the stream in the file
-  bool reachedEnd = false; // a read has come to the file's end
+  bool stretch = false;
+  DeclaredAudio stretched;
+  bool reachedEnd = false; // a read has come to the stream's end
   int failure = 0;         // the system's code for the first read that failed
 
-  ~FlacFileInput() { close(descriptor); }
-  static sf_count_t Length(void* input) { return static_cast<FlacFileInput*>(input)->length; }
+  ~FileInput() { close(descriptor); }
+  static sf_count_t Length(void* input) { return static_cast<FileInput*>(input)->length; }
   static sf_count_t Seek(sf_count_t offset, int whence, void* input)
   {
-    const FlacFileInput& in = *static_cast<FlacFileInput*>(input);
-    const off_t at = lseek(in.descriptor, static_cast<off_t>(whence == SEEK_SET ? in.start + offset : offset), whence);
+    const FileInput& in = *static_cast<FileInput*>(input);
+    const long long from = whence == SEEK_SET ? in.start : whence == SEEK_END ? in.start + in.length : 0;
+    const off_t at = lseek(in.descriptor, static_cast<off_t>(from + offset), whence == SEEK_CUR ? SEEK_CUR : SEEK_SET);
     return at < 0 ? -1 : at - in.start;
   }
   static sf_count_t Read(void* into, sf_count_t count, void* input)
   {
-    FlacFileInput& in = *static_cast<FlacFileInput*>(input);
+    FileInput& in = *static_cast<FileInput*>(input);
+    const sf_count_t at = Seek(0, SEEK_CUR, input);
+    if (at < 0)
+    {
+      in.failure = in.failure ? in.failure : errno;
+      return 0;
+    }
+    // A read asking past the end comes to it, as one of the descriptor's
+    // own would.
+    in.reachedEnd = in.reachedEnd || count > in.length - at;
+    count = std::clamp<sf_count_t>(in.length - at, 0, count);
     sf_count_t done = 0;
     while (done < count)
     {
@@ -280,11 +297,37 @@ struct FlacFileInput
         break;
       done += n;
     }
+    if (in.stretch)
+      SizesToTheEnd(in.stretched, in.start + at, static_cast<unsigned char*>(into), done);
     return done;
   }
   static sf_count_t Write(const void*, sf_count_t, void*) { return 0; }
   static sf_count_t Tell(void* input) { return Seek(0, SEEK_CUR, input); }
 };
+
+// Bytes of an ID3v1 tag, which some taggers add after a file's audio.
+constexpr long long kId3v1Bytes = 128;
+
+// The length of the FLAC stream in the `length` bytes from `start`, before
+// any ID3v1 tag at their end.
+long long FlacStreamLength(int descriptor, long long start, long long length)
+{
+  char tag[3];
+  const bool tagged = length >= kId3v1Bytes &&
+                      pread(descriptor, tag, sizeof tag, static_cast<off_t>(start + length - kId3v1Bytes)) == 3 &&
+                      std::memcmp(tag, "TAG", 3) == 0;
+  return tagged ? length - kId3v1Bytes : length;
+}
+
+// Whether a WAV's or AIFF's file holds audio past where its header's
+// placeholder length ends, and not just the chunks that may follow a real
+// audio of that length: then it is read to its end.
+bool RunsPastItsPlaceholder(int descriptor, long long fileLength, DeclaredAudio& audio)
+{
+  return FindAudioChunk(descriptor, audio) && audio.bytes == kNoDeclaredSize && audio.sizeAt >= 0 &&
+         fileLength > audio.offset + audio.given &&
+         EndOfChunks(descriptor, audio.givenEnd, audio.aiff) != fileLength;
+}
 
 bool IsKnownAudioExtension(const std::string& path)
 {
@@ -331,7 +374,7 @@ std::unique_ptr<AudioFileReader> AudioFileReader::Open(const std::string& path, 
   }
   SF_INFO info{};
   std::unique_ptr<PipeInput> pipe;
-  std::unique_ptr<FlacFileInput> flacFile;
+  std::unique_ptr<FileInput> fileInput;
   SNDFILE* file = nullptr;
   if (lseek(descriptor, 0, SEEK_CUR) < 0)
   {
@@ -354,18 +397,21 @@ std::unique_ptr<AudioFileReader> AudioFileReader::Open(const std::string& path, 
     const long long start = sized && tags < status.st_size ? tags : 0;
     lseek(descriptor, start, SEEK_SET);
     unsigned char magic[4];
+    DeclaredAudio stretched;
     if (sized && pread(descriptor, magic, sizeof magic, start) == sizeof magic && std::memcmp(magic, "fLaC", 4) == 0)
+      fileInput.reset(new FileInput{descriptor, start, FlacStreamLength(descriptor, start, status.st_size - start), false, {}});
+    else if (sized && RunsPastItsPlaceholder(descriptor, status.st_size, stretched))
+      fileInput.reset(new FileInput{descriptor, start, status.st_size - start, true, stretched});
+    if (fileInput)
     {
-      flacFile.reset(new FlacFileInput{descriptor, start, status.st_size - start});
-      SF_VIRTUAL_IO io{FlacFileInput::Length, FlacFileInput::Seek, FlacFileInput::Read, FlacFileInput::Write,
-                       FlacFileInput::Tell};
-      file = sf_open_virtual(&io, SFM_READ, &info, flacFile.get());
+      SF_VIRTUAL_IO io{FileInput::Length, FileInput::Seek, FileInput::Read, FileInput::Write, FileInput::Tell};
+      file = sf_open_virtual(&io, SFM_READ, &info, fileInput.get());
     }
     else
       file = sf_open_fd(descriptor, SFM_READ, &info, SF_TRUE);
     if (!file)
     {
-      if (!flacFile)
+      if (!fileInput)
         close(descriptor);
       error = "cannot read " + path + ": " + sf_strerror(nullptr);
       return nullptr;
@@ -374,7 +420,7 @@ std::unique_ptr<AudioFileReader> AudioFileReader::Open(const std::string& path, 
   std::unique_ptr<AudioFileReader> reader(new AudioFileReader);
   reader->mFile = file;
   reader->mPipe = std::move(pipe);
-  reader->mFlacFile = std::move(flacFile);
+  reader->mFileInput = std::move(fileInput);
   reader->mDescriptor = descriptor;
   reader->mPath = path;
   if (!IsReadContainer(info.format))
@@ -413,6 +459,13 @@ std::unique_ptr<AudioFileReader> AudioFileReader::Open(const std::string& path, 
   else if (reader->mPipe && reader->mPipe->FindDeclaredAudio(reader->mDeclared) &&
            reader->mDeclared.bytes != kNoDeclaredSize)
     reader->mFrameBytes = BytesPerFrame(info.format, info.channels);
+  // A pipe read on past its header's placeholder length stops there when
+  // only chunks follow, as after a real audio of that length: the read
+  // stops at that length to see.
+  const int frameBytes = BytesPerFrame(info.format, info.channels);
+  if (const DeclaredAudio* stretched = reader->mPipe ? reader->mPipe->Stretched() : nullptr;
+      stretched && frameBytes > 0 && stretched->given % frameBytes == 0)
+    reader->mLookAt = static_cast<long>(stretched->given / frameBytes);
   reader->mInterleaved.resize(static_cast<size_t>(kChunkFrames * info.channels));
   return reader;
 }
@@ -431,11 +484,11 @@ std::string AudioFileReader::ShortReadError() const
   // own reads, in libsndfile's words for its reads).
   if (mPipe && !mPipe->Error().empty())
     return "cannot read the audio of " + mPath + ": " + mPipe->Error();
-  if (mFlacFile && mFlacFile->failure)
-    return "cannot read the audio of " + mPath + ": System error : " + std::strerror(mFlacFile->failure) + ".";
+  if (mFileInput && mFileInput->failure)
+    return "cannot read the audio of " + mPath + ": System error : " + std::strerror(mFileInput->failure) + ".";
   struct stat status;
   const bool atFileEnd = mPipe       ? mPipe->Ended()
-                         : mFlacFile ? mFlacFile->reachedEnd
+                         : mFileInput ? mFileInput->reachedEnd
                                      : fstat(mDescriptor, &status) == 0 && S_ISREG(status.st_mode) &&
                                          lseek(mDescriptor, 0, SEEK_CUR) >= status.st_size;
   if (sf_error(mFile) == SF_ERR_NO_ERROR || atFileEnd)
@@ -475,13 +528,13 @@ bool AudioFileReader::ReadAt(long start, long count, float* const* channels)
   }
   for (long at = from; at < to;)
   {
-    const long n = std::min(kChunkFrames, to - at);
+    const long n = std::min({kChunkFrames, to - at, at < mLookAt ? mLookAt - at : kChunkFrames});
     const sf_count_t got = sf_readf_float(mFile, mInterleaved.data(), n);
     mPosition += got > 0 ? static_cast<long>(got) : 0;
     // Short of a known length, or short with an error: a failure; short
     // of an unknown length without one: its end.
     if (got != n && (mFrames != kUnknownLength || sf_error(mFile) != SF_ERR_NO_ERROR ||
-                     (mPipe && !mPipe->Error().empty()) || (mFlacFile && mFlacFile->failure)))
+                     (mPipe && !mPipe->Error().empty()) || (mFileInput && mFileInput->failure)))
     {
       mFailedFrom = std::min(mFailedFrom, at + std::max(0L, static_cast<long>(got)));
       return Failed(ShortReadError());
@@ -489,7 +542,11 @@ bool AudioFileReader::ReadAt(long start, long count, float* const* channels)
     const long kept = std::max(0L, static_cast<long>(got));
     Deinterleave(mInterleaved.data(), mChannels, kept, channels, at - start);
     at += kept;
-    if (kept < n)
+    const bool onlyChunksFollow =
+      at == mLookAt && kept == n && mPipe->OnlyChunksFollow(mPipe->Stretched()->givenEnd);
+    if (at == mLookAt)
+      mLookAt = kNotFound;
+    if (kept < n || onlyChunksFollow)
     {
       // The end of a programme of unknown length: silence from here on.
       mEnd = at;

@@ -27,7 +27,7 @@ namespace auhost {
 
 class FileWriteIo;
 class PipeInput;
-struct FlacFileInput;
+struct FileInput;
 
 struct AudioData
 {
@@ -121,7 +121,9 @@ private:
 // A WAV (plain, extensible or RF64), AIFF/AIFC or FLAC file open for
 // reading. A FLAC whose header gives no length, and a WAV or AIFF from a
 // pipe (whose header may give any), has an unknown length and is read to
-// its real end. A pipe is read through a PipeInput, which refuses a header
+// its real end; so is a WAV or AIFF file whose header gives a placeholder
+// length (see DeclaredAudioSize.cpp) with more audio after it. An ID3v1 tag
+// after a FLAC's frames is no part of its audio. A pipe is read through a PipeInput, which refuses a header
 // it cannot read there rather than misread it; a FLAC file through calls
 // that see whether its decoder has read to its end, so that one cut short
 // is refused as ending early, as from a pipe.
@@ -161,9 +163,9 @@ private:
   // Keeps the first reason a read failed; false.
   bool Failed(const std::string& why);
   sf_private_tag* mFile = nullptr;
-  int mDescriptor = -1; // the file libsndfile reads, owned by mFile, mPipe or mFlacFile
+  int mDescriptor = -1; // the file libsndfile reads, owned by mFile, mPipe or mFileInput
   std::unique_ptr<PipeInput> mPipe; // what libsndfile reads a pipe through
-  std::unique_ptr<FlacFileInput> mFlacFile; // and a FLAC file
+  std::unique_ptr<FileInput> mFileInput; // and a FLAC file, or a stretched WAV or AIFF
   std::string mPath, mError, mWarning;
   int mChannels = 0;
   double mRate = 0.0;
@@ -174,6 +176,9 @@ private:
   // ended; mFrameBytes is 0 when it declares no size.
   DeclaredAudio mDeclared;
   int mFrameBytes = 0;
+  // Where a pipe's placeholder length ends, to see whether only chunks
+  // follow it.
+  long mLookAt = kNotFound;
   std::vector<float> mInterleaved;
 };
 

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdint>
 #include <cstring>
@@ -13,9 +14,6 @@ namespace {
 // Enough for any real file; a walk of a damaged one stops there.
 constexpr int kMostChunks = 1000;
 constexpr uint32_t kNoSize = 0xFFFFFFFF;
-// What a program writing to a pipe, unable to go back and put the length
-// in its header, leaves there instead (sox: as many whole frames as these
-// bytes hold, in a WAV's data chunk or an AIFF's sound data).
 constexpr uint32_t kWavPlaceholderBytes = 0x7FFFF000;
 constexpr uint32_t kAiffPlaceholderBytes = 0x7F000000;
 
@@ -44,14 +42,31 @@ bool Is(const unsigned char* p, const char* tag)
   return std::memcmp(p, tag, 4) == 0;
 }
 
-// The audio's length as the header gives it, or none when that is the
-// placeholder of a program that could not know it: the most whole frames
-// of `frameBytes` (0 when not known) in `placeholder` bytes.
-long long DeclaredLength(uint64_t bytes, uint32_t placeholder, uint32_t frameBytes)
+// Whether the size of a WAV's data chunk or an AIFF's SSND chunk is not
+// the audio's length but what a program writing to a pipe, unable to go
+// back to its header, leaves there instead. Such a stream runs on to its
+// end, past 2 or 4 GiB too. The values:
+// - 0xFFFFFFFF, the largest size there is: most programs streaming a WAV;
+// - 0x7FFFFFFF, the largest signed size: programs that keep sizes signed;
+// - 0x80000000, 2 GiB (with 0x80000024 in the RIFF size): a recorder
+//   (arecord) writing a WAV to a pipe;
+// - sox's, the most whole frames (of `frameBytes`, when the format chunk
+//   came first) in 0x7FFFF000 bytes of a WAV's audio or 0x7F000000 of an
+//   AIFF's sound data (`audioBytes`, after its preamble).
+// A real file may hold audio of exactly such a length: one followed by
+// another chunk keeps it (the reader looks there), and one cut short
+// cannot be told from a stream, so it warns of nothing.
+bool IsPlaceholder(uint32_t size, uint64_t audioBytes, bool aiff, uint32_t frameBytes)
 {
-  if (frameBytes > 0 && bytes == placeholder / frameBytes * frameBytes)
-    return kNoDeclaredSize;
-  return static_cast<long long>(bytes);
+  if (size == kNoSize || size == 0x7FFFFFFF || size == 0x80000000)
+    return true;
+  const uint32_t sox = aiff ? kAiffPlaceholderBytes : kWavPlaceholderBytes;
+  return frameBytes > 0 && audioBytes == sox / frameBytes * frameBytes;
+}
+
+bool IsChunkName(const unsigned char* p)
+{
+  return std::all_of(p, p + 4, [](unsigned char c) { return c >= 0x20 && c < 0x7F; });
 }
 
 long long Clamped(uint64_t value)
@@ -76,7 +91,7 @@ long long Id3TagsLength(const HeaderBytes& bytes)
 {
   long long start = 0, tag = 0;
   unsigned char head[10];
-  for (int tags = 0; tags < kMostChunks && bytes(start, head, sizeof head) && (tag = Id3TagLength(head)) > 0; ++tags)
+  for (int tags = 0; tags < kMostId3Tags && bytes(start, head, sizeof head) && (tag = Id3TagLength(head)) > 0; ++tags)
     start += tag;
   return start;
 }
@@ -133,9 +148,14 @@ bool FindAudioChunk(const HeaderBytes& bytes, DeclaredAudio& out)
     else if (!aiff && Is(chunk, "data"))
     {
       out.offset = body;
-      out.bytes = size == kNoSize ? (rf64 && haveRf64Bytes ? Clamped(rf64Bytes) : kNoDeclaredSize)
-                  : riff          ? DeclaredLength(size, kWavPlaceholderBytes, frameBytes)
-                                  : size;
+      out.given = size;
+      out.bytes = rf64 && size == kNoSize ? (haveRf64Bytes ? Clamped(rf64Bytes) : kNoDeclaredSize)
+                  : riff && IsPlaceholder(size, size, false, frameBytes) ? kNoDeclaredSize
+                                                                          : size;
+      out.givenEnd = body + size + (size & 1);
+      out.sizeAt = riff ? at + 4 : -1;
+      out.outerSizeAt = riff ? start + 4 : -1;
+      out.aiff = false;
       out.tags = start;
       return true;
     }
@@ -147,7 +167,12 @@ bool FindAudioChunk(const HeaderBytes& bytes, DeclaredAudio& out)
         return false;
       const uint64_t skipped = 8 + uint64_t(BigEndian32(preamble));
       out.offset = body + static_cast<long long>(skipped);
-      out.bytes = size > skipped ? DeclaredLength(size - skipped, kAiffPlaceholderBytes, frameBytes) : 0;
+      out.given = size > skipped ? static_cast<long long>(size - skipped) : 0;
+      out.bytes = IsPlaceholder(size, static_cast<uint64_t>(out.given), true, frameBytes) ? kNoDeclaredSize : out.given;
+      out.givenEnd = body + size + (size & 1);
+      out.sizeAt = at + 4;
+      out.outerSizeAt = -1;
+      out.aiff = true;
       out.tags = start;
       return true;
     }
@@ -155,6 +180,37 @@ bool FindAudioChunk(const HeaderBytes& bytes, DeclaredAudio& out)
     at = body + size + (size & 1);
   }
   return false;
+}
+
+long long EndOfChunks(const HeaderBytes& bytes, long long at, bool bigEndian)
+{
+  for (int walked = 0; walked < kMostChunks; ++walked)
+  {
+    unsigned char chunk[8];
+    if (!bytes(at, chunk, 1))
+      return at;
+    if (!bytes(at, chunk, sizeof chunk) || !IsChunkName(chunk))
+      return -1;
+    const uint32_t size = bigEndian ? BigEndian32(chunk + 4) : LittleEndian32(chunk + 4);
+    at += 8 + size + (size & 1);
+  }
+  return -1;
+}
+
+void SizesToTheEnd(const DeclaredAudio& audio, long long at, unsigned char* bytes, long long count)
+{
+  // libsndfile reads a WAV whose data size is 0 in a RIFF of 8 bytes (one
+  // never finished) to the file's end, and an AIFF whose SSND chunk is of
+  // size 0 likewise: with no size of 32 bits between it and the end.
+  const auto put = [&](long long field, uint32_t value) {
+    for (long long b = 0; b < 4; ++b)
+      if (field + b >= at && field + b < at + count)
+        bytes[field + b - at] = static_cast<unsigned char>(value >> (8 * b));
+  };
+  if (audio.sizeAt >= 0)
+    put(audio.sizeAt, 0);
+  if (audio.outerSizeAt >= 0)
+    put(audio.outerSizeAt, 8);
 }
 
 namespace {
@@ -176,6 +232,11 @@ long long Id3TagsLength(int descriptor)
 bool FindAudioChunk(int descriptor, DeclaredAudio& out)
 {
   return FindAudioChunk(FromFile(descriptor), out);
+}
+
+long long EndOfChunks(int descriptor, long long at, bool bigEndian)
+{
+  return EndOfChunks(FromFile(descriptor), at, bigEndian);
 }
 
 } // namespace auhost

@@ -17,17 +17,28 @@
 
 namespace auhost {
 
-// The audio's length when the header gives none: a WAV streamed through a
-// pipe may have 0xFFFFFFFF there, and sox leaves a placeholder of its own in
-// a WAV or AIFF it streams (the most whole frames in 0x7FFFF000 or
-// 0x7F000000 bytes), which is read as none too.
+// The audio's length when the header gives none, or a placeholder that a
+// program writing to a pipe leaves there (see DeclaredAudioSize.cpp): such
+// audio runs to the end of the stream.
 inline constexpr long long kNoDeclaredSize = -1;
+
+// The most ID3 tags skipped before a header, from a file and a pipe alike.
+inline constexpr int kMostId3Tags = 1000;
 
 struct DeclaredAudio
 {
   long long offset = 0; // of the audio's first byte
   long long bytes = 0;  // the audio's length as the header gives it, or kNoDeclaredSize
   long long tags = 0;   // bytes of ID3 tags before the header
+  // The length the header gives, a placeholder too, and where the chunk
+  // after the audio would start by it.
+  long long given = 0;
+  long long givenEnd = 0;
+  // Where the audio chunk's size field lies (-1 in an RF64, whose sizes
+  // are not stretched), and a WAV's RIFF size's (-1 in an AIFF).
+  long long sizeAt = -1;
+  long long outerSizeAt = -1;
+  bool aiff = false; // its sizes big-endian
 };
 
 // The length of the ID3 tag whose first 10 bytes are `head` (a tag as
@@ -50,5 +61,21 @@ bool FindAudioChunk(const HeaderBytes& bytes, DeclaredAudio& out);
 
 // The same in a file.
 bool FindAudioChunk(int descriptor, DeclaredAudio& out);
+
+// Where chunks that follow one another from `at` stop: the first position
+// the bytes do not reach once no chunk starts there, or -1 when what is
+// there is no chunk (no name of four letters) or one runs past them. A
+// stream whose end this is holds only chunks from `at` on. `bigEndian` as
+// an AIFF's sizes are.
+long long EndOfChunks(const HeaderBytes& bytes, long long at, bool bigEndian);
+
+// The same in a file.
+long long EndOfChunks(int descriptor, long long at, bool bigEndian);
+
+// The header of audio whose length it gives as none, with the sizes put
+// that have libsndfile read that audio to the stream's real end, however
+// long: of the `count` bytes at `at` of the stream `audio` was found in,
+// those of its size fields are overwritten.
+void SizesToTheEnd(const DeclaredAudio& audio, long long at, unsigned char* bytes, long long count);
 
 } // namespace auhost

@@ -24,6 +24,11 @@ constexpr long long kFar = kUnknownFileLength / 2;
 constexpr size_t kMostRuns = 1024;
 constexpr size_t kDropBytes = 65536;
 constexpr const char* kPassedBytes = "a read goes back to bytes the pipe has passed";
+// How far a header is read ahead to learn whether its audio's length is a
+// placeholder: far more than the chunks before the audio usually take.
+constexpr long long kHeaderPeekBytes = 65536;
+// Bytes of an ID3v1 tag, which some taggers add after a FLAC's frames.
+constexpr long long kId3v1Bytes = 128;
 
 } // namespace
 
@@ -60,6 +65,7 @@ SNDFILE* PipeInput::Open(const std::string& path, SF_INFO& info, std::string& er
   // kept of the header), and a stream cut there sends it back over them.
   mTail.resize(kPipeTailBytes);
   mTailStart = mTaken;
+  LookAtTheHeader();
   SNDFILE* file = sf_open_virtual(&io, SFM_READ, &info, this);
   mOpening = false;
   if (file && mError.empty())
@@ -89,6 +95,76 @@ bool PipeInput::FindDeclaredAudio(DeclaredAudio& out) const
   return FindAudioChunk(kept, out);
 }
 
+void PipeInput::LookAtTheHeader()
+{
+  // A WAV's or AIFF's header is read ahead as far as its audio, when that
+  // lies near, to learn whether the length it gives is a placeholder: then
+  // libsndfile is handed the header with the sizes that have it read to the
+  // stream's end (the bytes kept keep the header's own). What is read is
+  // kept, as libsndfile's own reads of the header are.
+  const auto ahead = [this](long long at, unsigned char* into, size_t count) {
+    const long long to = at + static_cast<long long>(count);
+    while (mTaken < to && to <= kHeaderPeekBytes)
+    {
+      const long long from = mTaken;
+      const long long got = Take(mDropped.data(), to - from);
+      if (got == 0)
+        break;
+      Keep(mDropped.data(), got, from);
+    }
+    return CopyKept(at, into, count);
+  };
+  mStretch = FindAudioChunk(ahead, mStretched) && mStretched.bytes == kNoDeclaredSize && mStretched.sizeAt >= 0;
+  // A FLAC's last bytes may be an ID3v1 tag rather than frames: so many
+  // are held back until the pipe shows whether they end it.
+  unsigned char magic[4];
+  if (ahead(0, magic, sizeof magic) && std::memcmp(magic, "fLaC", 4) == 0)
+    mHeldBack = kId3v1Bytes;
+}
+
+long long PipeInput::Visible() const
+{
+  if (mHeldBack == 0)
+    return mTaken;
+  if (!mEnded)
+    return std::max(mTailStart, mTaken - mHeldBack);
+  unsigned char tag[3];
+  const bool tagged = mTaken - mTailStart >= kId3v1Bytes && CopyTail(mTaken - kId3v1Bytes, tag, sizeof tag) &&
+                      std::memcmp(tag, "TAG", 3) == 0;
+  return tagged ? mTaken - kId3v1Bytes : mTaken;
+}
+
+bool PipeInput::TakeHeldBack(long long to)
+{
+  if (mPosition > mTaken && !JumpTo(mPosition))
+    return false;
+  while (!mEnded && mError.empty() && mTaken < to + mHeldBack)
+  {
+    const long long from = mTaken;
+    const long long got =
+      Take(mDropped.data(), std::min(static_cast<long long>(mDropped.size()), to + mHeldBack - from));
+    if (mOpening)
+      Keep(mDropped.data(), got, from);
+  }
+  return mPosition < Visible();
+}
+
+bool PipeInput::OnlyChunksFollow(long long at)
+{
+  // Read on into the last stretch kept, not past what it holds from `at`:
+  // the audio is read from there again when more than chunks follow.
+  const auto ahead = [this, at](long long from, unsigned char* into, size_t count) {
+    const long long to = from + static_cast<long long>(count);
+    while (mTaken < to && to - at <= static_cast<long long>(kPipeTailBytes / 2) &&
+           Take(mDropped.data(), std::min(static_cast<long long>(mDropped.size()), to - mTaken)) > 0)
+    {
+    }
+    return CopyTail(from, into, static_cast<long long>(count));
+  };
+  const long long end = EndOfChunks(ahead, at, mStretched.aiff);
+  return end >= 0 && mEnded && end == mTaken;
+}
+
 void PipeInput::SkipTags()
 {
   // In a file libsndfile skips a tag by counting every position from its
@@ -96,13 +172,13 @@ void PipeInput::SkipTags()
   // misplaces the audio's end by the tag's length: here the tags are read
   // and dropped, and the stream libsndfile sees starts after them.
   unsigned char head[10];
-  for (;;)
+  for (int tags = 0;; ++tags)
   {
     const long long start = mTaken;
     long long got = 0, n;
     while (got < 10 && (n = Take(head + got, 10 - got)) > 0)
       got += n;
-    const long long tag = got == 10 ? Id3TagLength(head) : 0;
+    const long long tag = got == 10 && tags < kMostId3Tags ? Id3TagLength(head) : 0;
     if (tag == 0)
     {
       mTaken -= start;
@@ -122,9 +198,9 @@ long long PipeInput::Tell()
   // reaches it, a pipe's only to a read past it: asked at the last byte
   // taken, this takes more (kept in the ring, read from there next) to find
   // out. While opening, a header's positions are wanted as they are.
-  if (!mOpening && !mEnded && mPosition == mTaken)
+  if (!mOpening && !mEnded && mPosition == Visible())
     Take(mDropped.data(), static_cast<long long>(mDropped.size()));
-  return !mOpening && mEnded && mPosition == mTaken ? kUnknownFileLength : mPosition;
+  return !mOpening && mEnded && mPosition == Visible() ? kUnknownFileLength : mPosition;
 }
 
 long long PipeInput::Seek(long long offset, int whence)
@@ -141,7 +217,7 @@ long long PipeInput::Seek(long long offset, int whence)
   // A position worked back from the end Tell gave a pipe that has ended is
   // as far back from its real end.
   if (to >= kFar && mEnded && !mOpening)
-    to = mTaken - (kUnknownFileLength - to);
+    to = Visible() - (kUnknownFileLength - to);
   if (to < 0)
     return -1;
   // Where the bytes are is found out by the next read, which fails if the
@@ -156,15 +232,24 @@ long long PipeInput::Read(unsigned char* into, long long count)
   while (count > 0 && mError.empty())
   {
     long long n;
+    const long long visible = Visible();
+    if (mHeldBack > 0 && mPosition >= visible)
+    {
+      // Taken into the last stretch with the bytes held back after it, and
+      // read from there.
+      if (!TakeHeldBack(mPosition + std::min(count, static_cast<long long>(mDropped.size()))))
+        break;
+      continue;
+    }
     if (const Run* run = KeptAt(mPosition))
     {
       const long long from = mPosition - run->at;
-      n = std::min(count, static_cast<long long>(run->bytes.size()) - from);
+      n = std::min({count, static_cast<long long>(run->bytes.size()) - from, visible - mPosition});
       std::memcpy(into, run->bytes.data() + from, static_cast<size_t>(n));
     }
-    else if (mPosition < mTaken)
+    else if (mPosition < visible)
     {
-      n = std::min(count, mTaken - mPosition);
+      n = std::min(count, visible - mPosition);
       if (!CopyTail(mPosition, into, n))
       {
         mError = kPassedBytes;
@@ -178,6 +263,8 @@ long long PipeInput::Read(unsigned char* into, long long count)
       if (mOpening)
         Keep(into, n, mPosition);
     }
+    if (mStretch)
+      SizesToTheEnd(mStretched, mPosition, into, n);
     into += n;
     count -= n;
     mPosition += n;

@@ -25,6 +25,13 @@
 // the header, which libsndfile skips in a file but misplaces the audio's end
 // by in a stream, are read and dropped before libsndfile sees the stream.
 //
+// A WAV's or AIFF's header whose audio's length is a placeholder (a
+// program streaming it could not know the length) is handed to libsndfile
+// with sizes that have it read the stream to its end; the reader stops at
+// the placeholder's length when only chunks follow it. A FLAC's last 128
+// bytes are held back until the pipe shows whether they are an ID3v1 tag,
+// which is then no part of the stream.
+//
 // A read that needs bytes the pipe has passed and did not keep fails, and
 // so does every read after it, with Error() saying why: the caller refuses
 // rather than render the wrong bytes. A read interrupted by a signal is
@@ -36,12 +43,12 @@
 #include <string>
 #include <vector>
 
+#include "tools/DeclaredAudioSize.h"
+
 struct sf_private_tag; // libsndfile's SNDFILE
 struct SF_INFO;
 
 namespace auhost {
-
-struct DeclaredAudio;
 
 // The most bytes kept of a stream while it is opened: far more than any
 // header libsndfile reads, and nothing of a programme's length.
@@ -76,6 +83,13 @@ public:
   // The WAV's or AIFF's audio as its header declares it, read from the
   // bytes kept while opening; false when they hold no such header.
   bool FindDeclaredAudio(DeclaredAudio& out) const;
+  // A WAV's or AIFF's audio whose header gives its length as a placeholder
+  // and is read on past it, to the stream's end; null for any other.
+  const DeclaredAudio* Stretched() const { return mStretch ? &mStretched : nullptr; }
+  // Whether chunks, and nothing else, follow `at` (where libsndfile has
+  // read to) to the stream's end, as after real audio of a placeholder's
+  // length: reads on to learn it, as far as the last stretch kept holds.
+  bool OnlyChunksFollow(long long at);
 
 private:
   friend struct PipeCallbacks;
@@ -90,8 +104,19 @@ private:
   long long Read(unsigned char* into, long long count);
   long long Seek(long long offset, int whence);
   long long Tell();
-  // Reads and drops any ID3 tags at the stream's start.
+  // Reads and drops any ID3 tags at the stream's start (kMostId3Tags, as
+  // in a file).
   void SkipTags();
+  // Reads the header ahead to see what it needs: sizes stretched, or a
+  // FLAC's end held back.
+  void LookAtTheHeader();
+  // Where the stream libsndfile sees ends so far: bytes held back at a
+  // FLAC's end, and an ID3v1 tag there once the pipe has ended, are not
+  // part of it.
+  long long Visible() const;
+  // Takes up to `to` and the bytes held back after it; false when nothing
+  // past mPosition is visible then.
+  bool TakeHeldBack(long long to);
   // Up to `count` bytes from the pipe: how many, or 0 at its end or once a
   // read has failed (with mError set).
   long long Take(unsigned char* into, long long count);
@@ -119,6 +144,9 @@ private:
   bool mEnded = false;      // the pipe has given its last byte
   bool mLookedPast = false; // a look past the audio while opening was turned away
   long long mAudioStart = -1; // where a WAV's or AIFF's audio starts, once found
+  bool mStretch = false;
+  DeclaredAudio mStretched;
+  long long mHeldBack = 0; // bytes not handed on until more are taken
   std::string mError;
 };
 
