@@ -15,9 +15,9 @@
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
+#include "framework/files/AttributeCarrying.h"
 #include "framework/files/LinkFollowing.h"
 #include "framework/files/UnnamedFile.h"
 
@@ -37,16 +37,19 @@ std::string FolderOf(const std::string& path)
 // mid-write unless it is ignored. So a save that would cross the limit
 // goes ahead only where the process ignores the signal (the write then
 // fails and is undone), and a file rewritten in place must be able to take
-// its old content back (`restoreSize`) in any case.
+// its old content back (`restoreSize`) in any case. False with errno set
+// to the reason a write past the limit gives.
 bool FitsTheSizeLimit(size_t size, size_t restoreSize)
 {
   rlimit limit{};
   if (getrlimit(RLIMIT_FSIZE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY)
     return true;
-  if (restoreSize > limit.rlim_cur)
-    return false;
   struct sigaction current{};
-  return size <= limit.rlim_cur || (sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_IGN);
+  if (restoreSize <= limit.rlim_cur &&
+      (size <= limit.rlim_cur || (sigaction(SIGXFSZ, nullptr, &current) == 0 && current.sa_handler == SIG_IGN)))
+    return true;
+  errno = EFBIG;
+  return false;
 }
 
 // The permission bits a new file gets: read and write for whom the umask
@@ -119,55 +122,6 @@ bool WriteToSpecialFile(const std::string& target, const unsigned char* bytes, s
   return close(fd) == 0 && written;
 }
 
-// The names of a file's extended attributes (an ACL among them): the open
-// file's where `fd` is one, else `path`'s; false when they cannot be read.
-bool AttributeNames(const char* path, int fd, std::vector<std::string>& names)
-{
-  std::string list(65536, '\0'); // the most the kernel lists
-  const ssize_t length = fd >= 0 ? flistxattr(fd, list.data(), list.size()) : listxattr(path, list.data(), list.size());
-  if (length < 0)
-    return errno == ENOTSUP; // a file system without them
-  for (size_t at = 0; at < static_cast<size_t>(length); at += names.back().size() + 1)
-    names.emplace_back(list.c_str() + at);
-  return true;
-}
-
-bool AttributeValue(const char* path, int fd, const std::string& name, std::string& value)
-{
-  value.resize(65536); // the largest value the kernel keeps
-  const ssize_t length = fd >= 0 ? fgetxattr(fd, name.c_str(), value.data(), value.size())
-                                 : getxattr(path, name.c_str(), value.data(), value.size());
-  value.resize(length > 0 ? static_cast<size_t>(length) : 0);
-  return length >= 0;
-}
-
-// Gives the temporary `fd` the extended attributes of `target` and no
-// others; false when one cannot be read or set by the caller (a security
-// label it may not give, say), where a rename would change the file.
-bool CarryAttributes(const std::string& target, int fd)
-{
-  try
-  {
-    std::vector<std::string> wanted, present;
-    if (!AttributeNames(target.c_str(), -1, wanted) || !AttributeNames(nullptr, fd, present))
-      return false;
-    std::string value, current;
-    for (const std::string& name : wanted)
-      if (!AttributeValue(target.c_str(), -1, name, value) ||
-          (!(AttributeValue(nullptr, fd, name, current) && current == value) &&
-           fsetxattr(fd, name.c_str(), value.data(), value.size(), 0) != 0))
-        return false;
-    for (const std::string& name : present)
-      if (std::find(wanted.begin(), wanted.end(), name) == wanted.end() && fremovexattr(fd, name.c_str()) != 0)
-        return false;
-    return true;
-  }
-  catch (const std::bad_alloc&)
-  {
-    return false;
-  }
-}
-
 enum class Renamed
 {
   kDone,
@@ -197,7 +151,7 @@ Renamed ReplaceByRename(const std::string& target, const unsigned char* bytes, s
   const bool sameOwners = !old || (fstat(fd, &made) == 0 && made.st_uid == old->st_uid && made.st_gid == old->st_gid);
   const bool written = sameOwners && WriteAll(fd, bytes, size) &&
                        (unnamed || fchmod(fd, old ? old->st_mode & 07777 : NewFileMode()) == 0);
-  const bool carried = written && (!old || CarryAttributes(target, fd));
+  const bool carried = written && (!old || CarryAttributes(target, fd).empty());
   bool ok = carried && fsync(fd) == 0;
   if (ok && unnamed)
   {
@@ -247,7 +201,8 @@ bool ReadOverwritten(int fd, const struct stat& old, size_t size, std::vector<un
 // overwrites is held to be put back: the rest of a longer old file stays
 // in it until the new content is whole on the disk, so the road never
 // holds more than the save's own size. Saves of one file take turns, so
-// two at once never mix their bytes and lengths.
+// two at once never mix their bytes and lengths, where the file system
+// keeps locks.
 bool RewriteInPlace(const std::string& target, const unsigned char* bytes, size_t size, const struct stat& old)
 {
   // No link is followed here: one planted since the target was resolved
@@ -255,13 +210,17 @@ bool RewriteInPlace(const std::string& target, const unsigned char* bytes, size_
   const int fd = open(target.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0)
     return false;
+  // A file system that keeps no locks (NFS without its lock service)
+  // refuses the lock; the save goes on without taking turns, as saves there
+  // always did.
   int locked;
   while ((locked = flock(fd, LOCK_EX)) != 0 && errno == EINTR)
   {
   }
+  const bool mayWrite = locked == 0 || errno == ENOLCK;
   std::vector<unsigned char> overwritten;
   off_t length = 0;
-  const bool ready = locked == 0 && ReadOverwritten(fd, old, size, overwritten, length) &&
+  const bool ready = mayWrite && ReadOverwritten(fd, old, size, overwritten, length) &&
                      FitsTheSizeLimit(size, static_cast<size_t>(length));
   const bool shorter = static_cast<off_t>(size) < length;
   bool ok = ready && PutAt(fd, bytes, size) && fsync(fd) == 0;

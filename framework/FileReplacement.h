@@ -27,28 +27,33 @@
 //   what a plain create in its folder gives it (the folder's default ACL,
 //   or else the umask) and has no name until it is whole
 //   (framework/files/UnnamedFile.h). A file replaced gets the old one's
-//   permission bits and attributes; its temporary is private to its owner
-//   until it is whole, named as a hidden file that holds no part of the
-//   target's name (so a listing by extension never picks it up), removed
-//   on a failure and left beside the old file by a stop. Where the file
-//   system makes no unnamed file, a new file is made so too and gets what
-//   the umask gives (read from /proc/self/status; where that does not show
-//   it, the file is private to its owner).
+//   permission bits and attributes (framework/files/AttributeCarrying.h:
+//   a save by a user who is not root cannot see trusted.* attributes, so
+//   a file it renames cannot carry them); its temporary is private to its
+//   owner until it is whole, named as a hidden file that holds no part of
+//   the target's name (so a listing by extension never picks it up),
+//   removed on a failure and left beside the old file by a stop. Where the
+//   file system makes no unnamed file, or one could not be named (no /proc
+//   and no right to link the descriptor itself), a new file is made so too
+//   and gets what the umask gives (read from /proc/self/status; where that
+//   does not show it, the file is private to its owner).
 // - Otherwise the file itself is rewritten, so its other links, owner, group
 //   and attributes stay, and its old content and length are put back when
 //   the new one cannot be written whole. Only what the new content
 //   overwrites is held for that, so the road holds no more than the save's
 //   own size; the rest of a longer old file is cut only once the new
 //   content is on the disk. Saves of one file on this road take turns (an
-//   advisory lock), so two at once leave one or the other. The road needs
-//   a file the caller may read as well as write; a process stopped in the
-//   middle of it leaves the file part written.
+//   advisory lock), so two at once leave one or the other; where the file
+//   system refuses locks (NFS without its lock service), a save goes on
+//   without one. The road needs a file the caller may read as well as
+//   write; a process stopped in the middle of it leaves the file part
+//   written.
 //
-// Under a file-size limit, a save the limit would cut is refused before
-// anything is written, unless the process ignores SIGXFSZ (the write then
-// fails and is undone); a rewrite in place is refused too when the old
-// content could not be put back within the limit. The limit and the signal
-// are only read, so other threads are not affected.
+// Under a file-size limit, a save the limit would cut is refused (EFBIG)
+// before anything is written, unless the process ignores SIGXFSZ (the
+// write then fails and is undone); a rewrite in place is refused too when
+// the old content could not be put back within the limit. The limit and
+// the signal are only read, so other threads are not affected.
 //
 // Main thread, or any thread that owns the target; two saves at once never
 // share a temporary.

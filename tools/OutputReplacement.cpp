@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "framework/files/AttributeCarrying.h"
 #include "framework/files/LinkFollowing.h"
 #include "framework/files/UnnamedFile.h"
 #include "tools/SignalsHeld.h"
@@ -116,6 +117,14 @@ std::string UserName(uid_t user)
 {
   const struct passwd* entry = getpwuid(user);
   return entry ? std::string(entry->pw_name) : std::to_string(user);
+}
+
+// An extended attribute as a user knows it.
+std::string AttributeName(const std::string& name)
+{
+  if (name.empty())
+    return "the extended attributes";
+  return name == "system.posix_acl_access" ? "the ACL" : "the attribute " + name;
 }
 
 // What a replacement must know of the file it replaces.
@@ -318,6 +327,16 @@ void FileReplacement::KeepOwnership()
     mWarning = mPath + ": " + lost;
 }
 
+void FileReplacement::KeepAttributes()
+{
+  std::string lost;
+  for (const plugkit::UncarriedAttribute& uncarried : plugkit::CarryAttributes(mTarget, mDescriptor))
+    lost += std::string(lost.empty() ? "" : "; ") + AttributeName(uncarried.name) + " cannot be kept (" +
+            std::strerror(uncarried.code) + ")";
+  if (!lost.empty())
+    mWarning += (mWarning.empty() ? mPath + ": " : "; ") + lost;
+}
+
 bool FileReplacement::Finish(std::string& error)
 {
   if (mFinished)
@@ -327,6 +346,9 @@ bool FileReplacement::Finish(std::string& error)
   // An unnamed new file has its mode from its folder already, and takes a
   // name now that it is whole.
   int failure = mUnnamed ? NameTemporary() : fchmod(mDescriptor, mMode) == 0 ? 0 : errno;
+  // After the mode, as an ACL has the last word on the group's bits.
+  if (!failure && mReplacesAFile)
+    KeepAttributes();
   // A close can be the first to report a write the disk refused.
   if (close(mDescriptor) != 0 && !failure)
     failure = errno;

@@ -13,12 +13,16 @@
 // user's or the folder owner's, so nobody can plant one there to turn a
 // render onto another's file.
 //
-// The new file keeps the old one's permission bits, group and owner where
-// the system allows, and says which it could not keep. A new one gets what
-// a plain create in its folder gives (the folder's default ACL, or else the
+// The new file keeps the old one's permission bits, group and owner, and
+// its extended attributes (its ACL, a user's tags), as the framework's
+// saves keep them (framework/files/AttributeCarrying.h), where the system
+// allows, and says which it could not keep. A new one gets what a plain
+// create in its folder gives (the folder's default ACL, or else the
 // umask), and has no name at all until it is whole
 // (framework/files/UnnamedFile.h); where the file system makes no unnamed
-// file, it is made private and gets the umask's mode once whole.
+// file, or one could not be named (no /proc, and no right to link the
+// descriptor itself), it is made private and gets the umask's mode once
+// whole.
 //
 // Every temporary that exists is listed where a stop signal's handler can
 // reach it (RemoveEveryTemporary), so a process ended by a signal leaves
@@ -65,8 +69,8 @@ public:
   int Descriptor() const { return mDescriptor; }
   // Appends all of `bytes` to the temporary; false with `error` set.
   bool Write(const std::string& bytes, std::string& error);
-  // Gives the temporary the old file's owner, group and permission bits and
-  // closes it, so the new content is whole under the temporary's name;
+  // Gives the temporary the old file's owner, group, permission bits and
+  // extended attributes and closes it, so the new content is whole under the temporary's name;
   // false with `error` set (the temporary is removed when the replacement
   // goes).
   bool Finish(std::string& error);
@@ -74,8 +78,8 @@ public:
   // target; false with `error` set (and the temporary removed) when that
   // fails.
   bool Commit(std::string& error);
-  // What a user should hear of a finished replacement (a group or an owner
-  // that could not be kept, and why); empty when nothing.
+  // What a user should hear of a finished replacement (a group, an owner
+  // or an attribute that could not be kept, and why); empty when nothing.
   const std::string& Warning() const { return mWarning; }
 
 private:
@@ -83,6 +87,9 @@ private:
   // Keeps what the new file should keep of the old one; empty `mWarning`
   // when all of it could be kept.
   void KeepOwnership();
+  // Carries the old file's extended attributes over, adding what could not
+  // be carried to `mWarning`.
+  void KeepAttributes();
   // Gives an unnamed temporary its name and lists it; 0, or the system's
   // code for why not.
   int NameTemporary();

@@ -43,8 +43,8 @@ public:
   // false with `error` set when a rename fails (the outputs before it are
   // in place, the rest left as they were).
   bool Commit(std::string& error);
-  // What a user should hear of the committed outputs (groups and owners
-  // that could not be kept).
+  // What a user should hear of the committed outputs (groups, owners and
+  // attributes that could not be kept).
   std::vector<std::string> Warnings() const;
 
 private:

@@ -1,5 +1,6 @@
 #include <climits>
 #include <csignal>
+#include <cerrno>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -9,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include <dlfcn.h>
 #include <fcntl.h>
 #include <grp.h>
 #include <sys/inotify.h>
@@ -23,7 +25,28 @@
 #include "framework/FileReplacement.h"
 #include "framework/ProgramFiles.h"
 #include "tests/framework/fakes/ApiTestPlugin.h"
+#include "tests/support/ProcHidden.h"
 #include "tests/support/TempHome.h"
+
+// What the next calls to flock answer, each an errno, before the system
+// answers again: a test plays an interrupted lock (EINTR) or a file system
+// that keeps no locks (ENOLCK, NFS without its lock service) with it. The
+// saves reach this flock rather than the C library's.
+namespace locks {
+std::vector<int> gAnswers;
+}
+
+extern "C" int flock(int fd, int operation)
+{
+  if (!locks::gAnswers.empty())
+  {
+    errno = locks::gAnswers.front();
+    locks::gAnswers.erase(locks::gAnswers.begin());
+    return -1;
+  }
+  static const auto real = reinterpret_cast<int (*)(int, int)>(dlsym(RTLD_NEXT, "flock"));
+  return real(fd, operation);
+}
 
 namespace {
 
@@ -183,13 +206,19 @@ protected:
   }
   static bool ExitedWith(int status, int code) { return WIFEXITED(status) && WEXITSTATUS(status) == code; }
   // `save` as `user` (0: the test's own), with `group` among its groups,
-  // within `memory` bytes of addresses (0: no limit).
-  static bool SavedAs(uid_t user, gid_t group, const std::function<bool()>& save, rlim_t memory = 0)
+  // within `memory` bytes of addresses (0: no limit). Another user starts
+  // in `folder`, entered before it becomes that user, so a save there by
+  // a relative name reaches it whatever folders above it the user may not
+  // pass (a private TMPDIR).
+  static bool SavedAs(uid_t user, gid_t group, const std::function<bool()>& save, rlim_t memory = 0,
+                      const std::string& folder = ".")
   {
     const rlimit limit{memory, memory};
     return user == 0 && memory == 0 ? save() : ExitedWith(InChild([&] {
       return (memory == 0 || setrlimit(RLIMIT_AS, &limit) == 0) &&
-             (user == 0 || (setgroups(1, &group) == 0 && setgid(user) == 0 && setuid(user) == 0)) && save();
+             (user == 0 || (chdir(folder.c_str()) == 0 && setgroups(1, &group) == 0 && setgid(user) == 0 &&
+                            setuid(user) == 0)) &&
+             save();
     }), 0);
   }
 
@@ -447,9 +476,9 @@ TEST_F(ProgramFiles, ASaveThatCannotBeWrittenWholeLeavesTheOldFileAsItWasAndNoth
         std::signal(SIGXFSZ, disposition);
         const rlimit limit{c.limit, c.limit};
         setrlimit(RLIMIT_FSIZE, &limit);
-        return Save(*c.plugin, c.file);
+        return Save(*c.plugin, c.file) || errno != EFBIG;
       });
-      EXPECT_TRUE(ExitedWith(status, 1)) << "the failed save is reported";
+      EXPECT_TRUE(ExitedWith(status, 1)) << "the failed save is reported, with the limit's reason (EFBIG)";
       EXPECT_EQ(Read(c.file), old);
       EXPECT_EQ(Entries(), before);
     }
@@ -458,7 +487,7 @@ TEST_F(ProgramFiles, ASaveThatCannotBeWrittenWholeLeavesTheOldFileAsItWasAndNoth
 // A save acts as writing the file in place would: a link stays a link and
 // the file it names gets the save, and the permission bits stay (a new
 // file gets what a plain create there gets: the umask's, or what the
-// folder's default ACL gives).
+// folder's default ACL gives), also where /proc is not mounted.
 TEST_F(ProgramFiles, ASaveReplacesTheFileALinkNamesAndKeepsItsPermissions)
 {
   ApiTestPlugin plugin(Config(3, 2));
@@ -467,13 +496,16 @@ TEST_F(ProgramFiles, ASaveReplacesTheFileALinkNamesAndKeepsItsPermissions)
   std::filesystem::create_directory(Path("r"));
   std::filesystem::create_directory(Path("shared"));
   setxattr(Path("shared").c_str(), "system.posix_acl_default", kOneMoreWriter, sizeof kOneMoreWriter, 0);
-  struct Case { const char* file; const char* linkTo; int oldMode; bool absolute = false; };
+  struct Case { const char* file; const char* linkTo; int oldMode; bool absolute = false; bool withoutProc = false; };
   for (const Case& c : {Case{"new.fxp", nullptr, -1}, Case{"private.fxb", nullptr, 0640},
          Case{"link.fxp", "real/target.fxp", 0604}, Case{"dangling.fxb", "real/made.fxb", -1},
          Case{"absolute.fxb", "real/absolute.fxb", 0600, true}, Case{"short.fxp", "r/x.fxp", 0640},
-         Case{"shared/new.fxp", nullptr, -1}, Case{"into shared.fxb", "shared/linked.fxb", -1}})
+         Case{"shared/new.fxp", nullptr, -1}, Case{"into shared.fxb", "shared/linked.fxb", -1},
+         Case{"shared/without proc.fxp", nullptr, -1, false, true}})
   {
     SCOPED_TRACE(c.file);
+    if (c.withoutProc && !ExitedWith(InChild(testsupport::HideProc), 0))
+      GTEST_SKIP() << "/proc cannot be taken away from a child here";
     const std::string written = c.linkTo ? c.linkTo : c.file;
     const std::string linked = !c.linkTo ? "no link" : c.absolute ? Path(c.linkTo) : c.linkTo;
     if (c.linkTo)
@@ -483,7 +515,10 @@ TEST_F(ProgramFiles, ASaveReplacesTheFileALinkNamesAndKeepsItsPermissions)
       Write(written.c_str(), T("the old file"), 12);
       chmod(Path(written.c_str()).c_str(), static_cast<mode_t>(c.oldMode));
     }
-    ASSERT_TRUE(Save(plugin, c.file));
+    if (c.withoutProc)
+      ASSERT_TRUE(ExitedWith(InChild([&] { return testsupport::HideProc() && Save(plugin, c.file); }), 0));
+    else
+      ASSERT_TRUE(Save(plugin, c.file));
     const bool link = std::filesystem::is_symlink(Path(c.file));
     EXPECT_EQ(link ? std::filesystem::read_symlink(Path(c.file)).string() : "no link", linked);
     EXPECT_EQ(Read(written.c_str()), Read(std::string(c.file).ends_with(".fxb") ? "fresh.fxb" : "fresh.fxp"));
@@ -506,7 +541,9 @@ TEST_F(ProgramFiles, ASaveReplacesTheFileALinkNamesAndKeepsItsPermissions)
 // folder that takes no new files can still be saved. Its attributes (an
 // ACL, a user's tag) are carried over to a renamed file, so a stop never
 // tears it. A huge file with two names is saved in place without holding
-// what the save does not overwrite.
+// what the save does not overwrite. A file system that refuses locks
+// (NFS without its lock service) still takes a save in place, without the
+// lock, and an interrupted lock is asked for again.
 TEST_F(ProgramFiles, ASaveKeepsWhatASaveInPlaceKept)
 {
   if (geteuid() != 0)
@@ -520,9 +557,11 @@ TEST_F(ProgramFiles, ASaveKeepsWhatASaveInPlaceKept)
   };
   const auto twoNames = [](std::string path) { return link(path.c_str(), (path + "2").c_str()) == 0; };
   // Saved by `savedBy`, with the file's group among its groups, within
-  // `memory` bytes of addresses; `renamed` where a new file takes its name.
+  // `memory` bytes of addresses, flock answering `lockAnswers` first;
+  // `renamed` where a new file takes its name.
   struct Case { const char* file; mode_t folderMode; uid_t owner; gid_t group; uid_t savedBy;
-    std::function<bool(std::string)> make = nullptr; bool renamed = false; rlim_t memory = 0; };
+    std::function<bool(std::string)> make = nullptr; bool renamed = false; rlim_t memory = 0;
+    std::vector<int> lockAnswers = {}; };
   for (const Case& c : {
          Case{"two/names.fxp", 0755, 0, 0, 0, twoNames},
          Case{"acl/p.fxp", 0755, 0, 0, 0, attribute("system.posix_acl_access", kOneMoreWriter, sizeof kOneMoreWriter), true},
@@ -532,7 +571,9 @@ TEST_F(ProgramFiles, ASaveKeepsWhatASaveInPlaceKept)
          Case{"grouped/p.fxp", 0777, kOwner, kGroup, kOwner},
          Case{"closed/p.fxp", 0755, kOwner, kOwner, kOwner},
          Case{"huge/two names.fxp", 0755, 0, 0, 0, [&](std::string path) {
-           return truncate(path.c_str(), 3L << 30) == 0 && twoNames(path); }, false, 1L << 30}})
+           return truncate(path.c_str(), 3L << 30) == 0 && twoNames(path); }, false, 1L << 30},
+         Case{"unlocked/two names.fxp", 0755, 0, 0, 0, twoNames, false, 0, {ENOLCK}},
+         Case{"interrupted/two names.fxp", 0755, 0, 0, 0, twoNames, false, 0, {EINTR, EINTR}}})
   {
     SCOPED_TRACE(c.file);
 #if defined(__SANITIZE_ADDRESS__)
@@ -548,7 +589,13 @@ TEST_F(ProgramFiles, ASaveKeepsWhatASaveInPlaceKept)
     if (c.make && !c.make(Path(c.file)))
       continue; // a file system without ACLs or attributes
     const std::string kept = Kept(c.file, !c.renamed), inode = Kept(c.file);
-    EXPECT_TRUE(SavedAs(c.savedBy, c.group, [&] { return Save(plugin, c.file); }, c.memory));
+    const std::string inFolder = std::filesystem::path(c.file).filename();
+    locks::gAnswers = c.lockAnswers;
+    EXPECT_TRUE(SavedAs(c.savedBy, c.group, [&] {
+      return c.savedBy ? SavePresetAsFXP(plugin, inFolder.c_str()) : Save(plugin, c.file);
+    }, c.memory, folder));
+    EXPECT_TRUE(locks::gAnswers.empty()) << "the save asked for the lock";
+    locks::gAnswers.clear();
     EXPECT_EQ(Kept(c.file, !c.renamed), kept);
     EXPECT_EQ(Kept(c.file) != inode, c.renamed) << "renamed, not rewritten in place";
     for (const auto& name : std::filesystem::directory_iterator(folder))

@@ -1,13 +1,16 @@
 // auhost started as a user's shell starts it, for the tests of what a render
 // does to files: every signal as a terminal gives it, a file-size limit,
-// core files allowed, another user, extra environment, a working directory,
-// a standard output nobody reads, standard streams closed or a terminal,
-// and hooks for the test to act before it starts and while it runs.
+// core files allowed, another user, no /proc, extra environment, a working
+// directory, a standard output nobody reads, standard streams closed or a
+// terminal, and hooks for the test to act before it starts and while it
+// runs.
 #pragma once
 
 #include <fcntl.h>
 #include <grp.h>
+#include <linux/capability.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <termios.h>
@@ -24,6 +27,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include "tests/support/ProcHidden.h"
 
 namespace toolstest {
 
@@ -69,6 +74,7 @@ struct Launch
   rlim_t fileSizeLimit = 0; // bytes; 0: none
   std::vector<std::string> environment; // NAME=VALUE, in place of the test's
   uid_t user = 0; // another user (and group of that number) to run as; 0: the test's
+  bool withoutProc = false; // /proc unmounted for auhost alone, and no privilege to link a descriptor
   bool closedStdout = false; // standard output a pipe nobody reads
   std::vector<int> closedStreams; // of 0, 1 and 2, closed as a shell's `<&- >&- 2>&-` closes them
   bool terminal = false; // standard output and error a terminal (a pseudo-terminal the test reads)
@@ -87,8 +93,10 @@ struct Ended
   std::string output; // standard output (unless closedStdout) and error, or what the terminal was sent
 };
 
-// The status of a child that could not become `Launch::user`.
+// The status of a child that could not become `Launch::user`, or lose
+// /proc.
 constexpr int kCannotRunAsTheUser = 125;
+constexpr int kCannotHideProc = 124;
 
 // auhost run as `run` says, with every signal as a terminal gives it
 // whatever the test runner was started with. One still running
@@ -163,6 +171,8 @@ inline Ended RunAuhost(Launch run, const std::string& log)
       setrlimit(RLIMIT_CORE, &cores);
     if (!run.directory.empty() && chdir(run.directory.c_str()) != 0)
       _exit(127);
+    if (run.withoutProc && (!testsupport::HideProc() || prctl(PR_CAPBSET_DROP, CAP_DAC_READ_SEARCH) != 0))
+      _exit(kCannotHideProc);
     if (run.user && (setgroups(0, nullptr) != 0 || setgid(run.user) != 0 || setuid(run.user) != 0 ||
                      access(argv[0], X_OK) != 0))
       _exit(kCannotRunAsTheUser);

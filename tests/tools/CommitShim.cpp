@@ -2,8 +2,12 @@
 // puts its outputs in place: SIGNAL_AT_RENAME=N sends the process signal N
 // just after the first of its temporaries has been renamed over its target;
 // REFUSE_FCHOWN=1 makes every fchown fail with EPERM, as the system refuses
-// a group its user is not in.
+// a group its user is not in; REFUSE_FSETXATTR=1 makes every fsetxattr fail
+// so, as a file system refuses an attribute its user may not give;
+// REFUSE_DESCRIPTOR_LINKS=1 refuses to link a descriptor itself
+// (AT_EMPTY_PATH), as a kernel refuses a process without the privilege.
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -36,4 +40,28 @@ extern "C" int fchown(int descriptor, uid_t owner, gid_t group)
   using Chown = int (*)(int, uid_t, gid_t);
   static const auto real = reinterpret_cast<Chown>(dlsym(RTLD_NEXT, "fchown"));
   return real(descriptor, owner, group);
+}
+
+extern "C" int linkat(int fromFolder, const char* from, int toFolder, const char* to, int flags)
+{
+  if (std::getenv("REFUSE_DESCRIPTOR_LINKS") && (flags & AT_EMPTY_PATH))
+  {
+    errno = ENOENT;
+    return -1;
+  }
+  using Link = int (*)(int, const char*, int, const char*, int);
+  static const auto real = reinterpret_cast<Link>(dlsym(RTLD_NEXT, "linkat"));
+  return real(fromFolder, from, toFolder, to, flags);
+}
+
+extern "C" int fsetxattr(int descriptor, const char* name, const void* value, size_t size, int flags)
+{
+  if (std::getenv("REFUSE_FSETXATTR"))
+  {
+    errno = EPERM;
+    return -1;
+  }
+  using Set = int (*)(int, const char*, const void*, size_t, int);
+  static const auto real = reinterpret_cast<Set>(dlsym(RTLD_NEXT, "fsetxattr"));
+  return real(descriptor, name, value, size, flags);
 }

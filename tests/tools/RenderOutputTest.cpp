@@ -323,23 +323,28 @@ TEST_F(RenderOutput, AStopEndsTheRenderAtOnceWhateverTheInputIsWaitingFor)
 
 // A replaced output stays what it was: a link stays a link and its target
 // gets the audio, the permission bits stay (a new file gets what a plain
-// create there gets: the umask's, or what the folder's default ACL gives),
+// create there gets: the umask's, or what the folder's default ACL gives,
+// and the group of a set-group-id folder), also where /proc is not mounted,
 // and a link planted at the name temporaries once had is never followed.
 TEST_F(RenderOutput, AReplacedOutputKeepsItsLinkAndPermissionsAndNoPlantedLinkIsFollowed)
 {
   fs::create_directory(dir + "/real");
   fs::create_directory(dir + "/shared");
+  fs::create_directory(dir + "/grouped");
+  chown((dir + "/grouped").c_str(), static_cast<uid_t>(-1), geteuid() == 0 ? 4242 : getegid());
+  chmod((dir + "/grouped").c_str(), 02775);
   // Read and write for one more user, in little-endian words: the version,
   // then (tag | permission << 16, id) for the owner, the user, the group,
   // the mask and others.
   const uint32_t oneMoreWriter[] = {2, 0x60001, ~0u, 0x60002, 1234, 0x40004, ~0u, 0x60010, ~0u, 0x40020, ~0u};
   setxattr((dir + "/shared").c_str(), "system.posix_acl_default", oneMoreWriter, sizeof oneMoreWriter, 0);
-  // A file's permission bits and its ACL, if any.
+  // A file's permission bits, its group and its ACL, if any.
   const auto permissions = [](const std::string& path) {
     struct stat status{};
     char acl[256];
     const ssize_t size = stat(path.c_str(), &status) == 0 ? getxattr(path.c_str(), "system.posix_acl_access", acl, sizeof acl) : -1;
-    return std::to_string(status.st_mode & 07777) + " " + std::string(acl, size > 0 ? static_cast<size_t>(size) : 0);
+    return std::to_string(status.st_mode & 07777) + " " + std::to_string(status.st_gid) + " " +
+           std::string(acl, size > 0 ? static_cast<size_t>(size) : 0);
   };
   std::ofstream(dir + "/victim.txt") << "not to be touched";
   struct Case
@@ -348,16 +353,24 @@ TEST_F(RenderOutput, AReplacedOutputKeepsItsLinkAndPermissionsAndNoPlantedLinkIs
     const char* linkTo; // the output is a link to this, relative to it
     int oldMode; // of the file written, -1 when there is none yet
     bool plant; // a link to victim.txt at the name a temporary once had
+    bool withoutProc = false; // and without the privilege to link a descriptor
+    bool noDescriptorLink = false; // the kernel refuses that to all
   };
   const Case cases[] = {
     {"new.wav", nullptr, -1, false},       {"private.wav", nullptr, 0600, false},
     {"link.wav", "real/target.wav", 0640, false}, {"dangling.wav", "real/made.wav", -1, false},
     {"shared/new.wav", nullptr, -1, false}, {"into shared.wav", "shared/made.wav", -1, false},
-    {"planted.wav", nullptr, -1, true},
+    {"planted.wav", nullptr, -1, true},    {"grouped/new.wav", nullptr, -1, false},
+    {"shared/without proc.wav", nullptr, -1, false, true},
+    {"grouped/without proc nor a descriptor link.wav", nullptr, -1, false, true, true},
   };
   for (const Case& c : cases)
   {
     SCOPED_TRACE(c.output);
+#if defined(__SANITIZE_ADDRESS__)
+    if (c.withoutProc)
+      continue; // the sanitizer reads the process's memory map from /proc
+#endif
     const std::string out = dir + "/" + c.output, written = c.linkTo ? dir + "/" + c.linkTo : out;
     const std::string planted = c.plant ? out + ".auhost-" : "";
     if (c.linkTo)
@@ -369,9 +382,18 @@ TEST_F(RenderOutput, AReplacedOutputKeepsItsLinkAndPermissionsAndNoPlantedLinkIs
     }
     Launch run;
     run.args = {"--bundle", STRICT_BUNDLE, "render", dir + "/in.wav", out, "--quiet"};
+    pid_t plantedBy = 0;
     if (c.plant)
-      run.beforeStart = [&](pid_t pid) { fs::create_symlink("victim.txt", planted + std::to_string(pid) + ".tmp"); };
+      run.beforeStart = [&](pid_t pid) {
+        fs::create_symlink("victim.txt", planted + std::to_string(pid) + ".tmp");
+        plantedBy = pid;
+      };
+    run.withoutProc = c.withoutProc;
+    if (c.noDescriptorLink)
+      run.environment = {std::string("LD_PRELOAD=") + COMMIT_SHIM, "REFUSE_DESCRIPTOR_LINKS=1"};
     const Ended ended = RunAuhost(run, log);
+    if (ended.status == toolstest::kCannotHideProc)
+      GTEST_SKIP() << "/proc cannot be taken away from auhost here";
     ASSERT_EQ(ended.status, 0) << ended.output;
     EXPECT_EQ(fs::is_symlink(out) ? fs::read_symlink(out).string() : "no link", c.linkTo ? c.linkTo : "no link");
     struct stat status;
@@ -389,6 +411,8 @@ TEST_F(RenderOutput, AReplacedOutputKeepsItsLinkAndPermissionsAndNoPlantedLinkIs
     EXPECT_EQ(back.Frames(), in.Frames());
     EXPECT_EQ(Bytes(dir + "/victim.txt").substr(0, 40), "not to be touched");
     EXPECT_EQ(Leftovers(dir).size(), c.plant ? 1u : 0u); // the planted link, still a link to the victim
+    if (c.plant)
+      fs::remove(planted + std::to_string(plantedBy) + ".tmp");
   }
 }
 

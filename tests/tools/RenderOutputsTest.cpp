@@ -10,10 +10,13 @@
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <cstdint>
 #include <csignal>
 #include <cstring>
 #include <filesystem>
@@ -21,6 +24,7 @@
 #include <functional>
 #include <map>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -76,6 +80,20 @@ gid_t OtherGroup()
     if (groups[i] != getegid())
       return groups[i];
   return static_cast<gid_t>(-1);
+}
+
+// Whether `user` may pass every folder down to `folder`, as it must to
+// reach a file there: not where the tests' TMPDIR is private (mode 700).
+bool ReachableBy(uid_t user, const std::string& folder)
+{
+  const pid_t child = fork();
+  if (child == 0)
+    _exit(setgroups(0, nullptr) == 0 && setgid(user) == 0 && setuid(user) == 0 && access(folder.c_str(), X_OK) == 0
+            ? 0
+            : 1);
+  int status = -1;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 class RenderOutputs : public testing::Test
@@ -309,10 +327,12 @@ TEST_F(RenderOutputs, NothingPrintedReachesAnOutputWhicheverStandardStreamsAreCl
     }
 }
 
-// A replaced file keeps its owner (where the system allows) and its group,
-// so a group-shared mix stays readable to its group; where the group or the
-// owner cannot be kept the user hears so, and the system's reason. Any name
-// the folder takes can be replaced, up to the longest.
+// A replaced file keeps its owner (where the system allows), its group and
+// its extended attributes (its ACL, a user's tags), so a group-shared mix
+// stays readable to its group and a collaborator's access stays; where the
+// group, the owner or an attribute cannot be kept the user hears so, and
+// the system's reason. Any name the folder takes can be replaced, up to the
+// longest.
 TEST_F(RenderOutputs, AReplacedFileKeepsItsOwnerAndGroupWhateverTheLengthOfItsName)
 {
   const gid_t otherGroup = OtherGroup();
@@ -324,6 +344,8 @@ TEST_F(RenderOutputs, AReplacedFileKeepsItsOwnerAndGroupWhateverTheLengthOfItsNa
     gid_t group;
     bool groupRefused; // the system refuses to give the group
     bool ownerRefused = false; // and the owner (which it refuses to all but root)
+    bool attributes = false; // the file has an ACL that lets one more user read, and a user's tag
+    bool attributesRefused = false; // the file system refuses to give them
   };
   const Case cases[] = {
     {"shared.wav", geteuid(), otherGroup, false},
@@ -332,6 +354,24 @@ TEST_F(RenderOutputs, AReplacedFileKeepsItsOwnerAndGroupWhateverTheLengthOfItsNa
     {std::string(251, 'n') + ".wav", geteuid(), getegid(), false},
     {"theirs-refused.wav", root ? 4243 : geteuid(), getegid(), false, true},
     {"theirs-both-refused.wav", root ? 4243 : geteuid(), otherGroup, true, true},
+    {"annotated.wav", geteuid(), getegid(), false, false, true},
+    {"annotated-refused.wav", geteuid(), getegid(), false, false, true, true},
+  };
+  // Read for one more user, in little-endian words: the version, then (tag
+  // | permission << 16, id) for the owner, the user, the group, the mask and
+  // others; the mode stays 0660.
+  const uint32_t oneMoreReader[] = {2, 0x60001, ~0u, 0x40002, 1234, 0x60004, ~0u, 0x60010, ~0u, 0x20, ~0u};
+  // Every extended attribute of a file, with its value.
+  auto attributes = [](const std::string& path) {
+    std::string all;
+    char names[1024], value[256];
+    const ssize_t length = listxattr(path.c_str(), names, sizeof names);
+    for (ssize_t at = 0; at < length; at += static_cast<ssize_t>(std::strlen(names + at)) + 1)
+    {
+      const ssize_t size = getxattr(path.c_str(), names + at, value, sizeof value);
+      all += std::string(names + at) + "=" + std::string(value, size > 0 ? static_cast<size_t>(size) : 0) + " ";
+    }
+    return all;
   };
   // The names the warning gives, or the numbers that have none.
   auto user = [](uid_t id) {
@@ -352,12 +392,26 @@ TEST_F(RenderOutputs, AReplacedFileKeepsItsOwnerAndGroupWhateverTheLengthOfItsNa
     std::ofstream(out) << "the old output";
     ASSERT_EQ(chown(out.c_str(), c.owner, c.group), 0);
     ASSERT_EQ(chmod(out.c_str(), 0660), 0);
+    if (c.attributes && (setxattr(out.c_str(), "system.posix_acl_access", oneMoreReader, sizeof oneMoreReader, 0) != 0 ||
+                         setxattr(out.c_str(), "user.origin", "studio", 6, 0) != 0))
+      continue; // a file system without ACLs or attributes
+    const std::string attributesBefore = attributes(out);
     Launch run;
     const bool refused = c.groupRefused || c.ownerRefused;
+    std::vector<std::string> refusals;
     if (refused)
-      run.environment = WithCommitShim({"REFUSE_FCHOWN=1"});
+      refusals.push_back("REFUSE_FCHOWN=1");
+    if (c.attributesRefused)
+      refusals.push_back("REFUSE_FSETXATTR=1");
+    if (!refusals.empty())
+      run.environment = WithCommitShim(refusals);
     const Ended ended = Render({Path("in.wav"), out, "--quiet"}, run);
     ASSERT_EQ(ended.status, 0) << ended.output;
+    EXPECT_EQ(attributes(out), c.attributesRefused ? "" : attributesBefore);
+    const std::string attributesLost = "auhost: warning: " + out + ": the ACL cannot be kept (" +
+                                       std::strerror(EPERM) + "); the attribute user.origin cannot be kept (" +
+                                       std::strerror(EPERM) + ")\n";
+    EXPECT_EQ(ended.output.find(attributesLost) != std::string::npos, c.attributesRefused) << ended.output;
     struct stat status;
     ASSERT_EQ(stat(out.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 0660u);
@@ -378,9 +432,11 @@ TEST_F(RenderOutputs, AReplacedFileKeepsItsOwnerAndGroupWhateverTheLengthOfItsNa
 }
 
 // In a folder with the sticky bit (as /tmp), another user's file cannot be
-// renamed over: the render is refused before it begins, with the reason,
-// rather than failing once the programme is rendered. The user's own file
-// there is replaced as any other. Needs root, to be another user.
+// renamed over, whether the folder is root's or the file owner's: the
+// render is refused before it begins, with the reason, rather than failing
+// once the programme is rendered. The user's own file there is replaced as
+// any other, and root replaces anyone's, as the kernel lets it. Needs
+// root, to be another user.
 TEST_F(RenderOutputs, AnotherUsersFileInAStickyFolderIsRefusedBeforeRendering)
 {
   if (geteuid() != 0)
@@ -390,26 +446,34 @@ TEST_F(RenderOutputs, AnotherUsersFileInAStickyFolderIsRefusedBeforeRendering)
   fs::create_directory(sticky);
   ASSERT_EQ(chmod(sticky.c_str(), 01777), 0);
   ASSERT_EQ(chmod(folder.Path().c_str(), 0755), 0);
+  if (!ReachableBy(kUser, folder.Path()))
+    GTEST_SKIP() << "user " << kUser << " cannot reach " << folder.Path() << " (a private TMPDIR)";
+  constexpr uid_t kOther = 4244;
   struct Case
   {
     const char* name;
     uid_t owner;
     std::string input;
     bool refused;
+    uid_t folderOwner = 0;
+    uid_t user = kUser; // who renders; 0: root
   };
   const Case cases[] = {
     {"root's file", 0, longWav, true},
     {"the user's own file", kUser, Path("in.wav"), false},
+    {"another's file in that other's folder", kOther, longWav, true, kOther},
+    {"another's file in that other's folder, for root", kOther, Path("in.wav"), false, kOther, 0},
   };
   for (const Case& c : cases)
   {
     SCOPED_TRACE(c.name);
     const std::string out = sticky + "/out.wav";
+    ASSERT_EQ(chown(sticky.c_str(), c.folderOwner, c.folderOwner), 0);
     std::ofstream(out) << "the old output";
     ASSERT_EQ(chown(out.c_str(), c.owner, c.owner), 0);
     ASSERT_EQ(chmod(out.c_str(), 0666), 0);
     Launch run;
-    run.user = kUser;
+    run.user = c.user;
     run.fileSizeLimit = 1 << 20;
     const Ended ended = Render({c.input, out, "--quiet"}, run, STRICT_BUNDLE);
     if (ended.status == toolstest::kCannotRunAsTheUser)
@@ -443,6 +507,8 @@ TEST_F(RenderOutputs, AFileItsUserMayNotWriteIsRefusedBeforeRendering)
   fs::create_directory(open);
   ASSERT_EQ(chown(open.c_str(), kUser, kUser), 0);
   ASSERT_EQ(chmod(folder.Path().c_str(), 0755), 0);
+  if (!ReachableBy(kUser, folder.Path()))
+    GTEST_SKIP() << "user " << kUser << " cannot reach " << folder.Path() << " (a private TMPDIR)";
   struct Case
   {
     const char* name;

@@ -1,0 +1,65 @@
+#include "framework/files/AttributeCarrying.h"
+
+#include <sys/xattr.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <new>
+
+namespace plugkit {
+
+namespace {
+
+// The names of a file's extended attributes: the open file's where `fd` is
+// one, else `path`'s; false when they cannot be read.
+bool AttributeNames(const char* path, int fd, std::vector<std::string>& names)
+{
+  std::string list(65536, '\0'); // the most the kernel lists
+  const ssize_t length = fd >= 0 ? flistxattr(fd, list.data(), list.size()) : listxattr(path, list.data(), list.size());
+  if (length < 0)
+    return errno == ENOTSUP; // a file system without them
+  for (size_t at = 0; at < static_cast<size_t>(length); at += names.back().size() + 1)
+    names.emplace_back(list.c_str() + at);
+  return true;
+}
+
+bool AttributeValue(const char* path, int fd, const std::string& name, std::string& value)
+{
+  value.resize(65536); // the largest value the kernel keeps
+  const ssize_t length = fd >= 0 ? fgetxattr(fd, name.c_str(), value.data(), value.size())
+                                 : getxattr(path, name.c_str(), value.data(), value.size());
+  value.resize(length > 0 ? static_cast<size_t>(length) : 0);
+  return length >= 0;
+}
+
+} // namespace
+
+std::vector<UncarriedAttribute> CarryAttributes(const std::string& from, int fd)
+{
+  std::vector<UncarriedAttribute> uncarried;
+  try
+  {
+    std::vector<std::string> wanted, present;
+    if (!AttributeNames(from.c_str(), -1, wanted) || !AttributeNames(nullptr, fd, present))
+    {
+      uncarried.push_back({"", errno});
+      return uncarried;
+    }
+    std::string value, current;
+    for (const std::string& name : wanted)
+      if (!AttributeValue(from.c_str(), -1, name, value) ||
+          (!(AttributeValue(nullptr, fd, name, current) && current == value) &&
+           fsetxattr(fd, name.c_str(), value.data(), value.size(), 0) != 0))
+        uncarried.push_back({name, errno});
+    for (const std::string& name : present)
+      if (std::find(wanted.begin(), wanted.end(), name) == wanted.end() && fremovexattr(fd, name.c_str()) != 0)
+        uncarried.push_back({name, errno});
+  }
+  catch (const std::bad_alloc&)
+  {
+    uncarried.push_back({"", ENOMEM});
+  }
+  return uncarried;
+}
+
+} // namespace plugkit
