@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <exception>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -150,6 +151,11 @@ int main(int argc, char** argv)
   try
   {
     return RunCommand(argc, argv);
+  }
+  catch (const std::bad_alloc&)
+  {
+    std::fprintf(stderr, "auhost: out of memory\n");
+    return 1;
   }
   catch (const std::exception& e)
   {

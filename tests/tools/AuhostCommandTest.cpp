@@ -136,7 +136,7 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
   const Case cases[] = {
     {"render " + dir + "/cut.flac " + out, 1, "cannot read the audio of " + dir + "/cut.flac (it ends early)"},
     {"render " + in + " " + out, 1, "cannot write " + out + ": File too large", full},
-    {"render " + dir + "/fast.wav " + out, 1, "auhost: std::bad_alloc\n", lowMemory},
+    {"render " + dir + "/fast.wav " + out, 1, "auhost: out of memory\n", lowMemory},
     {"render " + dir + "/missing.wav " + out, 1, "cannot read"},
     {"render " + dir + "/bad.csv " + out, 1, "cannot read"},
     {"render " + in + " " + out + " --set Nope=1", 1, "no parameter named \"Nope\""},
