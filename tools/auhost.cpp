@@ -22,7 +22,7 @@
 namespace {
 
 constexpr const char* kUsage =
-  "usage: auhost [--bundle DIR.component] COMMAND ...\n"
+  "usage: auhost [--bundle DIR.component] COMMAND ...   (-h, --help: this text)\n"
   "  info                      the component's identity, layouts, parameters and presets\n"
   "  render IN OUT [options]   rides IN (WAV, AIFF or FLAC) through the plug-in into OUT\n"
   "      --set NAME=VALUE      a parameter by name, the value as the plug-in shows it\n"
