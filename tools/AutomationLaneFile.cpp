@@ -46,7 +46,7 @@ bool LaneFromCsv(const std::string& text, std::vector<AutomationPoint>& lane, st
     if (ok)
     {
       value = std::strtod(v, &end);
-      ok = end != v && *end == '\0' && std::isfinite(time) && std::isfinite(value) && time >= 0.0;
+      ok = end != v && end == p + line.size() && std::isfinite(time) && std::isfinite(value) && time >= 0.0;
     }
     if (!ok || (!lane.empty() && time < lane.back().time))
     {

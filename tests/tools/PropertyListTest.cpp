@@ -138,7 +138,9 @@ TEST(AutomationLaneFile, ReadsWhatItWritesAndRefusesDisorder)
   EXPECT_FLOAT_EQ(auhost::LaneValueAt(lane, 0.025, 0.0f), -0.625f);
   EXPECT_FLOAT_EQ(auhost::LaneValueAt(lane, 9.0, 0.0f), 24.0f);
 
-  for (const char* bad : {"time,value\n1,2\n0.5,3\n", "1;2\n", "1,2x\n", "-1,2\n", "1,\n", "1,nan\n"})
+  using namespace std::string_literals;
+  for (const std::string& bad : {"time,value\n1,2\n0.5,3\n"s, "1;2\n"s, "1,2x\n"s, "-1,2\n"s, "1,\n"s, "1,nan\n"s,
+                                 "0,1\0junk\n"s})
   {
     EXPECT_FALSE(auhost::LaneFromCsv(bad, back, error)) << bad;
     EXPECT_NE(error.find("line"), std::string::npos) << bad;
