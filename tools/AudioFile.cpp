@@ -11,6 +11,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 #include "tools/DeclaredAudioSize.h"
 #include "tools/FileWriteIo.h"
@@ -257,8 +258,7 @@ struct FileInput
 {
   int descriptor;
   long long start, length; // of the stream in the file
-  bool stretch = false;
-  DeclaredAudio stretched;
+  std::optional<DeclaredAudio> stretched;
   bool reachedEnd = false; // a read has come to the stream's end
   int failure = 0;         // the system's code for the first read that failed
 
@@ -297,25 +297,22 @@ struct FileInput
         break;
       done += n;
     }
-    if (in.stretch)
-      SizesToTheEnd(in.stretched, in.start + at, static_cast<unsigned char*>(into), done);
+    if (in.stretched)
+      SizesToTheEnd(*in.stretched, in.start + at, static_cast<unsigned char*>(into), done);
     return done;
   }
   static sf_count_t Write(const void*, sf_count_t, void*) { return 0; }
   static sf_count_t Tell(void* input) { return Seek(0, SEEK_CUR, input); }
 };
 
-// Bytes of an ID3v1 tag, which some taggers add after a file's audio.
-constexpr long long kId3v1Bytes = 128;
-
 // The length of the FLAC stream in the `length` bytes from `start`, before
 // any ID3v1 tag at their end.
 long long FlacStreamLength(int descriptor, long long start, long long length)
 {
-  char tag[3];
+  unsigned char tag[3];
   const bool tagged = length >= kId3v1Bytes &&
                       pread(descriptor, tag, sizeof tag, static_cast<off_t>(start + length - kId3v1Bytes)) == 3 &&
-                      std::memcmp(tag, "TAG", 3) == 0;
+                      IsId3v1Tag(tag);
   return tagged ? length - kId3v1Bytes : length;
 }
 
@@ -324,7 +321,7 @@ long long FlacStreamLength(int descriptor, long long start, long long length)
 // audio of that length: then it is read to its end.
 bool RunsPastItsPlaceholder(int descriptor, long long fileLength, DeclaredAudio& audio)
 {
-  return FindAudioChunk(descriptor, audio) && audio.bytes == kNoDeclaredSize && audio.sizeAt >= 0 &&
+  return FindAudioChunk(descriptor, audio) && audio.ReadToTheEnd() &&
          fileLength > audio.offset + audio.given &&
          EndOfChunks(descriptor, audio.givenEnd, audio.aiff) != fileLength;
 }
@@ -399,9 +396,9 @@ std::unique_ptr<AudioFileReader> AudioFileReader::Open(const std::string& path, 
     unsigned char magic[4];
     DeclaredAudio stretched;
     if (sized && pread(descriptor, magic, sizeof magic, start) == sizeof magic && std::memcmp(magic, "fLaC", 4) == 0)
-      fileInput.reset(new FileInput{descriptor, start, FlacStreamLength(descriptor, start, status.st_size - start), false, {}});
+      fileInput.reset(new FileInput{descriptor, start, FlacStreamLength(descriptor, start, status.st_size - start), {}});
     else if (sized && RunsPastItsPlaceholder(descriptor, status.st_size, stretched))
-      fileInput.reset(new FileInput{descriptor, start, status.st_size - start, true, stretched});
+      fileInput.reset(new FileInput{descriptor, start, status.st_size - start, stretched});
     if (fileInput)
     {
       SF_VIRTUAL_IO io{FileInput::Length, FileInput::Seek, FileInput::Read, FileInput::Write, FileInput::Tell};

@@ -122,11 +122,12 @@ private:
 // reading. A FLAC whose header gives no length, and a WAV or AIFF from a
 // pipe (whose header may give any), has an unknown length and is read to
 // its real end; so is a WAV or AIFF file whose header gives a placeholder
-// length (see DeclaredAudioSize.cpp) with more audio after it. An ID3v1 tag
-// after a FLAC's frames is no part of its audio. A pipe is read through a PipeInput, which refuses a header
-// it cannot read there rather than misread it; a FLAC file through calls
-// that see whether its decoder has read to its end, so that one cut short
-// is refused as ending early, as from a pipe.
+// length (see DeclaredAudioSize.cpp) with more audio after it. An ID3v1
+// tag after a FLAC's frames is no part of its audio. A pipe is read through
+// a PipeInput, which refuses a header it cannot read there rather than
+// misread it; a FLAC file through calls that see whether its decoder has
+// read to its end, so that one cut short is refused as ending early, as
+// from a pipe.
 class AudioFileReader final : public AudioSource
 {
 public:

@@ -39,11 +39,25 @@ struct DeclaredAudio
   long long sizeAt = -1;
   long long outerSizeAt = -1;
   bool aiff = false; // its sizes big-endian
+
+  // Whether its length is none (a placeholder) and its sizes can be put so
+  // that libsndfile reads it to the stream's end (SizesToTheEnd).
+  bool ReadToTheEnd() const { return bytes == kNoDeclaredSize && sizeAt >= 0; }
 };
 
 // The length of the ID3 tag whose first 10 bytes are `head` (a tag as
 // libsndfile knows one: versions 2 to 4), or 0 when they start none.
 long long Id3TagLength(const unsigned char* head);
+
+// Bytes of an ID3v1 tag, which some taggers add after a file's audio.
+inline constexpr long long kId3v1Bytes = 128;
+
+// Whether `head`, the first 3 bytes of the last kId3v1Bytes of a stream,
+// start an ID3v1 tag.
+inline bool IsId3v1Tag(const unsigned char* head)
+{
+  return head[0] == 'T' && head[1] == 'A' && head[2] == 'G';
+}
 
 // Gives the `count` bytes at `at` of whatever holds the header; false when
 // it does not have them all.

@@ -70,9 +70,9 @@ public:
   // Appends all of `bytes` to the temporary; false with `error` set.
   bool Write(const std::string& bytes, std::string& error);
   // Gives the temporary the old file's owner, group, permission bits and
-  // extended attributes and closes it, so the new content is whole under the temporary's name;
-  // false with `error` set (the temporary is removed when the replacement
-  // goes).
+  // extended attributes and closes it, so the new content is whole under
+  // the temporary's name; false with `error` set (the temporary is removed
+  // when the replacement goes).
   bool Finish(std::string& error);
   // Finishes the temporary if that is not done, and renames it over the
   // target; false with `error` set (and the temporary removed) when that

@@ -27,8 +27,6 @@ constexpr const char* kPassedBytes = "a read goes back to bytes the pipe has pas
 // How far a header is read ahead to learn whether its audio's length is a
 // placeholder: far more than the chunks before the audio usually take.
 constexpr long long kHeaderPeekBytes = 65536;
-// Bytes of an ID3v1 tag, which some taggers add after a FLAC's frames.
-constexpr long long kId3v1Bytes = 128;
 
 } // namespace
 
@@ -114,7 +112,8 @@ void PipeInput::LookAtTheHeader()
     }
     return CopyKept(at, into, count);
   };
-  mStretch = FindAudioChunk(ahead, mStretched) && mStretched.bytes == kNoDeclaredSize && mStretched.sizeAt >= 0;
+  if (DeclaredAudio audio; FindAudioChunk(ahead, audio) && audio.ReadToTheEnd())
+    mStretched = audio;
   // A FLAC's last bytes may be an ID3v1 tag rather than frames: so many
   // are held back until the pipe shows whether they end it.
   unsigned char magic[4];
@@ -130,7 +129,7 @@ long long PipeInput::Visible() const
     return std::max(mTailStart, mTaken - mHeldBack);
   unsigned char tag[3];
   const bool tagged = mTaken - mTailStart >= kId3v1Bytes && CopyTail(mTaken - kId3v1Bytes, tag, sizeof tag) &&
-                      std::memcmp(tag, "TAG", 3) == 0;
+                      IsId3v1Tag(tag);
   return tagged ? mTaken - kId3v1Bytes : mTaken;
 }
 
@@ -161,7 +160,7 @@ bool PipeInput::OnlyChunksFollow(long long at)
     }
     return CopyTail(from, into, static_cast<long long>(count));
   };
-  const long long end = EndOfChunks(ahead, at, mStretched.aiff);
+  const long long end = EndOfChunks(ahead, at, mStretched->aiff);
   return end >= 0 && mEnded && end == mTaken;
 }
 
@@ -263,8 +262,8 @@ long long PipeInput::Read(unsigned char* into, long long count)
       if (mOpening)
         Keep(into, n, mPosition);
     }
-    if (mStretch)
-      SizesToTheEnd(mStretched, mPosition, into, n);
+    if (mStretched)
+      SizesToTheEnd(*mStretched, mPosition, into, n);
     into += n;
     count -= n;
     mPosition += n;

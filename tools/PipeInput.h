@@ -40,6 +40,7 @@
 #pragma once
 
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -85,7 +86,7 @@ public:
   bool FindDeclaredAudio(DeclaredAudio& out) const;
   // A WAV's or AIFF's audio whose header gives its length as a placeholder
   // and is read on past it, to the stream's end; null for any other.
-  const DeclaredAudio* Stretched() const { return mStretch ? &mStretched : nullptr; }
+  const DeclaredAudio* Stretched() const { return mStretched ? &*mStretched : nullptr; }
   // Whether chunks, and nothing else, follow `at` (where libsndfile has
   // read to) to the stream's end, as after real audio of a placeholder's
   // length: reads on to learn it, as far as the last stretch kept holds.
@@ -144,8 +145,7 @@ private:
   bool mEnded = false;      // the pipe has given its last byte
   bool mLookedPast = false; // a look past the audio while opening was turned away
   long long mAudioStart = -1; // where a WAV's or AIFF's audio starts, once found
-  bool mStretch = false;
-  DeclaredAudio mStretched;
+  std::optional<DeclaredAudio> mStretched; // read on past its placeholder length
   long long mHeldBack = 0; // bytes not handed on until more are taken
   std::string mError;
 };
