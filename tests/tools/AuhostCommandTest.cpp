@@ -286,6 +286,20 @@ TEST_F(AuhostCommand, ALaneRecordedPlaysBackTheOutputItWasRecordedWith)
     EXPECT_GT(compared, a.size() / 2);
     EXPECT_LE(worst, 0.1) << "at " << where * 100 << " ms";
   }
+
+  // A programme over before the unit's first write (some 60 ms in) records
+  // the value "Current Gain" holds at its start, a lane that plays.
+  std::string error, lane;
+  ASSERT_TRUE(auhost::WriteAudioFile(dir + "/short.wav", toolstest::Bursts(0.03, -12.0), auhost::SampleFormat::Float32,
+                                     error));
+  const std::string render = "render " + dir + "/short.wav " + dir + "/short-out.wav --quiet --automation-";
+  const ProgramRun written = Auhost(render + "out " + dir + "/short.csv");
+  ASSERT_EQ(written.status, 0) << written.output;
+  ASSERT_TRUE(auhost::ReadTextFile(dir + "/short.csv", lane, error)) << error;
+  EXPECT_EQ(lane.rfind("time,value\n0.000000,", 0), 0u) << lane;
+  EXPECT_EQ(std::count(lane.begin(), lane.end(), '\n'), 2) << lane;
+  const ProgramRun read = Auhost(render + "in " + dir + "/short.csv");
+  EXPECT_EQ(read.status, 0) << read.output;
 }
 
 TEST_F(AuhostCommand, ValidatesTheProductAndFailsABrokenComponent)
