@@ -255,6 +255,11 @@ RenderOutcome RenderThrough(AudioUnit unit, const RenderSetup& setup)
   const long latency = ReportedLatency(unit, rate);
   result.latencySamples = static_cast<int>(latency);
   standin::ClearRecordedAudioUnitEvents();
+  // A programme over before the unit's first write (a unit writes a period
+  // apart) still gets a lane that plays: the parameter's value at its start.
+  AudioUnitParameterValue atStart = 0.0f;
+  const bool knowsStart =
+    setup.recordLane && AudioUnitGetParameter(unit, setup.automatedParam, kAudioUnitScope_Global, 0, &atStart) == noErr;
 
   const RenderSpan span(main, latency);
   // The unit reports the gain it gave a frame a latency after rendering
@@ -349,6 +354,8 @@ RenderOutcome RenderThrough(AudioUnit unit, const RenderSetup& setup)
   }
   if (span.FoundEmpty())
     return fail("no audio in the input");
+  if (knowsStart && result.recordedLane.empty())
+    result.recordedLane.push_back({0.0, atStart});
   if (!setup.output->Flush())
     return fail(setup.output->Error());
   AudioUnitUninitialize(unit);

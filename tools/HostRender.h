@@ -65,6 +65,7 @@ struct RenderOutcome
   bool ok = false;
   std::string error;
   int latencySamples = 0;
+  // When recorded, at least the parameter's value at the programme's start.
   std::vector<AutomationPoint> recordedLane;
 };
 

@@ -26,6 +26,7 @@ constexpr int kMaxBlockSize = 8192;
 constexpr const char* kAutomatedParam = "Current Gain";
 constexpr const char* kAutomationModeParam = "Automation";
 constexpr const char* kDetectionModeParam = "Detecion Mode"; // the unit's own spelling
+constexpr const char* kClassicModeParam = "V1 Classic Meter Mode";
 
 bool ParseBlockSize(const std::string& text, int& out)
 {
@@ -64,18 +65,23 @@ void WarnOf(const AudioFileReader& reader)
     std::fprintf(stderr, "auhost: warning: %s\n", reader.Warning().c_str());
 }
 
+// The text of a setting's value as the unit has it; empty when the unit has
+// no such setting.
+std::string SettingText(AudioUnit unit, const std::vector<ParameterDescription>& params, const char* name)
+{
+  const ParameterDescription* p = FindParameter(params, name);
+  float value = 0.0f;
+  if (!p || AudioUnitGetParameter(unit, p->id, kAudioUnitScope_Global, 0, &value) != noErr)
+    return std::string();
+  return ValueText(unit, *p, value);
+}
+
 // Settings that listen for a signal the render was not given: the render
 // goes on, but not as the user asked.
 void WarnOfMissingSignals(AudioUnit unit, const std::vector<ParameterDescription>& params,
                           const RenderOptions& options)
 {
-  const auto setting = [&](const char* name) {
-    const ParameterDescription* p = FindParameter(params, name);
-    float value = 0.0f;
-    if (!p || AudioUnitGetParameter(unit, p->id, kAudioUnitScope_Global, 0, &value) != noErr)
-      return std::string();
-    return ValueText(unit, *p, value);
-  };
+  const auto setting = [&](const char* name) { return SettingText(unit, params, name); };
   const std::string detection = setting(kDetectionModeParam);
   if (options.sidechain.empty() && (detection == "SideChain1" || detection == "SideChain2"))
     std::fprintf(stderr, "auhost: warning: \"%s\" %s wants a side-chain and no --sidechain is given: %s\n",
@@ -87,6 +93,30 @@ void WarnOfMissingSignals(AudioUnit unit, const std::vector<ParameterDescription
                  "auhost: warning: \"%s\" Read wants a lane and no --automation-in is given: nothing is ridden, "
                  "whatever \"%s\" is set to\n",
                  kAutomationModeParam, kAutomatedParam);
+}
+
+// Why a lane given would not be played, or one asked for would not be the
+// gain the output was given, with the settings as they end up (a --set or a
+// preset may have moved them); empty when the lane is what it says.
+std::string LaneRefusal(AudioUnit unit, const std::vector<ParameterDescription>& params,
+                        const RenderOptions& options)
+{
+  const bool reading = !options.automationIn.empty();
+  if (!reading && options.automationOut.empty())
+    return {};
+  const char* option = reading ? "--automation-in" : "--automation-out";
+  const char* wanted = reading ? "Read" : "Write";
+  const std::string mode = SettingText(unit, params, kAutomationModeParam);
+  if (mode != wanted)
+    return std::string(option) + " wants \"" + kAutomationModeParam + "\" " + wanted + ", and it is set to " + mode +
+           (reading ? ": the unit would not play the lane" : ": the unit would write no lane");
+  // The classic engine rides with a gain of its own: it neither follows
+  // "Current Gain" nor writes it.
+  if (SettingText(unit, params, kClassicModeParam) == "On")
+    return std::string("\"") + kClassicModeParam + "\" On rides with a gain of its own, which " +
+           (reading ? "does not follow the lane of --automation-in" : "--automation-out would not record") +
+           ": set it Off for a lane";
+  return {};
 }
 
 // The highest rate rendered, twice the highest a real file uses: the
@@ -299,6 +329,8 @@ int RenderFile(const ComponentBundle& bundle, const RenderOptions& options, Rend
   for (const std::string& set : options.sets)
     if (!SetParameterFromAssignment(unit, params, set, error))
       return Fail(error);
+  if (!(error = LaneRefusal(unit, params, options)).empty())
+    return Fail(error);
   WarnOfMissingSignals(unit, params, options);
 
   AudioFileWriter* output = outputs.BeginAudio(input->NumChannels(), input->SampleRate(), input->Frames(), error);

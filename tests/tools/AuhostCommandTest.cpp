@@ -133,6 +133,9 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
   ASSERT_TRUE(auhost::WriteAudioFile(dir + "/fast.wav", toolstest::Bursts(0.1, -6.0, 1, 1536000.0),
                                      auhost::SampleFormat::Pcm16, error));
   const std::string lowMemory = "ulimit -v 400000; exec ";
+  // A lane the unit will not play or record as its settings end up.
+  const std::string lane = " --automation-in " + dir + "/lane.csv", record = " --automation-out " + dir + "/never.csv";
+  ASSERT_TRUE(auhost::WriteTextFile(dir + "/lane.csv", "0,3\n", error));
   const Case cases[] = {
     {"render " + dir + "/cut.flac " + out, 1, "cannot read the audio of " + dir + "/cut.flac (it ends early)"},
     {"render " + in + " " + out, 1, "cannot write " + out + ": File too large", full},
@@ -182,6 +185,18 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
     {"render /dev/stdin " + out + " --sidechain /dev/stdin", 1, "the side-chain /dev/stdin is the input's own stream",
      "cat " + in + " | "},
     {"--bundle", 2, "--bundle wants a folder"},
+    {"render " + in + " " + out + lane + " --set Automation=Idle", 1,
+     "--automation-in wants \"Automation\" Read, and it is set to Idle: the unit would not play the lane"},
+    {"render " + in + " " + out + lane + " --set Automation=Write", 1,
+     "wants \"Automation\" Read, and it is set to Write"},
+    {"render " + in + " " + out + lane + " --set \"V1 Classic Meter Mode=On\"", 1,
+     "\"V1 Classic Meter Mode\" On rides with a gain of its own, which does not follow the lane of --automation-in"},
+    {"render " + in + " " + out + record + " --set Automation=Read", 1,
+     "--automation-out wants \"Automation\" Write, and it is set to Read: the unit would write no lane"},
+    {"render " + in + " " + out + record + " --set Automation=Idle", 1,
+     "wants \"Automation\" Write, and it is set to Idle"},
+    {"render " + in + " " + out + record + " --set \"V1 Classic Meter Mode=On\"", 1,
+     "\"V1 Classic Meter Mode\" On rides with a gain of its own, which --automation-out would not record"},
   };
   for (const Case& c : cases)
   {
@@ -198,6 +213,7 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
     EXPECT_TRUE(std::all_of(run.output.begin(), run.output.end(),
                             [](unsigned char b) { return b == '\n' || (b >= ' ' && b != 0x7f); }));
     EXPECT_FALSE(Exists(out));
+    EXPECT_FALSE(Exists(dir + "/never.csv"));
     for (const auto& left : std::filesystem::directory_iterator(dir))
       EXPECT_EQ(left.path().string().find(".auhost-"), std::string::npos) << left.path();
   }
@@ -270,6 +286,20 @@ TEST_F(AuhostCommand, ALaneRecordedPlaysBackTheOutputItWasRecordedWith)
     EXPECT_GT(compared, a.size() / 2);
     EXPECT_LE(worst, 0.1) << "at " << where * 100 << " ms";
   }
+
+  // A programme over before the unit's first write (some 60 ms in) records
+  // the value "Current Gain" holds at its start, a lane that plays.
+  std::string error, lane;
+  ASSERT_TRUE(auhost::WriteAudioFile(dir + "/short.wav", toolstest::Bursts(0.03, -12.0), auhost::SampleFormat::Float32,
+                                     error));
+  const std::string render = "render " + dir + "/short.wav " + dir + "/short-out.wav --quiet --automation-";
+  const ProgramRun written = Auhost(render + "out " + dir + "/short.csv");
+  ASSERT_EQ(written.status, 0) << written.output;
+  ASSERT_TRUE(auhost::ReadTextFile(dir + "/short.csv", lane, error)) << error;
+  EXPECT_EQ(lane.rfind("time,value\n0.000000,", 0), 0u) << lane;
+  EXPECT_EQ(std::count(lane.begin(), lane.end(), '\n'), 2) << lane;
+  const ProgramRun read = Auhost(render + "in " + dir + "/short.csv");
+  EXPECT_EQ(read.status, 0) << read.output;
 }
 
 TEST_F(AuhostCommand, ValidatesTheProductAndFailsABrokenComponent)

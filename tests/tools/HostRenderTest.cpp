@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include "CoreFoundation/CFString.h"
 #include "StandIn/Hooks.h"
 #include "tests/support/TempHome.h"
 #include "tests/tools/ToolsTestSupport.h"
@@ -52,14 +53,22 @@ protected:
   };
 
   // Opens a unit, applies the settings and renders `in`, as a stream of
-  // unknown length when asked.
+  // unknown length when asked, with the unit told the host's name when given.
   Rendered Render(const AudioData& in, const std::vector<std::string>& sets, int block = 512,
                        const std::vector<AutomationPoint>* lane = nullptr, bool record = false,
-                       bool unknownLength = false)
+                       bool unknownLength = false, const char* hostName = nullptr)
   {
     std::string error;
     auto unit = OpenedUnit::Open(*sBundle, error);
     EXPECT_TRUE(unit) << error;
+    if (hostName)
+    {
+      const AUHostIdentifier host{CFStringCreateWithCString(nullptr, hostName, kCFStringEncodingUTF8), {}};
+      EXPECT_EQ(AudioUnitSetProperty(unit->Unit(), kAudioUnitProperty_AUHostIdentifier, kAudioUnitScope_Global, 0,
+                                     &host, sizeof(host)),
+                noErr);
+      CFRelease(host.hostName);
+    }
     const auto params = ReadParameters(unit->Unit());
     for (const std::string& s : sets)
       EXPECT_TRUE(SetParameterFromAssignment(unit->Unit(), params, s, error)) << error;
@@ -179,6 +188,71 @@ TEST_F(ProductRender, AutomationWrittenInWriteReproducesTheGainInRead)
   const GainStats a = MeasureGain(in, written.output), b = MeasureGain(in, read.output);
   EXPECT_NEAR(a.meanDb, b.meanDb, 0.5);
   EXPECT_NEAR(SettledLevelDb(written.output), SettledLevelDb(read.output), 0.5);
+}
+
+// A unit that frames each value it writes with gesture events (as this
+// one does for some hosts) records the lane of one that sends the value
+// alone: one point a value, not one an event.
+TEST_F(ProductRender, AUnitThatFramesItsWritesWithGesturesRecordsOnePointAValue)
+{
+  const AudioData in = toolstest::Bursts(2.0, -32.0);
+  const Rendered plain = Render(in, {"Automation=Write"}, 512, nullptr, true);
+  const Rendered framed = Render(in, {"Automation=Write"}, 512, nullptr, true, false, "Logic Pro");
+  ASSERT_GT(plain.outcome.recordedLane.size(), 30u);
+  ASSERT_EQ(framed.outcome.recordedLane.size(), plain.outcome.recordedLane.size());
+  for (size_t i = 0; i < plain.outcome.recordedLane.size(); ++i)
+  {
+    EXPECT_EQ(framed.outcome.recordedLane[i].time, plain.outcome.recordedLane[i].time) << i;
+    EXPECT_EQ(framed.outcome.recordedLane[i].value, plain.outcome.recordedLane[i].value) << i;
+  }
+}
+
+// A slice plays one value of the lane. Through the strict unit, whose
+// output is its input times its one parameter, exactly: a step in the lane
+// between two frames is played from the frame after it when each frame is
+// a slice, and from the slice boundary nearest to it, on either side, when
+// slices are longer.
+TEST_F(ProductRender, ALanesStepIsPlayedWhereTheLanePutsIt)
+{
+  std::string error;
+  const auto strict = ComponentBundle::Load(STRICT_BUNDLE, error);
+  ASSERT_NE(strict, nullptr) << error;
+  const long latency = 300; // the strict unit's
+  // A step a quarter of a frame after frame 1363, a quarter of a slice of
+  // 512 after a slice boundary.
+  const long stepFrame = 1364;
+  const double rate = 48000.0, step = (stepFrame - 0.75) / rate;
+  const std::vector<AutomationPoint> lane = {{step, 0.5f}, {step, 2.0f}};
+  const AudioData in{rate, {std::vector<float>(4800, 0.25f)}};
+  for (const int block : {1, 512})
+  {
+    SCOPED_TRACE("block " + std::to_string(block));
+    auto unit = OpenedUnit::Open(*strict, error);
+    ASSERT_TRUE(unit) << error;
+    RenderSetup setup;
+    setup.blockSize = block;
+    setup.automatedParam = 0;
+    setup.playLane = &lane;
+    AudioData out;
+    const RenderOutcome outcome = RenderInMemory(unit->Unit(), setup, in, nullptr, out);
+    ASSERT_TRUE(outcome.ok) << outcome.error;
+    ASSERT_EQ(outcome.latencySamples, latency);
+    ASSERT_EQ(out.Frames(), in.Frames());
+    // Output frame f belongs to the slice rendered from f + latency.
+    long played = in.Frames(), nearest = 0;
+    for (long f = 0; f < in.Frames(); ++f)
+    {
+      if ((f + latency) % block == 0 && std::fabs(f - step * rate) < std::fabs(nearest - step * rate))
+        nearest = f;
+      if (played == in.Frames() && out.channels[0][f] != 0.25f * 0.5f)
+        played = f;
+    }
+    EXPECT_EQ(played, block == 1 ? stepFrame : nearest);
+    long wrong = 0;
+    for (long f = 0; f < in.Frames(); ++f)
+      wrong += out.channels[0][f] != 0.25f * (f < played ? 0.5f : 2.0f);
+    EXPECT_EQ(wrong, 0);
+  }
 }
 
 TEST_F(ProductRender, PresetFilesRoundTripTheState)

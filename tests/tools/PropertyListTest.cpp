@@ -138,12 +138,23 @@ TEST(AutomationLaneFile, ReadsWhatItWritesAndRefusesDisorder)
   EXPECT_FLOAT_EQ(auhost::LaneValueAt(lane, 0.025, 0.0f), -0.625f);
   EXPECT_FLOAT_EQ(auhost::LaneValueAt(lane, 9.0, 0.0f), 24.0f);
 
+  // A value the caller refuses is quoted as it stands, without the blanks
+  // before it.
+  const auhost::ValueCheck upTo24 = [](double value, const std::string& text, std::string& why) {
+    why = "\"" + text + "\" is past 24";
+    return value <= 24.0;
+  };
   using namespace std::string_literals;
-  for (const std::string& bad : {"time,value\n1,2\n0.5,3\n"s, "1;2\n"s, "1,2x\n"s, "-1,2\n"s, "1,\n"s, "1,nan\n"s,
-                                 "0,1\0junk\n"s})
+  struct Bad
   {
-    EXPECT_FALSE(auhost::LaneFromCsv(bad, back, error)) << bad;
-    EXPECT_NE(error.find("line"), std::string::npos) << bad;
+    std::string text;
+    const char* says = "line";
+  };
+  for (const Bad& bad : {Bad{"time,value\n1,2\n0.5,3\n"s}, Bad{"1;2\n"s}, Bad{"1,2x\n"s}, Bad{"-1,2\n"s}, Bad{"1,\n"s},
+                         Bad{"1,nan\n"s}, Bad{"0,1\0junk\n"s}, Bad{"0,1\n0,   500\n"s, "line 2: \"500\" is past 24"}})
+  {
+    EXPECT_FALSE(auhost::LaneFromCsv(bad.text, back, error, upTo24)) << bad.text;
+    EXPECT_NE(error.find(bad.says), std::string::npos) << bad.text << ": " << error;
   }
 
   // However a spreadsheet or an editor saved it, the lane is the same: a
