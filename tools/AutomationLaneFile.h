@@ -2,6 +2,7 @@
 // per line (seconds, the parameter's value), times not decreasing.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -9,6 +10,10 @@
 #include "tools/HostRender.h"
 
 namespace auhost {
+
+// The most of a lane file the host reads: a point each 50 ms of ten hours
+// takes some 15 MB.
+inline constexpr size_t kMaxLaneFileBytes = 32u << 20;
 
 std::string LaneToCsv(const std::vector<AutomationPoint>& lane);
 // Whether a point's value (given as `text` in the file) may stand; false with

@@ -24,7 +24,7 @@ std::unique_ptr<ComponentBundle> ComponentBundle::Load(const std::string& root, 
 {
   const std::string plistPath = root + "/Contents/Info.plist";
   std::string text, why;
-  if (!ReadTextFile(plistPath, text, why))
+  if (!ReadTextFile(plistPath, kMaxPlistBytes, text, why))
   {
     error = "no Audio Unit bundle at " + root + " (" + why + ")";
     return nullptr;

@@ -49,7 +49,7 @@ int RunEditor(const ComponentBundle& bundle, const EditorOptions& options)
   if (!options.events.empty())
   {
     std::string text, error;
-    if (!ReadTextFile(options.events, text, error))
+    if (!ReadTextFile(options.events, kMaxEditorScriptBytes, text, error))
       return Fail(error);
     if (!ParseEditorScript(text, events, error))
       return Fail(options.events + ", " + error);

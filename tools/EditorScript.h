@@ -16,6 +16,7 @@
 //   modifiers at the end: shift cmd alt ctrl
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -37,6 +38,9 @@ struct EditorEvent
 };
 
 constexpr double kLatestEventMs = 24 * 60 * 60 * 1000.0;
+// The most of a script the host reads: far more than a hand or a recorder
+// writes.
+inline constexpr size_t kMaxEditorScriptBytes = 16u << 20;
 
 // The script's events in order; false, with no events and `error` naming the bad line
 // ("line 3: ...") when a line cannot be read or goes back in time.

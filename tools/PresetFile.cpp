@@ -146,7 +146,7 @@ bool WriteTextFile(const std::string& path, const std::string& text, std::string
 bool LoadPresetFile(AudioUnit unit, const std::string& path, std::string& error)
 {
   std::string text, why;
-  if (!ReadTextFile(path, text, error))
+  if (!ReadTextFile(path, kMaxPlistBytes, text, error))
     return false;
   const auto plist = ParsePlist(text, why);
   CFDictionaryRef classInfo = plist ? ClassInfoFromPlist(*plist, why) : nullptr;

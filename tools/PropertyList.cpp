@@ -8,6 +8,7 @@
 #include <tinyxml.h>
 
 #include "framework/xml/XmlTextParse.h"
+#include "tools/TextFile.h"
 
 namespace auhost {
 
@@ -169,7 +170,7 @@ bool ParseValue(const TiXmlElement& e, int depth, PlistValue& out, std::string& 
     out.kind = PlistValue::Kind::Integer;
     if (ParseInteger(TextOf(e), out.integer))
       return true;
-    error = std::string("bad integer \"") + TextOf(e) + "\"";
+    error = "bad integer \"" + Excerpt(TextOf(e)) + "\"";
     return false;
   }
   if (tag == "real")
@@ -177,7 +178,7 @@ bool ParseValue(const TiXmlElement& e, int depth, PlistValue& out, std::string& 
     out.kind = PlistValue::Kind::Real;
     if (ParseReal(TextOf(e), out.real))
       return true;
-    error = std::string("bad real \"") + TextOf(e) + "\"";
+    error = "bad real \"" + Excerpt(TextOf(e)) + "\"";
     return false;
   }
   if (tag == "true" || tag == "false")
@@ -216,7 +217,7 @@ bool ParseValue(const TiXmlElement& e, int depth, PlistValue& out, std::string& 
     {
       if (std::string(k->Value()) != "key")
       {
-        error = std::string("<") + k->Value() + "> where a <key> belongs";
+        error = "<" + Excerpt(k->Value()) + "> where a <key> belongs";
         return false;
       }
       if (!IsValidUtf8(TextOf(*k)))
@@ -227,7 +228,7 @@ bool ParseValue(const TiXmlElement& e, int depth, PlistValue& out, std::string& 
       const TiXmlElement* v = k->NextSiblingElement();
       if (!v)
       {
-        error = std::string("key \"") + TextOf(*k) + "\" has no value";
+        error = "key \"" + Excerpt(TextOf(*k)) + "\" has no value";
         return false;
       }
       PlistValue value;
@@ -235,7 +236,7 @@ bool ParseValue(const TiXmlElement& e, int depth, PlistValue& out, std::string& 
         return false;
       if (out.Find(TextOf(*k)))
       {
-        error = std::string("key \"") + TextOf(*k) + "\" given twice";
+        error = "key \"" + Excerpt(TextOf(*k)) + "\" given twice";
         return false;
       }
       out.dict.emplace_back(TextOf(*k), std::move(value));
@@ -243,7 +244,7 @@ bool ParseValue(const TiXmlElement& e, int depth, PlistValue& out, std::string& 
     }
     return true;
   }
-  error = "unknown element <" + tag + ">";
+  error = "unknown element <" + Excerpt(tag) + ">";
   return false;
 }
 

@@ -2,7 +2,8 @@
 // Info.plist: a small value tree, a reader and a writer.
 //
 // The reader takes any bytes and either returns the whole tree or refuses
-// with a reason: unknown elements, a key without a value, bad numbers, bad
+// with a reason, quoting the text only as a short printable excerpt: unknown
+// elements, a key without a value, bad numbers, bad
 // base64, nesting deeper than kMaxPlistDepth, more elements than the XML
 // road's nesting bound, files larger than kMaxPlistBytes and the binary form
 // are all refused. It never reads past the text it is given.

@@ -315,7 +315,7 @@ int RenderFile(const ComponentBundle& bundle, const RenderOptions& options, Rend
       return WithinRange(unit, *automated, value, text, why);
     };
     std::string text;
-    if (!ReadTextFile(options.automationIn, text, error))
+    if (!ReadTextFile(options.automationIn, kMaxLaneFileBytes, text, error))
       return Fail(error);
     if (!LaneFromCsv(text, lane, error, inRange))
       return Fail(options.automationIn + ": " + error);

@@ -7,12 +7,22 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdint>
 #include <cstring>
 #include <string_view>
 
 namespace auhost {
 
-bool ReadTextFile(const std::string& path, std::string& text, std::string& error)
+namespace {
+
+std::string SizeWords(size_t bytes)
+{
+  return bytes % (1u << 20) == 0 ? std::to_string(bytes >> 20) + " MiB" : std::to_string(bytes) + " bytes";
+}
+
+} // namespace
+
+bool ReadTextFile(const std::string& path, size_t largest, std::string& text, std::string& error)
 {
   // Read by hand: through a stream, a folder reads as an empty file and a
   // failing disk as a short one.
@@ -22,6 +32,7 @@ bool ReadTextFile(const std::string& path, std::string& text, std::string& error
     error = "cannot read " + path + ": " + std::strerror(errno);
     return false;
   }
+  const std::string tooLarge = path + " is too large: more than the " + SizeWords(largest) + " the host reads";
   struct stat status{};
   if (fstat(descriptor, &status) == 0 && S_ISDIR(status.st_mode))
   {
@@ -29,10 +40,25 @@ bool ReadTextFile(const std::string& path, std::string& text, std::string& error
     error = path + " is a folder, not a file";
     return false;
   }
+  // A file's size is known before reading; a device's or a pipe's only as
+  // it is read, so the bound is kept while reading too.
+  if (S_ISREG(status.st_mode) && static_cast<uint64_t>(status.st_size) > largest)
+  {
+    close(descriptor);
+    error = tooLarge;
+    return false;
+  }
   text.clear();
   char buffer[65536];
   for (ssize_t n; (n = read(descriptor, buffer, sizeof buffer)) != 0;)
   {
+    if (n > 0 && text.size() + static_cast<size_t>(n) > largest)
+    {
+      error = tooLarge;
+      close(descriptor);
+      text.clear();
+      return false;
+    }
     if (n > 0)
       text.append(buffer, static_cast<size_t>(n));
     else if (errno != EINTR)
@@ -43,6 +69,14 @@ bool ReadTextFile(const std::string& path, std::string& text, std::string& error
     }
   }
   close(descriptor);
+  // A spreadsheet's "Unicode text" is UTF-16: read as UTF-8 it would be
+  // refused for a NUL between its letters, which tells the user nothing.
+  if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF"))
+  {
+    error = path + " is UTF-16 text: the host reads text in UTF-8";
+    text.clear();
+    return false;
+  }
   return true;
 }
 

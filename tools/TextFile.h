@@ -2,14 +2,18 @@
 // split into lines however their editor saved them, and quoted back safely.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
 namespace auhost {
 
-// The whole file; false with `error` set when it cannot be read or is a
-// folder.
-bool ReadTextFile(const std::string& path, std::string& text, std::string& error);
+// The whole file; false with `error` set when it cannot be read, is a
+// folder, holds more than `largest` bytes (the caller's bound, so that a
+// huge file, a device or a pipe that never ends is refused before it takes
+// the memory) or is UTF-16 text (it begins with that encoding's byte-order
+// mark).
+bool ReadTextFile(const std::string& path, size_t largest, std::string& text, std::string& error);
 // The text's lines without their ends: a line ends at LF, CR LF or a lone CR
 // (as old editors and some spreadsheets write), and a byte-order mark in
 // front of the first is no part of it.

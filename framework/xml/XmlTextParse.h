@@ -22,9 +22,18 @@ namespace plugkit {
 // reader may run on a thread of a small stack (512 KiB holds 1024 levels),
 // so text that could nest deeper than this is refused before it is parsed.
 // Every "<" that may open an element counts toward the bound, however the
-// elements nest: a count no text can hide a level from. The project's own
+// elements nest, except in the bodies of comments, CDATA sections and
+// declarations, which nest nothing: a commented-out block or tags kept as a
+// string's text cost nothing. Those bodies are found by reading the markup
+// as the parser reads it; from wherever the text could make the parser read
+// it otherwise (a character reference, a UTF-8 lead byte without its
+// continuation bytes, markup the parser would refuse), every "<" counts
+// again, so no text can hide a level from the count. The project's own
 // documents and property lists hold a few dozen elements.
 inline constexpr size_t kMaxXmlElementStarts = 512;
+
+// The places in text that may open an element, as the bound counts them.
+size_t XmlElementStarts(std::string_view text);
 
 // True when text holds more than kMaxXmlElementStarts places that may open
 // an element.

@@ -16,6 +16,7 @@
 #include "tests/tools/PropertyListTexts.h"
 #include "tests/tools/ToolsTestSupport.h"
 #include "tools/AudioFile.h"
+#include "tools/AutomationLaneFile.h"
 #include "tools/PresetFile.h"
 
 namespace {
@@ -136,6 +137,26 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
   // A lane the unit will not play or record as its settings end up.
   const std::string lane = " --automation-in " + dir + "/lane.csv", record = " --automation-out " + dir + "/never.csv";
   ASSERT_TRUE(auhost::WriteTextFile(dir + "/lane.csv", "0,3\n", error));
+  // Text past each reader's bound, made cheaply: 2 GiB of a sparse file
+  // (refused by its size: not a byte of it can be read), a device and a pipe
+  // that never end. Text in UTF-16, as a spreadsheet's
+  // "Unicode text" export writes it, and a property list quoted back in
+  // part: 5,000 digits behind terminal escapes.
+  const std::string huge = dir + "/huge.txt";
+  std::ofstream(huge).put('0');
+  std::filesystem::resize_file(huge, 2ull << 30);
+  ASSERT_TRUE(auhost::WriteTextFile(dir + "/utf16.csv", toolstest::Utf16("time,value\r\n0,1\r\n"), error));
+  ASSERT_TRUE(auhost::WriteTextFile(dir + "/utf16.txt", toolstest::Utf16("0 move 1 2\n", true), error));
+  ASSERT_TRUE(auhost::WriteTextFile(dir + "/utf16.aupreset", toolstest::Utf16(toolstest::DictsNested(1)), error));
+  ASSERT_TRUE(auhost::WriteTextFile(dir + "/escapes.aupreset", toolstest::EscapesAndDigitsInAnInteger(), error));
+  const std::string escapesBundle = dir + "/Escapes.component";
+  std::filesystem::create_directories(escapesBundle + "/Contents");
+  ASSERT_TRUE(auhost::WriteTextFile(escapesBundle + "/Contents/Info.plist", toolstest::EscapesAndDigitsInAnInteger(),
+                                    error));
+  const std::string quotedInteger = "bad integer \"\\x1B[2J\\x1B]0;99999999999999999999999999999999...\"";
+  const std::string unreadable = "LD_PRELOAD=" + std::string(FAILING_READ_SHIM) + " FAIL_READS_OF=" + huge +
+                                 " FAIL_READS_FROM=0 ASAN_OPTIONS=$ASAN_OPTIONS:verify_asan_link_order=0 ";
+  const std::string endless = "yes | ";
   const Case cases[] = {
     {"render " + dir + "/cut.flac " + out, 1, "cannot read the audio of " + dir + "/cut.flac (it ends early)"},
     {"render " + in + " " + out, 1, "cannot write " + out + ": File too large", full},
@@ -197,6 +218,19 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
      "wants \"Automation\" Write, and it is set to Idle"},
     {"render " + in + " " + out + record + " --set \"V1 Classic Meter Mode=On\"", 1,
      "\"V1 Classic Meter Mode\" On rides with a gain of its own, which --automation-out would not record"},
+    {"render " + in + " " + out + " --automation-in " + huge, 1,
+     huge + " is too large: more than the 32 MiB the host reads", unreadable},
+    {"render " + in + " " + out + " --automation-in /dev/zero", 1, "/dev/zero is too large: more than the 32 MiB"},
+    {"render " + in + " " + out + " --preset " + huge, 1, huge + " is too large: more than the 64 MiB", unreadable},
+    {editor + huge, 1, huge + " is too large: more than the 16 MiB", unreadable},
+    {editor + "/dev/stdin", 1, "/dev/stdin is too large: more than the 16 MiB", endless},
+    {"render " + in + " " + out + " --automation-in " + dir + "/utf16.csv", 1,
+     dir + "/utf16.csv is UTF-16 text: the host reads text in UTF-8"},
+    {"render " + in + " " + out + " --preset " + dir + "/utf16.aupreset", 1, "utf16.aupreset is UTF-16 text"},
+    {editor + dir + "/utf16.txt", 1, "utf16.txt is UTF-16 text"},
+    {"render " + in + " " + out + " --preset " + dir + "/escapes.aupreset", 1, quotedInteger},
+    {"--bundle " + escapesBundle + " info", 1, quotedInteger},
+    {"editor --snapshot " + dir + "/never.png --events", 2, "editor: --events wants a value"},
   };
   for (const Case& c : cases)
   {
@@ -228,6 +262,21 @@ TEST_F(AuhostCommand, SavesAPresetThatGivesTheSameRenderAsItsSettings)
   std::string error;
   ASSERT_TRUE(auhost::ReadAudioFile(dir + "/a.wav", a, error) && auhost::ReadAudioFile(dir + "/b.wav", b, error));
   EXPECT_EQ(a.channels, b.channels);
+  // Edited by hand, with a block of 300 keys commented out and its name kept
+  // as CDATA holding tags, the preset still gives that render.
+  std::string edited;
+  ASSERT_TRUE(auhost::ReadTextFile(dir + "/p.aupreset", auhost::kMaxPlistBytes, edited, error)) << error;
+  std::string block = "<!--";
+  for (int i = 0; i < 300; ++i)
+    block += "<key>old" + std::to_string(i) + "</key><real>1</real>";
+  edited.insert(edited.find("<dict>") + 6, block + "-->");
+  edited.replace(edited.find("<string>Init</string>"), 21, "<string><![CDATA[<b>Init</b>]]></string>");
+  ASSERT_TRUE(auhost::WriteTextFile(dir + "/edited.aupreset", edited, error)) << error;
+  const ProgramRun run = Auhost("render " + dir + "/in.wav " + dir + "/c.wav --preset " + dir + "/edited.aupreset --quiet");
+  ASSERT_EQ(run.status, 0) << run.output;
+  auhost::AudioData c;
+  ASSERT_TRUE(auhost::ReadAudioFile(dir + "/c.wav", c, error)) << error;
+  EXPECT_EQ(b.channels, c.channels);
 }
 
 // A lane recorded in Automation Write and played in Read gives the output it
@@ -267,7 +316,7 @@ TEST_F(AuhostCommand, ALaneRecordedPlaysBackTheOutputItWasRecordedWith)
     ASSERT_EQ(written.status, 0) << written.output;
     // The lane reaches the programme's end (40 s), a point each 50 ms.
     std::string lane, error;
-    ASSERT_TRUE(auhost::ReadTextFile(dir + "/lane.csv", lane, error)) << error;
+    ASSERT_TRUE(auhost::ReadTextFile(dir + "/lane.csv", auhost::kMaxLaneFileBytes, lane, error)) << error;
     EXPECT_GT(std::atof(lane.c_str() + lane.rfind('\n', lane.size() - 2) + 1), 39.9) << lane.substr(lane.size() - 40);
     const ProgramRun read =
       Auhost("render " + dir + "/example.wav " + dir + "/read.wav --automation-in " + dir + "/lane.csv" + set);

@@ -280,6 +280,7 @@ TEST_F(EditorCommand, ScriptsAreReadLineByLine)
     {"0 key down 51", "\x7f"}, {"0 key down 76", "\x03"}, {"0 key down 117", "\uF728"},
     {"0 key down 123", "\uF702"}, {"0 key down 124", "\uF703"}, {"0 key down 125", "\uF701"},
     {"0 key down 126", "\uF700"}, {"0 key down 0", ""}, {"0 key down 36 x", "x"},
+    {"0 key down 65 \\x41b\\x2a", "Ab*"},
   };
   for (const auto& k : keys)
   {

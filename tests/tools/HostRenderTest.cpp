@@ -276,7 +276,8 @@ TEST_F(ProductRender, PresetFilesRoundTripTheState)
   }
   ASSERT_TRUE(SavePresetFile(b->Unit(), dir + "/b.aupreset", error)) << error;
   std::string first, second;
-  ASSERT_TRUE(ReadTextFile(dir + "/a.aupreset", first, error) && ReadTextFile(dir + "/b.aupreset", second, error));
+  ASSERT_TRUE(ReadTextFile(dir + "/a.aupreset", auhost::kMaxPlistBytes, first, error) &&
+              ReadTextFile(dir + "/b.aupreset", auhost::kMaxPlistBytes, second, error));
   EXPECT_EQ(first, second);
 
   // A damaged preset is refused and leaves the unit as it was.

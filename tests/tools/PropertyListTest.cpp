@@ -1,3 +1,5 @@
+#include <algorithm>
+
 #include <gtest/gtest.h>
 
 #include "framework/xml/XmlTextParse.h"
@@ -43,6 +45,17 @@ TEST(PropertyList, WritesWhatItReadsBack)
   const auto wideBack = auhost::ParsePlist(auhost::WritePlist(wide), error);
   ASSERT_TRUE(wideBack) << error;
   EXPECT_EQ(*wideBack, wide);
+  // A list edited by hand: a block of keys commented out, however long, and
+  // tags kept as a string's CDATA cost the nesting bound nothing.
+  std::string edited = "<dict><!--";
+  for (int i = 0; i < 300; ++i)
+    edited += "<key>k" + std::to_string(i) + "</key><integer>1</integer>";
+  edited += toolstest::DictsNested(100000) + "--><key>name</key><string><![CDATA[<b><i>loud</i></b>]]></string></dict>";
+  PlistValue named = PlistValue::Dict();
+  named.dict.emplace_back("name", PlistValue::String("<b><i>loud</i></b>"));
+  const auto editedBack = auhost::ParsePlist(Wrap(edited), error);
+  ASSERT_TRUE(editedBack) << error;
+  EXPECT_EQ(*editedBack, named);
 }
 
 TEST(PropertyList, RefusesWhatIsNotAPropertyList)
@@ -82,6 +95,11 @@ TEST(PropertyList, RefusesWhatIsNotAPropertyList)
     {"key not UTF-8", Wrap("<dict><key>a\xA1\xD0&gt;b</key><dict/></dict>")},
     {"string not UTF-8", Wrap("<string>\xC0\xAF</string>")},
     {"string with a surrogate", Wrap("<string>\xED\xA0\x80</string>")},
+    // What a refusal quotes is a short excerpt, escapes written out.
+    {"5,000 digits behind escapes", toolstest::EscapesAndDigitsInAnInteger(),
+     "bad integer \"\\x1B[2J\\x1B]0;99999999999999999999999999999999...\""},
+    {"a long name where a key belongs", Wrap("<dict><" + std::string(100, 'n') + "\xC3\xA9/></dict>"),
+     "<nnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnnn...> where a <key> belongs"},
   };
   for (const Case& c : cases)
   {
@@ -89,6 +107,9 @@ TEST(PropertyList, RefusesWhatIsNotAPropertyList)
     EXPECT_FALSE(auhost::ParsePlist(c.text, error)) << c.name;
     EXPECT_FALSE(error.empty()) << c.name;
     EXPECT_NE(error.find(c.says), std::string::npos) << c.name << ": " << error;
+    EXPECT_LT(error.size(), 200u) << c.name;
+    EXPECT_TRUE(std::all_of(error.begin(), error.end(), [](unsigned char b) { return b >= ' ' && b < 0x7f; }))
+      << c.name;
   }
 }
 

@@ -1,5 +1,5 @@
 // Property lists the reader must refuse, shared by the reader's tests and
-// the tests of auhost reading presets and bundles.
+// the tests of auhost reading presets, bundles and other text files.
 #pragma once
 
 #include <string>
@@ -17,6 +17,24 @@ inline std::string DictsNested(int levels)
   for (int i = 0; i < levels; ++i)
     text += "</dict>";
   return text + "\n</plist>\n";
+}
+
+// An integer of 5,000 digits behind terminal escapes, as a damaged or a
+// crafted preset may hold.
+inline std::string EscapesAndDigitsInAnInteger()
+{
+  return "<?xml version=\"1.0\"?>\n<plist version=\"1.0\"><integer>\x1b[2J\x1b]0;" + std::string(5000, '9') +
+         "</integer></plist>\n";
+}
+
+// ASCII text as a spreadsheet's "Unicode text" export writes it: UTF-16,
+// little-endian unless asked, behind its byte-order mark.
+inline std::string Utf16(const std::string& ascii, bool bigEndian = false)
+{
+  std::string text = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  for (char c : ascii)
+    text += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+  return text;
 }
 
 // {"name": "x"} in the binary form of property lists.

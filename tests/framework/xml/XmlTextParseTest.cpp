@@ -1,5 +1,6 @@
 #include "framework/xml/XmlTextParse.h"
 
+#include <functional>
 #include <random>
 #include <string>
 
@@ -106,6 +107,19 @@ TEST(XmlTextParse, TextPastTheNestingBoundIsRefusedBeforeItIsParsed)
     {"comments and instructions past it", "<r>" + repeated("<!--c--><?p?>", 2 * kMaxXmlElementStarts) + "</r>", true},
     {"side by side to the bound", siblings(kMaxXmlElementStarts), true},
     {"side by side one past it", siblings(kMaxXmlElementStarts + 1), false},
+    // Comments, CDATA sections and declarations nest nothing, whatever
+    // they hold.
+    {"a commented-out block past it", "<r><!--" + siblings(kMaxXmlElementStarts + 1) + "--></r>", true},
+    {"100,000 in a comment", "<r><!--" + nested(100000) + "--><!-->" + nested(600) + "--></r>", true},
+    {"tags kept as CDATA", prolog + "<r><![CDATA[" + nested(kMaxXmlElementStarts + 1) + "]]></r>", true},
+    {"starts in a declaration", "<!DOCTYPE r [" + repeated("<b ", 2 * kMaxXmlElementStarts) + "]><r/>", true},
+    // What only looks like a comment to a reader that does not follow the
+    // markup: the parser opens the elements after it.
+    {"a comment opened in a value", "<r a=\"<!--\">" + nested(600) + "--></r>", false},
+    {"a comment after a character reference", "<r>&#x<!--x41;" + nested(600) + "--></r>", false},
+    {"a comment after a cut UTF-8 sequence", prolog + "<r>\xE0<!--" + nested(600) + "--></r>", false},
+    {"a comment in the declaration's value", "<?xml version=\"><!--\"?>" + nested(600) + "-->", false},
+    {"a declaration's quote past its end", "<?xml foo=\"x version=\">\" <!-- ?>" + nested(600) + "-->", false},
   };
   for (const Case& c : cases)
   {
@@ -117,6 +131,35 @@ TEST(XmlTextParse, TextPastTheNestingBoundIsRefusedBeforeItIsParsed)
       EXPECT_EQ(Outcome(doc), ModelOutcome(c.text, TIXML_DEFAULT_ENCODING));
     else
       EXPECT_TRUE(!parsed && !doc.Error() && !doc.FirstChild()) << "the text was parsed";
+  }
+}
+
+// Whatever the text, the bound counts at least every element the library
+// opens in it, in any encoding: texts pieced together from markup, and from
+// the references and UTF-8 sequences that make the library step over it.
+TEST(XmlTextParse, TheBoundCountsEveryElementTheLibraryOpens)
+{
+  std::function<size_t(const TiXmlNode&)> elements = [&](const TiXmlNode& node) {
+    size_t n = node.ToElement() ? 1 : 0;
+    for (const TiXmlNode* child = node.FirstChild(); child; child = child->NextSibling())
+      n += elements(*child);
+    return n;
+  };
+  const char* const pieces[] = {"<a>", "</a>", "<b/>", "<a x=", "\"", "'", " ", "=", ">", "<!--", "-->", "<![CDATA[",
+    "]]>", "<!D ", "<?xml ", "version=", "?>", "<?p ", "&#x", "x41;", "&#", "65;", "&amp;", "\xE0", "\xC3\xA9", "<"};
+  std::mt19937 random(57);
+  for (int i = 0; i < 20000 && !HasFailure(); ++i)
+  {
+    std::string text;
+    for (size_t n = 1 + random() % 16; n > 0; --n)
+      text += pieces[random() % std::size(pieces)];
+    SCOPED_TRACE(testing::PrintToString(text));
+    for (TiXmlEncoding encoding : kEncodings)
+    {
+      TiXmlDocument doc;
+      doc.Parse(PaddedXmlText(text).c_str(), nullptr, encoding);
+      EXPECT_GE(XmlElementStarts(text), elements(doc));
+    }
   }
 }
 
