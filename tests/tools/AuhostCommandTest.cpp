@@ -344,7 +344,7 @@ TEST_F(AuhostCommand, ALaneRecordedPlaysBackTheOutputItWasRecordedWith)
   const std::string render = "render " + dir + "/short.wav " + dir + "/short-out.wav --quiet --automation-";
   const ProgramRun written = Auhost(render + "out " + dir + "/short.csv");
   ASSERT_EQ(written.status, 0) << written.output;
-  ASSERT_TRUE(auhost::ReadTextFile(dir + "/short.csv", lane, error)) << error;
+  ASSERT_TRUE(auhost::ReadTextFile(dir + "/short.csv", auhost::kMaxLaneFileBytes, lane, error)) << error;
   EXPECT_EQ(lane.rfind("time,value\n0.000000,", 0), 0u) << lane;
   EXPECT_EQ(std::count(lane.begin(), lane.end(), '\n'), 2) << lane;
   const ProgramRun read = Auhost(render + "in " + dir + "/short.csv");
