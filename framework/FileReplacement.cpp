@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstddef>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -14,7 +15,10 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <time.h>
 #include <unistd.h>
 
 #include "framework/files/AttributeCarrying.h"
@@ -167,6 +171,40 @@ Renamed ReplaceByRename(const std::string& target, const unsigned char* bytes, s
   return old && (!sameOwners || (written && !carried)) ? Renamed::kWouldChangeTheFile : Renamed::kFailed;
 }
 
+// Where the file system keeps no locks, saves of one file from this
+// machine take turns on a name made of the file's device and inode in the
+// abstract socket namespace: one socket at a time may be bound to it, the
+// kernel frees it the moment its holder closes or ends (so a stopped save
+// never bars the file), and it needs no folder that all savers may write.
+// The turn is the socket returned; -1 with errno set where none can be had.
+int TakeTurnWithoutLocks(const struct stat& file)
+{
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  // A leading NUL puts the name in the abstract namespace, out of every folder.
+  const int length = std::snprintf(address.sun_path + 1, sizeof address.sun_path - 1, "plugkit-save-%llx-%llx",
+                                   static_cast<unsigned long long>(file.st_dev),
+                                   static_cast<unsigned long long>(file.st_ino));
+  const auto size = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + static_cast<size_t>(length));
+  const int turn = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (turn < 0)
+    return -1;
+  while (bind(turn, reinterpret_cast<const sockaddr*>(&address), size) != 0)
+  {
+    if (errno != EADDRINUSE)
+    {
+      const int code = errno;
+      close(turn);
+      errno = code;
+      return -1;
+    }
+    // Another save holds it; a save of a program or a bank takes moments.
+    const timespec moment{0, 2'000'000};
+    nanosleep(&moment, nullptr);
+  }
+  return turn;
+}
+
 // All of `bytes` from the file's start.
 bool PutAt(int fd, const unsigned char* bytes, size_t size)
 {
@@ -201,8 +239,8 @@ bool ReadOverwritten(int fd, const struct stat& old, size_t size, std::vector<un
 // overwrites is held to be put back: the rest of a longer old file stays
 // in it until the new content is whole on the disk, so the road never
 // holds more than the save's own size. Saves of one file take turns, so
-// two at once never mix their bytes and lengths, where the file system
-// keeps locks.
+// two at once never mix their bytes and lengths: on a lock, or where the
+// file system keeps none, on a turn of this machine's.
 bool RewriteInPlace(const std::string& target, const unsigned char* bytes, size_t size, const struct stat& old)
 {
   // No link is followed here: one planted since the target was resolved
@@ -210,14 +248,15 @@ bool RewriteInPlace(const std::string& target, const unsigned char* bytes, size_
   const int fd = open(target.c_str(), O_RDWR | O_NOFOLLOW | O_CLOEXEC);
   if (fd < 0)
     return false;
-  // A file system that keeps no locks (NFS without its lock service)
-  // refuses the lock; the save goes on without taking turns, as saves there
-  // always did.
   int locked;
   while ((locked = flock(fd, LOCK_EX)) != 0 && errno == EINTR)
   {
   }
-  const bool mayWrite = locked == 0 || errno == ENOLCK;
+  // A file system that keeps no locks (NFS without its lock service)
+  // refuses the lock; the save takes a turn without it, and one that can
+  // have neither is refused rather than mixed with another.
+  const int turn = locked != 0 && errno == ENOLCK ? TakeTurnWithoutLocks(old) : -1;
+  const bool mayWrite = locked == 0 || turn >= 0;
   std::vector<unsigned char> overwritten;
   off_t length = 0;
   const bool ready = mayWrite && ReadOverwritten(fd, old, size, overwritten, length) &&
@@ -231,6 +270,8 @@ bool RewriteInPlace(const std::string& target, const unsigned char* bytes, size_
     fsync(fd);
   // The fsync has reported every write; the close lets the next save in.
   close(fd);
+  if (turn >= 0)
+    close(turn);
   return ok;
 }
 

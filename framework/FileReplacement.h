@@ -44,10 +44,10 @@
 //   own size; the rest of a longer old file is cut only once the new
 //   content is on the disk. Saves of one file on this road take turns (an
 //   advisory lock), so two at once leave one or the other; where the file
-//   system refuses locks (NFS without its lock service), a save goes on
-//   without one. The road needs a file the caller may read as well as
-//   write; a process stopped in the middle of it leaves the file part
-//   written.
+//   system refuses locks (NFS without its lock service), saves from this
+//   machine take turns all the same, and a save that can have no turn is
+//   refused. The road needs a file the caller may read as well as write; a
+//   process stopped in the middle of it leaves the file part written.
 //
 // Under a file-size limit, a save the limit would cut is refused (EFBIG)
 // before anything is written, unless the process ignores SIGXFSZ (the

@@ -45,14 +45,17 @@ std::vector<UncarriedAttribute> CarryAttributes(const std::string& from, int fd)
       uncarried.push_back({"", errno});
       return uncarried;
     }
+    // What the file got on its own (an ACL its folder gives new files) goes
+    // first: it may fill the room a file system has for attributes, and
+    // leave none for the wanted ones.
+    for (const std::string& name : present)
+      if (std::find(wanted.begin(), wanted.end(), name) == wanted.end() && fremovexattr(fd, name.c_str()) != 0)
+        uncarried.push_back({name, errno});
     std::string value, current;
     for (const std::string& name : wanted)
       if (!AttributeValue(from.c_str(), -1, name, value) ||
           (!(AttributeValue(nullptr, fd, name, current) && current == value) &&
            fsetxattr(fd, name.c_str(), value.data(), value.size(), 0) != 0))
-        uncarried.push_back({name, errno});
-    for (const std::string& name : present)
-      if (std::find(wanted.begin(), wanted.end(), name) == wanted.end() && fremovexattr(fd, name.c_str()) != 0)
         uncarried.push_back({name, errno});
   }
   catch (const std::bad_alloc&)

@@ -4,12 +4,17 @@
 // REFUSE_FCHOWN=1 makes every fchown fail with EPERM, as the system refuses
 // a group its user is not in; REFUSE_FSETXATTR=1 makes every fsetxattr fail
 // so, as a file system refuses an attribute its user may not give;
+// ATTRIBUTE_SPACE=N gives a file's extended attributes room for N bytes
+// of names and values, past which fsetxattr fails with ENOSPC, as a file
+// system keeps them in one block; UNLISTABLE_ATTRIBUTES=1 makes every
+// listxattr of a path fail with EIO, as a damaged disk does;
 // REFUSE_DESCRIPTOR_LINKS=1 refuses to link a descriptor itself
 // (AT_EMPTY_PATH), as a kernel refuses a process without the privilege.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/types.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -17,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 extern "C" int rename(const char* from, const char* to)
 {
@@ -54,11 +60,49 @@ extern "C" int linkat(int fromFolder, const char* from, int toFolder, const char
   return real(fromFolder, from, toFolder, to, flags);
 }
 
+namespace {
+
+// The bytes of names and values the file open as `descriptor` would hold
+// with `name` set to a value of `size` bytes.
+size_t AttributeSpaceWith(int descriptor, const char* name, size_t size)
+{
+  std::string names(65536, '\0');
+  const ssize_t length = flistxattr(descriptor, names.data(), names.size());
+  size_t used = std::strlen(name) + size;
+  for (ssize_t at = 0; at < length; at += static_cast<ssize_t>(std::strlen(names.c_str() + at)) + 1)
+    if (std::strcmp(names.c_str() + at, name) != 0)
+    {
+      const ssize_t value = fgetxattr(descriptor, names.c_str() + at, nullptr, 0);
+      used += std::strlen(names.c_str() + at) + static_cast<size_t>(value > 0 ? value : 0);
+    }
+  return used;
+}
+
+} // namespace
+
+extern "C" ssize_t listxattr(const char* path, char* names, size_t size)
+{
+  if (std::getenv("UNLISTABLE_ATTRIBUTES"))
+  {
+    errno = EIO;
+    return -1;
+  }
+  using List = ssize_t (*)(const char*, char*, size_t);
+  static const auto real = reinterpret_cast<List>(dlsym(RTLD_NEXT, "listxattr"));
+  return real(path, names, size);
+}
+
 extern "C" int fsetxattr(int descriptor, const char* name, const void* value, size_t size, int flags)
 {
   if (std::getenv("REFUSE_FSETXATTR"))
   {
     errno = EPERM;
+    return -1;
+  }
+  if (const char* space = std::getenv("ATTRIBUTE_SPACE");
+      space && AttributeSpaceWith(descriptor, name, size) > std::strtoul(space, nullptr, 10))
+  {
+    errno = ENOSPC;
     return -1;
   }
   using Set = int (*)(int, const char*, const void*, size_t, int);

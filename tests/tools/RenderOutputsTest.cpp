@@ -331,8 +331,9 @@ TEST_F(RenderOutputs, NothingPrintedReachesAnOutputWhicheverStandardStreamsAreCl
 // its extended attributes (its ACL, a user's tags), so a group-shared mix
 // stays readable to its group and a collaborator's access stays; where the
 // group, the owner or an attribute cannot be kept the user hears so, and
-// the system's reason. Any name the folder takes can be replaced, up to the
-// longest.
+// the system's reason, as where the attributes cannot even be listed. An
+// ACL the folder gives new files never crowds out the old file's own
+// attributes. Any name the folder takes can be replaced, up to the longest.
 TEST_F(RenderOutputs, AReplacedFileKeepsItsOwnerAndGroupWhateverTheLengthOfItsName)
 {
   const gid_t otherGroup = OtherGroup();
@@ -346,6 +347,10 @@ TEST_F(RenderOutputs, AReplacedFileKeepsItsOwnerAndGroupWhateverTheLengthOfItsNa
     bool ownerRefused = false; // and the owner (which it refuses to all but root)
     bool attributes = false; // the file has an ACL that lets one more user read, and a user's tag
     bool attributesRefused = false; // the file system refuses to give them
+    bool unlisted = false; // nor lists them
+    // The file has only a user's tag, but its folder now gives new files an
+    // ACL, which fills the room the file system has for attributes.
+    bool inheritsAnAcl = false;
   };
   const Case cases[] = {
     {"shared.wav", geteuid(), otherGroup, false},
@@ -356,6 +361,10 @@ TEST_F(RenderOutputs, AReplacedFileKeepsItsOwnerAndGroupWhateverTheLengthOfItsNa
     {"theirs-both-refused.wav", root ? 4243 : geteuid(), otherGroup, true, true},
     {"annotated.wav", geteuid(), getegid(), false, false, true},
     {"annotated-refused.wav", geteuid(), getegid(), false, false, true, true},
+    {.name = "unlisted.wav", .owner = geteuid(), .group = getegid(), .groupRefused = false, .attributes = true,
+     .unlisted = true},
+    {.name = "inheriting/tagged.wav", .owner = geteuid(), .group = getegid(), .groupRefused = false,
+     .inheritsAnAcl = true},
   };
   // Read for one more user, in little-endian words: the version, then (tag
   // | permission << 16, id) for the owner, the user, the group, the mask and
@@ -389,11 +398,16 @@ TEST_F(RenderOutputs, AReplacedFileKeepsItsOwnerAndGroupWhateverTheLengthOfItsNa
     if (c.group == static_cast<gid_t>(-1))
       continue; // no group the test may give
     const std::string out = Path(c.name);
+    fs::create_directories(fs::path(out).parent_path());
     std::ofstream(out) << "the old output";
     ASSERT_EQ(chown(out.c_str(), c.owner, c.group), 0);
     ASSERT_EQ(chmod(out.c_str(), 0660), 0);
     if (c.attributes && (setxattr(out.c_str(), "system.posix_acl_access", oneMoreReader, sizeof oneMoreReader, 0) != 0 ||
                          setxattr(out.c_str(), "user.origin", "studio", 6, 0) != 0))
+      continue; // a file system without ACLs or attributes
+    if (c.inheritsAnAcl && (setxattr(out.c_str(), "user.origin", "studio", 6, 0) != 0 ||
+                            setxattr(fs::path(out).parent_path().c_str(), "system.posix_acl_default", oneMoreReader,
+                                     sizeof oneMoreReader, 0) != 0))
       continue; // a file system without ACLs or attributes
     const std::string attributesBefore = attributes(out);
     Launch run;
@@ -403,15 +417,25 @@ TEST_F(RenderOutputs, AReplacedFileKeepsItsOwnerAndGroupWhateverTheLengthOfItsNa
       refusals.push_back("REFUSE_FCHOWN=1");
     if (c.attributesRefused)
       refusals.push_back("REFUSE_FSETXATTR=1");
+    if (c.unlisted)
+      refusals.push_back("UNLISTABLE_ATTRIBUTES=1");
+    if (c.inheritsAnAcl) // room for the inherited ACL's 67 bytes or the tag's 17, not both
+      refusals.push_back("ATTRIBUTE_SPACE=80");
     if (!refusals.empty())
       run.environment = WithCommitShim(refusals);
     const Ended ended = Render({Path("in.wav"), out, "--quiet"}, run);
     ASSERT_EQ(ended.status, 0) << ended.output;
-    EXPECT_EQ(attributes(out), c.attributesRefused ? "" : attributesBefore);
-    const std::string attributesLost = "auhost: warning: " + out + ": the ACL cannot be kept (" +
-                                       std::strerror(EPERM) + "); the attribute user.origin cannot be kept (" +
-                                       std::strerror(EPERM) + ")\n";
-    EXPECT_EQ(ended.output.find(attributesLost) != std::string::npos, c.attributesRefused) << ended.output;
+    const std::string attributesLost =
+      c.attributesRefused ? std::string("the ACL cannot be kept (") + std::strerror(EPERM) +
+                              "); the attribute user.origin cannot be kept (" + std::strerror(EPERM) + ")"
+      : c.unlisted ? std::string("the extended attributes cannot be kept (") + std::strerror(EIO) + ")"
+                   : "";
+    EXPECT_EQ(attributes(out), attributesLost.empty() ? attributesBefore : "");
+    EXPECT_TRUE(attributesLost.empty() ||
+                ended.output.find("auhost: warning: " + out + ": " + attributesLost + "\n") != std::string::npos)
+      << ended.output;
+    EXPECT_EQ(ended.output.find("attribute") != std::string::npos || ended.output.find("the ACL ") != std::string::npos,
+              !attributesLost.empty()) << ended.output;
     struct stat status;
     ASSERT_EQ(stat(out.c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 07777, 0660u);
