@@ -400,6 +400,14 @@ std::unique_ptr<AudioFileReader> AudioFileReader::Open(const std::string& path, 
     struct stat status;
     const bool sized = fstat(descriptor, &status) == 0;
     const long long tags = Id3TagsLength(descriptor);
+    // A tag still there lies past those skipped: refused, as from a pipe.
+    unsigned char head[10];
+    if (pread(descriptor, head, sizeof head, tags) == sizeof head && Id3TagLength(head) > 0)
+    {
+      close(descriptor);
+      error = "cannot read " + path + ": " + kTooManyId3Tags;
+      return nullptr;
+    }
     const long long start = sized && tags < status.st_size ? tags : 0;
     lseek(descriptor, start, SEEK_SET);
     unsigned char magic[4];

@@ -189,8 +189,10 @@ void PipeInput::SkipTags()
     long long got = 0, n;
     while (got < 10 && (n = Take(head + got, 10 - got)) > 0)
       got += n;
-    const long long tag = got == 10 && tags < kMostId3Tags ? Id3TagLength(head) : 0;
-    if (tag == 0)
+    const long long tag = got == 10 ? Id3TagLength(head) : 0;
+    if (tag > 0 && tags == kMostId3Tags)
+      mError = kTooManyId3Tags;
+    if (tag == 0 || tags == kMostId3Tags)
     {
       mTaken -= start;
       Keep(head, got, 0);

@@ -60,6 +60,13 @@ inline constexpr size_t kPipeHeaderBytes = 1 << 20;
 // mono or stereo frame is smaller than this.
 inline constexpr size_t kPipeTailBytes = 1 << 20;
 
+// Why a stream with more ID3 tags before its header than are skipped
+// (kMostId3Tags) is refused, from a pipe and a file alike: past them
+// libsndfile would skip the rest itself, and from a pipe misplace the
+// audio's end by their length.
+inline constexpr const char* kTooManyId3Tags = "more than 1000 ID3 tags before the header";
+static_assert(kMostId3Tags == 1000, "kTooManyId3Tags names the cap");
+
 class PipeInput
 {
 public:
@@ -106,8 +113,8 @@ private:
   long long Read(unsigned char* into, long long count);
   long long Seek(long long offset, int whence);
   long long Tell();
-  // Reads and drops any ID3 tags at the stream's start (kMostId3Tags, as
-  // in a file).
+  // Reads and drops any ID3 tags at the stream's start; more than
+  // kMostId3Tags fail every read, as a file with them is refused.
   void SkipTags();
   // Reads the header ahead to see what it needs: sizes stretched, or a
   // FLAC's end held back.

@@ -503,6 +503,7 @@ TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
     std::string warns = "";   // what the whole input's render warns of, from both; nothing when empty
     std::vector<size_t> cuts = {}; // more sizes to cut it to, inside its frames: refused as ending early
     long frames = 0;               // when set, the whole input renders this many frames from both
+    std::string refused = "";      // when set, the whole input is refused from both, saying this
     // When set, the file is `bytes` followed by this many bytes of silence
     // (taking no room on disk) and `after`, rendered whole only, to 16-bit
     // samples, its audio compared by its bytes.
@@ -537,9 +538,13 @@ TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
   const std::string id3v1 = "TAG" + std::string(125, ' ');
   const std::string taggedFlac = FlacWithoutLength(flac) + id3v1;
   const size_t flacFrames = FlacFramesStart(flac);
-  // A FLAC whose audio ends in bytes that begin as an ID3v1 tag does.
+  // A FLAC whose audio ends in bytes that begin as an ID3v1 tag does, and
+  // a WAV behind one ID3 tag more than are skipped.
   const std::string tagInAudio = FlacWhoseAudioEndsAsATag(Path("kind"));
   EXPECT_EQ(tagInAudio.substr(tagInAudio.size() - auhost::kId3v1Bytes, 3), "TAG");
+  std::string tooManyTags = wav;
+  for (int t = 0; t <= auhost::kMostId3Tags; ++t)
+    tooManyTags = WithId3Tag(tooManyTags, 46);
   // Stereo 64-bit samples at a low rate: the fewest frames that pass sox's
   // placeholder length (0x7FFFF000 bytes, whole frames of 16 bytes), so the
   // render that shows a cut there stays short.
@@ -561,6 +566,7 @@ TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
      .cuts = {flacFrames + 3000 + id3v1.size()}},
     {.name = "FLAC whose audio's last 128 bytes begin with TAG", .bytes = tagInAudio, .frames = 12000},
     {.name = "the same without a length", .bytes = FlacWithoutLength(tagInAudio), .frames = 12000},
+    {.name = "WAV behind 1001 ID3 tags of 56 bytes", .bytes = tooManyTags, .refused = auhost::kTooManyId3Tags},
     {"WAV", wav},
     {"16-bit WAV", written(SF_FORMAT_WAV | SF_FORMAT_PCM_16)},
     {"24-bit RF64", written(SF_FORMAT_RF64 | SF_FORMAT_PCM_24)},
@@ -662,6 +668,11 @@ TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
         const long rendered = k.silence > 0 ? static_cast<long>(fileAudio.bytes.first / 4)
                                             : static_cast<long>(fileAudio.samples.empty() ? 0 : fileAudio.samples[0].size());
         EXPECT_EQ(rendered, k.frames);
+      }
+      if (size == k.bytes.size() && !k.refused.empty())
+      {
+        ExpectRefusal(file, k.refused);
+        ExpectRefusal(piped, k.refused);
       }
       if (k.pipeRefuses || file.status != 0)
       {
