@@ -15,6 +15,7 @@
 
 #include "tools/DeclaredAudioSize.h"
 #include "tools/FileWriteIo.h"
+#include "tools/FlacFrameEnd.h"
 #include "tools/PipeInput.h"
 
 namespace auhost {
@@ -306,14 +307,22 @@ struct FileInput
 };
 
 // The length of the FLAC stream in the `length` bytes from `start`, before
-// any ID3v1 tag at their end.
+// any ID3v1 tag at their end: bytes that begin as one are a tag only when
+// the stream ends on a whole frame before them, as far back as a pipe
+// keeps of its last stretch (where it makes the same choice).
 long long FlacStreamLength(int descriptor, long long start, long long length)
 {
   unsigned char tag[3];
-  const bool tagged = length >= kId3v1Bytes &&
-                      pread(descriptor, tag, sizeof tag, static_cast<off_t>(start + length - kId3v1Bytes)) == 3 &&
-                      IsId3v1Tag(tag);
-  return tagged ? length - kId3v1Bytes : length;
+  if (length < kId3v1Bytes ||
+      pread(descriptor, tag, sizeof tag, static_cast<off_t>(start + length - kId3v1Bytes)) != 3 || !IsId3v1Tag(tag))
+    return length;
+  const long long end = length - kId3v1Bytes;
+  std::vector<unsigned char> last(static_cast<size_t>(
+    std::min(end, static_cast<long long>(kPipeTailBytes) - kId3v1Bytes)));
+  const off_t from = static_cast<off_t>(start + end - static_cast<long long>(last.size()));
+  const bool whole = pread(descriptor, last.data(), last.size(), from) == static_cast<ssize_t>(last.size()) &&
+                     EndsOnAWholeFlacFrame(last.data(), last.size());
+  return whole ? end : length;
 }
 
 // Whether a WAV's or AIFF's file holds audio past where its header's
@@ -391,6 +400,14 @@ std::unique_ptr<AudioFileReader> AudioFileReader::Open(const std::string& path, 
     struct stat status;
     const bool sized = fstat(descriptor, &status) == 0;
     const long long tags = Id3TagsLength(descriptor);
+    // A tag still there lies past those skipped: refused, as from a pipe.
+    unsigned char head[10];
+    if (pread(descriptor, head, sizeof head, tags) == sizeof head && Id3TagLength(head) > 0)
+    {
+      close(descriptor);
+      error = "cannot read " + path + ": " + kTooManyId3Tags;
+      return nullptr;
+    }
     const long long start = sized && tags < status.st_size ? tags : 0;
     lseek(descriptor, start, SEEK_SET);
     unsigned char magic[4];

@@ -132,8 +132,9 @@ class AudioFileReader final : public AudioSource
 {
 public:
   // Null with `error` set for a missing or unreadable file, a container
-  // other than those three, more than two channels, an empty file or a
-  // header that cannot be read from a pipe.
+  // other than those three, more than two channels, an empty file, more
+  // ID3 tags before the header than are skipped (kMostId3Tags) or a header
+  // that cannot be read from a pipe.
   static std::unique_ptr<AudioFileReader> Open(const std::string& path, std::string& error);
   ~AudioFileReader() override;
   AudioFileReader(const AudioFileReader&) = delete;

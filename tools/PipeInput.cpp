@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "tools/DeclaredAudioSize.h"
+#include "tools/FlacFrameEnd.h"
 
 namespace auhost {
 
@@ -127,10 +128,21 @@ long long PipeInput::Visible() const
     return mTaken;
   if (!mEnded)
     return std::max(mTailStart, mTaken - mHeldBack);
+  return mEndsInATag ? mTaken - kId3v1Bytes : mTaken;
+}
+
+bool PipeInput::EndsInATag() const
+{
+  // Bytes that begin as a tag are one only when the stream ends on a whole
+  // frame before them, within what the ring keeps (as in a file).
   unsigned char tag[3];
-  const bool tagged = mTaken - mTailStart >= kId3v1Bytes && CopyTail(mTaken - kId3v1Bytes, tag, sizeof tag) &&
-                      IsId3v1Tag(tag);
-  return tagged ? mTaken - kId3v1Bytes : mTaken;
+  if (mTaken - mTailStart < kId3v1Bytes || !CopyTail(mTaken - kId3v1Bytes, tag, sizeof tag) || !IsId3v1Tag(tag))
+    return false;
+  const long long end = mTaken - kId3v1Bytes;
+  std::vector<unsigned char> last(static_cast<size_t>(
+    std::min(end - mTailStart, static_cast<long long>(kPipeTailBytes) - kId3v1Bytes)));
+  const long long count = static_cast<long long>(last.size());
+  return CopyTail(end - count, last.data(), count) && EndsOnAWholeFlacFrame(last.data(), last.size());
 }
 
 bool PipeInput::TakeHeldBack(long long to)
@@ -177,8 +189,10 @@ void PipeInput::SkipTags()
     long long got = 0, n;
     while (got < 10 && (n = Take(head + got, 10 - got)) > 0)
       got += n;
-    const long long tag = got == 10 && tags < kMostId3Tags ? Id3TagLength(head) : 0;
-    if (tag == 0)
+    const long long tag = got == 10 ? Id3TagLength(head) : 0;
+    if (tag > 0 && tags == kMostId3Tags)
+      mError = kTooManyId3Tags;
+    if (tag == 0 || tags == kMostId3Tags)
     {
       mTaken -= start;
       Keep(head, got, 0);
@@ -285,6 +299,9 @@ long long PipeInput::Take(unsigned char* into, long long count)
     return 0;
   }
   mEnded = got == 0;
+  // A FLAC's end is held back from the header on, so it is known here
+  // whether the bytes held back are a tag.
+  mEndsInATag = mEnded && mHeldBack > 0 && EndsInATag();
   for (long long at = 0; at < got && !mTail.empty();)
   {
     // The ring holds each byte at its position modulo its size.

@@ -29,8 +29,9 @@
 // program streaming it could not know the length) is handed to libsndfile
 // with sizes that have it read the stream to its end; the reader stops at
 // the placeholder's length when only chunks follow it. A FLAC's last 128
-// bytes are held back until the pipe shows whether they are an ID3v1 tag,
-// which is then no part of the stream.
+// bytes are held back until the pipe shows whether they are an ID3v1 tag
+// (they begin as one after the stream's last whole frame), which is then no
+// part of the stream.
 //
 // A read that needs bytes the pipe has passed and did not keep fails, and
 // so does every read after it, with Error() saying why: the caller refuses
@@ -58,6 +59,13 @@ inline constexpr size_t kPipeHeaderBytes = 1 << 20;
 // stream cut inside a frame looks back over the frame for the next, and a
 // mono or stereo frame is smaller than this.
 inline constexpr size_t kPipeTailBytes = 1 << 20;
+
+// Why a stream with more ID3 tags before its header than are skipped
+// (kMostId3Tags) is refused, from a pipe and a file alike: past them
+// libsndfile would skip the rest itself, and from a pipe misplace the
+// audio's end by their length.
+inline constexpr const char* kTooManyId3Tags = "more than 1000 ID3 tags before the header";
+static_assert(kMostId3Tags == 1000, "kTooManyId3Tags names the cap");
 
 class PipeInput
 {
@@ -105,8 +113,8 @@ private:
   long long Read(unsigned char* into, long long count);
   long long Seek(long long offset, int whence);
   long long Tell();
-  // Reads and drops any ID3 tags at the stream's start (kMostId3Tags, as
-  // in a file).
+  // Reads and drops any ID3 tags at the stream's start; more than
+  // kMostId3Tags fail every read, as a file with them is refused.
   void SkipTags();
   // Reads the header ahead to see what it needs: sizes stretched, or a
   // FLAC's end held back.
@@ -115,6 +123,9 @@ private:
   // FLAC's end, and an ID3v1 tag there once the pipe has ended, are not
   // part of it.
   long long Visible() const;
+  // Whether, the pipe having ended, its last bytes are an ID3v1 tag after
+  // a FLAC's frames.
+  bool EndsInATag() const;
   // Takes up to `to` and the bytes held back after it; false when nothing
   // past mPosition is visible then.
   bool TakeHeldBack(long long to);
@@ -147,6 +158,7 @@ private:
   long long mAudioStart = -1; // where a WAV's or AIFF's audio starts, once found
   std::optional<DeclaredAudio> mStretched; // read on past its placeholder length
   long long mHeldBack = 0; // bytes not handed on until more are taken
+  bool mEndsInATag = false; // the bytes held back are a tag, once the pipe has ended
   std::string mError;
 };
 

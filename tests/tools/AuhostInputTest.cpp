@@ -269,6 +269,27 @@ std::string WithId3Tag(const std::string& audio, uint32_t size)
   return tag + std::string(size, '\0') + audio;
 }
 
+// A 16-bit mono FLAC of noise whose last 128 bytes, audio, begin with
+// "TAG": full-scale noise keeps every frame verbatim, so the last samples
+// lie as they are before the frame's 2-byte CRC.
+std::string FlacWhoseAudioEndsAsATag(const std::string& path)
+{
+  std::vector<short> samples(12000);
+  uint32_t state = 1;
+  for (short& sample : samples)
+    sample = static_cast<short>((state = state * 1664525u + 1013904223u) >> 16);
+  const size_t tag = samples.size() - (auhost::kId3v1Bytes - 2) / 2;
+  samples[tag] = 0x5441;     // "TA"
+  samples[tag + 1] = 0x4720; // "G "
+  SF_INFO info{};
+  info.samplerate = 48000;
+  info.channels = 1;
+  info.format = SF_FORMAT_FLAC | SF_FORMAT_PCM_16;
+  SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+  EXPECT_TRUE(file && sf_writef_short(file, samples.data(), 12000) == 12000 && sf_close(file) == 0);
+  return Bytes(path);
+}
+
 class AuhostInput : public testing::Test
 {
 protected:
@@ -482,6 +503,7 @@ TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
     std::string warns = "";   // what the whole input's render warns of, from both; nothing when empty
     std::vector<size_t> cuts = {}; // more sizes to cut it to, inside its frames: refused as ending early
     long frames = 0;               // when set, the whole input renders this many frames from both
+    std::string refused = "";      // when set, the whole input is refused from both, saying this
     // When set, the file is `bytes` followed by this many bytes of silence
     // (taking no room on disk) and `after`, rendered whole only, to 16-bit
     // samples, its audio compared by its bytes.
@@ -516,6 +538,13 @@ TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
   const std::string id3v1 = "TAG" + std::string(125, ' ');
   const std::string taggedFlac = FlacWithoutLength(flac) + id3v1;
   const size_t flacFrames = FlacFramesStart(flac);
+  // A FLAC whose audio ends in bytes that begin as an ID3v1 tag does, and
+  // a WAV behind one ID3 tag more than are skipped.
+  const std::string tagInAudio = FlacWhoseAudioEndsAsATag(Path("kind"));
+  EXPECT_EQ(tagInAudio.substr(tagInAudio.size() - auhost::kId3v1Bytes, 3), "TAG");
+  std::string tooManyTags = wav;
+  for (int t = 0; t <= auhost::kMostId3Tags; ++t)
+    tooManyTags = WithId3Tag(tooManyTags, 46);
   // Stereo 64-bit samples at a low rate: the fewest frames that pass sox's
   // placeholder length (0x7FFFF000 bytes, whole frames of 16 bytes), so the
   // render that shows a cut there stays short.
@@ -535,6 +564,9 @@ TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
     {.name = "FLAC without a length, an ID3v1 tag after its frames", .bytes = taggedFlac, .frames = 12000},
     {.name = "the same cut in its frames", .bytes = taggedFlac.substr(0, flacFrames + 3000) + id3v1,
      .cuts = {flacFrames + 3000 + id3v1.size()}},
+    {.name = "FLAC whose audio's last 128 bytes begin with TAG", .bytes = tagInAudio, .frames = 12000},
+    {.name = "the same without a length", .bytes = FlacWithoutLength(tagInAudio), .frames = 12000},
+    {.name = "WAV behind 1001 ID3 tags of 56 bytes", .bytes = tooManyTags, .refused = auhost::kTooManyId3Tags},
     {"WAV", wav},
     {"16-bit WAV", written(SF_FORMAT_WAV | SF_FORMAT_PCM_16)},
     {"24-bit RF64", written(SF_FORMAT_RF64 | SF_FORMAT_PCM_24)},
@@ -636,6 +668,11 @@ TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
         const long rendered = k.silence > 0 ? static_cast<long>(fileAudio.bytes.first / 4)
                                             : static_cast<long>(fileAudio.samples.empty() ? 0 : fileAudio.samples[0].size());
         EXPECT_EQ(rendered, k.frames);
+      }
+      if (size == k.bytes.size() && !k.refused.empty())
+      {
+        ExpectRefusal(file, k.refused);
+        ExpectRefusal(piped, k.refused);
       }
       if (k.pipeRefuses || file.status != 0)
       {
