@@ -32,9 +32,15 @@ endif()
 
 # Every test has a time limit, so a hang fails its test instead of holding
 # the whole run until CI gives up. The default holds each test of ours with
-# room to spare under the sanitizers; a test program whose tests take longer
-# names its own limit (TIMEOUT, seconds).
-set(TOLVANE3_TEST_TIMEOUT 180)
+# room to spare; a test program whose tests take longer names its own limit
+# (TIMEOUT, seconds). AddressSanitizer and UBSan run the same tests several
+# times slower, and a busy machine slows them again, so their build gives
+# every limit three times the room.
+set(TOLVANE3_TEST_TIMEOUT_SCALE 1)
+if(TOLVANE3_SANITIZE)
+  set(TOLVANE3_TEST_TIMEOUT_SCALE 3)
+endif()
+math(EXPR TOLVANE3_TEST_TIMEOUT "180 * ${TOLVANE3_TEST_TIMEOUT_SCALE}")
 
 # Adds a GoogleTest program from the given sources, linked to the given
 # libraries, and registers its tests with CTest. LABELS concurrency marks a
@@ -43,7 +49,9 @@ function(tolvane3_add_test name)
   cmake_parse_arguments(T "" "TIMEOUT" "SOURCES;LIBS;LABELS" ${ARGN})
   add_executable(${name} ${T_SOURCES})
   target_link_libraries(${name} PRIVATE ${T_LIBS} test_support)
-  if(NOT T_TIMEOUT)
+  if(T_TIMEOUT)
+    math(EXPR T_TIMEOUT "${T_TIMEOUT} * ${TOLVANE3_TEST_TIMEOUT_SCALE}")
+  else()
     set(T_TIMEOUT ${TOLVANE3_TEST_TIMEOUT})
   endif()
   # One value only: a list here would be spread over the property pairs and

@@ -129,6 +129,14 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
   ASSERT_TRUE(auhost::WriteTextFile(deepBundle + "/Contents/Info.plist", toolstest::DictsNested(60000), error));
   ASSERT_TRUE(auhost::WriteTextFile(dir + "/deep.aupreset", toolstest::DictsNested(50000), error));
   std::ofstream(dir + "/binary.aupreset", std::ios::binary) << toolstest::BinaryPropertyList();
+  // The broken component's module under an Info.plist naming its factory
+  // that gives no instance.
+  const std::string noInstance = dir + "/NoInstance.component", broken = BROKEN_BUNDLE "/Contents/";
+  std::filesystem::create_directories(noInstance + "/Contents/MacOS");
+  std::filesystem::create_symlink(broken + "MacOS/BrokenComponent", noInstance + "/Contents/MacOS/BrokenComponent");
+  std::string plist = toolstest::Bytes(broken + "Info.plist");
+  plist.replace(plist.find("Tolvane3_Factory"), 16, "BrokenComponentNoInstance");
+  ASSERT_TRUE(auhost::WriteTextFile(noInstance + "/Contents/Info.plist", plist, error));
   // A rate whose render needs more memory than the address space left it
   // (`ulimit -v`): what runs out is said, not a crash.
   ASSERT_TRUE(auhost::WriteAudioFile(dir + "/fast.wav", toolstest::Bursts(0.1, -6.0, 1, 1536000.0),
@@ -196,6 +204,7 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
     {"render " + in + " " + out + " --sidechain " + dir + "/mono.flac", 1, "side-chain runs at 44100 Hz"},
     {"render " + in + " " + dir + "/no/such/folder.wav", 1, "cannot write " + dir + "/no/such/folder.wav"},
     {"--bundle " + dir + " render " + in + " " + out, 1, "no Audio Unit bundle"},
+    {"--bundle " + noInstance + " render " + in + " " + out, 1, "the component's factory gave no instance"},
     {"--bundle " + std::string(BROKEN_BUNDLE) + " render " + in + " " + out + " --set Nope=1", 1, "no parameter"},
     {"play", 2, "unknown command"},
     {"render " + in + " " + out + " --preset " + dir + "/deep.aupreset", 1, "nested too deeply"},

@@ -12,6 +12,7 @@
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
@@ -66,6 +67,30 @@ inline std::vector<std::string> Leftovers(const std::string& dir, const std::str
     if (entry.path().filename().string().find(".auhost-") != std::string::npos && entry.path() != except)
       found.push_back(entry.path().string());
   return found;
+}
+
+// Waits until `pid` catches `signal` and sleeps in an open, as auhost does
+// once its stop handlers are set and it waits for a writer to open its
+// FIFO; false if that takes more than `seconds`. What /proc shows of it:
+// the signals it catches, and the system call it sleeps in.
+inline bool WaitUntilCatchingAndOpening(pid_t pid, int signal, int seconds)
+{
+  const std::string proc = "/proc/" + std::to_string(pid);
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  for (;; std::this_thread::sleep_for(std::chrono::milliseconds(5)))
+  {
+    if (std::chrono::steady_clock::now() > giveUp)
+      return false;
+    std::ifstream status(proc + "/status");
+    std::string line;
+    while (std::getline(status, line) && !line.starts_with("SigCgt:"))
+    {
+    }
+    const bool catches = line.size() > 7 && std::stoull(line.substr(7), nullptr, 16) >> (signal - 1) & 1;
+    long call = -1;
+    if (catches && std::ifstream(proc + "/syscall") >> call && call == SYS_openat)
+      return true;
+  }
 }
 
 struct Launch

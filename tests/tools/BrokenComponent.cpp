@@ -1,6 +1,8 @@
 // A deliberately broken component for the host's validator: a stereo
 // effect whose output is not a number. Everything else about it is sound,
-// so the validator must find this fault by rendering.
+// so the validator must find this fault by rendering. It also exports a
+// factory that gives no instance, as one out of memory does, for a bundle
+// whose Info.plist names it.
 #include <cmath>
 #include <new>
 
@@ -57,3 +59,8 @@ size_t PluginInstanceSize()
 }
 
 } // namespace plugkit
+
+extern "C" __attribute__((visibility("default"))) AudioComponentPlugInInterface* BrokenComponentNoInstance()
+{
+  return nullptr;
+}
