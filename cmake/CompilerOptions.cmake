@@ -34,10 +34,11 @@ endif()
 # the whole run until CI gives up. The default holds each test of ours with
 # room to spare; a test program whose tests take longer names its own limit
 # (TIMEOUT, seconds). AddressSanitizer and UBSan run the same tests several
-# times slower, and a busy machine slows them again, so their build gives
-# every limit three times the room.
+# times slower (ThreadSanitizer the concurrency tests more still), and a
+# busy machine slows them again, so their builds give every limit three
+# times the room.
 set(TOLVANE3_TEST_TIMEOUT_SCALE 1)
-if(TOLVANE3_SANITIZE)
+if(TOLVANE3_SANITIZE OR TOLVANE3_TSAN)
   set(TOLVANE3_TEST_TIMEOUT_SCALE 3)
 endif()
 math(EXPR TOLVANE3_TEST_TIMEOUT "180 * ${TOLVANE3_TEST_TIMEOUT_SCALE}")
