@@ -321,7 +321,8 @@ void PipeInput::GrowTail(size_t size)
 {
   if (mTail.size() >= size)
     return;
-  // Each byte moves to its position modulo the new size.
+  // Each byte moves to its position modulo the new size; the ring holds
+  // no byte from before those it held.
   std::vector<unsigned char> grown(size);
   const long long from = std::max(mTailStart, mTaken - static_cast<long long>(mTail.size()));
   for (long long at = from; at < mTaken;)
@@ -332,6 +333,7 @@ void PipeInput::GrowTail(size_t size)
     at += n;
   }
   mTail.swap(grown);
+  mTailStart = from;
 }
 
 bool PipeInput::JumpTo(long long to)

@@ -30,9 +30,9 @@
 // with sizes that have it read the stream to its end, when the header is
 // found among the bytes kept while opening; the reader stops at the
 // placeholder's length when only chunks follow it, which the pipe reads
-// ahead to see, as far as cover art takes. A FLAC's last 128
-// bytes are held back until the pipe shows whether they are an ID3v1 tag,
-// which is then no part of the stream.
+// ahead to see, as far as cover art takes. A FLAC's last 128 bytes are
+// held back until the pipe shows whether they are an ID3v1 tag, which is
+// then no part of the stream.
 //
 // A read that needs bytes the pipe has passed and did not keep fails, and
 // so does every read after it, with Error() saying why: the caller refuses
@@ -61,7 +61,8 @@ inline constexpr size_t kPipeHeaderBytes = 1 << 20;
 // mono or stereo frame is smaller than this.
 inline constexpr size_t kPipeTailBytes = 1 << 20;
 // How far past a placeholder's length a stream is read ahead to see
-// whether only chunks follow it: more than the artwork a file carries.
+// whether only chunks follow it: more than the artwork a file carries. The
+// last stretch kept grows to hold it then.
 inline constexpr size_t kPipeLookPastAudioBytes = 16 << 20;
 
 class PipeInput
@@ -153,7 +154,7 @@ private:
   size_t mKeptBytes = 0;
   std::vector<unsigned char> mDropped; // room for bytes jumped over
   std::vector<unsigned char> mTail;    // a ring of the last bytes taken from the header on
-  long long mTailStart = 0;            // where the header starts (after any ID3 tags)
+  long long mTailStart = 0;            // the ring's first byte: the header's (after any ID3 tags), or later once grown
   long long mTaken = 0;    // bytes read from the pipe so far
   long long mPosition = 0; // where libsndfile reads next
   bool mOpening = false;

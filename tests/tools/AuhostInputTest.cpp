@@ -216,7 +216,8 @@ std::string WithJunkFirst(const std::string& wav, uint32_t size)
 std::string SoxComment(const std::string& text)
 {
   const size_t length = text.size() & 0xFFFF;
-  return std::string("\0\x01", 2) + std::string(6, '\0') + static_cast<char>(length >> 8) + static_cast<char>(length) + text;
+  return std::string("\0\x01", 2) + std::string(6, '\0') + static_cast<char>(length >> 8) + static_cast<char>(length) +
+         text;
 }
 
 // A FLAC whose STREAMINFO leaves its length 0 (unknown), as a program
@@ -737,6 +738,9 @@ protected:
 
   std::string wav, soxHead;
   static constexpr long soxFrames = 0x7FFFF000 / 16;
+  // The silence of audio 5000 frames past sox's placeholder length.
+  static constexpr long long pastSox = 0x7FFFF000LL + 5000 * 16;
+  const std::string list = "LIST" + std::string("\x0c\0\0\0INFOICMT\0\0\0\0", 16);
 };
 
 // Past a placeholder length every frame renders, however far into the
@@ -746,9 +750,9 @@ TEST_F(AuhostInputPastTwoGib, AStreamPastItsPlaceholderLengthRendersFromAPipeAsF
   const long aiffFrames = 0x7F000000 / 16;
   const Kind kinds[] = {
     {.name = "sox's WAV of audio past its placeholder length", .bytes = soxHead, .frames = soxFrames + 5000,
-     .silence = 0x7FFFF000LL + 5000 * 16},
-    {.name = "the same with 100 KiB of JUNK before its audio", .bytes = WithPlaceholderSizes(WithJunkFirst(wav, 100 << 10)),
-     .frames = soxFrames + 5000, .silence = 0x7FFFF000LL + 5000 * 16},
+     .silence = pastSox},
+    {.name = "the same with 100 KiB of JUNK before its audio",
+     .bytes = WithPlaceholderSizes(WithJunkFirst(wav, 100 << 10)), .frames = soxFrames + 5000, .silence = pastSox},
     {.name = "sox's AIFC past its placeholder length, a 70 kB comment before its sound data",
      .bytes = WithAiffPlaceholderSizes(
        WithChunkFirst(Head(SF_FORMAT_AIFF | SF_FORMAT_DOUBLE), "COMT", SoxComment(std::string(70000, 'n')))),
@@ -762,7 +766,6 @@ TEST_F(AuhostInputPastTwoGib, AStreamPastItsPlaceholderLengthRendersFromAPipeAsF
 // walked.
 TEST_F(AuhostInputPastTwoGib, AudioOfAPlaceholdersLengthRendersFromAPipeAsFromItsFile)
 {
-  const std::string list = "LIST" + std::string("\x0c\0\0\0INFOICMT\0\0\0\0", 16);
   const std::string art = Chunk("id3 ", 3 << 20);
   std::string emptyChunks;
   for (int c = 0; c < 999; ++c)
@@ -789,7 +792,7 @@ TEST_F(AuhostInputPastTwoGib, APipeThatCannotReadAPlaceholderStreamAsItsFileSays
   const Kind kinds[] = {
     {.name = "sox's WAV of audio past its placeholder length, more JUNK before it than a pipe keeps",
      .bytes = WithPlaceholderSizes(WithJunkFirst(wav, auhost::kPipeHeaderBytes + 2)), .frames = soxFrames + 5000,
-     .silence = 0x7FFFF000LL + 5000 * 16, .pipeFrames = soxFrames,
+     .silence = pastSox, .pipeFrames = soxFrames,
      .pipeWarns = ": its header gives the audio's length as a placeholder, past the first 1 MiB of the stream, "
                   "where a pipe is not read ahead: the read stops at that length, " +
                   std::to_string(soxFrames) + " frames, and any audio after it is left out (give the file)"},
@@ -809,7 +812,6 @@ TEST_F(AuhostInputPastTwoGib, OddAudioOfAPlaceholdersLengthWithoutItsPadByteKeep
 {
   std::string mono = WithPlaceholderSizes(Head(SF_FORMAT_WAV | SF_FORMAT_PCM_24, 1));
   const uint32_t size = 0x7FFFF000 / 3 * 3;
-  const std::string list = "LIST" + std::string("\x0c\0\0\0INFOICMT\0\0\0\0", 16);
   PutLittleEndian(mono, 4, static_cast<uint32_t>(mono.size() - 8 + size + list.size()));
   const Kind kinds[] = {
     {.name = "a 24-bit mono WAV whose audio is sox's odd placeholder length, then a LIST chunk", .bytes = mono,
