@@ -394,13 +394,15 @@ void AuhostInput::ExpectPipesRenderAsTheirFiles(std::span<const Kind> kinds) con
         PutWithSilence(Path("cut"), k.bytes, k.silence, k.after);
       else
         Put(Path("cut"), k.bytes.substr(0, size));
-      // The file's render of silence runs beside the pipe's, to its own
-      // output (neither names it without a summary).
-      auto fileRun = std::async(k.silence > 0 ? std::launch::async : std::launch::deferred, outcome, Path("cut"), "",
-                                k.silence > 0, k.silence > 0 ? "file.wav" : "out.wav");
-      if (k.silence == 0)
+      // A file's render of silence, which takes long, runs beside the
+      // pipe's, to an output of its own (neither names it without a
+      // summary); any other comes first, to the output the pipe's takes.
+      const bool silence = k.silence > 0;
+      auto fileRun = std::async(silence ? std::launch::async : std::launch::deferred, outcome, Path("cut"), "",
+                                silence, silence ? "file.wav" : "out.wav");
+      if (!silence)
         fileRun.wait();
-      const auto [piped, pipedAudio] = outcome("/dev/stdin", "cat " + Path("cut") + " | ", k.silence > 0);
+      const auto [piped, pipedAudio] = outcome("/dev/stdin", "cat " + Path("cut") + " | ", silence);
       const auto [file, fileAudio] = fileRun.get();
       ASSERT_NE(file.status, -1);
       std::string said = file.output;
