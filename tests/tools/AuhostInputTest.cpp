@@ -364,7 +364,7 @@ void AuhostInput::ExpectPipesRenderAsTheirFiles(std::span<const Kind> kinds) con
     bool operator==(const Audio&) const = default;
   };
   const auto outcome = [this](const std::string& input, const std::string& shell, bool silence,
-                              const std::string& out = "out.wav") {
+                              const std::string& out) {
     std::filesystem::remove(Path(out));
     // Silence renders quickest without a summary, in the largest slices.
     const ProgramRun run =
@@ -394,20 +394,18 @@ void AuhostInput::ExpectPipesRenderAsTheirFiles(std::span<const Kind> kinds) con
         PutWithSilence(Path("cut"), k.bytes, k.silence, k.after);
       else
         Put(Path("cut"), k.bytes.substr(0, size));
-      // A file's render of silence, which takes long, runs beside the
-      // pipe's, to an output of its own (neither names it without a
-      // summary); any other comes first, to the output the pipe's takes.
+      // The file's render runs beside the pipe's, to an output of its own;
+      // what the pipe's says names its input and output.
       const bool silence = k.silence > 0;
-      auto fileRun = std::async(silence ? std::launch::async : std::launch::deferred, outcome, Path("cut"), "",
-                                silence, silence ? "file.wav" : "out.wav");
-      if (!silence)
-        fileRun.wait();
-      const auto [piped, pipedAudio] = outcome("/dev/stdin", "cat " + Path("cut") + " | ", silence);
+      auto fileRun = std::async(std::launch::async, outcome, Path("cut"), "", silence, "file.wav");
+      const auto [piped, pipedAudio] = outcome("/dev/stdin", "cat " + Path("cut") + " | ", silence, "out.wav");
       const auto [file, fileAudio] = fileRun.get();
       ASSERT_NE(file.status, -1);
       std::string said = file.output;
-      for (size_t at; (at = said.find(Path("cut"))) != std::string::npos;)
-        said.replace(at, Path("cut").size(), "/dev/stdin");
+      const std::pair<std::string, std::string> names[] = {{Path("cut"), "/dev/stdin"}, {Path("file.wav"), Path("out.wav")}};
+      for (const auto& [from, to] : names)
+        for (size_t at; (at = said.find(from)) != std::string::npos;)
+          said.replace(at, from.size(), to);
       if (s >= usual)
       {
         EXPECT_NE(file.output.find("cannot read the audio of " + Path("cut") + " (it ends early)"), std::string::npos)
