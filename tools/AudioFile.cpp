@@ -331,8 +331,7 @@ long long FlacStreamLength(int descriptor, long long start, long long length)
 bool RunsPastItsPlaceholder(int descriptor, long long fileLength, DeclaredAudio& audio)
 {
   return FindAudioChunk(descriptor, audio) && audio.ReadToTheEnd() &&
-         fileLength > audio.offset + audio.given &&
-         EndOfChunks(descriptor, audio.givenEnd, audio.aiff) != fileLength;
+         fileLength > audio.offset + audio.given && !OnlyChunksFollow(descriptor, audio, fileLength);
 }
 
 bool IsKnownAudioExtension(const std::string& path)
@@ -480,6 +479,8 @@ std::unique_ptr<AudioFileReader> AudioFileReader::Open(const std::string& path, 
   if (const DeclaredAudio* stretched = reader->mPipe ? reader->mPipe->Stretched() : nullptr;
       stretched && frameBytes > 0 && stretched->given % frameBytes == 0)
     reader->mLookAt = static_cast<long>(stretched->given / frameBytes);
+  else if (reader->mPipe && !reader->mPipe->Stretched() && reader->mDeclared.ReadToTheEnd() && frameBytes > 0)
+    reader->mPlaceholderEnd = static_cast<long>(reader->mDeclared.given / frameBytes);
   reader->mInterleaved.resize(static_cast<size_t>(kChunkFrames * info.channels));
   return reader;
 }
@@ -556,8 +557,14 @@ bool AudioFileReader::ReadAt(long start, long count, float* const* channels)
     const long kept = std::max(0L, static_cast<long>(got));
     Deinterleave(mInterleaved.data(), mChannels, kept, channels, at - start);
     at += kept;
-    const bool onlyChunksFollow =
-      at == mLookAt && kept == n && mPipe->OnlyChunksFollow(mPipe->Stretched()->givenEnd);
+    const PipeInput::Following following =
+      at == mLookAt && kept == n ? mPipe->WhatFollowsThePlaceholder() : PipeInput::Following::Audio;
+    const bool onlyChunksFollow = following == PipeInput::Following::OnlyChunks;
+    if (following == PipeInput::Following::CannotTell)
+      mWarning = mPath + ": what follows the first " + std::to_string(at) +
+                 " frames, the length its header gives as a placeholder, may be a chunk of more than " +
+                 std::to_string(kPipeLookPastAudioBytes >> 20) +
+                 " MiB rather than audio: from a pipe that cannot be told, and it is rendered as audio (give the file)";
     if (at == mLookAt)
       mLookAt = kNotFound;
     if (kept < n || onlyChunksFollow)
@@ -566,6 +573,11 @@ bool AudioFileReader::ReadAt(long start, long count, float* const* channels)
       mEnd = at;
       if (mFrameBytes > 0)
         mWarning = CutShortWarning(mPath, mDeclared, mPipe->Taken(), mEnd, mFrameBytes, static_cast<int>(mRate));
+      if (at == mPlaceholderEnd)
+        mWarning = mPath + ": its header gives the audio's length as a placeholder, past the first " +
+                   std::to_string(kPipeHeaderBytes >> 20) +
+                   " MiB of the stream, where a pipe is not read ahead: the read stops at that length, " +
+                   std::to_string(at) + " frames, and any audio after it is left out (give the file)";
       for (int c = 0; c < mChannels; ++c)
         std::fill(channels[c] + (at - start), channels[c] + count, 0.0f);
       break;

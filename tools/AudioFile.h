@@ -181,6 +181,9 @@ private:
   // Where a pipe's placeholder length ends, to see whether only chunks
   // follow it.
   long mLookAt = kNotFound;
+  // Where a pipe's placeholder length ends when its header lay past what
+  // the pipe keeps of one, so that the read stops there: said if it does.
+  long mPlaceholderEnd = kNotFound;
   std::vector<float> mInterleaved;
 };
 

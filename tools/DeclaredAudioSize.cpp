@@ -197,6 +197,13 @@ long long EndOfChunks(const HeaderBytes& bytes, long long at, bool bigEndian)
   return -1;
 }
 
+bool OnlyChunksFollow(const HeaderBytes& bytes, const DeclaredAudio& audio, long long end)
+{
+  const long long unpadded = audio.offset + audio.given;
+  return EndOfChunks(bytes, audio.givenEnd, audio.aiff) == end ||
+         (unpadded != audio.givenEnd && EndOfChunks(bytes, unpadded, audio.aiff) == end);
+}
+
 void SizesToTheEnd(const DeclaredAudio& audio, long long at, unsigned char* bytes, long long count)
 {
   // libsndfile reads a WAV whose data size is 0 in a RIFF of 8 bytes (one
@@ -234,9 +241,9 @@ bool FindAudioChunk(int descriptor, DeclaredAudio& out)
   return FindAudioChunk(FromFile(descriptor), out);
 }
 
-long long EndOfChunks(int descriptor, long long at, bool bigEndian)
+bool OnlyChunksFollow(int descriptor, const DeclaredAudio& audio, long long end)
 {
-  return EndOfChunks(FromFile(descriptor), at, bigEndian);
+  return OnlyChunksFollow(FromFile(descriptor), audio, end);
 }
 
 } // namespace auhost

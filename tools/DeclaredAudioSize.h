@@ -83,8 +83,14 @@ bool FindAudioChunk(int descriptor, DeclaredAudio& out);
 // an AIFF's sizes are.
 long long EndOfChunks(const HeaderBytes& bytes, long long at, bool bigEndian);
 
-// The same in a file.
-long long EndOfChunks(int descriptor, long long at, bool bigEndian);
+// Whether only chunks follow `audio`, taken as real audio of the length
+// its header gives, to `end` (the stream's length): from its pad byte on,
+// or, where they do not, from its last byte on, as a writer that leaves
+// the pad byte out puts them.
+bool OnlyChunksFollow(const HeaderBytes& bytes, const DeclaredAudio& audio, long long end);
+
+// The same in a file of `end` bytes.
+bool OnlyChunksFollow(int descriptor, const DeclaredAudio& audio, long long end);
 
 // The header of audio whose length it gives as none, with the sizes put
 // that have libsndfile read that audio to the stream's real end, however

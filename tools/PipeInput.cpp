@@ -25,9 +25,6 @@ constexpr long long kFar = kUnknownFileLength / 2;
 constexpr size_t kMostRuns = 1024;
 constexpr size_t kDropBytes = 65536;
 constexpr const char* kPassedBytes = "a read goes back to bytes the pipe has passed";
-// How far a header is read ahead to learn whether its audio's length is a
-// placeholder: far more than the chunks before the audio usually take.
-constexpr long long kHeaderPeekBytes = 65536;
 
 } // namespace
 
@@ -97,13 +94,15 @@ bool PipeInput::FindDeclaredAudio(DeclaredAudio& out) const
 void PipeInput::LookAtTheHeader()
 {
   // A WAV's or AIFF's header is read ahead as far as its audio, when that
-  // lies near, to learn whether the length it gives is a placeholder: then
-  // libsndfile is handed the header with the sizes that have it read to the
-  // stream's end (the bytes kept keep the header's own). What is read is
-  // kept, as libsndfile's own reads of the header are.
+  // lies within what is kept of a header (a comment or a JUNK chunk before
+  // it may take far more than the rest), to learn whether the length it
+  // gives is a placeholder: then libsndfile is handed the header with the
+  // sizes that have it read to the stream's end (the bytes kept keep the
+  // header's own). What is read is kept, as libsndfile's own reads of the
+  // header are.
   const auto ahead = [this](long long at, unsigned char* into, size_t count) {
     const long long to = at + static_cast<long long>(count);
-    while (mTaken < to && to <= kHeaderPeekBytes)
+    while (mTaken < to && to <= static_cast<long long>(kPipeHeaderBytes))
     {
       const long long from = mTaken;
       const long long got = Take(mDropped.data(), to - from);
@@ -160,20 +159,26 @@ bool PipeInput::TakeHeldBack(long long to)
   return mPosition < Visible();
 }
 
-bool PipeInput::OnlyChunksFollow(long long at)
+PipeInput::Following PipeInput::WhatFollowsThePlaceholder()
 {
-  // Read on into the last stretch kept, not past what it holds from `at`:
-  // the audio is read from there again when more than chunks follow.
-  const auto ahead = [this, at](long long from, unsigned char* into, size_t count) {
-    const long long to = from + static_cast<long long>(count);
-    while (mTaken < to && to - at <= static_cast<long long>(kPipeTailBytes / 2) &&
-           Take(mDropped.data(), std::min(static_cast<long long>(mDropped.size()), to - mTaken)) > 0)
-    {
-    }
-    return CopyTail(from, into, static_cast<long long>(count));
+  // Read ahead into a last stretch that holds it all, from the audio's
+  // end on, so that the audio is read from there when it goes on.
+  const DeclaredAudio& audio = *mStretched;
+  const long long look = audio.offset + audio.given + static_cast<long long>(kPipeLookPastAudioBytes);
+  GrowTail(kPipeTailBytes + kPipeLookPastAudioBytes);
+  while (mTaken < look && Take(mDropped.data(), std::min(static_cast<long long>(mDropped.size()), look - mTaken)) > 0)
+  {
+  }
+  bool pastTheLook = false;
+  const auto taken = [this, &pastTheLook](long long at, unsigned char* into, size_t count) {
+    pastTheLook = pastTheLook || at + static_cast<long long>(count) > mTaken;
+    return CopyTail(at, into, static_cast<long long>(count));
   };
-  const long long end = EndOfChunks(ahead, at, mStretched->aiff);
-  return end >= 0 && mEnded && end == mTaken;
+  if (OnlyChunksFollow(taken, audio, mTaken) && mEnded)
+    return Following::OnlyChunks;
+  // A stream that goes on past the look holds audio when a walk met what
+  // is no chunk; one that ran on to the look's end may still be chunks.
+  return mEnded || !mError.empty() || !pastTheLook ? Following::Audio : Following::CannotTell;
 }
 
 void PipeInput::SkipTags()
@@ -327,6 +332,25 @@ bool PipeInput::CopyTail(long long at, unsigned char* into, long long count) con
     done += n;
   }
   return true;
+}
+
+void PipeInput::GrowTail(size_t size)
+{
+  if (mTail.size() >= size)
+    return;
+  // Each byte moves to its position modulo the new size; the ring holds
+  // no byte from before those it held.
+  std::vector<unsigned char> grown(size);
+  const long long from = std::max(mTailStart, mTaken - static_cast<long long>(mTail.size()));
+  for (long long at = from; at < mTaken;)
+  {
+    const size_t slot = static_cast<size_t>(at % static_cast<long long>(size));
+    const long long n = std::min(mTaken - at, static_cast<long long>(size - slot));
+    CopyTail(at, grown.data() + slot, n);
+    at += n;
+  }
+  mTail.swap(grown);
+  mTailStart = from;
 }
 
 bool PipeInput::JumpTo(long long to)

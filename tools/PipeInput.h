@@ -27,11 +27,13 @@
 //
 // A WAV's or AIFF's header whose audio's length is a placeholder (a
 // program streaming it could not know the length) is handed to libsndfile
-// with sizes that have it read the stream to its end; the reader stops at
-// the placeholder's length when only chunks follow it. A FLAC's last 128
-// bytes are held back until the pipe shows whether they are an ID3v1 tag
-// (they begin as one after the stream's last whole frame), which is then no
-// part of the stream.
+// with sizes that have it read the stream to its end, when the header is
+// found among the bytes kept while opening; the reader stops at the
+// placeholder's length when only chunks follow it, which the pipe reads
+// ahead to see, as far as cover art takes. A FLAC's last 128 bytes are
+// held back until the pipe shows whether they are an ID3v1 tag (they begin
+// as one after the stream's last whole frame), which is then no part of
+// the stream.
 //
 // A read that needs bytes the pipe has passed and did not keep fails, and
 // so does every read after it, with Error() saying why: the caller refuses
@@ -59,6 +61,10 @@ inline constexpr size_t kPipeHeaderBytes = 1 << 20;
 // stream cut inside a frame looks back over the frame for the next, and a
 // mono or stereo frame is smaller than this.
 inline constexpr size_t kPipeTailBytes = 1 << 20;
+// How far past a placeholder's length a stream is read ahead to see
+// whether only chunks follow it: more than the artwork a file carries. The
+// last stretch kept grows to hold it then.
+inline constexpr size_t kPipeLookPastAudioBytes = 16 << 20;
 
 // Why a stream with more ID3 tags before its header than are skipped
 // (kMostId3Tags) is refused, from a pipe and a file alike: past them
@@ -95,10 +101,18 @@ public:
   // A WAV's or AIFF's audio whose header gives its length as a placeholder
   // and is read on past it, to the stream's end; null for any other.
   const DeclaredAudio* Stretched() const { return mStretched ? &*mStretched : nullptr; }
-  // Whether chunks, and nothing else, follow `at` (where libsndfile has
-  // read to) to the stream's end, as after real audio of a placeholder's
-  // length: reads on to learn it, as far as the last stretch kept holds.
-  bool OnlyChunksFollow(long long at);
+  // What follows the Stretched() audio's placeholder length, where
+  // libsndfile has read to: audio, or chunks and nothing else to the
+  // stream's end, as after real audio of that length; read ahead as far as
+  // kPipeLookPastAudioBytes (kept, so that audio is read from there), past
+  // which chunks that still run on cannot be told from audio.
+  enum class Following
+  {
+    Audio,
+    OnlyChunks,
+    CannotTell
+  };
+  Following WhatFollowsThePlaceholder();
 
 private:
   friend struct PipeCallbacks;
@@ -143,13 +157,15 @@ private:
   bool CopyKept(long long at, unsigned char* into, size_t count) const;
   // The same from the stream's last stretch.
   bool CopyTail(long long at, unsigned char* into, long long count) const;
+  // Makes the last stretch kept `size` bytes, keeping what it holds.
+  void GrowTail(size_t size);
 
   int mDescriptor;
   std::vector<Run> mKept;
   size_t mKeptBytes = 0;
   std::vector<unsigned char> mDropped; // room for bytes jumped over
   std::vector<unsigned char> mTail;    // a ring of the last bytes taken from the header on
-  long long mTailStart = 0;            // where the header starts (after any ID3 tags)
+  long long mTailStart = 0;            // the ring's first byte: the header's (after any ID3 tags), or later once grown
   long long mTaken = 0;    // bytes read from the pipe so far
   long long mPosition = 0; // where libsndfile reads next
   bool mOpening = false;
