@@ -312,17 +312,8 @@ struct FileInput
 // keeps of its last stretch (where it makes the same choice).
 long long FlacStreamLength(int descriptor, long long start, long long length)
 {
-  unsigned char tag[3];
-  if (length < kId3v1Bytes ||
-      pread(descriptor, tag, sizeof tag, static_cast<off_t>(start + length - kId3v1Bytes)) != 3 || !IsId3v1Tag(tag))
-    return length;
-  const long long end = length - kId3v1Bytes;
-  std::vector<unsigned char> last(static_cast<size_t>(
-    std::min(end, static_cast<long long>(kPipeTailBytes) - kId3v1Bytes)));
-  const off_t from = static_cast<off_t>(start + end - static_cast<long long>(last.size()));
-  const bool whole = pread(descriptor, last.data(), last.size(), from) == static_cast<ssize_t>(last.size()) &&
-                     EndsOnAWholeFlacFrame(last.data(), last.size());
-  return whole ? end : length;
+  return EndsInAnId3v1Tag(FileBytes(descriptor), start, length, kPipeTailBytes - kId3v1Bytes) ? length - kId3v1Bytes
+                                                                                               : length;
 }
 
 // Whether a WAV's or AIFF's file holds audio past where its header's

@@ -220,30 +220,26 @@ void SizesToTheEnd(const DeclaredAudio& audio, long long at, unsigned char* byte
     put(audio.outerSizeAt, 8);
 }
 
-namespace {
-
-HeaderBytes FromFile(int descriptor)
+HeaderBytes FileBytes(int descriptor)
 {
   return [descriptor](long long at, unsigned char* into, size_t count) {
     return pread(descriptor, into, count, static_cast<off_t>(at)) == static_cast<ssize_t>(count);
   };
 }
 
-} // namespace
-
 long long Id3TagsLength(int descriptor)
 {
-  return Id3TagsLength(FromFile(descriptor));
+  return Id3TagsLength(FileBytes(descriptor));
 }
 
 bool FindAudioChunk(int descriptor, DeclaredAudio& out)
 {
-  return FindAudioChunk(FromFile(descriptor), out);
+  return FindAudioChunk(FileBytes(descriptor), out);
 }
 
 bool OnlyChunksFollow(int descriptor, const DeclaredAudio& audio, long long end)
 {
-  return OnlyChunksFollow(FromFile(descriptor), audio, end);
+  return OnlyChunksFollow(FileBytes(descriptor), audio, end);
 }
 
 } // namespace auhost

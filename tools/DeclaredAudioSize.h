@@ -63,6 +63,9 @@ inline bool IsId3v1Tag(const unsigned char* head)
 // it does not have them all.
 using HeaderBytes = std::function<bool(long long at, unsigned char* into, size_t count)>;
 
+// The bytes of the file open as `descriptor`, read where asked.
+HeaderBytes FileBytes(int descriptor);
+
 // The bytes of the ID3 tags that `bytes` start with (0 when none).
 long long Id3TagsLength(const HeaderBytes& bytes);
 

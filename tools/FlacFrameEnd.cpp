@@ -1,7 +1,9 @@
 #include "tools/FlacFrameEnd.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace auhost {
 
@@ -96,6 +98,17 @@ bool EndsOnAWholeFlacFrame(const unsigned char* bytes, size_t size)
       return true;
   }
   return false;
+}
+
+bool EndsInAnId3v1Tag(const HeaderBytes& bytes, long long start, long long length, size_t lookBack)
+{
+  unsigned char tag[3];
+  if (length < kId3v1Bytes || !bytes(start + length - kId3v1Bytes, tag, sizeof tag) || !IsId3v1Tag(tag))
+    return false;
+  const long long end = start + length - kId3v1Bytes;
+  std::vector<unsigned char> last(static_cast<size_t>(std::min(length - kId3v1Bytes, static_cast<long long>(lookBack))));
+  return bytes(end - static_cast<long long>(last.size()), last.data(), last.size()) &&
+         EndsOnAWholeFlacFrame(last.data(), last.size());
 }
 
 } // namespace auhost

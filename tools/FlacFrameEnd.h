@@ -10,6 +10,8 @@
 
 #include <cstddef>
 
+#include "tools/DeclaredAudioSize.h"
+
 namespace auhost {
 
 // Whether the `size` bytes at `bytes`, the last of a FLAC stream, end with
@@ -17,5 +19,12 @@ namespace auhost {
 // headers are tried, so that bytes full of false ones cost no more than
 // a few frames do.
 bool EndsOnAWholeFlacFrame(const unsigned char* bytes, size_t size);
+
+// Whether the `length` bytes of a FLAC stream from `start`, given by
+// `bytes`, end in an ID3v1 tag: bytes that begin as one after a whole
+// frame, which is looked for in the `lookBack` bytes before them at most. A
+// file and a pipe both decide here, with the pipe's last stretch as the
+// look-back, so that they decide alike.
+bool EndsInAnId3v1Tag(const HeaderBytes& bytes, long long start, long long length, size_t lookBack);
 
 } // namespace auhost

@@ -132,16 +132,11 @@ long long PipeInput::Visible() const
 
 bool PipeInput::EndsInATag() const
 {
-  // Bytes that begin as a tag are one only when the stream ends on a whole
-  // frame before them, within what the ring keeps (as in a file).
-  unsigned char tag[3];
-  if (mTaken - mTailStart < kId3v1Bytes || !CopyTail(mTaken - kId3v1Bytes, tag, sizeof tag) || !IsId3v1Tag(tag))
-    return false;
-  const long long end = mTaken - kId3v1Bytes;
-  std::vector<unsigned char> last(static_cast<size_t>(
-    std::min(end - mTailStart, static_cast<long long>(kPipeTailBytes) - kId3v1Bytes)));
-  const long long count = static_cast<long long>(last.size());
-  return CopyTail(end - count, last.data(), count) && EndsOnAWholeFlacFrame(last.data(), last.size());
+  // Within what the ring keeps, as a file looks.
+  const auto kept = [this](long long at, unsigned char* into, size_t count) {
+    return CopyTail(at, into, static_cast<long long>(count));
+  };
+  return EndsInAnId3v1Tag(kept, mTailStart, mTaken - mTailStart, kPipeTailBytes - kId3v1Bytes);
 }
 
 bool PipeInput::TakeHeldBack(long long to)
