@@ -50,7 +50,7 @@ TEST_F(AuhostCommand, RendersFilesAndSummarises)
     int channels;
     double rate;
     // A setting that listens for a signal not given is rendered with a
-    // warning that names both.
+    // warning that names both; one that rides nothing, with one naming it.
     const char* warns = nullptr;
   };
   const Case cases[] = {
@@ -65,7 +65,15 @@ TEST_F(AuhostCommand, RendersFilesAndSummarises)
     {"render {d}/in.wav {d}/out.wav --set Automation=Read --set \"Current Gain=6\"", 2, 48000.0,
      "warning: \"Automation\" Read wants a lane and no --automation-in is given: nothing is ridden, whatever "
      "\"Current Gain\" is set to"},
+    {"render {d}/in.wav {d}/out.wav --set AB=On", 2, 48000.0,
+     "warning: \"AB\" On compares at unity gain: the output is not ridden"},
+    {"render {d}/in.wav {d}/out.wav --preset {d}/comparing.aupreset", 2, 48000.0,
+     "warning: \"AB\" On compares at unity gain: the output is not ridden"},
   };
+  // A preset saved while comparing.
+  const ProgramRun saved = Auhost("render " + dir + "/in.wav " + dir + "/comparing.wav --quiet --set AB=On " +
+                                  "--save-preset " + dir + "/comparing.aupreset");
+  ASSERT_EQ(saved.status, 0) << saved.output;
   for (const Case& c : cases)
   {
     std::string args = c.args;
@@ -221,12 +229,16 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
      "wants \"Automation\" Read, and it is set to Write"},
     {"render " + in + " " + out + lane + " --set \"V1 Classic Meter Mode=On\"", 1,
      "\"V1 Classic Meter Mode\" On rides with a gain of its own, which does not follow the lane of --automation-in"},
+    {"render " + in + " " + out + lane + " --set AB=On", 1,
+     "\"AB\" On compares at unity gain, which does not follow the lane of --automation-in: set it Off for a lane"},
     {"render " + in + " " + out + record + " --set Automation=Read", 1,
      "--automation-out wants \"Automation\" Write, and it is set to Read: the unit would write no lane"},
     {"render " + in + " " + out + record + " --set Automation=Idle", 1,
      "wants \"Automation\" Write, and it is set to Idle"},
     {"render " + in + " " + out + record + " --set \"V1 Classic Meter Mode=On\"", 1,
      "\"V1 Classic Meter Mode\" On rides with a gain of its own, which --automation-out would not record"},
+    {"render " + in + " " + out + record + " --set AB=On", 1,
+     "\"AB\" On compares at unity gain, which --automation-out would not record"},
     {"render " + in + " " + out + " --automation-in " + huge, 1,
      huge + " is too large: more than the 32 MiB the host reads", unreadable},
     {"render " + in + " " + out + " --automation-in /dev/zero", 1, "/dev/zero is too large: more than the 32 MiB"},
