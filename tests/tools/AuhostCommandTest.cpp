@@ -138,13 +138,18 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
   ASSERT_TRUE(auhost::WriteTextFile(dir + "/deep.aupreset", toolstest::DictsNested(50000), error));
   std::ofstream(dir + "/binary.aupreset", std::ios::binary) << toolstest::BinaryPropertyList();
   // The broken component's module under an Info.plist naming its factory
-  // that gives no instance.
-  const std::string noInstance = dir + "/NoInstance.component", broken = BROKEN_BUNDLE "/Contents/";
-  std::filesystem::create_directories(noInstance + "/Contents/MacOS");
-  std::filesystem::create_symlink(broken + "MacOS/BrokenComponent", noInstance + "/Contents/MacOS/BrokenComponent");
-  std::string plist = toolstest::Bytes(broken + "Info.plist");
-  plist.replace(plist.find("Tolvane3_Factory"), 16, "BrokenComponentNoInstance");
-  ASSERT_TRUE(auhost::WriteTextFile(noInstance + "/Contents/Info.plist", plist, error));
+  // that gives no instance, and under one naming a function of the C
+  // library it uses.
+  const std::string noInstance = dir + "/NoInstance.component", borrowed = dir + "/Borrowed.component",
+                    broken = BROKEN_BUNDLE "/Contents/";
+  for (const auto& [bundle, factory] : {std::pair{noInstance, "BrokenComponentNoInstance"}, {borrowed, "malloc"}})
+  {
+    std::filesystem::create_directories(bundle + "/Contents/MacOS");
+    std::filesystem::create_symlink(broken + "MacOS/BrokenComponent", bundle + "/Contents/MacOS/BrokenComponent");
+    std::string plist = toolstest::Bytes(broken + "Info.plist");
+    plist.replace(plist.find("Tolvane3_Factory"), 16, factory);
+    ASSERT_TRUE(auhost::WriteTextFile(bundle + "/Contents/Info.plist", plist, error));
+  }
   // A rate whose render needs more memory than the address space left it
   // (`ulimit -v`): what runs out is said, not a crash.
   ASSERT_TRUE(auhost::WriteAudioFile(dir + "/fast.wav", toolstest::Bursts(0.1, -6.0, 1, 1536000.0),
@@ -213,6 +218,7 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
     {"render " + in + " " + dir + "/no/such/folder.wav", 1, "cannot write " + dir + "/no/such/folder.wav"},
     {"--bundle " + dir + " render " + in + " " + out, 1, "no Audio Unit bundle"},
     {"--bundle " + noInstance + " render " + in + " " + out, 1, "the component's factory gave no instance"},
+    {"--bundle " + borrowed + " info", 1, "BrokenComponent does not define its factory malloc"},
     {"--bundle " + std::string(BROKEN_BUNDLE) + " render " + in + " " + out + " --set Nope=1", 1, "no parameter"},
     {"play", 2, "unknown command"},
     {"render " + in + " " + out + " --preset " + dir + "/deep.aupreset", 1, "nested too deeply"},
