@@ -258,6 +258,11 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
     {"render " + in + " " + out + " --preset " + dir + "/escapes.aupreset", 1, quotedInteger},
     {"--bundle " + escapesBundle + " info", 1, quotedInteger},
     {"editor --snapshot " + dir + "/never.png --events", 2, "editor: --events wants a value"},
+    // A report that cannot reach standard output (a full device) fails the
+    // command, said on standard error.
+    {"info >/dev/full )", 1, "auhost: the report was not written to standard output: No space left on device", "( "},
+    {"validate >/dev/full )", 1, "the report was not written to standard output: No space left on device", "( "},
+    {"--help >/dev/full )", 1, "the report was not written to standard output: No space left on device", "( "},
   };
   for (const Case& c : cases)
   {
