@@ -1,6 +1,7 @@
 #include "tools/ComponentBundle.h"
 
 #include <dlfcn.h>
+#include <link.h>
 
 #include "CoreFoundation/CFString.h"
 #include "StandIn/AudioUnits.h"
@@ -63,12 +64,20 @@ std::unique_ptr<ComponentBundle> ComponentBundle::Load(const std::string& root, 
     error = std::string("cannot load ") + modulePath + ": " + dlerror();
     return nullptr;
   }
-  bundle->mFactory = reinterpret_cast<AudioComponentPlugInInterface* (*)()>(dlsym(module, id.factory.c_str()));
-  if (!bundle->mFactory)
+  // A name is looked up through the libraries the module uses too: one of
+  // theirs (malloc) is no factory, and called as one it crashes the host.
+  void* factory = dlsym(module, id.factory.c_str());
+  Dl_info found{};
+  link_map* foundIn = nullptr;
+  link_map* own = nullptr;
+  if (!factory || dladdr1(factory, &found, reinterpret_cast<void**>(&foundIn), RTLD_DL_LINKMAP) == 0 ||
+      dlinfo(module, RTLD_DI_LINKMAP, &own) != 0 || foundIn != own)
   {
-    error = modulePath + " exports no factory " + id.factory;
+    error = factory ? modulePath + " does not define its factory " + id.factory + ": the name is a library's it uses"
+                    : modulePath + " exports no factory " + id.factory;
     return nullptr;
   }
+  bundle->mFactory = reinterpret_cast<AudioComponentPlugInInterface* (*)()>(factory);
   // The module stays loaded for the life of the process, as in most hosts.
   standin::RegisterBundle({id.bundleId, id.version, root, executable});
   standin::SetMainBundle({"com.kestrova.auhost", "1.0.0", "", ""});

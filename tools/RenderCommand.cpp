@@ -27,6 +27,7 @@ constexpr const char* kAutomatedParam = "Current Gain";
 constexpr const char* kAutomationModeParam = "Automation";
 constexpr const char* kDetectionModeParam = "Detecion Mode"; // the unit's own spelling
 constexpr const char* kClassicModeParam = "V1 Classic Meter Mode";
+constexpr const char* kCompareParam = "AB";
 
 bool ParseBlockSize(const std::string& text, int& out)
 {
@@ -76,10 +77,10 @@ std::string SettingText(AudioUnit unit, const std::vector<ParameterDescription>&
   return ValueText(unit, *p, value);
 }
 
-// Settings that listen for a signal the render was not given: the render
-// goes on, but not as the user asked.
-void WarnOfMissingSignals(AudioUnit unit, const std::vector<ParameterDescription>& params,
-                          const RenderOptions& options)
+// Settings that listen for a signal the render was not given, or that ride
+// nothing at all: the render goes on, but not as the user may have asked.
+void WarnOfRidesNotAsAsked(AudioUnit unit, const std::vector<ParameterDescription>& params,
+                           const RenderOptions& options)
 {
   const auto setting = [&](const char* name) { return SettingText(unit, params, name); };
   const std::string detection = setting(kDetectionModeParam);
@@ -93,6 +94,10 @@ void WarnOfMissingSignals(AudioUnit unit, const std::vector<ParameterDescription
                  "auhost: warning: \"%s\" Read wants a lane and no --automation-in is given: nothing is ridden, "
                  "whatever \"%s\" is set to\n",
                  kAutomationModeParam, kAutomatedParam);
+  // A preset saved while comparing carries the switch with it.
+  if (setting(kCompareParam) == "On")
+    std::fprintf(stderr, "auhost: warning: \"%s\" On compares at unity gain: the output is not ridden\n",
+                 kCompareParam);
 }
 
 // Why a lane given would not be played, or one asked for would not be the
@@ -114,6 +119,11 @@ std::string LaneRefusal(AudioUnit unit, const std::vector<ParameterDescription>&
   // "Current Gain" nor writes it.
   if (SettingText(unit, params, kClassicModeParam) == "On")
     return std::string("\"") + kClassicModeParam + "\" On rides with a gain of its own, which " +
+           (reading ? "does not follow the lane of --automation-in" : "--automation-out would not record") +
+           ": set it Off for a lane";
+  // Comparing gives unity gain whatever the lane or the engine says.
+  if (SettingText(unit, params, kCompareParam) == "On")
+    return std::string("\"") + kCompareParam + "\" On compares at unity gain, which " +
            (reading ? "does not follow the lane of --automation-in" : "--automation-out would not record") +
            ": set it Off for a lane";
   return {};
@@ -331,7 +341,7 @@ int RenderFile(const ComponentBundle& bundle, const RenderOptions& options, Rend
       return Fail(error);
   if (!(error = LaneRefusal(unit, params, options)).empty())
     return Fail(error);
-  WarnOfMissingSignals(unit, params, options);
+  WarnOfRidesNotAsAsked(unit, params, options);
 
   AudioFileWriter* output = outputs.BeginAudio(input->NumChannels(), input->SampleRate(), input->Frames(), error);
   if (!output)

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <new>
 #include <string>
@@ -52,6 +53,18 @@ int Usage(const std::string& problem)
   return 2;
 }
 
+// A report is the command's answer: where it did not reach standard output
+// whole (a full disk), the command failed, whatever the report says.
+int Reported(int status)
+{
+  errno = 0;
+  if (std::fflush(stdout) == 0 && !std::ferror(stdout))
+    return status;
+  std::fprintf(stderr, "auhost: the report was not written to standard output%s%s\n", errno ? ": " : "",
+               errno ? std::strerror(errno) : "");
+  return 1;
+}
+
 std::unique_ptr<auhost::ComponentBundle> LoadBundle(const std::string& root)
 {
   std::string error;
@@ -80,7 +93,7 @@ int RunCommand(int argc, char** argv)
   if (command == "--help" || command == "-h")
   {
     std::printf("%s", kUsage);
-    return 0;
+    return Reported(0);
   }
   // Timers follow audio time, not the wall clock: the render drives them.
   standin::UseManualClock();
@@ -123,7 +136,7 @@ int RunCommand(int argc, char** argv)
     if (!bundle)
       return 1;
     if (command == "validate")
-      return auhost::RunValidation(*bundle) ? 0 : 1;
+      return Reported(auhost::RunValidation(*bundle) ? 0 : 1);
     std::string report, error;
     if (!auhost::DescribeComponent(*bundle, report, error))
     {
@@ -131,7 +144,7 @@ int RunCommand(int argc, char** argv)
       return 1;
     }
     std::printf("%s", report.c_str());
-    return 0;
+    return Reported(0);
   }
   return Usage("unknown command \"" + command + "\"");
 }

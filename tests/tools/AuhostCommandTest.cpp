@@ -50,7 +50,7 @@ TEST_F(AuhostCommand, RendersFilesAndSummarises)
     int channels;
     double rate;
     // A setting that listens for a signal not given is rendered with a
-    // warning that names both.
+    // warning that names both; one that rides nothing, with one naming it.
     const char* warns = nullptr;
   };
   const Case cases[] = {
@@ -65,7 +65,15 @@ TEST_F(AuhostCommand, RendersFilesAndSummarises)
     {"render {d}/in.wav {d}/out.wav --set Automation=Read --set \"Current Gain=6\"", 2, 48000.0,
      "warning: \"Automation\" Read wants a lane and no --automation-in is given: nothing is ridden, whatever "
      "\"Current Gain\" is set to"},
+    {"render {d}/in.wav {d}/out.wav --set AB=On", 2, 48000.0,
+     "warning: \"AB\" On compares at unity gain: the output is not ridden"},
+    {"render {d}/in.wav {d}/out.wav --preset {d}/comparing.aupreset", 2, 48000.0,
+     "warning: \"AB\" On compares at unity gain: the output is not ridden"},
   };
+  // A preset saved while comparing.
+  const ProgramRun saved = Auhost("render " + dir + "/in.wav " + dir + "/comparing.wav --quiet --set AB=On " +
+                                  "--save-preset " + dir + "/comparing.aupreset");
+  ASSERT_EQ(saved.status, 0) << saved.output;
   for (const Case& c : cases)
   {
     std::string args = c.args;
@@ -130,13 +138,18 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
   ASSERT_TRUE(auhost::WriteTextFile(dir + "/deep.aupreset", toolstest::DictsNested(50000), error));
   std::ofstream(dir + "/binary.aupreset", std::ios::binary) << toolstest::BinaryPropertyList();
   // The broken component's module under an Info.plist naming its factory
-  // that gives no instance.
-  const std::string noInstance = dir + "/NoInstance.component", broken = BROKEN_BUNDLE "/Contents/";
-  std::filesystem::create_directories(noInstance + "/Contents/MacOS");
-  std::filesystem::create_symlink(broken + "MacOS/BrokenComponent", noInstance + "/Contents/MacOS/BrokenComponent");
-  std::string plist = toolstest::Bytes(broken + "Info.plist");
-  plist.replace(plist.find("Tolvane3_Factory"), 16, "BrokenComponentNoInstance");
-  ASSERT_TRUE(auhost::WriteTextFile(noInstance + "/Contents/Info.plist", plist, error));
+  // that gives no instance, and under one naming a function of the C
+  // library it uses.
+  const std::string noInstance = dir + "/NoInstance.component", borrowed = dir + "/Borrowed.component",
+                    broken = BROKEN_BUNDLE "/Contents/";
+  for (const auto& [bundle, factory] : {std::pair{noInstance, "BrokenComponentNoInstance"}, {borrowed, "malloc"}})
+  {
+    std::filesystem::create_directories(bundle + "/Contents/MacOS");
+    std::filesystem::create_symlink(broken + "MacOS/BrokenComponent", bundle + "/Contents/MacOS/BrokenComponent");
+    std::string plist = toolstest::Bytes(broken + "Info.plist");
+    plist.replace(plist.find("Tolvane3_Factory"), 16, factory);
+    ASSERT_TRUE(auhost::WriteTextFile(bundle + "/Contents/Info.plist", plist, error));
+  }
   // A rate whose render needs more memory than the address space left it
   // (`ulimit -v`): what runs out is said, not a crash.
   ASSERT_TRUE(auhost::WriteAudioFile(dir + "/fast.wav", toolstest::Bursts(0.1, -6.0, 1, 1536000.0),
@@ -205,6 +218,7 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
     {"render " + in + " " + dir + "/no/such/folder.wav", 1, "cannot write " + dir + "/no/such/folder.wav"},
     {"--bundle " + dir + " render " + in + " " + out, 1, "no Audio Unit bundle"},
     {"--bundle " + noInstance + " render " + in + " " + out, 1, "the component's factory gave no instance"},
+    {"--bundle " + borrowed + " info", 1, "BrokenComponent does not define its factory malloc"},
     {"--bundle " + std::string(BROKEN_BUNDLE) + " render " + in + " " + out + " --set Nope=1", 1, "no parameter"},
     {"play", 2, "unknown command"},
     {"render " + in + " " + out + " --preset " + dir + "/deep.aupreset", 1, "nested too deeply"},
@@ -221,12 +235,16 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
      "wants \"Automation\" Read, and it is set to Write"},
     {"render " + in + " " + out + lane + " --set \"V1 Classic Meter Mode=On\"", 1,
      "\"V1 Classic Meter Mode\" On rides with a gain of its own, which does not follow the lane of --automation-in"},
+    {"render " + in + " " + out + lane + " --set AB=On", 1,
+     "\"AB\" On compares at unity gain, which does not follow the lane of --automation-in: set it Off for a lane"},
     {"render " + in + " " + out + record + " --set Automation=Read", 1,
      "--automation-out wants \"Automation\" Write, and it is set to Read: the unit would write no lane"},
     {"render " + in + " " + out + record + " --set Automation=Idle", 1,
      "wants \"Automation\" Write, and it is set to Idle"},
     {"render " + in + " " + out + record + " --set \"V1 Classic Meter Mode=On\"", 1,
      "\"V1 Classic Meter Mode\" On rides with a gain of its own, which --automation-out would not record"},
+    {"render " + in + " " + out + record + " --set AB=On", 1,
+     "\"AB\" On compares at unity gain, which --automation-out would not record"},
     {"render " + in + " " + out + " --automation-in " + huge, 1,
      huge + " is too large: more than the 32 MiB the host reads", unreadable},
     {"render " + in + " " + out + " --automation-in /dev/zero", 1, "/dev/zero is too large: more than the 32 MiB"},
@@ -240,6 +258,11 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
     {"render " + in + " " + out + " --preset " + dir + "/escapes.aupreset", 1, quotedInteger},
     {"--bundle " + escapesBundle + " info", 1, quotedInteger},
     {"editor --snapshot " + dir + "/never.png --events", 2, "editor: --events wants a value"},
+    // A report that cannot reach standard output (a full device) fails the
+    // command, said on standard error.
+    {"info >/dev/full )", 1, "auhost: the report was not written to standard output: No space left on device", "( "},
+    {"validate >/dev/full )", 1, "the report was not written to standard output: No space left on device", "( "},
+    {"--help >/dev/full )", 1, "the report was not written to standard output: No space left on device", "( "},
   };
   for (const Case& c : cases)
   {

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "CoreFoundation/CFString.h"
+#include "StandIn/AudioUnitEvents.h"
 #include "StandIn/Hooks.h"
 #include "tests/support/TempHome.h"
 #include "tests/tools/ToolsTestSupport.h"
@@ -199,6 +200,26 @@ TEST_F(ProductRender, AUnitThatFramesItsWritesWithGesturesRecordsOnePointAValue)
   const Rendered plain = Render(in, {"Automation=Write"}, 512, nullptr, true);
   const Rendered framed = Render(in, {"Automation=Write"}, 512, nullptr, true, false, "Logic Pro");
   ASSERT_GT(plain.outcome.recordedLane.size(), 30u);
+  // The premise: the unit did frame its values. The recording host takes
+  // the events as it goes; a render that records nothing leaves them all to
+  // be counted.
+  std::string error;
+  auto unit = OpenedUnit::Open(*sBundle, error);
+  ASSERT_TRUE(unit) << error;
+  const AudioUnitParameterID gain = FindParameter(ReadParameters(unit->Unit()), "Current Gain")->id;
+  unit.reset();
+  Render(in, {"Automation=Write"}, 512, nullptr, false, false, "Logic Pro");
+  long values = 0, begins = 0, ends = 0;
+  for (const AudioUnitEvent& e : standin::RecordedAudioUnitEvents())
+    if (e.mEventType != kAudioUnitEvent_PropertyChange && e.mArgument.mParameter.mParameterID == gain)
+    {
+      values += e.mEventType == kAudioUnitEvent_ParameterValueChange;
+      begins += e.mEventType == kAudioUnitEvent_BeginParameterChangeGesture;
+      ends += e.mEventType == kAudioUnitEvent_EndParameterChangeGesture;
+    }
+  EXPECT_GT(values, 30);
+  EXPECT_EQ(begins, values);
+  EXPECT_EQ(ends, values);
   ASSERT_EQ(framed.outcome.recordedLane.size(), plain.outcome.recordedLane.size());
   for (size_t i = 0; i < plain.outcome.recordedLane.size(); ++i)
   {
