@@ -406,6 +406,7 @@ TEST_F(EditorCommand, TheProgramWritesThePictureOrNothing)
     kPipeDescriptor,
     kFileDescriptor,
   };
+  const std::string preloaded = std::string("LD_PRELOAD=") + COMMIT_SHIM;
   const struct
   {
     const char* what;
@@ -438,6 +439,8 @@ TEST_F(EditorCommand, TheProgramWritesThePictureOrNothing)
         EXPECT_TRUE(IsPng(Bytes(p)));
       }, 0},
     {"a FIFO", false, layFifo, readFromFifo, 0},
+    {"a FIFO that takes a few bytes a write", false, layFifo, readFromFifo, 0, kByName,
+      preloaded + " SHORT_WRITES=1000"},
     {"standard output, a pipe", false, layNothing, readFromPipe, 0, kStandardOutput},
     {"a descriptor of a pipe", false, layNothing, readFromPipe, 0, kPipeDescriptor},
     {"a descriptor of an old picture", false, layOldPicture, replaced, 0, kFileDescriptor},
