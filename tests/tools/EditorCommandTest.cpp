@@ -364,7 +364,7 @@ TEST_F(EditorCommand, TheProgramWritesThePictureOrNothing)
   // keeps its mode and owner, a link planted at the name a temporary might take is
   // never followed; a FIFO or a character device is written into, never
   // replaced, also through a descriptor's link (/dev/stdout, /dev/fd/N),
-  // and a block device refused. Each
+  // and a block device refused; a stop leaves the old picture whole. Each
   // row is laid out twice and run once: a script's snapshot writes one,
   // --snapshot the other (after it, so a refusal is heard from the script).
   // Each picture is the same as one written to a new file.
@@ -444,6 +444,10 @@ TEST_F(EditorCommand, TheProgramWritesThePictureOrNothing)
     {"standard output, a pipe", false, layNothing, readFromPipe, 0, kStandardOutput},
     {"a descriptor of a pipe", false, layNothing, readFromPipe, 0, kPipeDescriptor},
     {"a descriptor of an old picture", false, layOldPicture, replaced, 0, kFileDescriptor},
+    // Stopped once the temporary is whole, before it takes the name.
+    {"an old picture, stopped while it is replaced", false, layOldPicture,
+      [](const std::string& p) { EXPECT_TRUE(Bytes(p) == "old"); }, 128 + SIGTERM, kByName,
+      preloaded + " SIGNAL_AT_FCHMOD=" + std::to_string(SIGTERM)},
     // The numbers of /dev/null, made in the test's own folder.
     {"a character device", true,
       [](const std::string& p) { ASSERT_EQ(0, mknod(p.c_str(), S_IFCHR | 0666, makedev(1, 3))) << strerror(errno); },
