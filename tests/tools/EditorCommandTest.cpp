@@ -270,7 +270,7 @@ TEST_F(EditorCommand, ScriptsAreReadLineByLine)
   EXPECT_EQ("\r", events[1].text);
 
   // Keys that type no letter carry the platform's text when the script
-  // gives none; a text given stands.
+  // gives none; a text given stands; a '#' inside a word is the word's.
   const struct
   {
     const char* line;
@@ -281,6 +281,7 @@ TEST_F(EditorCommand, ScriptsAreReadLineByLine)
     {"0 key down 123", "\uF702"}, {"0 key down 124", "\uF703"}, {"0 key down 125", "\uF701"},
     {"0 key down 126", "\uF700"}, {"0 key down 0", ""}, {"0 key down 36 x", "x"},
     {"0 key down 65 \\x41b\\x2a", "Ab*"},
+    {"0 snapshot take#2.png\t# the second take", "take#2.png"}, {"0 key down 20 3# #", "3#"},
   };
   for (const auto& k : keys)
   {
