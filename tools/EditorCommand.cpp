@@ -5,6 +5,7 @@
 #include "tools/EditorScript.h"
 #include "tools/EditorSession.h"
 #include "tools/PngFile.h"
+#include "tools/RenderInterruption.h"
 #include "tools/TextFile.h"
 
 namespace auhost {
@@ -45,6 +46,9 @@ bool ParseEditorOptions(const std::vector<std::string>& args, EditorOptions& opt
 
 int RunEditor(const ComponentBundle& bundle, const EditorOptions& options)
 {
+  // A stop removes the temporary of a picture being replaced, as it does a
+  // render's: each picture is whole, or the old one is left as it was.
+  RenderInterruption interruption;
   std::vector<EditorEvent> events;
   if (!options.events.empty())
   {

@@ -1,5 +1,6 @@
 #include "tools/EditorScript.h"
 
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -184,6 +185,17 @@ bool ParseLine(std::vector<std::string> t, EditorEvent& e, std::string& why)
   return false;
 }
 
+// The line without its comment, which starts at a '#' at the line's start
+// or after a blank: a '#' inside a word (a file named take#2.png) is the
+// word's.
+std::string WithoutComment(const std::string& line)
+{
+  for (size_t at = line.find('#'); at != std::string::npos; at = line.find('#', at + 1))
+    if (at == 0 || std::isspace(static_cast<unsigned char>(line[at - 1])))
+      return line.substr(0, at);
+  return line;
+}
+
 } // namespace
 
 bool ParseEditorScript(const std::string& script, std::vector<EditorEvent>& events, std::string& error)
@@ -193,7 +205,7 @@ bool ParseEditorScript(const std::string& script, std::vector<EditorEvent>& even
   double lastTime = 0;
   for (size_t number = 1; number <= lines.size(); ++number)
   {
-    const std::string line = lines[number - 1].substr(0, lines[number - 1].find('#'));
+    const std::string line = WithoutComment(lines[number - 1]);
     std::istringstream words(line);
     std::vector<std::string> tokens;
     for (std::string w; words >> w;)

@@ -1,7 +1,8 @@
 // The event script of `auhost editor`: one event a line, "TIME_MS KIND
 // ARGS [modifiers]", times on the manual clock from the first frame, points
 // in window points from the top-left, no time past a day (a script's times
-// are not a calendar's). '#' starts a comment.
+// are not a calendar's). A '#' at a line's start or after a blank starts a
+// comment; one inside a word is the word's.
 //
 //   move|down|drag|up|rdown|rup X Y     (down may add "clicks N")
 //   wheel X Y DY

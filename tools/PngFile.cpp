@@ -35,12 +35,14 @@ std::string Failure(const std::string& path, const std::string& reason)
 }
 
 // Writes the picture into the FIFO or character device at `target`, whose
-// links are followed already. Opened without O_CREAT and looked at once
-// open, so that a plain file put there meanwhile is never written over in
-// place.
-bool WriteInto(const std::string& path, const std::string& target, const std::string& png, std::string& error)
+// links are followed already unless `throughALink` (a descriptor's link,
+// which only the kernel can follow). Opened without O_CREAT and looked at
+// once open, so that a plain file put there meanwhile is never written
+// over in place.
+bool WriteInto(const std::string& path, const std::string& target, bool throughALink, const std::string& png,
+  std::string& error)
 {
-  const int fd = open(target.c_str(), O_WRONLY | O_NOCTTY | O_NOFOLLOW | O_CLOEXEC);
+  const int fd = open(target.c_str(), O_WRONLY | O_NOCTTY | O_CLOEXEC | (throughALink ? 0 : O_NOFOLLOW));
   if (fd < 0)
     return error = Failure(path, std::strerror(errno)), false;
   struct stat status;
@@ -79,14 +81,20 @@ bool WritePng(const std::string& path, int width, int height, const std::vector<
   // which refuses, in its own words, a link it will not follow.
   std::string target;
   struct stat status;
-  if (plugkit::FollowLinks(path, target) == 0 && stat(target.c_str(), &status) == 0 && !S_ISREG(status.st_mode) &&
-      !S_ISDIR(status.st_mode))
+  if (plugkit::FollowLinks(path, target) == 0)
   {
-    if (Streamed(status.st_mode))
-      return WriteInto(path, target, png, error);
-    return error = Failure(path, "not a plain file (a picture is written only to a plain file, a FIFO or a "
-                                 "character device)"),
-           false;
+    const bool found = stat(target.c_str(), &status) == 0;
+    // A descriptor's link (/dev/stdout, /dev/fd/N, a shell's process
+    // substitution) that leads to a pipe reads "pipe:[N]", a name nothing
+    // on disk has: only the kernel can follow it.
+    if (!found && stat(path.c_str(), &status) == 0 && Streamed(status.st_mode))
+      return WriteInto(path, path, true, png, error);
+    if (found && Streamed(status.st_mode))
+      return WriteInto(path, target, false, png, error);
+    if (found && !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode))
+      return error = Failure(path, "not a plain file (a picture is written only to a plain file, a FIFO or a "
+                                   "character device)"),
+             false;
   }
   auto replacement = FileReplacement::Begin(path, error);
   if (!replacement || !replacement->Write(png, error) || !replacement->Commit(error))

@@ -1,6 +1,7 @@
-// Stopping a render cleanly. Every signal whose default is to end the
-// process ends the render at once, whatever it is waiting for (a pipe that
-// stalls, a FIFO nobody has opened, a terminal, the disk): SIGHUP, SIGINT,
+// Stopping a render cleanly (and `auhost editor`, whose pictures are each
+// replaced whole as it takes them). Every signal whose default is to end
+// the process ends the render at once, whatever it is waiting for (a pipe
+// that stalls, a FIFO nobody has opened, a terminal, the disk): SIGHUP, SIGINT,
 // SIGQUIT and SIGTERM (a terminal, a shell, a service manager), SIGUSR1,
 // SIGUSR2, SIGPIPE, SIGALRM, SIGVTALRM, SIGPROF, SIGXCPU (a CPU-time limit,
 // as batch systems set), SIGSTKFLT, SIGPOLL (SIGIO), SIGPWR and the

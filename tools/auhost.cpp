@@ -43,7 +43,8 @@ constexpr const char* kUsage =
   "                            FILE plays events first, one a line: TIME_MS KIND ARGS [shift cmd alt ctrl],\n"
   "                            points from the window's top-left: move|down|drag|up|rdown|rup X Y,\n"
   "                            down X Y clicks N, wheel X Y DY, key down|up CODE [TEXT], drop X Y PATH,\n"
-  "                            focus lost, scale 1|2, snapshot FILE; '#' comments\n";
+  "                            focus lost, scale 1|2, snapshot FILE; a comment starts at a '#' at a line's\n"
+  "                            start or after a blank\n";
 
 int Usage(const std::string& problem)
 {

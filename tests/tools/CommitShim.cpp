@@ -1,6 +1,9 @@
 // Preloaded (LD_PRELOAD) into auhost to play what may happen while a render
 // puts its outputs in place: SIGNAL_AT_RENAME=N sends the process signal N
 // just after the first of its temporaries has been renamed over its target;
+// SIGNAL_AT_FCHMOD=N sends it signal N in its first fchmod, as a
+// temporary, whole, is given its target's mode; SHORT_WRITES=N makes every
+// write take at most N bytes, as a signal or a full pipe may cut one short;
 // REFUSE_FCHOWN=1 makes every fchown fail with EPERM, as the system refuses
 // a group its user is not in; REFUSE_FSETXATTR=1 makes every fsetxattr fail
 // so, as a file system refuses an attribute its user may not give;
@@ -17,6 +20,7 @@
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -34,6 +38,27 @@ extern "C" int rename(const char* from, const char* to)
   if (result == 0 && signal && std::strstr(from, ".auhost-") && !sent.exchange(true))
     kill(getpid(), std::atoi(signal));
   return result;
+}
+
+extern "C" int fchmod(int descriptor, mode_t mode)
+{
+  using Chmod = int (*)(int, mode_t);
+  static const auto real = reinterpret_cast<Chmod>(dlsym(RTLD_NEXT, "fchmod"));
+  static std::atomic<bool> sent{false};
+  const int result = real(descriptor, mode);
+  const char* signal = std::getenv("SIGNAL_AT_FCHMOD");
+  if (signal && !sent.exchange(true))
+    kill(getpid(), std::atoi(signal));
+  return result;
+}
+
+extern "C" ssize_t write(int descriptor, const void* bytes, size_t count)
+{
+  using Write = ssize_t (*)(int, const void*, size_t);
+  static const auto real = reinterpret_cast<Write>(dlsym(RTLD_NEXT, "write"));
+  if (const char* most = std::getenv("SHORT_WRITES"))
+    count = std::min<size_t>(count, std::strtoul(most, nullptr, 10));
+  return real(descriptor, bytes, count);
 }
 
 extern "C" int fchown(int descriptor, uid_t owner, gid_t group)

@@ -270,7 +270,7 @@ TEST_F(EditorCommand, ScriptsAreReadLineByLine)
   EXPECT_EQ("\r", events[1].text);
 
   // Keys that type no letter carry the platform's text when the script
-  // gives none; a text given stands.
+  // gives none; a text given stands; a '#' inside a word is the word's.
   const struct
   {
     const char* line;
@@ -281,6 +281,7 @@ TEST_F(EditorCommand, ScriptsAreReadLineByLine)
     {"0 key down 123", "\uF702"}, {"0 key down 124", "\uF703"}, {"0 key down 125", "\uF701"},
     {"0 key down 126", "\uF700"}, {"0 key down 0", ""}, {"0 key down 36 x", "x"},
     {"0 key down 65 \\x41b\\x2a", "Ab*"},
+    {"0 snapshot take#2.png\t# the second take", "take#2.png"}, {"0 key down 20 3# #", "3#"},
   };
   for (const auto& k : keys)
   {
@@ -331,12 +332,21 @@ TEST_F(EditorCommand, TheWindowFollowsTheEditorsResize)
 TEST_F(EditorCommand, TheProgramWritesThePictureOrNothing)
 {
   const std::string dir = toolstest::TempFolder();
-  auto run = [&](const std::string& args) {
-    const std::string command = std::string(AUHOST_EXE) + " editor " + args + " > " + dir + "/out.txt 2>&1";
-    const int raw = std::system(command.c_str());
-    std::ifstream in(dir + "/out.txt");
-    std::string output((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    return std::make_pair(WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, output);
+  // Run from a shell, its standard output a pipe the test reads into
+  // `piped`; the status as a shell gives it (128 + a signal that ended it)
+  // and what it said on standard error.
+  std::string piped;
+  auto run = [&](const std::string& args, const std::string& environment = "", const std::string& streams = "") {
+    const std::string command =
+      environment + " " + AUHOST_EXE + " editor " + args + " " + streams + " 2> " + dir + "/out.txt";
+    FILE* out = popen(command.c_str(), "re");
+    piped.clear();
+    char buffer[65536];
+    for (size_t n; out && (n = std::fread(buffer, 1, sizeof buffer, out)) > 0;)
+      piped.append(buffer, n);
+    const int raw = out ? pclose(out) : -1;
+    const int status = WIFEXITED(raw) ? WEXITSTATUS(raw) : WIFSIGNALED(raw) ? 128 + WTERMSIG(raw) : -1;
+    return std::make_pair(status, toolstest::Bytes(dir + "/out.txt"));
   };
   std::ofstream(dir + "/bad.txt") << "0 move 10 10\n20 fly 1 2\n";
   auto [status, output] = run("--snapshot " + dir + "/bad.png --events " + dir + "/bad.txt");
@@ -354,10 +364,15 @@ TEST_F(EditorCommand, TheProgramWritesThePictureOrNothing)
   // outputs: a link is written through and stays a link, an old picture
   // keeps its mode and owner, a link planted at the name a temporary might take is
   // never followed; a FIFO or a character device is written into, never
-  // replaced, and a block device refused. Each row is laid out twice and
-  // run once: a script's snapshot writes one, --snapshot the other (after
-  // it, so a refusal is heard from the script).
+  // replaced, also through a descriptor's link (/dev/stdout, /dev/fd/N),
+  // and a block device refused; a stop leaves the old picture whole. Each
+  // row is laid out twice and run once: a script's snapshot writes one,
+  // --snapshot the other (after it, so a refusal is heard from the script).
+  // Each picture is the same as one written to a new file.
   using toolstest::Bytes;
+  ASSERT_EQ(0, run("--snapshot " + dir + "/picture.png").first);
+  const std::string picture = Bytes(dir + "/picture.png");
+  ASSERT_TRUE(IsPng(picture));
   std::map<std::string, std::unique_ptr<FifoReader>> readers;
   // Another user's, where the test may give it away.
   const uid_t owner = geteuid() == 0 ? 1 : geteuid();
@@ -366,19 +381,43 @@ TEST_F(EditorCommand, TheProgramWritesThePictureOrNothing)
     ASSERT_EQ(0, chown(path.c_str(), owner, static_cast<gid_t>(-1)));
     ASSERT_EQ(0, chmod(path.c_str(), mode));
   };
+  const auto layOldPicture = [&](const std::string& p) { oldFile(p, 0604); };
+  const auto replaced = [&](const std::string& p) {
+    EXPECT_TRUE(Bytes(p) == picture);
+    EXPECT_EQ(S_IFREG | 0604, LinkStatus(p).st_mode);
+    EXPECT_EQ(owner, LinkStatus(p).st_uid);
+  };
+  const auto layFifo = [&](const std::string& p) {
+    ASSERT_EQ(0, mkfifo(p.c_str(), 0600));
+    readers[p] = std::make_unique<FifoReader>(p);
+  };
+  const auto readFromFifo = [&](const std::string& p) {
+    EXPECT_TRUE(S_ISFIFO(LinkStatus(p).st_mode));
+    EXPECT_TRUE(readers[p]->Finish() == picture);
+  };
+  const auto layNothing = [](const std::string&) {};
+  // Both pictures, the script's and then --snapshot's, came down the pipe.
+  const auto readFromPipe = [&](const std::string&) { EXPECT_TRUE(piped == picture + picture) << piped.size(); };
+  // How auhost is given a row's path: by its name, as /dev/stdout, or as
+  // /dev/fd/N of a pipe or of the file.
+  enum Given
+  {
+    kByName,
+    kStandardOutput,
+    kPipeDescriptor,
+    kFileDescriptor,
+  };
+  const std::string preloaded = std::string("LD_PRELOAD=") + COMMIT_SHIM;
   const struct
   {
     const char* what;
     bool needsRoot;
     std::function<void(const std::string&)> lay, check;
     int status;
+    Given given = kByName;
+    std::string environment = "";
   } rows[] = {
-    {"an old picture", false, [&](const std::string& p) { oldFile(p, 0604); },
-      [owner](const std::string& p) {
-        EXPECT_TRUE(IsPng(Bytes(p)));
-        EXPECT_EQ(S_IFREG | 0604, LinkStatus(p).st_mode);
-        EXPECT_EQ(owner, LinkStatus(p).st_uid);
-      }, 0},
+    {"an old picture", false, layOldPicture, replaced, 0},
     {"a link to an old picture", false,
       [&](const std::string& p) {
         oldFile(p + ".target", 0640);
@@ -400,15 +439,16 @@ TEST_F(EditorCommand, TheProgramWritesThePictureOrNothing)
         EXPECT_TRUE(S_ISREG(LinkStatus(p).st_mode));
         EXPECT_TRUE(IsPng(Bytes(p)));
       }, 0},
-    {"a FIFO", false,
-      [&](const std::string& p) {
-        ASSERT_EQ(0, mkfifo(p.c_str(), 0600));
-        readers[p] = std::make_unique<FifoReader>(p);
-      },
-      [&](const std::string& p) {
-        EXPECT_TRUE(S_ISFIFO(LinkStatus(p).st_mode));
-        EXPECT_TRUE(IsPng(readers[p]->Finish()));
-      }, 0},
+    {"a FIFO", false, layFifo, readFromFifo, 0},
+    {"a FIFO that takes a few bytes a write", false, layFifo, readFromFifo, 0, kByName,
+      preloaded + " SHORT_WRITES=1000"},
+    {"standard output, a pipe", false, layNothing, readFromPipe, 0, kStandardOutput},
+    {"a descriptor of a pipe", false, layNothing, readFromPipe, 0, kPipeDescriptor},
+    {"a descriptor of an old picture", false, layOldPicture, replaced, 0, kFileDescriptor},
+    // Stopped once the temporary is whole, before it takes the name.
+    {"an old picture, stopped while it is replaced", false, layOldPicture,
+      [](const std::string& p) { EXPECT_TRUE(Bytes(p) == "old"); }, 128 + SIGTERM, kByName,
+      preloaded + " SIGNAL_AT_FCHMOD=" + std::to_string(SIGTERM)},
     // The numbers of /dev/null, made in the test's own folder.
     {"a character device", true,
       [](const std::string& p) { ASSERT_EQ(0, mknod(p.c_str(), S_IFCHR | 0666, makedev(1, 3))) << strerror(errno); },
@@ -438,12 +478,22 @@ TEST_F(EditorCommand, TheProgramWritesThePictureOrNothing)
                       script = named + "-script.png";
     r.lay(option);
     r.lay(script);
-    std::ofstream(named + ".txt") << "0 snapshot " << script << "\n";
-    std::tie(status, output) = run("--snapshot " + option + " --events " + named + ".txt");
+    // The shell opens what a descriptor's link leads to.
+    std::string streams;
+    const auto given = [&](const std::string& laid, int descriptor) {
+      const std::string number = std::to_string(descriptor);
+      if (r.given == kByName || r.given == kStandardOutput)
+        return r.given == kByName ? laid : std::string("/dev/stdout");
+      streams += " " + number + (r.given == kPipeDescriptor ? ">&1" : "<>" + laid);
+      return "/dev/fd/" + number;
+    };
+    std::ofstream(named + ".txt") << "0 snapshot " << given(script, 3) << "\n";
+    std::tie(status, output) =
+      run("--snapshot " + given(option, 4) + " --events " + named + ".txt", r.environment, streams);
     EXPECT_EQ(r.status, status) << output;
     r.check(script);
     r.check(option);
-    if (r.status != 0)
+    if (r.status == 1)
     {
       EXPECT_NE(std::string::npos, output.find("cannot write " + script)) << output;
     }
