@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -171,12 +172,16 @@ Renamed ReplaceByRename(const std::string& target, const unsigned char* bytes, s
   return old && (!sameOwners || (written && !carried)) ? Renamed::kWouldChangeTheFile : Renamed::kFailed;
 }
 
-// Where the file system keeps no locks, saves of one file from this
-// machine take turns on a name made of the file's device and inode in the
-// abstract socket namespace: one socket at a time may be bound to it, the
-// kernel frees it the moment its holder closes or ends (so a stopped save
-// never bars the file), and it needs no folder that all savers may write.
-// The turn is the socket returned; -1 with errno set where none can be had.
+// Where the file system keeps no locks, saves of one file that share a
+// network namespace take turns on a name made of the file's device and
+// inode in its abstract socket namespace: one socket at a time may be bound
+// to it, the kernel frees it the moment its holder closes or ends, and it
+// needs no folder that all savers may write. The name has no permissions:
+// any process there may hold it, one that cannot read the file too, and a
+// save stopped while holding it holds it until it ends. So a save waits a
+// few seconds at most for its turn (saves take moments) and is then
+// refused, as one that can have no socket at all is. The turn is the socket
+// returned; -1 with errno ENOLCK where none can be had.
 int TakeTurnWithoutLocks(const struct stat& file)
 {
   sockaddr_un address{};
@@ -188,14 +193,17 @@ int TakeTurnWithoutLocks(const struct stat& file)
   const auto size = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + static_cast<size_t>(length));
   const int turn = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (turn < 0)
+  {
+    errno = ENOLCK;
     return -1;
+  }
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(3);
   while (bind(turn, reinterpret_cast<const sockaddr*>(&address), size) != 0)
   {
-    if (errno != EADDRINUSE)
+    if (errno != EADDRINUSE || std::chrono::steady_clock::now() >= giveUp)
     {
-      const int code = errno;
       close(turn);
-      errno = code;
+      errno = ENOLCK;
       return -1;
     }
     // Another save holds it; a save of a program or a bank takes moments.
@@ -240,7 +248,8 @@ bool ReadOverwritten(int fd, const struct stat& old, size_t size, std::vector<un
 // in it until the new content is whole on the disk, so the road never
 // holds more than the save's own size. Saves of one file take turns, so
 // two at once never mix their bytes and lengths: on a lock, or where the
-// file system keeps none, on a turn of this machine's.
+// file system keeps none, on a turn of the saves that share the network
+// namespace.
 bool RewriteInPlace(const std::string& target, const unsigned char* bytes, size_t size, const struct stat& old)
 {
   // No link is followed here: one planted since the target was resolved

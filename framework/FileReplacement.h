@@ -44,9 +44,12 @@
 //   own size; the rest of a longer old file is cut only once the new
 //   content is on the disk. Saves of one file on this road take turns (an
 //   advisory lock), so two at once leave one or the other; where the file
-//   system refuses locks (NFS without its lock service), saves from this
-//   machine take turns all the same, and a save that can have no turn is
-//   refused. The road needs a file the caller may read as well as write; a
+//   system refuses locks (NFS without its lock service), saves that share
+//   a network namespace take turns all the same (a save in another one,
+//   such as another container's, does not wait for them), and a save that
+//   can have no turn, or does not get it within a few seconds (another
+//   process holds it), is refused (ENOLCK) with the file untouched. The
+//   road needs a file the caller may read as well as write; a
 //   process stopped in the middle of it leaves the file part written.
 //
 // Under a file-size limit, a save the limit would cut is refused (EFBIG)

@@ -46,12 +46,19 @@ std::vector<UncarriedAttribute> CarryAttributes(const std::string& from, int fd)
       return uncarried;
     }
     // What the file got on its own (an ACL its folder gives new files) goes
-    // first: it may fill the room a file system has for attributes, and
-    // leave none for the wanted ones.
-    for (const std::string& name : present)
-      if (std::find(wanted.begin(), wanted.end(), name) == wanted.end() && fremovexattr(fd, name.c_str()) != 0)
-        uncarried.push_back({name, errno});
+    // first, also where the old file has one of the same name to take its
+    // place: kept at its size while the rest are added, it may fill the
+    // room a file system has for attributes, and leave none for them.
     std::string value, current;
+    for (const std::string& name : present)
+      if (std::find(wanted.begin(), wanted.end(), name) == wanted.end())
+      {
+        if (fremovexattr(fd, name.c_str()) != 0)
+          uncarried.push_back({name, errno});
+      }
+      else if (AttributeValue(from.c_str(), -1, name, value) && AttributeValue(nullptr, fd, name, current) &&
+               current != value)
+        fremovexattr(fd, name.c_str()); // set below, where a refusal is heard
     for (const std::string& name : wanted)
       if (!AttributeValue(from.c_str(), -1, name, value) ||
           (!(AttributeValue(nullptr, fd, name, current) && current == value) &&

@@ -15,7 +15,9 @@
 #include <grp.h>
 #include <sys/inotify.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -46,6 +48,25 @@ extern "C" int flock(int fd, int operation)
   }
   static const auto real = reinterpret_cast<int (*)(int, int)>(dlsym(RTLD_NEXT, "flock"));
   return real(fd, operation);
+}
+
+// What the next calls to socket answer, as for flock: a test plays a
+// sandbox that refuses sockets (EACCES) or a process out of descriptors
+// (EMFILE) with it.
+namespace sockets {
+std::vector<int> gAnswers;
+}
+
+extern "C" int socket(int domain, int type, int protocol)
+{
+  if (!sockets::gAnswers.empty())
+  {
+    errno = sockets::gAnswers.front();
+    sockets::gAnswers.erase(sockets::gAnswers.begin());
+    return -1;
+  }
+  static const auto real = reinterpret_cast<int (*)(int, int, int)>(dlsym(RTLD_NEXT, "socket"));
+  return real(domain, type, protocol);
 }
 
 // What the next calls to listxattr answer, as for flock: a test plays a
@@ -223,6 +244,27 @@ protected:
     return status;
   }
   static bool ExitedWith(int status, int code) { return WIFEXITED(status) && WEXITSTATUS(status) == code; }
+  // The turn that saves of `name` take where the file system refuses locks,
+  // held as any process that shares the network namespace may hold it: a
+  // socket bound to the file's device and inode in the abstract namespace.
+  // -1 where it cannot be held.
+  int HoldTurn(const char* name) const
+  {
+    struct stat file{};
+    const int turn = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (turn < 0 || stat(Path(name).c_str(), &file) != 0)
+      return turn;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const int length = std::snprintf(address.sun_path + 1, sizeof address.sun_path - 1, "plugkit-save-%llx-%llx",
+                                     static_cast<unsigned long long>(file.st_dev),
+                                     static_cast<unsigned long long>(file.st_ino));
+    const auto size = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + static_cast<size_t>(length));
+    if (bind(turn, reinterpret_cast<const sockaddr*>(&address), size) == 0)
+      return turn;
+    close(turn);
+    return -1;
+  }
   // `save` as `user` (0: the test's own), with `group` among its groups,
   // within `memory` bytes of addresses (0: no limit). Another user starts
   // in `folder`, entered before it becomes that user, so a save there by
@@ -466,18 +508,31 @@ TEST_F(ProgramFiles, ForeignMissingWrongAndUnwritableFilesAreRefusedWithNothingC
 // process mid-write, so the save must not start. A file with two names is
 // rewritten in place and gets its old content back, so it is not rewritten
 // where that would not fit. The limit is set in a child, so the test never
-// shares it.
+// shares it. Where the file system refuses locks, a save in place that can
+// have no turn (no socket: a sandbox, no descriptors left) or does not get
+// it (another process holds it) is refused as having no lock (ENOLCK),
+// within a few seconds, not left waiting.
 TEST_F(ProgramFiles, ASaveThatCannotBeWrittenWholeLeavesTheOldFileAsItWasAndNothingBesideIt)
 {
   ApiTestPlugin plugin(Config(3, 2));
   ChunkPlugin chunky;
+  // Under `limit`, flock and socket answering `lockAnswers` and
+  // `socketAnswers` first; refused with `refusal`.
   struct Case { const char* file; PluginBase* plugin; const char* alsoNamed = nullptr; size_t oldSize = 12;
-    rlim_t limit = 32; };
+    rlim_t limit = 32; std::vector<int> lockAnswers = {}; std::vector<int> socketAnswers = {};
+    bool turnHeld = false; int refusal = EFBIG; };
   for (const auto disposition : {SIG_IGN, SIG_DFL})
     for (const Case& c : {Case{"p.fxp", &plugin}, Case{"b.fxb", &plugin}, Case{"c.fxp", &chunky},
            Case{"c.fxb", &chunky}, Case{"linked.fxp", &plugin, "linked.fxp.too"},
-           Case{"larger.fxp", &plugin, "larger.fxp.too", 100, 80}})
+           Case{"larger.fxp", &plugin, "larger.fxp.too", 100, 80},
+           Case{"turn held.fxp", &plugin, "turn held.fxp.too", 12, RLIM_INFINITY, {ENOLCK}, {}, true, ENOLCK},
+           Case{"sockets refused.fxp", &plugin, "sockets refused.fxp.too", 12, RLIM_INFINITY, {ENOLCK}, {EACCES},
+             false, ENOLCK},
+           Case{"no descriptors.fxp", &plugin, "no descriptors.fxp.too", 12, RLIM_INFINITY, {ENOLCK}, {EMFILE},
+             false, ENOLCK}})
     {
+      if (c.refusal != EFBIG && disposition == SIG_DFL)
+        continue; // the signal plays no part in a turn
       SCOPED_TRACE(std::string(c.file) + (disposition == SIG_IGN ? ", SIGXFSZ ignored" : ", SIGXFSZ kills"));
       c.plugin->GetParam(1)->Set(3.0);
       ASSERT_TRUE(Save(*c.plugin, c.file));
@@ -489,14 +544,23 @@ TEST_F(ProgramFiles, ASaveThatCannotBeWrittenWholeLeavesTheOldFileAsItWasAndNoth
       }
       const Bytes old = Read(c.file);
       const std::set<std::string> before = Entries();
+      const int turn = c.turnHeld ? HoldTurn(c.file) : -1;
+      ASSERT_EQ(turn >= 0, c.turnHeld);
       c.plugin->GetParam(1)->Set(5.0);
       const int status = InChild([&] {
+        alarm(30); // a save left waiting for ever ends here
         std::signal(SIGXFSZ, disposition);
         const rlimit limit{c.limit, c.limit};
         setrlimit(RLIMIT_FSIZE, &limit);
-        return Save(*c.plugin, c.file) || errno != EFBIG;
+        locks::gAnswers = c.lockAnswers;
+        sockets::gAnswers = c.socketAnswers;
+        return Save(*c.plugin, c.file) || errno != c.refusal || !locks::gAnswers.empty() ||
+               !sockets::gAnswers.empty();
       });
-      EXPECT_TRUE(ExitedWith(status, 1)) << "the failed save is reported, with the limit's reason (EFBIG)";
+      if (turn >= 0)
+        close(turn);
+      EXPECT_TRUE(ExitedWith(status, 1)) << "the failed save is reported, with its reason (" << strerror(c.refusal)
+                                         << "), having asked for the lock and the turn";
       EXPECT_EQ(Read(c.file), old);
       EXPECT_EQ(Entries(), before);
     }

@@ -333,7 +333,8 @@ TEST_F(RenderOutputs, NothingPrintedReachesAnOutputWhicheverStandardStreamsAreCl
 // group, the owner or an attribute cannot be kept the user hears so, and
 // the system's reason, as where the attributes cannot even be listed. An
 // ACL the folder gives new files never crowds out the old file's own
-// attributes. Any name the folder takes can be replaced, up to the longest.
+// attributes, also where the old file has a smaller ACL of its own. Any
+// name the folder takes can be replaced, up to the longest.
 TEST_F(RenderOutputs, AReplacedFileKeepsItsOwnerAndGroupWhateverTheLengthOfItsName)
 {
   const gid_t otherGroup = OtherGroup();
@@ -351,6 +352,10 @@ TEST_F(RenderOutputs, AReplacedFileKeepsItsOwnerAndGroupWhateverTheLengthOfItsNa
     // The file has only a user's tag, but its folder now gives new files an
     // ACL, which fills the room the file system has for attributes.
     bool inheritsAnAcl = false;
+    // And the file has an ACL of its own too, listed after its tag, smaller
+    // than the one its folder gives: the tag fits beside its own ACL, not
+    // beside the folder's.
+    bool ownAcl = false;
   };
   const Case cases[] = {
     {"shared.wav", geteuid(), otherGroup, false},
@@ -365,11 +370,15 @@ TEST_F(RenderOutputs, AReplacedFileKeepsItsOwnerAndGroupWhateverTheLengthOfItsNa
      .unlisted = true},
     {.name = "inheriting/tagged.wav", .owner = geteuid(), .group = getegid(), .groupRefused = false,
      .inheritsAnAcl = true},
+    {.name = "inheriting more/tagged with an ACL.wav", .owner = geteuid(), .group = getegid(), .groupRefused = false,
+     .inheritsAnAcl = true, .ownAcl = true},
   };
   // Read for one more user, in little-endian words: the version, then (tag
   // | permission << 16, id) for the owner, the user, the group, the mask and
   // others; the mode stays 0660.
   const uint32_t oneMoreReader[] = {2, 0x60001, ~0u, 0x40002, 1234, 0x60004, ~0u, 0x60010, ~0u, 0x20, ~0u};
+  // And for two more users, as a folder may give new files.
+  const uint32_t twoMoreReaders[] = {2, 0x60001, ~0u, 0x40002, 1234, 0x40002, 1235, 0x60004, ~0u, 0x60010, ~0u, 0x20, ~0u};
   // Every extended attribute of a file, with its value.
   auto attributes = [](const std::string& path) {
     std::string all;
@@ -405,9 +414,13 @@ TEST_F(RenderOutputs, AReplacedFileKeepsItsOwnerAndGroupWhateverTheLengthOfItsNa
     if (c.attributes && (setxattr(out.c_str(), "system.posix_acl_access", oneMoreReader, sizeof oneMoreReader, 0) != 0 ||
                          setxattr(out.c_str(), "user.origin", "studio", 6, 0) != 0))
       continue; // a file system without ACLs or attributes
-    if (c.inheritsAnAcl && (setxattr(out.c_str(), "user.origin", "studio", 6, 0) != 0 ||
-                            setxattr(fs::path(out).parent_path().c_str(), "system.posix_acl_default", oneMoreReader,
-                                     sizeof oneMoreReader, 0) != 0))
+    const uint32_t* folderAcl = c.ownAcl ? twoMoreReaders : oneMoreReader;
+    const size_t folderAclSize = c.ownAcl ? sizeof twoMoreReaders : sizeof oneMoreReader;
+    if (c.inheritsAnAcl &&
+        (setxattr(out.c_str(), "user.origin", "studio", 6, 0) != 0 ||
+         (c.ownAcl && setxattr(out.c_str(), "system.posix_acl_access", oneMoreReader, sizeof oneMoreReader, 0) != 0) ||
+         setxattr(fs::path(out).parent_path().c_str(), "system.posix_acl_default", folderAcl, folderAclSize, 0) !=
+           0))
       continue; // a file system without ACLs or attributes
     const std::string attributesBefore = attributes(out);
     Launch run;
@@ -419,8 +432,11 @@ TEST_F(RenderOutputs, AReplacedFileKeepsItsOwnerAndGroupWhateverTheLengthOfItsNa
       refusals.push_back("REFUSE_FSETXATTR=1");
     if (c.unlisted)
       refusals.push_back("UNLISTABLE_ATTRIBUTES=1");
-    if (c.inheritsAnAcl) // room for the inherited ACL's 67 bytes or the tag's 17, not both
-      refusals.push_back("ATTRIBUTE_SPACE=80");
+    // Room for the inherited ACL's 67 bytes or the tag's 17, not both; with
+    // an ACL of its own, room for that one's 67 and the tag's 17, not for
+    // the inherited ACL's 75 with the tag.
+    if (c.inheritsAnAcl)
+      refusals.push_back(c.ownAcl ? "ATTRIBUTE_SPACE=88" : "ATTRIBUTE_SPACE=80");
     if (!refusals.empty())
       run.environment = WithCommitShim(refusals);
     const Ended ended = Render({Path("in.wav"), out, "--quiet"}, run);
