@@ -179,7 +179,8 @@ Renamed ReplaceByRename(const std::string& target, const unsigned char* bytes, s
 // needs no folder that all savers may write. The name has no permissions:
 // any process there may hold it, one that cannot read the file too, and a
 // save stopped while holding it holds it until it ends. So a save waits a
-// few seconds at most for its turn (saves take moments) and is then
+// few seconds at most for its turn (saves take moments, but a flush on a
+// busy disk can take seconds) and is then
 // refused, as one that can have no socket at all is. The turn is the socket
 // returned; -1 with errno ENOLCK where none can be had.
 int TakeTurnWithoutLocks(const struct stat& file)
@@ -197,7 +198,7 @@ int TakeTurnWithoutLocks(const struct stat& file)
     errno = ENOLCK;
     return -1;
   }
-  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(3);
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(5);
   while (bind(turn, reinterpret_cast<const sockaddr*>(&address), size) != 0)
   {
     if (errno != EADDRINUSE || std::chrono::steady_clock::now() >= giveUp)
