@@ -179,10 +179,10 @@ Renamed ReplaceByRename(const std::string& target, const unsigned char* bytes, s
 // needs no folder that all savers may write. The name has no permissions:
 // any process there may hold it, one that cannot read the file too, and a
 // save stopped while holding it holds it until it ends. So a save waits a
-// few seconds at most for its turn (saves take moments, but a flush on a
-// busy disk can take seconds) and is then
-// refused, as one that can have no socket at all is. The turn is the socket
-// returned; -1 with errno ENOLCK where none can be had.
+// few seconds at most for its turn (saves take moments, though a flush on
+// a busy disk can take seconds) and is then refused, as one that can have
+// no socket at all is. The turn is the socket returned; -1 with errno
+// ENOLCK where none can be had.
 int TakeTurnWithoutLocks(const struct stat& file)
 {
   sockaddr_un address{};
