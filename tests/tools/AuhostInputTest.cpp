@@ -799,14 +799,21 @@ TEST_F(AuhostInputPastTwoGib, AStreamPastItsPlaceholderLengthRendersFromAPipeAsF
 }
 
 // Real audio exactly a placeholder's length keeps it when chunks, and
-// nothing else, follow it: cover art of megabytes, or as many chunks as are
-// walked.
+// nothing else, follow it: cover art of megabytes, as many chunks as are
+// walked, or a last chunk of an odd length without its pad byte.
 TEST_F(AuhostInputPastTwoGib, AudioOfAPlaceholdersLengthRendersFromAPipeAsFromItsFile)
 {
   const std::string art = Chunk("id3 ", 3 << 20);
   std::string emptyChunks;
   for (int c = 0; c < 999; ++c)
     emptyChunks += Chunk("JUNK", 0);
+  // A LIST of one comment of 33 bytes, neither padded: longer than two
+  // frames, so that read as audio it would add them.
+  std::string unpaddedList = "LIST" + std::string(4, '\0') + "INFOICMT" + std::string(4, '\0') + std::string(33, 'n');
+  PutLittleEndian(unpaddedList, 4, 12 + 33);
+  PutLittleEndian(unpaddedList, 16, 33);
+  const std::string recorded =
+    WithStreamedSizes(wav, 0x80000000, static_cast<uint32_t>(wav.size() - 8 + 0x80000000 + unpaddedList.size()));
   const Kind kinds[] = {
     {.name = "a WAV whose audio is sox's placeholder length, a LIST chunk after it", .bytes = soxHead,
      .frames = soxFrames, .silence = 0x7FFFF000LL, .after = list},
@@ -815,6 +822,9 @@ TEST_F(AuhostInputPastTwoGib, AudioOfAPlaceholdersLengthRendersFromAPipeAsFromIt
      .frames = 0x80000000 / 16, .silence = 0x80000000LL, .after = art},
     {.name = "a WAV whose audio is sox's placeholder length, 999 empty chunks after it, the most walked",
      .bytes = soxHead, .frames = soxFrames, .silence = 0x7FFFF000LL, .after = emptyChunks},
+    {.name = "a WAV of 0x80000000 bytes of audio, a recorder's placeholder, a LIST chunk of odd length without its "
+             "pad byte after it",
+     .bytes = recorded, .frames = 0x80000000 / 16, .silence = 0x80000000LL, .after = unpaddedList},
   };
   ExpectPipesRenderAsTheirFiles(kinds);
 }
