@@ -800,7 +800,8 @@ TEST_F(AuhostInputPastTwoGib, AStreamPastItsPlaceholderLengthRendersFromAPipeAsF
 
 // Real audio exactly a placeholder's length keeps it when chunks, and
 // nothing else, follow it: cover art of megabytes, as many chunks as are
-// walked, or a last chunk of an odd length without its pad byte.
+// walked, exactly as many bytes of them as a pipe reads ahead, or a last
+// chunk of an odd length without its pad byte.
 TEST_F(AuhostInputPastTwoGib, AudioOfAPlaceholdersLengthRendersFromAPipeAsFromItsFile)
 {
   const std::string art = Chunk("id3 ", 3 << 20);
@@ -822,6 +823,10 @@ TEST_F(AuhostInputPastTwoGib, AudioOfAPlaceholdersLengthRendersFromAPipeAsFromIt
      .frames = 0x80000000 / 16, .silence = 0x80000000LL, .after = art},
     {.name = "a WAV whose audio is sox's placeholder length, 999 empty chunks after it, the most walked",
      .bytes = soxHead, .frames = soxFrames, .silence = 0x7FFFF000LL, .after = emptyChunks},
+    {.name = "a WAV whose audio is sox's placeholder length, exactly as many bytes of chunks after it as a pipe "
+             "reads ahead",
+     .bytes = soxHead, .frames = soxFrames, .silence = 0x7FFFF000LL,
+     .after = Chunk("id3 ", auhost::kPipeLookPastAudioBytes - 8)},
     {.name = "a WAV of 0x80000000 bytes of audio, a recorder's placeholder, a LIST chunk of odd length without its "
              "pad byte after it",
      .bytes = recorded, .frames = 0x80000000 / 16, .silence = 0x80000000LL, .after = unpaddedList},
