@@ -680,6 +680,18 @@ TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
   const std::string id3v1 = "TAG" + std::string(125, ' ');
   const std::string taggedFlac = FlacWithoutLength(flac) + id3v1;
   const size_t flacFrames = FlacFramesStart(flac);
+  // Tagged FLACs without a length whose last frame headers code what those
+  // of the short one do not: numbers past 127 in two bytes (all of the
+  // last MiB of the long one), a block size of 1000 in 16 bits, a 96 kHz
+  // rate (its last frame noise, so that its subframes start with no 0).
+  auhost::AudioData thousand = clip;
+  for (auto& channel : thousand.channels)
+    channel.resize(1000);
+  EXPECT_TRUE(WriteAs(Path("kind"), thousand, SF_FORMAT_FLAC | SF_FORMAT_PCM_16));
+  const std::string oneFrame = FlacWithoutLength(Bytes(Path("kind"))) + id3v1;
+  const auhost::AudioData at96k = WithNoise(toolstest::Bursts(0.25, -24.0, 2, 96000.0), 0.1f);
+  EXPECT_TRUE(WriteAs(Path("kind"), at96k, SF_FORMAT_FLAC | SF_FORMAT_PCM_16));
+  const std::string flac96k = FlacWithoutLength(Bytes(Path("kind"))) + id3v1;
   // A FLAC whose audio ends in bytes that begin as an ID3v1 tag does, and
   // a WAV behind one ID3 tag more than are skipped.
   const std::string tagInAudio = FlacWhoseAudioEndsAsATag(Path("kind"));
@@ -694,6 +706,11 @@ TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
     {.name = "FLAC without a length, an ID3v1 tag after its frames", .bytes = taggedFlac, .frames = 12000},
     {.name = "the same cut in its frames", .bytes = taggedFlac.substr(0, flacFrames + 3000) + id3v1,
      .cuts = {flacFrames + 3000 + id3v1.size()}},
+    {.name = "24-bit FLAC of 20 s of noise without a length, an ID3v1 tag after its frames",
+     .bytes = FlacWithoutLength(longFlac) + id3v1, .frames = 960000},
+    {.name = "FLAC without a length of one frame of 1000 samples, an ID3v1 tag after it", .bytes = oneFrame,
+     .frames = 1000},
+    {.name = "96 kHz FLAC without a length, an ID3v1 tag after its frames", .bytes = flac96k, .frames = 24000},
     {.name = "FLAC whose audio's last 128 bytes begin with TAG", .bytes = tagInAudio, .frames = 12000},
     {.name = "the same without a length", .bytes = FlacWithoutLength(tagInAudio), .frames = 12000},
     {.name = "WAV behind 1001 ID3 tags of 56 bytes", .bytes = tooManyTags, .refused = auhost::kTooManyId3Tags},
