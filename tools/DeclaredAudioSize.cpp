@@ -184,14 +184,18 @@ bool FindAudioChunk(const HeaderBytes& bytes, DeclaredAudio& out)
 
 long long EndOfChunks(const HeaderBytes& bytes, long long at, bool bigEndian)
 {
+  bool padded = false; // the step to `at` counted a pad byte
   for (int walked = 0; walked < kMostChunks; ++walked)
   {
     unsigned char chunk[8];
+    // A writer may leave out the last chunk's pad byte: the bytes then
+    // stop one short of the step.
     if (!bytes(at, chunk, 1))
-      return at;
+      return padded && !bytes(at - 1, chunk, 1) ? at - 1 : at;
     if (!bytes(at, chunk, sizeof chunk) || !IsChunkName(chunk))
       return -1;
     const uint32_t size = bigEndian ? BigEndian32(chunk + 4) : LittleEndian32(chunk + 4);
+    padded = (size & 1) != 0;
     at += 8 + size + (size & 1);
   }
   return -1;

@@ -80,7 +80,8 @@ bool FindAudioChunk(const HeaderBytes& bytes, DeclaredAudio& out);
 bool FindAudioChunk(int descriptor, DeclaredAudio& out);
 
 // Where chunks that follow one another from `at` stop: the first position
-// the bytes do not reach once no chunk starts there, or -1 when what is
+// the bytes do not reach once no chunk starts there (short of the last
+// chunk's pad byte, when they stop before it), or -1 when what is
 // there is no chunk (no name of four letters) or one runs past them. A
 // stream whose end this is holds only chunks from `at` on. `bigEndian` as
 // an AIFF's sizes are.

@@ -164,6 +164,10 @@ PipeInput::Following PipeInput::WhatFollowsThePlaceholder()
   while (mTaken < look && Take(mDropped.data(), std::min(static_cast<long long>(mDropped.size()), look - mTaken)) > 0)
   {
   }
+  // A pipe shows its end only to a read past its last byte: one that ends
+  // right at the look does so to a read of one byte more.
+  if (mTaken == look)
+    Take(mDropped.data(), 1);
   bool pastTheLook = false;
   const auto taken = [this, &pastTheLook](long long at, unsigned char* into, size_t count) {
     pastTheLook = pastTheLook || at + static_cast<long long>(count) > mTaken;

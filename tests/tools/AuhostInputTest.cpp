@@ -680,6 +680,18 @@ TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
   const std::string id3v1 = "TAG" + std::string(125, ' ');
   const std::string taggedFlac = FlacWithoutLength(flac) + id3v1;
   const size_t flacFrames = FlacFramesStart(flac);
+  // Tagged FLACs without a length whose last frame headers code what those
+  // of the short one do not: numbers past 127 in two bytes (all of the
+  // last MiB of the long one), a block size of 1000 in 16 bits, a 96 kHz
+  // rate (its last frame noise, so that its subframes start with no 0).
+  auhost::AudioData thousand = clip;
+  for (auto& channel : thousand.channels)
+    channel.resize(1000);
+  EXPECT_TRUE(WriteAs(Path("kind"), thousand, SF_FORMAT_FLAC | SF_FORMAT_PCM_16));
+  const std::string oneFrame = FlacWithoutLength(Bytes(Path("kind"))) + id3v1;
+  const auhost::AudioData at96k = WithNoise(toolstest::Bursts(0.25, -24.0, 2, 96000.0), 0.1f);
+  EXPECT_TRUE(WriteAs(Path("kind"), at96k, SF_FORMAT_FLAC | SF_FORMAT_PCM_16));
+  const std::string flac96k = FlacWithoutLength(Bytes(Path("kind"))) + id3v1;
   // A FLAC whose audio ends in bytes that begin as an ID3v1 tag does, and
   // a WAV behind one ID3 tag more than are skipped.
   const std::string tagInAudio = FlacWhoseAudioEndsAsATag(Path("kind"));
@@ -694,6 +706,11 @@ TEST_F(AuhostInput, APipeRendersAsTheFileOfItsBytes)
     {.name = "FLAC without a length, an ID3v1 tag after its frames", .bytes = taggedFlac, .frames = 12000},
     {.name = "the same cut in its frames", .bytes = taggedFlac.substr(0, flacFrames + 3000) + id3v1,
      .cuts = {flacFrames + 3000 + id3v1.size()}},
+    {.name = "24-bit FLAC of 20 s of noise without a length, an ID3v1 tag after its frames",
+     .bytes = FlacWithoutLength(longFlac) + id3v1, .frames = 960000},
+    {.name = "FLAC without a length of one frame of 1000 samples, an ID3v1 tag after it", .bytes = oneFrame,
+     .frames = 1000},
+    {.name = "96 kHz FLAC without a length, an ID3v1 tag after its frames", .bytes = flac96k, .frames = 24000},
     {.name = "FLAC whose audio's last 128 bytes begin with TAG", .bytes = tagInAudio, .frames = 12000},
     {.name = "the same without a length", .bytes = FlacWithoutLength(tagInAudio), .frames = 12000},
     {.name = "WAV behind 1001 ID3 tags of 56 bytes", .bytes = tooManyTags, .refused = auhost::kTooManyId3Tags},
@@ -799,14 +816,22 @@ TEST_F(AuhostInputPastTwoGib, AStreamPastItsPlaceholderLengthRendersFromAPipeAsF
 }
 
 // Real audio exactly a placeholder's length keeps it when chunks, and
-// nothing else, follow it: cover art of megabytes, or as many chunks as are
-// walked.
+// nothing else, follow it: cover art of megabytes, as many chunks as are
+// walked, exactly as many bytes of them as a pipe reads ahead, or a last
+// chunk of an odd length without its pad byte.
 TEST_F(AuhostInputPastTwoGib, AudioOfAPlaceholdersLengthRendersFromAPipeAsFromItsFile)
 {
   const std::string art = Chunk("id3 ", 3 << 20);
   std::string emptyChunks;
   for (int c = 0; c < 999; ++c)
     emptyChunks += Chunk("JUNK", 0);
+  // A LIST of one comment of 33 bytes, neither padded: longer than two
+  // frames, so that read as audio it would add them.
+  std::string unpaddedList = "LIST" + std::string(4, '\0') + "INFOICMT" + std::string(4, '\0') + std::string(33, 'n');
+  PutLittleEndian(unpaddedList, 4, 12 + 33);
+  PutLittleEndian(unpaddedList, 16, 33);
+  const std::string recorded =
+    WithStreamedSizes(wav, 0x80000000, static_cast<uint32_t>(wav.size() - 8 + 0x80000000 + unpaddedList.size()));
   const Kind kinds[] = {
     {.name = "a WAV whose audio is sox's placeholder length, a LIST chunk after it", .bytes = soxHead,
      .frames = soxFrames, .silence = 0x7FFFF000LL, .after = list},
@@ -815,6 +840,13 @@ TEST_F(AuhostInputPastTwoGib, AudioOfAPlaceholdersLengthRendersFromAPipeAsFromIt
      .frames = 0x80000000 / 16, .silence = 0x80000000LL, .after = art},
     {.name = "a WAV whose audio is sox's placeholder length, 999 empty chunks after it, the most walked",
      .bytes = soxHead, .frames = soxFrames, .silence = 0x7FFFF000LL, .after = emptyChunks},
+    {.name = "a WAV whose audio is sox's placeholder length, exactly as many bytes of chunks after it as a pipe "
+             "reads ahead",
+     .bytes = soxHead, .frames = soxFrames, .silence = 0x7FFFF000LL,
+     .after = Chunk("id3 ", auhost::kPipeLookPastAudioBytes - 8)},
+    {.name = "a WAV of 0x80000000 bytes of audio, a recorder's placeholder, a LIST chunk of odd length without its "
+             "pad byte after it",
+     .bytes = recorded, .frames = 0x80000000 / 16, .silence = 0x80000000LL, .after = unpaddedList},
   };
   ExpectPipesRenderAsTheirFiles(kinds);
 }
