@@ -94,7 +94,7 @@ TEST(XmlTextParse, TextPastTheNestingBoundIsRefusedBeforeItIsParsed)
   };
   auto nested = [&](size_t levels) { return repeated("<a>", levels) + repeated("</a>", levels); };
   auto siblings = [&](size_t count) { return "<r>" + repeated("<b/>", count - 1) + "</r>"; };
-  // An element holding markup that is not elements, in all count nodes.
+  // An element holding other markup: `nodes` places of nodes in all.
   auto holding = [&](const char* markup, size_t nodes) { return "<r>" + repeated(markup, nodes - 2) + "</r>"; };
   struct Case
   {
@@ -123,6 +123,13 @@ TEST(XmlTextParse, TextPastTheNestingBoundIsRefusedBeforeItIsParsed)
     {"a comment after a cut UTF-8 sequence", prolog + "<r>\xE0<!--" + nested(600) + "--></r>", false},
     {"a comment in the declaration's value", "<?xml version=\"><!--\"?>" + nested(600) + "-->", false},
     {"a declaration's quote past its end", "<?xml foo=\"x version=\">\" <!-- ?>" + nested(600) + "-->", false},
+    {"a comment in a value after its \">\"", "<r a=\"x><!--\">" + nested(600) + "--></r>", false},
+    // A whole UTF-8 sequence hides nothing: the comment after it is read as
+    // one.
+    {"a comment after a whole 4-byte sequence", prolog + "<r>\xF0\x9F\x8E\xB5<!--" + nested(600) + "--></r>", true},
+    // A stray "<" counts unless nothing follows it.
+    {"a stray \"<\" and a blank at the bound", nested(kMaxXmlElementStarts) + "< ", false},
+    {"a lone \"<\" last at the bound", nested(kMaxXmlElementStarts) + "<", true},
     // Nodes that are not elements, past the node bound, wherever the
     // bound is sure of the markup and where it is not.
     {"declarations to the node bound", holding("<!x>", kMaxXmlNodeStarts), true},
