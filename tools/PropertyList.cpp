@@ -344,6 +344,12 @@ std::optional<PlistValue> ParsePlist(std::string_view xml, std::string& error)
             std::to_string(plugkit::kMaxXmlElementStarts);
     return std::nullopt;
   }
+  if (plugkit::ExceedsXmlNodeBound(xml))
+  {
+    error = "holding too much markup: the reader takes at most " + std::to_string(plugkit::kMaxXmlNodeStarts) +
+            " elements, comments, declarations and instructions";
+    return std::nullopt;
+  }
   TiXmlDocument doc;
   if (!plugkit::ParseXmlText(doc, xml))
   {

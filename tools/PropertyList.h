@@ -4,9 +4,9 @@
 // The reader takes any bytes and either returns the whole tree or refuses
 // with a reason, quoting the text only as a short printable excerpt: unknown
 // elements, a key without a value, bad numbers, bad
-// base64, nesting deeper than kMaxPlistDepth, more elements than the XML
-// road's nesting bound, files larger than kMaxPlistBytes and the binary form
-// are all refused. It never reads past the text it is given.
+// base64, nesting deeper than kMaxPlistDepth, more elements or markup than
+// the XML road's bounds, files larger than kMaxPlistBytes and the binary
+// form are all refused. It never reads past the text it is given.
 #pragma once
 
 #include <cstdint>

@@ -20,6 +20,29 @@ std::string SizeWords(size_t bytes)
   return bytes % (1u << 20) == 0 ? std::to_string(bytes >> 20) + " MiB" : std::to_string(bytes) + " bytes";
 }
 
+// The encoding of text in 16- or 32-bit units, or null. A spreadsheet's
+// "Unicode text" is UTF-16: read as UTF-8 it would be refused for a NUL
+// between its letters, which tells the user nothing. Without a byte-order
+// mark, such text in Latin letters has a NUL in every other byte and none
+// between them.
+const char* WideEncoding(std::string_view text)
+{
+  if (text.starts_with(std::string_view("\xFF\xFE\0\0", 4)) || text.starts_with(std::string_view("\0\0\xFE\xFF", 4)))
+    return "UTF-32";
+  if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF"))
+    return "UTF-16";
+  const size_t looked = std::min<size_t>(text.size(), 32) & ~size_t{1};
+  for (size_t nulAt : {0, 1})
+  {
+    bool everyOther = looked >= 4;
+    for (size_t i = 0; i < looked && everyOther; ++i)
+      everyOther = (text[i] == '\0') == (i % 2 == nulAt);
+    if (everyOther)
+      return "UTF-16";
+  }
+  return nullptr;
+}
+
 } // namespace
 
 bool ReadTextFile(const std::string& path, size_t largest, std::string& text, std::string& error)
@@ -69,11 +92,9 @@ bool ReadTextFile(const std::string& path, size_t largest, std::string& text, st
     }
   }
   close(descriptor);
-  // A spreadsheet's "Unicode text" is UTF-16: read as UTF-8 it would be
-  // refused for a NUL between its letters, which tells the user nothing.
-  if (text.starts_with("\xFF\xFE") || text.starts_with("\xFE\xFF"))
+  if (const char* encoding = WideEncoding(text))
   {
-    error = path + " is UTF-16 text: the host reads text in UTF-8";
+    error = path + " is " + encoding + " text: the host reads text in UTF-8";
     text.clear();
     return false;
   }

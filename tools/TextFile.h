@@ -11,8 +11,8 @@ namespace auhost {
 // The whole file; false with `error` set when it cannot be read, is a
 // folder, holds more than `largest` bytes (the caller's bound, so that a
 // huge file, a device or a pipe that never ends is refused before it takes
-// the memory) or is UTF-16 text (it begins with that encoding's byte-order
-// mark).
+// the memory) or is UTF-16 or UTF-32 text (it begins with the encoding's
+// byte-order mark, or a NUL is every other of its first bytes).
 bool ReadTextFile(const std::string& path, size_t largest, std::string& text, std::string& error);
 // The text's lines without their ends: a line ends at LF, CR LF or a lone CR
 // (as old editors and some spreadsheets write), and a byte-order mark in

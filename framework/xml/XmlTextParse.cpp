@@ -44,14 +44,27 @@ bool MayHideMarkup(std::string_view text, size_t at)
   return false;
 }
 
-// Where the scanner below gives up, every "<" that is not "</", "<!" or
-// "<?" counts: the library opens elements nowhere else.
-size_t PlainElementStarts(std::string_view text, size_t from)
+// The places that may open an element and those that may open a node.
+struct Starts
 {
-  size_t starts = 0;
-  for (size_t i = from; i + 1 < text.size(); ++i)
-    if (text[i] == '<' && text[i + 1] != '/' && text[i + 1] != '!' && text[i + 1] != '?')
-      ++starts;
+  size_t elements = 0;
+  size_t nodes = 0;
+};
+
+// Where the scanner below gives up, every "<" that is not "</", "<!" or
+// "<?" counts as an element: the library opens elements nowhere else. Every
+// "<" counts as a node.
+Starts PlainStarts(std::string_view text, size_t from)
+{
+  Starts starts;
+  for (size_t i = from; i < text.size(); ++i)
+  {
+    if (text[i] != '<')
+      continue;
+    ++starts.nodes;
+    if (i + 1 < text.size() && text[i + 1] != '/' && text[i + 1] != '!' && text[i + 1] != '?')
+      ++starts.elements;
+  }
   return starts;
 }
 
@@ -66,9 +79,9 @@ class ElementStartScanner
 public:
   explicit ElementStartScanner(std::string_view text) : mText(text) {}
 
-  size_t Count()
+  Starts Count()
   {
-    size_t starts = 0;
+    Starts starts;
     for (size_t i = 0; i < mText.size();)
     {
       const char following = i + 1 < mText.size() ? mText[i + 1] : '\0';
@@ -82,16 +95,22 @@ public:
       else if (mText.substr(i).starts_with("<![CDATA["))
         next = After("]]>", i + 9);
       else if (IsNameStart(following))
-        starts += (next = StartTag(i + 2)) != kUnsure;
+        starts.elements += (next = StartTag(i + 2)) != kUnsure;
       else if (static_cast<unsigned char>(following) < 0x7F)
       {
         // Other declarations and instructions, end tags and a stray "<",
         // all read to the next ">".
-        starts += following != '/' && following != '!' && following != '?' && following != '\0';
+        starts.elements += following != '/' && following != '!' && following != '?' && following != '\0';
         next = After(">", i + 1);
       }
       if (next == kUnsure)
-        return starts + PlainElementStarts(mText, i);
+      {
+        const Starts plain = PlainStarts(mText, i);
+        return {starts.elements + plain.elements, starts.nodes + plain.nodes};
+      }
+      // The library makes a node of each markup it reads (of an end tag
+      // only where it closes nothing, but counting every one is simpler).
+      starts.nodes += mText[i] == '<';
       i = next;
     }
     return starts;
@@ -200,12 +219,22 @@ private:
 
 size_t XmlElementStarts(std::string_view text)
 {
-  return ElementStartScanner(text).Count();
+  return ElementStartScanner(text).Count().elements;
+}
+
+size_t XmlNodeStarts(std::string_view text)
+{
+  return ElementStartScanner(text).Count().nodes;
 }
 
 bool ExceedsXmlNestingBound(std::string_view text)
 {
   return XmlElementStarts(text) > kMaxXmlElementStarts;
+}
+
+bool ExceedsXmlNodeBound(std::string_view text)
+{
+  return XmlNodeStarts(text) > kMaxXmlNodeStarts;
 }
 
 std::string PaddedXmlText(std::string_view text)
@@ -217,7 +246,8 @@ std::string PaddedXmlText(std::string_view text)
 
 bool ParseXmlText(TiXmlDocument& doc, std::string_view text, TiXmlEncoding encoding)
 {
-  if (ExceedsXmlNestingBound(text))
+  const Starts starts = ElementStartScanner(text).Count();
+  if (starts.elements > kMaxXmlElementStarts || starts.nodes > kMaxXmlNodeStarts)
     return false;
   const std::string padded = PaddedXmlText(text);
   doc.Parse(padded.c_str(), nullptr, encoding);

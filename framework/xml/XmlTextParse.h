@@ -32,12 +32,32 @@ namespace plugkit {
 // documents and property lists hold a few dozen elements.
 inline constexpr size_t kMaxXmlElementStarts = 512;
 
+// The parser makes a node, of a hundred bytes or more, of every element,
+// comment, CDATA section, declaration, instruction and stray "<" it reads,
+// however small, and one of each run of text between them: 64 MiB of "<!x>"
+// would take gigabytes. Text that may hold more places that open a node than
+// this is refused before it is parsed, so any text is read in a few times
+// its own size and a few dozen megabytes. The places are counted as the element
+// starts are: the bodies of comments, CDATA sections and declarations hold
+// none, and where the parser could read the text otherwise, every "<"
+// counts. Runs of text number at most one more than the places, so they
+// need no count of their own.
+inline constexpr size_t kMaxXmlNodeStarts = 1 << 16;
+
 // The places in text that may open an element, as the bound counts them.
 size_t XmlElementStarts(std::string_view text);
+
+// The places in text that may open a node of any kind, as the bound counts
+// them.
+size_t XmlNodeStarts(std::string_view text);
 
 // True when text holds more than kMaxXmlElementStarts places that may open
 // an element.
 bool ExceedsXmlNestingBound(std::string_view text);
+
+// True when text holds more than kMaxXmlNodeStarts places that may open a
+// node.
+bool ExceedsXmlNodeBound(std::string_view text);
 
 // Zero bytes after the text's last byte: the longest step from that byte
 // (four bytes) lands on the last of them.
@@ -50,7 +70,8 @@ std::string PaddedXmlText(std::string_view text);
 // Parses text into doc with the given encoding, reading no byte of text
 // beyond text.size() and none of the copy beyond its padding. True when
 // TinyXML reports no error; the caller looks at doc either way. Text past
-// the nesting bound is not parsed: false, and doc is left as it was.
+// the nesting bound or the node bound is not parsed: false, and doc is left
+// as it was.
 bool ParseXmlText(TiXmlDocument& doc, std::string_view text, TiXmlEncoding encoding = TIXML_DEFAULT_ENCODING);
 
 } // namespace plugkit

@@ -161,14 +161,19 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
   // Text past each reader's bound, made cheaply: 2 GiB of a sparse file
   // (refused by its size: not a byte of it can be read), a device and a pipe
   // that never end. Text in UTF-16, as a spreadsheet's
-  // "Unicode text" export writes it, and a property list quoted back in
-  // part: 5,000 digits behind terminal escapes.
+  // "Unicode text" export writes it, with and without its byte-order mark,
+  // and in UTF-32, and a property list quoted back in part: 5,000 digits
+  // behind terminal escapes.
   const std::string huge = dir + "/huge.txt";
   std::ofstream(huge).put('0');
   std::filesystem::resize_file(huge, 2ull << 30);
   ASSERT_TRUE(auhost::WriteTextFile(dir + "/utf16.csv", toolstest::Utf16("time,value\r\n0,1\r\n"), error));
   ASSERT_TRUE(auhost::WriteTextFile(dir + "/utf16.txt", toolstest::Utf16("0 move 1 2\n", true), error));
   ASSERT_TRUE(auhost::WriteTextFile(dir + "/utf16.aupreset", toolstest::Utf16(toolstest::DictsNested(1)), error));
+  ASSERT_TRUE(auhost::WriteTextFile(dir + "/bare16.csv", toolstest::Utf16("time,value\n0,1\n", false, false), error));
+  ASSERT_TRUE(auhost::WriteTextFile(dir + "/bare16.txt", toolstest::Utf16("0 move 1 2\n", true, false), error));
+  ASSERT_TRUE(auhost::WriteTextFile(dir + "/utf32.csv", toolstest::Utf32("time,value\n0,1\n"), error));
+  ASSERT_TRUE(auhost::WriteTextFile(dir + "/utf32.aupreset", toolstest::Utf32(toolstest::DictsNested(1), true), error));
   ASSERT_TRUE(auhost::WriteTextFile(dir + "/escapes.aupreset", toolstest::EscapesAndDigitsInAnInteger(), error));
   const std::string escapesBundle = dir + "/Escapes.component";
   std::filesystem::create_directories(escapesBundle + "/Contents");
@@ -255,6 +260,11 @@ TEST_F(AuhostCommand, RefusesBadInputWithAClearMessageAndNoOutputFile)
      dir + "/utf16.csv is UTF-16 text: the host reads text in UTF-8"},
     {"render " + in + " " + out + " --preset " + dir + "/utf16.aupreset", 1, "utf16.aupreset is UTF-16 text"},
     {editor + dir + "/utf16.txt", 1, "utf16.txt is UTF-16 text"},
+    {"render " + in + " " + out + " --automation-in " + dir + "/bare16.csv", 1, "bare16.csv is UTF-16 text"},
+    {editor + dir + "/bare16.txt", 1, "bare16.txt is UTF-16 text"},
+    {"render " + in + " " + out + " --automation-in " + dir + "/utf32.csv", 1,
+     dir + "/utf32.csv is UTF-32 text: the host reads text in UTF-8"},
+    {"render " + in + " " + out + " --preset " + dir + "/utf32.aupreset", 1, "utf32.aupreset is UTF-32 text"},
     {"render " + in + " " + out + " --preset " + dir + "/escapes.aupreset", 1, quotedInteger},
     {"--bundle " + escapesBundle + " info", 1, quotedInteger},
     {"editor --snapshot " + dir + "/never.png --events", 2, "editor: --events wants a value"},

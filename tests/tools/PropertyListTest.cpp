@@ -65,6 +65,9 @@ TEST(PropertyList, RefusesWhatIsNotAPropertyList)
     deep += "<array>";
   for (int i = 0; i < auhost::kMaxPlistDepth + 2; ++i)
     deep += "</array>";
+  std::string comments;
+  for (size_t i = 0; i < plugkit::kMaxXmlNodeStarts; ++i)
+    comments += "<!---->";
   struct Case
   {
     const char* name;
@@ -90,6 +93,9 @@ TEST(PropertyList, RefusesWhatIsNotAPropertyList)
     {"nested too deep", Wrap(deep)},
     // Deeper than the XML parser's recursion can go on a thread's stack.
     {"dictionaries nested 50,000 deep", toolstest::DictsNested(50000), "nested too deeply"},
+    // Markup the parser makes a node of, each taking it more memory than
+    // the text does.
+    {"65,536 comments", Wrap("<dict>" + comments + "</dict>"), "holding too much markup: the reader takes at most 65536"},
     {"the binary form", toolstest::BinaryPropertyList(), "a binary property list; the host reads property lists in their XML form"},
     {"embedded NUL", std::string(Wrap("<string>a</string>")).insert(10, 1, '\0')},
     {"key not UTF-8", Wrap("<dict><key>a\xA1\xD0&gt;b</key><dict/></dict>")},

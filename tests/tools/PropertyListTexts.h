@@ -28,12 +28,21 @@ inline std::string EscapesAndDigitsInAnInteger()
 }
 
 // ASCII text as a spreadsheet's "Unicode text" export writes it: UTF-16,
-// little-endian unless asked, behind its byte-order mark.
-inline std::string Utf16(const std::string& ascii, bool bigEndian = false)
+// little-endian unless asked, behind its byte-order mark unless asked.
+inline std::string Utf16(const std::string& ascii, bool bigEndian = false, bool byteOrderMark = true)
 {
-  std::string text = bigEndian ? "\xFE\xFF" : "\xFF\xFE";
+  std::string text = !byteOrderMark ? "" : bigEndian ? "\xFE\xFF" : "\xFF\xFE";
   for (char c : ascii)
     text += bigEndian ? std::string{'\0', c} : std::string{c, '\0'};
+  return text;
+}
+
+// The same in UTF-32, behind its byte-order mark.
+inline std::string Utf32(const std::string& ascii, bool bigEndian = false)
+{
+  std::string text = bigEndian ? std::string("\0\0\xFE\xFF", 4) : std::string("\xFF\xFE\0\0", 4);
+  for (char c : ascii)
+    text += bigEndian ? std::string{'\0', '\0', '\0', c} : std::string{c, '\0', '\0', '\0'};
   return text;
 }
 

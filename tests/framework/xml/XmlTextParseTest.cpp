@@ -82,7 +82,8 @@ TEST(XmlTextParse, TextEndingInsideAUtf8SequenceNeverTakesTheParserPastItsEnd)
 // The parser recurses once per level, deeper than a thread's stack holds
 // for text nested deep enough: text that may open more elements than the
 // bound is refused before it is parsed, however they nest, and text at the
-// bound parses as the library parses it.
+// bound parses as the library parses it. The same for nodes of any kind,
+// each of which costs the parser more memory than its text.
 TEST(XmlTextParse, TextPastTheNestingBoundIsRefusedBeforeItIsParsed)
 {
   auto repeated = [](const char* piece, size_t times) {
@@ -93,6 +94,8 @@ TEST(XmlTextParse, TextPastTheNestingBoundIsRefusedBeforeItIsParsed)
   };
   auto nested = [&](size_t levels) { return repeated("<a>", levels) + repeated("</a>", levels); };
   auto siblings = [&](size_t count) { return "<r>" + repeated("<b/>", count - 1) + "</r>"; };
+  // An element holding other markup: `nodes` places of nodes in all.
+  auto holding = [&](const char* markup, size_t nodes) { return "<r>" + repeated(markup, nodes - 2) + "</r>"; };
   struct Case
   {
     const char* name;
@@ -120,11 +123,29 @@ TEST(XmlTextParse, TextPastTheNestingBoundIsRefusedBeforeItIsParsed)
     {"a comment after a cut UTF-8 sequence", prolog + "<r>\xE0<!--" + nested(600) + "--></r>", false},
     {"a comment in the declaration's value", "<?xml version=\"><!--\"?>" + nested(600) + "-->", false},
     {"a declaration's quote past its end", "<?xml foo=\"x version=\">\" <!-- ?>" + nested(600) + "-->", false},
+    {"a comment in a value after its \">\"", "<r a=\"x><!--\">" + nested(600) + "--></r>", false},
+    // A whole UTF-8 sequence hides nothing: the comment after it is read as
+    // one.
+    {"a comment after a whole 4-byte sequence", prolog + "<r>\xF0\x9F\x8E\xB5<!--" + nested(600) + "--></r>", true},
+    // A stray "<" counts unless nothing follows it.
+    {"a stray \"<\" and a blank at the bound", nested(kMaxXmlElementStarts) + "< ", false},
+    {"a lone \"<\" last at the bound", nested(kMaxXmlElementStarts) + "<", true},
+    // Nodes that are not elements, past the node bound, wherever the
+    // bound is sure of the markup and where it is not.
+    {"declarations to the node bound", holding("<!x>", kMaxXmlNodeStarts), true},
+    {"declarations one past it", holding("<!x>", kMaxXmlNodeStarts + 1), false},
+    {"instructions past it", holding("<?x?>", kMaxXmlNodeStarts + 1), false},
+    {"comments past it", holding("<!---->", kMaxXmlNodeStarts + 1), false},
+    {"CDATA sections past it", holding("<![CDATA[]]>", kMaxXmlNodeStarts + 1), false},
+    {"stray \"<\" in text past it", holding("1 < 2 > 0", kMaxXmlNodeStarts + 1), false},
+    {"end tags outside the root past it", "<r/>" + repeated("</r>", kMaxXmlNodeStarts), false},
+    {"comments after a character reference past it", "<r>&#65;" + repeated("<!---->", kMaxXmlNodeStarts) + "</r>",
+     false},
   };
   for (const Case& c : cases)
   {
     SCOPED_TRACE(c.name);
-    EXPECT_EQ(ExceedsXmlNestingBound(c.text), !c.parsed);
+    EXPECT_EQ(ExceedsXmlNestingBound(c.text) || ExceedsXmlNodeBound(c.text), !c.parsed);
     TiXmlDocument doc;
     const bool parsed = ParseXmlText(doc, c.text);
     if (c.parsed)
@@ -135,14 +156,16 @@ TEST(XmlTextParse, TextPastTheNestingBoundIsRefusedBeforeItIsParsed)
 }
 
 // Whatever the text, the bound counts at least every element the library
-// opens in it, in any encoding: texts pieced together from markup, and from
-// the references and UTF-8 sequences that make the library step over it.
+// opens in it, in any encoding, and enough places of nodes to bound the
+// nodes it makes (one run of text at most after each): texts pieced
+// together from markup, and from the references and UTF-8 sequences that
+// make the library step over it.
 TEST(XmlTextParse, TheBoundCountsEveryElementTheLibraryOpens)
 {
-  std::function<size_t(const TiXmlNode&)> elements = [&](const TiXmlNode& node) {
-    size_t n = node.ToElement() ? 1 : 0;
+  std::function<size_t(const TiXmlNode&, bool)> nodes = [&](const TiXmlNode& node, bool onlyElements) {
+    size_t n = !onlyElements || node.ToElement() ? 1 : 0;
     for (const TiXmlNode* child = node.FirstChild(); child; child = child->NextSibling())
-      n += elements(*child);
+      n += nodes(*child, onlyElements);
     return n;
   };
   const char* const pieces[] = {"<a>", "</a>", "<b/>", "<a x=", "\"", "'", " ", "=", ">", "<!--", "-->", "<![CDATA[",
@@ -158,7 +181,8 @@ TEST(XmlTextParse, TheBoundCountsEveryElementTheLibraryOpens)
     {
       TiXmlDocument doc;
       doc.Parse(PaddedXmlText(text).c_str(), nullptr, encoding);
-      EXPECT_GE(XmlElementStarts(text), elements(doc));
+      EXPECT_GE(XmlElementStarts(text), nodes(doc, true));
+      EXPECT_GE(2 * XmlNodeStarts(text) + 1, nodes(doc, false) - 1); // the document itself aside
     }
   }
 }
