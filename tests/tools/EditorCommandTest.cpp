@@ -407,7 +407,8 @@ TEST_F(EditorCommand, TheProgramWritesThePictureOrNothing)
     kPipeDescriptor,
     kFileDescriptor,
   };
-  const std::string preloaded = std::string("LD_PRELOAD=") + COMMIT_SHIM;
+  const std::string preloaded =
+    std::string("LD_PRELOAD=") + COMMIT_SHIM + " ASAN_OPTIONS=$ASAN_OPTIONS:verify_asan_link_order=0";
   const struct
   {
     const char* what;
