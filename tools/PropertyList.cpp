@@ -347,7 +347,8 @@ std::optional<PlistValue> ParsePlist(std::string_view xml, std::string& error)
   if (plugkit::ExceedsXmlNodeBound(xml))
   {
     error = "holding too much markup: the reader takes at most " + std::to_string(plugkit::kMaxXmlNodeStarts) +
-            " elements, comments, declarations and instructions";
+            " elements, attributes, comments, declarations and instructions, and " +
+            std::to_string(plugkit::kMaxXmlAttributes) + " attributes";
     return std::nullopt;
   }
   TiXmlDocument doc;

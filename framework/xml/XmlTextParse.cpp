@@ -44,21 +44,28 @@ bool MayHideMarkup(std::string_view text, size_t at)
   return false;
 }
 
-// The places that may open an element and those that may open a node.
+// The places that may open an element, those that may open a node, and
+// those of them that may open an attribute.
 struct Starts
 {
   size_t elements = 0;
   size_t nodes = 0;
+  size_t attributes = 0;
 };
 
 // Where the scanner below gives up, every "<" that is not "</", "<!" or
 // "<?" counts as an element: the library opens elements nowhere else. Every
-// "<" counts as a node.
+// "<" counts as a node, and every "=", which each attribute needs.
 Starts PlainStarts(std::string_view text, size_t from)
 {
   Starts starts;
   for (size_t i = from; i < text.size(); ++i)
   {
+    if (text[i] == '=')
+    {
+      ++starts.nodes;
+      ++starts.attributes;
+    }
     if (text[i] != '<')
       continue;
     ++starts.nodes;
@@ -95,7 +102,15 @@ public:
       else if (mText.substr(i).starts_with("<![CDATA["))
         next = After("]]>", i + 9);
       else if (IsNameStart(following))
-        starts.elements += (next = StartTag(i + 2)) != kUnsure;
+      {
+        size_t attributes = 0;
+        if ((next = StartTag(i + 2, attributes)) != kUnsure)
+        {
+          ++starts.elements;
+          starts.nodes += attributes;
+          starts.attributes += attributes;
+        }
+      }
       else if (static_cast<unsigned char>(following) < 0x7F)
       {
         // Other declarations and instructions, end tags and a stray "<",
@@ -106,7 +121,7 @@ public:
       if (next == kUnsure)
       {
         const Starts plain = PlainStarts(mText, i);
-        return {starts.elements + plain.elements, starts.nodes + plain.nodes};
+        return {starts.elements + plain.elements, starts.nodes + plain.nodes, starts.attributes + plain.attributes};
       }
       // The library makes a node of each markup it reads (of an end tag
       // only where it closes nothing, but counting every one is simpler).
@@ -154,8 +169,11 @@ private:
   }
 
   // An element's start tag after its name's first letter, to its ">": a
-  // quote opens a value only after "=".
-  size_t StartTag(size_t i) const
+  // quote opens a value only after "=". Each "=" may open an attribute,
+  // which the library makes a node of as it does of an element (and,
+  // checking each against those before it, takes time that grows with the
+  // square of their number): they are counted in `attributes`.
+  size_t StartTag(size_t i, size_t& attributes) const
   {
     bool afterEquals = false;
     for (; i < mText.size(); ++i)
@@ -173,7 +191,10 @@ private:
       else if (c == '<' || c >= 0x7F)
         return kUnsure;
       else if (!IsMarkupSpace(c))
+      {
         afterEquals = c == '=';
+        attributes += afterEquals ? 1 : 0;
+      }
     }
     return mText.size();
   }
@@ -234,7 +255,8 @@ bool ExceedsXmlNestingBound(std::string_view text)
 
 bool ExceedsXmlNodeBound(std::string_view text)
 {
-  return XmlNodeStarts(text) > kMaxXmlNodeStarts;
+  const Starts starts = ElementStartScanner(text).Count();
+  return starts.nodes > kMaxXmlNodeStarts || starts.attributes > kMaxXmlAttributes;
 }
 
 std::string PaddedXmlText(std::string_view text)
@@ -247,7 +269,8 @@ std::string PaddedXmlText(std::string_view text)
 bool ParseXmlText(TiXmlDocument& doc, std::string_view text, TiXmlEncoding encoding)
 {
   const Starts starts = ElementStartScanner(text).Count();
-  if (starts.elements > kMaxXmlElementStarts || starts.nodes > kMaxXmlNodeStarts)
+  if (starts.elements > kMaxXmlElementStarts || starts.nodes > kMaxXmlNodeStarts ||
+      starts.attributes > kMaxXmlAttributes)
     return false;
   const std::string padded = PaddedXmlText(text);
   doc.Parse(padded.c_str(), nullptr, encoding);

@@ -33,16 +33,22 @@ namespace plugkit {
 inline constexpr size_t kMaxXmlElementStarts = 512;
 
 // The parser makes a node, of a hundred bytes or more, of every element,
-// comment, CDATA section, declaration, instruction and stray "<" it reads,
-// however small, and one of each run of text between them: 64 MiB of "<!x>"
-// would take gigabytes. Text that may hold more places that open a node than
-// this is refused before it is parsed, so any text is read in a few times
-// its own size and a few dozen megabytes. The places are counted as the element
-// starts are: the bodies of comments, CDATA sections and declarations hold
-// none, and where the parser could read the text otherwise, every "<"
-// counts. Runs of text number at most one more than the places, so they
-// need no count of their own.
+// attribute, comment, CDATA section, declaration, instruction and stray "<"
+// it reads, however small, and one of each run of text between them: 64 MiB
+// of "<!x>" would take gigabytes. Text that may hold more places that open a
+// node than this is refused before it is parsed, so any text is read in a
+// few times its own size and a few dozen megabytes. The places are counted
+// as the element starts are: the bodies of comments, CDATA sections and
+// declarations hold none, an attribute is the "=" it needs, and where the
+// parser could read the text otherwise, every "<" and "=" counts. Runs of
+// text number at most one more than the places, so they need no count of
+// their own.
 inline constexpr size_t kMaxXmlNodeStarts = 1 << 16;
+
+// The parser checks each attribute against those of its element before
+// it, so their time grows with the square of their number: 65,536 on one
+// element take half a minute. Documents and property lists hold a few dozen.
+inline constexpr size_t kMaxXmlAttributes = 4096;
 
 // The places in text that may open an element, as the bound counts them.
 size_t XmlElementStarts(std::string_view text);
@@ -56,7 +62,7 @@ size_t XmlNodeStarts(std::string_view text);
 bool ExceedsXmlNestingBound(std::string_view text);
 
 // True when text holds more than kMaxXmlNodeStarts places that may open a
-// node.
+// node, or more than kMaxXmlAttributes of them that may open an attribute.
 bool ExceedsXmlNodeBound(std::string_view text);
 
 // Zero bytes after the text's last byte: the longest step from that byte

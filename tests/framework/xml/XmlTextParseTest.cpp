@@ -96,6 +96,13 @@ TEST(XmlTextParse, TextPastTheNestingBoundIsRefusedBeforeItIsParsed)
   auto siblings = [&](size_t count) { return "<r>" + repeated("<b/>", count - 1) + "</r>"; };
   // An element holding other markup: `nodes` places of nodes in all.
   auto holding = [&](const char* markup, size_t nodes) { return "<r>" + repeated(markup, nodes - 2) + "</r>"; };
+  // `count` attributes of distinct names, as the parser refuses a name twice.
+  auto numbered = [](const char* name, const char* value, size_t count) {
+    std::string text;
+    for (size_t i = 0; i < count; ++i)
+      text += name + std::to_string(i) + value;
+    return text;
+  };
   struct Case
   {
     const char* name;
@@ -141,6 +148,15 @@ TEST(XmlTextParse, TextPastTheNestingBoundIsRefusedBeforeItIsParsed)
     {"end tags outside the root past it", "<r/>" + repeated("</r>", kMaxXmlNodeStarts), false},
     {"comments after a character reference past it", "<r>&#65;" + repeated("<!---->", kMaxXmlNodeStarts) + "</r>",
      false},
+    {"attributes to their bound", "<r" + numbered(" a", "=''", kMaxXmlAttributes) + "/>", true},
+    {"attributes one past it", "<r" + numbered(" a", "=''", kMaxXmlAttributes + 1) + "/>", false},
+    {"attributes after a character reference past it",
+     "<r b='&#65;'" + numbered(" a", "=''", kMaxXmlAttributes) + "/>", false},
+    // Each element here makes two nodes: one past the bound with them.
+    {"attributes of elements past the node bound",
+     "<r>" + numbered("<b a", "=''/>", kMaxXmlElementStarts - 1) +
+       repeated("<!---->", kMaxXmlNodeStarts - 2 * kMaxXmlElementStarts + 1) + "</r>",
+     false},
   };
   for (const Case& c : cases)
   {
@@ -164,6 +180,9 @@ TEST(XmlTextParse, TheBoundCountsEveryElementTheLibraryOpens)
 {
   std::function<size_t(const TiXmlNode&, bool)> nodes = [&](const TiXmlNode& node, bool onlyElements) {
     size_t n = !onlyElements || node.ToElement() ? 1 : 0;
+    if (!onlyElements && node.ToElement())
+      for (const TiXmlAttribute* a = node.ToElement()->FirstAttribute(); a; a = a->Next())
+        ++n;
     for (const TiXmlNode* child = node.FirstChild(); child; child = child->NextSibling())
       n += nodes(*child, onlyElements);
     return n;
