@@ -338,18 +338,21 @@ std::optional<PlistValue> ParsePlist(std::string_view xml, std::string& error)
     error = "not a text file";
     return std::nullopt;
   }
-  if (plugkit::ExceedsXmlNestingBound(xml))
+  switch (plugkit::ExceededXmlBound(xml))
   {
+  case plugkit::XmlBound::kElements:
     error = "nested too deeply or holding too many elements: the reader takes at most " +
             std::to_string(plugkit::kMaxXmlElementStarts);
     return std::nullopt;
-  }
-  if (plugkit::ExceedsXmlNodeBound(xml))
-  {
+  case plugkit::XmlBound::kNodes:
     error = "holding too much markup: the reader takes at most " + std::to_string(plugkit::kMaxXmlNodeStarts) +
-            " elements, attributes, comments, declarations and instructions, and " +
-            std::to_string(plugkit::kMaxXmlAttributes) + " attributes";
+            " elements, attributes, comments, declarations and instructions";
     return std::nullopt;
+  case plugkit::XmlBound::kAttributes:
+    error = "holding too many attributes: the reader takes at most " + std::to_string(plugkit::kMaxXmlAttributes);
+    return std::nullopt;
+  case plugkit::XmlBound::kNone:
+    break;
   }
   TiXmlDocument doc;
   if (!plugkit::ParseXmlText(doc, xml))

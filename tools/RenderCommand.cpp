@@ -115,17 +115,19 @@ std::string LaneRefusal(AudioUnit unit, const std::vector<ParameterDescription>&
   if (mode != wanted)
     return std::string(option) + " wants \"" + kAutomationModeParam + "\" " + wanted + ", and it is set to " + mode +
            (reading ? ": the unit would not play the lane" : ": the unit would write no lane");
-  // The classic engine rides with a gain of its own: it neither follows
-  // "Current Gain" nor writes it.
-  if (SettingText(unit, params, kClassicModeParam) == "On")
-    return std::string("\"") + kClassicModeParam + "\" On rides with a gain of its own, which " +
-           (reading ? "does not follow the lane of --automation-in" : "--automation-out would not record") +
-           ": set it Off for a lane";
-  // Comparing gives unity gain whatever the lane or the engine says.
-  if (SettingText(unit, params, kCompareParam) == "On")
-    return std::string("\"") + kCompareParam + "\" On compares at unity gain, which " +
-           (reading ? "does not follow the lane of --automation-in" : "--automation-out would not record") +
-           ": set it Off for a lane";
+  // Switches that give a gain other than "Current Gain", which then is
+  // neither followed nor written: the classic engine rides with a gain of
+  // its own, and comparing gives unity gain whatever the lane says.
+  const struct
+  {
+    const char* name;
+    const char* gain;
+  } otherGains[] = {{kClassicModeParam, "rides with a gain of its own"}, {kCompareParam, "compares at unity gain"}};
+  for (const auto& other : otherGains)
+    if (SettingText(unit, params, other.name) == "On")
+      return std::string("\"") + other.name + "\" On " + other.gain + ", which " +
+             (reading ? "does not follow the lane of --automation-in" : "--automation-out would not record") +
+             ": set it Off for a lane";
   return {};
 }
 

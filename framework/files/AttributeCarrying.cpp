@@ -46,23 +46,22 @@ std::vector<UncarriedAttribute> CarryAttributes(const std::string& from, int fd)
       return uncarried;
     }
     // What the file got on its own (an ACL its folder gives new files) goes
-    // first, also where the old file has one of the same name to take its
-    // place: kept at its size while the rest are added, it may fill the
-    // room a file system has for attributes, and leave none for them.
+    // first, unless the old file holds the same: kept at its size while the
+    // rest are added, it may fill the room a file system has for
+    // attributes, and leave none for them. A wanted one that cannot go is
+    // heard of where it is set.
     std::string value, current;
+    const auto holdsTheOld = [&](const std::string& name) {
+      return AttributeValue(from.c_str(), -1, name, value) && AttributeValue(nullptr, fd, name, current) &&
+             current == value;
+    };
     for (const std::string& name : present)
-      if (std::find(wanted.begin(), wanted.end(), name) == wanted.end())
-      {
-        if (fremovexattr(fd, name.c_str()) != 0)
-          uncarried.push_back({name, errno});
-      }
-      else if (AttributeValue(from.c_str(), -1, name, value) && AttributeValue(nullptr, fd, name, current) &&
-               current != value)
-        fremovexattr(fd, name.c_str()); // set below, where a refusal is heard
+      if (!holdsTheOld(name) && fremovexattr(fd, name.c_str()) != 0 &&
+          std::find(wanted.begin(), wanted.end(), name) == wanted.end())
+        uncarried.push_back({name, errno});
     for (const std::string& name : wanted)
-      if (!AttributeValue(from.c_str(), -1, name, value) ||
-          (!(AttributeValue(nullptr, fd, name, current) && current == value) &&
-           fsetxattr(fd, name.c_str(), value.data(), value.size(), 0) != 0))
+      if (!holdsTheOld(name) && (!AttributeValue(from.c_str(), -1, name, value) ||
+                                 fsetxattr(fd, name.c_str(), value.data(), value.size(), 0) != 0))
         uncarried.push_back({name, errno});
   }
   catch (const std::bad_alloc&)

@@ -248,15 +248,14 @@ size_t XmlNodeStarts(std::string_view text)
   return ElementStartScanner(text).Count().nodes;
 }
 
-bool ExceedsXmlNestingBound(std::string_view text)
-{
-  return XmlElementStarts(text) > kMaxXmlElementStarts;
-}
-
-bool ExceedsXmlNodeBound(std::string_view text)
+XmlBound ExceededXmlBound(std::string_view text)
 {
   const Starts starts = ElementStartScanner(text).Count();
-  return starts.nodes > kMaxXmlNodeStarts || starts.attributes > kMaxXmlAttributes;
+  if (starts.elements > kMaxXmlElementStarts)
+    return XmlBound::kElements;
+  if (starts.nodes > kMaxXmlNodeStarts)
+    return XmlBound::kNodes;
+  return starts.attributes > kMaxXmlAttributes ? XmlBound::kAttributes : XmlBound::kNone;
 }
 
 std::string PaddedXmlText(std::string_view text)
@@ -268,9 +267,7 @@ std::string PaddedXmlText(std::string_view text)
 
 bool ParseXmlText(TiXmlDocument& doc, std::string_view text, TiXmlEncoding encoding)
 {
-  const Starts starts = ElementStartScanner(text).Count();
-  if (starts.elements > kMaxXmlElementStarts || starts.nodes > kMaxXmlNodeStarts ||
-      starts.attributes > kMaxXmlAttributes)
+  if (ExceededXmlBound(text) != XmlBound::kNone)
     return false;
   const std::string padded = PaddedXmlText(text);
   doc.Parse(padded.c_str(), nullptr, encoding);

@@ -57,13 +57,17 @@ size_t XmlElementStarts(std::string_view text);
 // them.
 size_t XmlNodeStarts(std::string_view text);
 
-// True when text holds more than kMaxXmlElementStarts places that may open
-// an element.
-bool ExceedsXmlNestingBound(std::string_view text);
-
-// True when text holds more than kMaxXmlNodeStarts places that may open a
-// node, or more than kMaxXmlAttributes of them that may open an attribute.
-bool ExceedsXmlNodeBound(std::string_view text);
+// The first of the bounds above that text exceeds, read in one pass: more
+// places that may open an element than kMaxXmlElementStarts, a node than
+// kMaxXmlNodeStarts, or an attribute than kMaxXmlAttributes.
+enum class XmlBound
+{
+  kNone,
+  kElements,
+  kNodes,
+  kAttributes,
+};
+XmlBound ExceededXmlBound(std::string_view text);
 
 // Zero bytes after the text's last byte: the longest step from that byte
 // (four bytes) lands on the last of them.
@@ -76,8 +80,7 @@ std::string PaddedXmlText(std::string_view text);
 // Parses text into doc with the given encoding, reading no byte of text
 // beyond text.size() and none of the copy beyond its padding. True when
 // TinyXML reports no error; the caller looks at doc either way. Text past
-// the nesting bound or the node bound is not parsed: false, and doc is left
-// as it was.
+// any bound is not parsed: false, and doc is left as it was.
 bool ParseXmlText(TiXmlDocument& doc, std::string_view text, TiXmlEncoding encoding = TIXML_DEFAULT_ENCODING);
 
 } // namespace plugkit

@@ -68,6 +68,10 @@ TEST(PropertyList, RefusesWhatIsNotAPropertyList)
   std::string comments;
   for (size_t i = 0; i < plugkit::kMaxXmlNodeStarts; ++i)
     comments += "<!---->";
+  std::string attributes = "<dict";
+  for (size_t i = 0; i <= plugkit::kMaxXmlAttributes; ++i)
+    attributes += " a" + std::to_string(i) + "=''";
+  attributes += "/>";
   struct Case
   {
     const char* name;
@@ -96,6 +100,7 @@ TEST(PropertyList, RefusesWhatIsNotAPropertyList)
     // Markup the parser makes a node of, each taking it more memory than
     // the text does.
     {"65,536 comments", Wrap("<dict>" + comments + "</dict>"), "holding too much markup: the reader takes at most 65536"},
+    {"4,097 attributes", Wrap(attributes), "holding too many attributes: the reader takes at most 4096"},
     {"the binary form", toolstest::BinaryPropertyList(), "a binary property list; the host reads property lists in their XML form"},
     {"embedded NUL", std::string(Wrap("<string>a</string>")).insert(10, 1, '\0')},
     {"key not UTF-8", Wrap("<dict><key>a\xA1\xD0&gt;b</key><dict/></dict>")},
