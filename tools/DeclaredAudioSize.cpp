@@ -6,6 +6,8 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <set>
+#include <vector>
 
 namespace auhost {
 
@@ -182,30 +184,38 @@ bool FindAudioChunk(const HeaderBytes& bytes, DeclaredAudio& out)
   return false;
 }
 
-long long EndOfChunks(const HeaderBytes& bytes, long long at, bool bigEndian)
+bool ChunksEndAt(const HeaderBytes& bytes, long long at, long long end, bool bigEndian)
 {
-  bool padded = false; // the step to `at` counted a pad byte
-  for (int walked = 0; walked < kMostChunks; ++walked)
+  // A writer may leave out the pad byte after a chunk of odd length, after
+  // every such chunk or only the last: where an odd chunk ends, the walk
+  // goes on from its pad byte and, failing that, from right after its last
+  // byte. Each place is walked from once; twice as many places as chunks
+  // are walked, so that as many chunks are followed either way.
+  std::vector<long long> toWalk{at};
+  std::set<long long> walked;
+  while (!toWalk.empty() && walked.size() < 2 * kMostChunks)
   {
+    const long long next = toWalk.back();
+    toWalk.pop_back();
+    if (next == end)
+      return true;
     unsigned char chunk[8];
-    // A writer may leave out the last chunk's pad byte: the bytes then
-    // stop one short of the step.
-    if (!bytes(at, chunk, 1))
-      return padded && !bytes(at - 1, chunk, 1) ? at - 1 : at;
-    if (!bytes(at, chunk, sizeof chunk) || !IsChunkName(chunk))
-      return -1;
+    if (!walked.insert(next).second || !bytes(next, chunk, sizeof chunk) || !IsChunkName(chunk))
+      continue;
     const uint32_t size = bigEndian ? BigEndian32(chunk + 4) : LittleEndian32(chunk + 4);
-    padded = (size & 1) != 0;
-    at += 8 + size + (size & 1);
+    const long long unpadded = next + 8 + size;
+    if (size & 1)
+      toWalk.push_back(unpadded);
+    toWalk.push_back(unpadded + (size & 1));
   }
-  return -1;
+  return false;
 }
 
 bool OnlyChunksFollow(const HeaderBytes& bytes, const DeclaredAudio& audio, long long end)
 {
   const long long unpadded = audio.offset + audio.given;
-  return EndOfChunks(bytes, audio.givenEnd, audio.aiff) == end ||
-         (unpadded != audio.givenEnd && EndOfChunks(bytes, unpadded, audio.aiff) == end);
+  return ChunksEndAt(bytes, audio.givenEnd, end, audio.aiff) ||
+         (unpadded != audio.givenEnd && ChunksEndAt(bytes, unpadded, end, audio.aiff));
 }
 
 void SizesToTheEnd(const DeclaredAudio& audio, long long at, unsigned char* bytes, long long count)

@@ -79,13 +79,12 @@ bool FindAudioChunk(const HeaderBytes& bytes, DeclaredAudio& out);
 // The same in a file.
 bool FindAudioChunk(int descriptor, DeclaredAudio& out);
 
-// Where chunks that follow one another from `at` stop: the first position
-// the bytes do not reach once no chunk starts there (short of the last
-// chunk's pad byte, when they stop before it), or -1 when what is
-// there is no chunk (no name of four letters) or one runs past them. A
-// stream whose end this is holds only chunks from `at` on. `bigEndian` as
-// an AIFF's sizes are.
-long long EndOfChunks(const HeaderBytes& bytes, long long at, bool bigEndian);
+// Whether chunks that follow one another from `at` end exactly at `end`,
+// each of odd length with its pad byte or without it, as writers put them;
+// false where what is there is no chunk (no name of four letters), or one
+// runs past `end` or past what `bytes` give. `bigEndian` as an AIFF's
+// sizes are.
+bool ChunksEndAt(const HeaderBytes& bytes, long long at, long long end, bool bigEndian);
 
 // Whether only chunks follow `audio`, taken as real audio of the length
 // its header gives, to `end` (the stream's length): from its pad byte on,

@@ -47,7 +47,8 @@ bool ParseEditorOptions(const std::vector<std::string>& args, EditorOptions& opt
 int RunEditor(const ComponentBundle& bundle, const EditorOptions& options)
 {
   // A stop removes the temporary of a picture being replaced, as it does a
-  // render's: each picture is whole, or the old one is left as it was.
+  // render's: each picture is whole, or the old one is left as it was; it
+  // says how many the script had written.
   RenderInterruption interruption;
   std::vector<EditorEvent> events;
   if (!options.events.empty())
@@ -67,11 +68,16 @@ int RunEditor(const ComponentBundle& bundle, const EditorOptions& options)
   if (!session)
     return Fail(error);
   for (const EditorEvent& e : events)
+  {
     if (!session->Play(e, error))
       return Fail(error);
+    if (e.kind == EditorEvent::kSnapshot)
+      interruption.OutputKept();
+  }
   const standin::WindowImage image = session->Snapshot();
   if (!WritePng(options.snapshot, image.width, image.height, image.rgba, error))
     return Fail(error);
+  interruption.OutputKept();
   return 0;
 }
 

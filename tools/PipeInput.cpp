@@ -24,6 +24,8 @@ constexpr long long kFar = kUnknownFileLength / 2;
 // this has the rest of what it reads left unkept.
 constexpr size_t kMostRuns = 1024;
 constexpr size_t kDropBytes = 65536;
+// A chunk's name and size.
+constexpr long long kChunkHeaderBytes = 8;
 constexpr const char* kPassedBytes = "a read goes back to bytes the pipe has passed";
 
 } // namespace
@@ -159,8 +161,10 @@ PipeInput::Following PipeInput::WhatFollowsThePlaceholder()
   // Read ahead into a last stretch that holds it all, from the audio's
   // end on, so that the audio is read from there when it goes on.
   const DeclaredAudio& audio = *mStretched;
-  const long long look = audio.offset + audio.given + static_cast<long long>(kPipeLookPastAudioBytes);
-  GrowTail(kPipeTailBytes + kPipeLookPastAudioBytes);
+  // The look ends a chunk header past its length, so that a header that
+  // starts within it is seen whole, as in a file.
+  const long long look = audio.offset + audio.given + static_cast<long long>(kPipeLookPastAudioBytes) + kChunkHeaderBytes;
+  GrowTail(kPipeTailBytes + kPipeLookPastAudioBytes + kChunkHeaderBytes);
   while (mTaken < look && Take(mDropped.data(), std::min(static_cast<long long>(mDropped.size()), look - mTaken)) > 0)
   {
   }
@@ -173,11 +177,13 @@ PipeInput::Following PipeInput::WhatFollowsThePlaceholder()
     pastTheLook = pastTheLook || at + static_cast<long long>(count) > mTaken;
     return CopyTail(at, into, static_cast<long long>(count));
   };
-  if (OnlyChunksFollow(taken, audio, mTaken) && mEnded)
+  // Chunks that reach the look's end of a pipe that goes on may run on.
+  const bool onlyChunks = OnlyChunksFollow(taken, audio, mTaken);
+  if (onlyChunks && mEnded)
     return Following::OnlyChunks;
   // A stream that goes on past the look holds audio when a walk met what
   // is no chunk; one that ran on to the look's end may still be chunks.
-  return mEnded || !mError.empty() || !pastTheLook ? Following::Audio : Following::CannotTell;
+  return mEnded || !mError.empty() || !(pastTheLook || onlyChunks) ? Following::Audio : Following::CannotTell;
 }
 
 void PipeInput::SkipTags()

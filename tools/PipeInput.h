@@ -104,8 +104,9 @@ public:
   // What follows the Stretched() audio's placeholder length, where
   // libsndfile has read to: audio, or chunks and nothing else to the
   // stream's end, as after real audio of that length; read ahead as far as
-  // kPipeLookPastAudioBytes (kept, so that audio is read from there), past
-  // which chunks that still run on cannot be told from audio.
+  // kPipeLookPastAudioBytes and a chunk header more (kept, so that audio is
+  // read from there), past which chunks that still run on cannot be told
+  // from audio.
   enum class Following
   {
     Audio,

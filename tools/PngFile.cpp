@@ -5,7 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "framework/files/LinkFollowing.h"
@@ -32,6 +34,43 @@ bool Streamed(mode_t mode)
 std::string Failure(const std::string& path, const std::string& reason)
 {
   return "cannot write " + path + ": " + reason;
+}
+
+std::string NotAPlainFile(mode_t mode)
+{
+  const char* what = S_ISSOCK(mode) ? "it is a socket" : S_ISBLK(mode) ? "it is a block device" : "not a plain file";
+  return std::string(what) + " (a picture is written only to a plain file, a FIFO or a character device)";
+}
+
+// The descriptor of this process that `path` leads to through its links
+// (/dev/stdin, /dev/fd/N, /proc/self/fd/N), or -1 where it leads to none.
+// Each link's folder is resolved by the kernel, which names this process's
+// descriptors /proc/PID/fd (or /proc/PID/task/TID/fd) whatever the path.
+int OwnDescriptorNamed(const std::string& path)
+{
+  const std::string own = "/proc/" + std::to_string(getpid()) + "/";
+  std::string at = path;
+  for (int links = 0; links <= plugkit::kMostLinksFollowed; ++links)
+  {
+    const size_t slash = at.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : at.substr(0, slash);
+    const std::string name = slash == std::string::npos ? at : at.substr(slash + 1);
+    char resolved[PATH_MAX];
+    if (name.empty() || !realpath(folder.c_str(), resolved))
+      return -1;
+    const std::string where = resolved;
+    if (where.starts_with(own) && where.ends_with("/fd") &&
+        name.find_first_not_of("0123456789") == std::string::npos && name.size() < 10)
+      return std::stoi(name);
+    const std::string link = (where == "/" ? "" : where) + "/" + name;
+    char named[PATH_MAX];
+    const ssize_t length = readlink(link.c_str(), named, sizeof named - 1);
+    if (length <= 0)
+      return -1;
+    named[length] = '\0';
+    at = named[0] == '/' ? std::string(named) : where + "/" + named;
+  }
+  return -1;
 }
 
 // Writes the picture into the FIFO or character device at `target`, whose
@@ -72,6 +111,12 @@ bool WritePng(const std::string& path, int width, int height, const std::vector<
 {
   if (width <= 0 || height <= 0 || rgba.size() < static_cast<size_t>(width) * static_cast<size_t>(height) * 4)
     return error = "nothing to write to " + path, false;
+  // Opened anew for writing, a pipe this process reads (a process
+  // substitution typed the wrong way) would fill with a picture only this
+  // process could read, and wait for ever.
+  if (const int descriptor = OwnDescriptorNamed(path); descriptor >= 0)
+    if (const int flags = fcntl(descriptor, F_GETFL); flags >= 0 && (flags & O_ACCMODE) == O_RDONLY)
+      return error = Failure(path, "descriptor " + std::to_string(descriptor) + " is open only for reading"), false;
   std::string png;
   if (!stbi_write_png_to_func(Append, &png, width, height, 4, rgba.data(), width * 4))
     return error = Failure(path, "the picture could not be encoded"), false;
@@ -85,16 +130,14 @@ bool WritePng(const std::string& path, int width, int height, const std::vector<
   {
     const bool found = stat(target.c_str(), &status) == 0;
     // A descriptor's link (/dev/stdout, /dev/fd/N, a shell's process
-    // substitution) that leads to a pipe reads "pipe:[N]", a name nothing
-    // on disk has: only the kernel can follow it.
-    if (!found && stat(path.c_str(), &status) == 0 && Streamed(status.st_mode))
-      return WriteInto(path, path, true, png, error);
-    if (found && Streamed(status.st_mode))
-      return WriteInto(path, target, false, png, error);
-    if (found && !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode))
-      return error = Failure(path, "not a plain file (a picture is written only to a plain file, a FIFO or a "
-                                   "character device)"),
-             false;
+    // substitution) that leads to a pipe or a socket reads "pipe:[N]" or
+    // "socket:[N]", a name nothing on disk has: only the kernel can follow
+    // it.
+    const bool byTheKernel = !found && stat(path.c_str(), &status) == 0;
+    if ((found || byTheKernel) && Streamed(status.st_mode))
+      return WriteInto(path, found ? target : path, byTheKernel, png, error);
+    if ((found || byTheKernel) && !S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode))
+      return error = Failure(path, NotAPlainFile(status.st_mode)), false;
   }
   auto replacement = FileReplacement::Begin(path, error);
   if (!replacement || !replacement->Write(png, error) || !replacement->Commit(error))

@@ -13,8 +13,10 @@ namespace auhost {
 // as it was. A FIFO or a character device (/dev/null, a terminal) takes the
 // picture as a stream and is never replaced, also behind a descriptor's
 // link (/dev/stdout, /dev/fd/N) that leads to a pipe; anything else that
-// is not a plain file is refused. False with `error` set; what an old file
-// could not keep is a warning on standard error.
+// is not a plain file is refused, and so is a descriptor of this process
+// open only for reading (/dev/stdin, a process substitution <(...)). False
+// with `error` set; what an old file could not keep is a warning on
+// standard error.
 bool WritePng(const std::string& path, int width, int height, const std::vector<uint8_t>& rgba, std::string& error);
 
 } // namespace auhost

@@ -18,7 +18,38 @@ namespace {
 std::atomic<bool> gFinishing{false};
 static_assert(std::atomic<bool>::is_always_lock_free);
 
-constexpr char kStopped[] = "auhost: stopped; every output is left as it was\n";
+// The editor's pictures written whole before a stop, which it leaves as
+// they are.
+std::atomic<unsigned> gKept{0};
+static_assert(std::atomic<unsigned>::is_always_lock_free);
+
+// What a stop says: that every output is left as it was, or, once some
+// are written, how many are kept.
+void SayStopped()
+{
+  char said[160];
+  size_t length = 0;
+  const auto put = [&](const char* text) {
+    while (*text && length < sizeof said)
+      said[length++] = *text++;
+  };
+  const unsigned kept = gKept.load();
+  if (kept == 0)
+    put("auhost: stopped; every output is left as it was\n");
+  else
+  {
+    char digits[16];
+    char* first = digits + sizeof digits - 1;
+    *first = '\0';
+    for (unsigned n = kept; n > 0; n /= 10)
+      *--first = static_cast<char>('0' + n % 10);
+    put("auhost: stopped; ");
+    put(first);
+    put(kept == 1 ? " picture written before the stop is kept" : " pictures written before the stop are kept");
+    put(", any other output is left as it was\n");
+  }
+  [[maybe_unused]] const ssize_t written = write(STDERR_FILENO, said, length);
+}
 
 // Every signal whose default ends the process, but the faults a thread
 // raises on itself and SIGXFSZ. The real-time ones are numbered at run
@@ -41,7 +72,7 @@ void Stop(int signal)
   if (gFinishing.load())
     return;
   RemoveEveryTemporary();
-  [[maybe_unused]] const ssize_t said = write(STDERR_FILENO, kStopped, sizeof kStopped - 1);
+  SayStopped();
   // A stop asked for leaves no core file, whatever the signal's default.
   const rlimit none{0, 0};
   setrlimit(RLIMIT_CORE, &none);
@@ -62,6 +93,7 @@ void Stop(int signal)
 RenderInterruption::RenderInterruption()
 {
   gFinishing = false;
+  gKept = 0;
   struct sigaction stop = {};
   stop.sa_handler = Stop;
   sigfillset(&stop.sa_mask);
@@ -88,6 +120,11 @@ RenderInterruption::~RenderInterruption()
 void RenderInterruption::FinishFromHere()
 {
   gFinishing = true;
+}
+
+void RenderInterruption::OutputKept()
+{
+  ++gKept;
 }
 
 } // namespace auhost

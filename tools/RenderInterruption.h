@@ -46,6 +46,9 @@ public:
 
   // A stop from here on is let go: the render finishes.
   void FinishFromHere();
+  // One of the editor's pictures has been written whole and is kept
+  // whatever follows: a stop from here on says how many are.
+  void OutputKept();
 
 private:
   struct sigaction mBefore[NSIG] = {}; // by signal number, for the stop signals

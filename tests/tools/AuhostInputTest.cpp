@@ -782,11 +782,12 @@ protected:
     EXPECT_TRUE(WriteAs(Path("kind"), auhost::AudioData{8000.0, std::vector<std::vector<float>>(channels)}, format));
     return Bytes(Path("kind"));
   }
-  // A chunk `name` of `size` bytes.
-  static std::string Chunk(const char* name, uint32_t size)
+  // A chunk `name` of `size` bytes, without a pad byte; its size
+  // big-endian, as an AIFF's, when asked.
+  static std::string Chunk(const char* name, uint32_t size, bool bigEndian = false)
   {
     std::string chunk = std::string(name, 4) + std::string(4, '\0') + std::string(size, '\x5A');
-    PutLittleEndian(chunk, 4, size);
+    (bigEndian ? PutBigEndian : PutLittleEndian)(chunk, 4, size);
     return chunk;
   }
 
@@ -798,11 +799,19 @@ protected:
 };
 
 // Past a placeholder length every frame renders, however far into the
-// stream the audio starts within what a pipe keeps of a header.
+// stream the audio starts within what a pipe keeps of a header, and
+// wherever what looks like chunks after the placeholder stops.
 TEST_F(AuhostInputPastTwoGib, AStreamPastItsPlaceholderLengthRendersFromAPipeAsFromItsFile)
 {
   const long aiffFrames = 0x7F000000 / 16;
+  // A chunk that ends 4 bytes short of what a pipe reads ahead, then audio
+  // where the next chunk's header would be.
+  const std::string chunkThenAudio = Chunk("id3 ", auhost::kPipeLookPastAudioBytes - 8 - 4) + std::string(80004, '\0');
   const Kind kinds[] = {
+    {.name = "sox's WAV of audio past its placeholder length, a chunk then audio that starts 4 bytes before the "
+             "end of what a pipe reads ahead",
+     .bytes = soxHead, .frames = soxFrames + static_cast<long>(chunkThenAudio.size() / 16), .silence = 0x7FFFF000LL,
+     .after = chunkThenAudio},
     {.name = "sox's WAV of audio past its placeholder length", .bytes = soxHead, .frames = soxFrames + 5000,
      .silence = pastSox},
     {.name = "the same with 100 KiB of JUNK before its audio",
@@ -832,6 +841,12 @@ TEST_F(AuhostInputPastTwoGib, AudioOfAPlaceholdersLengthRendersFromAPipeAsFromIt
   PutLittleEndian(unpaddedList, 16, 33);
   const std::string recorded =
     WithStreamedSizes(wav, 0x80000000, static_cast<uint32_t>(wav.size() - 8 + 0x80000000 + unpaddedList.size()));
+  // Odd chunks none of which is padded: the byte after the first starts a
+  // name of four letters ("UNK-"), one of a size that runs past the end.
+  const std::string unpadded = Chunk("LIST", 33) + Chunk("JUNK", 45);
+  const std::string unpaddedAiff = Chunk("ANNO", 33, true) + Chunk("APPL", 45, true);
+  std::string soxAiff = WithAiffPlaceholderSizes(Head(SF_FORMAT_AIFF | SF_FORMAT_DOUBLE));
+  PutBigEndian(soxAiff, 4, static_cast<uint32_t>(soxAiff.size() - 8 + 0x7F000000 + unpaddedAiff.size()));
   const Kind kinds[] = {
     {.name = "a WAV whose audio is sox's placeholder length, a LIST chunk after it", .bytes = soxHead,
      .frames = soxFrames, .silence = 0x7FFFF000LL, .after = list},
@@ -847,6 +862,13 @@ TEST_F(AuhostInputPastTwoGib, AudioOfAPlaceholdersLengthRendersFromAPipeAsFromIt
     {.name = "a WAV of 0x80000000 bytes of audio, a recorder's placeholder, a LIST chunk of odd length without its "
              "pad byte after it",
      .bytes = recorded, .frames = 0x80000000 / 16, .silence = 0x80000000LL, .after = unpaddedList},
+    {.name = "a WAV of 0x80000000 bytes of audio, a recorder's placeholder, chunks of odd lengths none of which "
+             "is padded after it",
+     .bytes = WithStreamedSizes(wav, 0x80000000, static_cast<uint32_t>(wav.size() - 8 + 0x80000000 + unpadded.size())),
+     .frames = 0x80000000 / 16, .silence = 0x80000000LL, .after = unpadded},
+    {.name = "an AIFC whose sound data is sox's placeholder length, chunks of odd lengths none of which is padded "
+             "after it",
+     .bytes = soxAiff, .frames = 0x7F000000 / 16, .silence = 0x7F000000LL, .after = unpaddedAiff},
   };
   ExpectPipesRenderAsTheirFiles(kinds);
 }

@@ -2,7 +2,8 @@
 // puts its outputs in place: SIGNAL_AT_RENAME=N sends the process signal N
 // just after the first of its temporaries has been renamed over its target;
 // SIGNAL_AT_FCHMOD=N sends it signal N in its first fchmod, as a
-// temporary, whole, is given its target's mode; SHORT_WRITES=N makes every
+// temporary, whole, is given its target's mode (in the one after the first
+// K, with FCHMODS_BEFORE_SIGNAL=K); SHORT_WRITES=N makes every
 // write take at most N bytes, as a signal or a full pipe may cut one short;
 // REFUSE_FCHOWN=1 makes every fchown fail with EPERM, as the system refuses
 // a group its user is not in; REFUSE_FSETXATTR=1 makes every fsetxattr fail
@@ -44,10 +45,11 @@ extern "C" int fchmod(int descriptor, mode_t mode)
 {
   using Chmod = int (*)(int, mode_t);
   static const auto real = reinterpret_cast<Chmod>(dlsym(RTLD_NEXT, "fchmod"));
-  static std::atomic<bool> sent{false};
+  static std::atomic<int> calls{0};
   const int result = real(descriptor, mode);
   const char* signal = std::getenv("SIGNAL_AT_FCHMOD");
-  if (signal && !sent.exchange(true))
+  const char* before = std::getenv("FCHMODS_BEFORE_SIGNAL");
+  if (signal && calls++ == (before ? std::atoi(before) : 0))
     kill(getpid(), std::atoi(signal));
   return result;
 }

@@ -2,6 +2,7 @@
 // factory, window, timer, renderer), its pictures and its event scripts.
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -396,17 +397,25 @@ TEST_F(EditorCommand, TheProgramWritesThePictureOrNothing)
     EXPECT_TRUE(readers[p]->Finish() == picture);
   };
   const auto layNothing = [](const std::string&) {};
+  const auto untouched = [](const std::string& p) { EXPECT_TRUE(Bytes(p) == "old"); };
   // Both pictures, the script's and then --snapshot's, came down the pipe.
   const auto readFromPipe = [&](const std::string&) { EXPECT_TRUE(piped == picture + picture) << piped.size(); };
-  // How auhost is given a row's path: by its name, as /dev/stdout, or as
-  // /dev/fd/N of a pipe or of the file.
+  const auto nothingPiped = [&](const std::string&) { EXPECT_TRUE(piped.empty()) << piped.size(); };
+  // How auhost is given a row's path: by its name, as /dev/stdout, as
+  // /dev/stdin (a pipe it reads), or as /dev/fd/N of a pipe, of the file
+  // (open for reading and writing, or only for reading) or of a socket.
   enum Given
   {
     kByName,
     kStandardOutput,
+    kStandardInput,
     kPipeDescriptor,
     kFileDescriptor,
+    kReadOnlyFileDescriptor,
+    kSocketDescriptor,
   };
+  int sockets[2];
+  ASSERT_EQ(0, socketpair(AF_UNIX, SOCK_STREAM, 0, sockets));
   const std::string preloaded =
     std::string("LD_PRELOAD=") + COMMIT_SHIM + " ASAN_OPTIONS=$ASAN_OPTIONS:verify_asan_link_order=0";
   const struct
@@ -417,6 +426,7 @@ TEST_F(EditorCommand, TheProgramWritesThePictureOrNothing)
     int status;
     Given given = kByName;
     std::string environment = "";
+    std::string said = ""; // what standard error says, when set
   } rows[] = {
     {"an old picture", false, layOldPicture, replaced, 0},
     {"a link to an old picture", false,
@@ -446,10 +456,27 @@ TEST_F(EditorCommand, TheProgramWritesThePictureOrNothing)
     {"standard output, a pipe", false, layNothing, readFromPipe, 0, kStandardOutput},
     {"a descriptor of a pipe", false, layNothing, readFromPipe, 0, kPipeDescriptor},
     {"a descriptor of an old picture", false, layOldPicture, replaced, 0, kFileDescriptor},
-    // Stopped once the temporary is whole, before it takes the name.
-    {"an old picture, stopped while it is replaced", false, layOldPicture,
-      [](const std::string& p) { EXPECT_TRUE(Bytes(p) == "old"); }, 128 + SIGTERM, kByName,
-      preloaded + " SIGNAL_AT_FCHMOD=" + std::to_string(SIGTERM)},
+    // Opened anew for writing, a pipe auhost reads would hold the picture
+    // for nobody, or fill and wait for ever.
+    {"a descriptor of an old picture open only for reading", false, layOldPicture, untouched, 1,
+      kReadOnlyFileDescriptor, "", "cannot write /dev/fd/3: descriptor 3 is open only for reading"},
+    {"a descriptor of a socket", false, layNothing, layNothing, 1, kSocketDescriptor, "",
+      "cannot write /dev/fd/3: it is a socket"},
+    {"standard input, a pipe", false, layNothing, nothingPiped, 1, kStandardInput, "",
+      "cannot write /dev/stdin: descriptor 0 is open only for reading"},
+    // Stopped once the temporary is whole, before it takes the name: of the
+    // script's picture, or of --snapshot's once the script's is written.
+    {"an old picture, stopped while it is replaced", false, layOldPicture, untouched, 128 + SIGTERM, kByName,
+      preloaded + " SIGNAL_AT_FCHMOD=" + std::to_string(SIGTERM), "auhost: stopped; every output is left as it was"},
+    {"an old picture, stopped while it is replaced after a picture is written", false, layOldPicture,
+      [&](const std::string& p) {
+        if (p.ends_with("-script.png"))
+          replaced(p);
+        else
+          untouched(p);
+      }, 128 + SIGTERM, kByName,
+      preloaded + " SIGNAL_AT_FCHMOD=" + std::to_string(SIGTERM) + " FCHMODS_BEFORE_SIGNAL=1",
+      "auhost: stopped; 1 picture written before the stop is kept, any other output is left as it was"},
     // The numbers of /dev/null, made in the test's own folder.
     {"a character device", true,
       [](const std::string& p) { ASSERT_EQ(0, mknod(p.c_str(), S_IFCHR | 0666, makedev(1, 3))) << strerror(errno); },
@@ -483,23 +510,37 @@ TEST_F(EditorCommand, TheProgramWritesThePictureOrNothing)
     std::string streams;
     const auto given = [&](const std::string& laid, int descriptor) {
       const std::string number = std::to_string(descriptor);
-      if (r.given == kByName || r.given == kStandardOutput)
-        return r.given == kByName ? laid : std::string("/dev/stdout");
-      streams += " " + number + (r.given == kPipeDescriptor ? ">&1" : "<>" + laid);
+      switch (r.given)
+      {
+        case kByName: return laid;
+        case kStandardOutput: return std::string("/dev/stdout");
+        case kStandardInput: return std::string("/dev/stdin");
+        case kPipeDescriptor: streams += " " + number + ">&1"; break;
+        case kFileDescriptor: streams += " " + number + "<>" + laid; break;
+        case kReadOnlyFileDescriptor: streams += " " + number + "<" + laid; break;
+        case kSocketDescriptor: streams += " " + number + ">&" + std::to_string(sockets[0]); break;
+      }
       return "/dev/fd/" + number;
     };
-    std::ofstream(named + ".txt") << "0 snapshot " << given(script, 3) << "\n";
-    std::tie(status, output) =
-      run("--snapshot " + given(option, 4) + " --events " + named + ".txt", r.environment, streams);
+    const std::string scriptGiven = given(script, 3);
+    std::ofstream(named + ".txt") << "0 snapshot " << scriptGiven << "\n";
+    std::tie(status, output) = run("--snapshot " + given(option, 4) + " --events " + named + ".txt",
+                                   (r.given == kStandardInput ? "true | " : "") + r.environment, streams);
     EXPECT_EQ(r.status, status) << output;
     r.check(script);
     r.check(option);
     if (r.status == 1)
     {
-      EXPECT_NE(std::string::npos, output.find("cannot write " + script)) << output;
+      EXPECT_NE(std::string::npos, output.find("cannot write " + scriptGiven)) << output;
+    }
+    if (!r.said.empty())
+    {
+      EXPECT_NE(std::string::npos, output.find(r.said)) << output;
     }
     EXPECT_TRUE(toolstest::Leftovers(dir).empty());
   }
+  close(sockets[0]);
+  close(sockets[1]);
   if (!skipped.empty())
     GTEST_SKIP() << "the other rows ran; these need root to make a device node: " << skipped;
 }

@@ -146,6 +146,7 @@ TEST(XmlTextParse, TextPastTheNestingBoundIsRefusedBeforeItIsParsed)
     {"CDATA sections past it", holding("<![CDATA[]]>", kMaxXmlNodeStarts + 1), false},
     {"stray \"<\" in text past it", holding("1 < 2 > 0", kMaxXmlNodeStarts + 1), false},
     {"end tags outside the root past it", "<r/>" + repeated("</r>", kMaxXmlNodeStarts), false},
+    {"plain text after a character reference", "<r>&#65;" + std::string(600, 'x') + "</r>", true},
     {"comments after a character reference past it", "<r>&#65;" + repeated("<!---->", kMaxXmlNodeStarts) + "</r>",
      false},
     {"attributes to their bound", "<r" + numbered(" a", "=''", kMaxXmlAttributes) + "/>", true},
