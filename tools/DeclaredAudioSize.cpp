@@ -193,7 +193,7 @@ bool ChunksEndAt(const HeaderBytes& bytes, long long at, long long end, bool big
   // are walked, so that as many chunks are followed either way.
   std::vector<long long> toWalk{at};
   std::set<long long> walked;
-  while (!toWalk.empty() && walked.size() < 2 * kMostChunks)
+  while (!toWalk.empty() && walked.size() < static_cast<size_t>(2 * kMostChunks))
   {
     const long long next = toWalk.back();
     toWalk.pop_back();
