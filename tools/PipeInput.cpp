@@ -163,7 +163,8 @@ PipeInput::Following PipeInput::WhatFollowsThePlaceholder()
   const DeclaredAudio& audio = *mStretched;
   // The look ends a chunk header past its length, so that a header that
   // starts within it is seen whole, as in a file.
-  const long long look = audio.offset + audio.given + static_cast<long long>(kPipeLookPastAudioBytes) + kChunkHeaderBytes;
+  const long long look =
+    audio.offset + audio.given + static_cast<long long>(kPipeLookPastAudioBytes) + kChunkHeaderBytes;
   GrowTail(kPipeTailBytes + kPipeLookPastAudioBytes + kChunkHeaderBytes);
   while (mTaken < look && Take(mDropped.data(), std::min(static_cast<long long>(mDropped.size()), look - mTaken)) > 0)
   {
