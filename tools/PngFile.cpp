@@ -5,9 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <climits>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 
 #include "framework/files/LinkFollowing.h"
@@ -42,33 +40,20 @@ std::string NotAPlainFile(mode_t mode)
   return std::string(what) + " (a picture is written only to a plain file, a FIFO or a character device)";
 }
 
-// The descriptor of this process that `path` leads to through its links
-// (/dev/stdin, /dev/fd/N, /proc/self/fd/N), or -1 where it leads to none.
-// Each link's folder is resolved by the kernel, which names this process's
-// descriptors /proc/PID/fd (or /proc/PID/task/TID/fd) whatever the path.
-int OwnDescriptorNamed(const std::string& path)
+// The descriptor of this process that a path leads to, among the links
+// followed in it (/dev/stdin, /dev/fd/N, /proc/self/fd/N: the kernel names
+// this process's descriptors /proc/PID/fd/N, or /proc/PID/task/TID/fd/N),
+// or -1 where it leads to none.
+int OwnDescriptorAmong(const std::vector<std::string>& followedLinks)
 {
   const std::string own = "/proc/" + std::to_string(getpid()) + "/";
-  std::string at = path;
-  for (int links = 0; links <= plugkit::kMostLinksFollowed; ++links)
+  for (const std::string& link : followedLinks)
   {
-    const size_t slash = at.rfind('/');
-    const std::string folder = slash == std::string::npos ? "." : slash == 0 ? "/" : at.substr(0, slash);
-    const std::string name = slash == std::string::npos ? at : at.substr(slash + 1);
-    char resolved[PATH_MAX];
-    if (name.empty() || !realpath(folder.c_str(), resolved))
-      return -1;
-    const std::string where = resolved;
-    if (where.starts_with(own) && where.ends_with("/fd") &&
-        name.find_first_not_of("0123456789") == std::string::npos && name.size() < 10)
-      return std::stoi(name);
-    const std::string link = (where == "/" ? "" : where) + "/" + name;
-    char named[PATH_MAX];
-    const ssize_t length = readlink(link.c_str(), named, sizeof named - 1);
-    if (length <= 0)
-      return -1;
-    named[length] = '\0';
-    at = named[0] == '/' ? std::string(named) : where + "/" + named;
+    const size_t slash = link.rfind('/');
+    const std::string folder = link.substr(0, slash), number = link.substr(slash + 1);
+    if (folder.starts_with(own) && folder.ends_with("/fd") && !number.empty() && number.size() < 10 &&
+        number.find_first_not_of("0123456789") == std::string::npos)
+      return std::stoi(number);
   }
   return -1;
 }
@@ -111,22 +96,24 @@ bool WritePng(const std::string& path, int width, int height, const std::vector<
 {
   if (width <= 0 || height <= 0 || rgba.size() < static_cast<size_t>(width) * static_cast<size_t>(height) * 4)
     return error = "nothing to write to " + path, false;
+  // Renaming over a device or a FIFO would put a picture where the system
+  // had its device; where links lead is found as a replacement finds it,
+  // which refuses, in its own words, a link it will not follow.
+  std::string target;
+  std::vector<std::string> followedLinks;
+  const bool followed = plugkit::FollowLinks(path, target, nullptr, &followedLinks) == 0;
   // Opened anew for writing, a pipe this process reads (a process
   // substitution typed the wrong way) would fill with a picture only this
   // process could read, and wait for ever.
-  if (const int descriptor = OwnDescriptorNamed(path); descriptor >= 0)
+  if (const int descriptor = followed ? OwnDescriptorAmong(followedLinks) : -1; descriptor >= 0)
     if (const int flags = fcntl(descriptor, F_GETFL); flags >= 0 && (flags & O_ACCMODE) == O_RDONLY)
       return error = Failure(path, "descriptor " + std::to_string(descriptor) + " is open only for reading"), false;
   std::string png;
   if (!stbi_write_png_to_func(Append, &png, width, height, 4, rgba.data(), width * 4))
     return error = Failure(path, "the picture could not be encoded"), false;
 
-  // Renaming over a device or a FIFO would put a picture where the system
-  // had its device; where links lead is found as a replacement finds it,
-  // which refuses, in its own words, a link it will not follow.
-  std::string target;
   struct stat status;
-  if (plugkit::FollowLinks(path, target) == 0)
+  if (followed)
   {
     const bool found = stat(target.c_str(), &status) == 0;
     // A descriptor's link (/dev/stdout, /dev/fd/N, a shell's process

@@ -24,7 +24,8 @@ int LinkRefused(const struct stat& link, const std::string& folder)
 
 } // namespace
 
-int FollowLinks(const std::string& path, std::string& target, std::string* refusedLink)
+int FollowLinks(const std::string& path, std::string& target, std::string* refusedLink,
+  std::vector<std::string>* followedLinks)
 {
   // `target` is what is followed so far, none of its names a link; `rest`
   // what is left of the path, empty or from a slash.
@@ -58,6 +59,8 @@ int FollowLinks(const std::string& path, std::string& target, std::string* refus
         *refusedLink = next;
       return refused;
     }
+    if (followedLinks)
+      followedLinks->push_back(next);
     char named[PATH_MAX];
     const ssize_t length = readlink(next.c_str(), named, sizeof named);
     if (length <= 0)

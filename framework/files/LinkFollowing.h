@@ -15,6 +15,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace plugkit {
 
@@ -25,7 +26,11 @@ inline constexpr int kMostLinksFollowed = 40;
 // (a link may name a file not made yet: the name it gives is the target).
 // 0, or the system's code for why not: ELOOP past kMostLinksFollowed links,
 // EACCES for a link the shared-folder rule refuses (named in `refusedLink`
-// when that is given), or what lstat, stat or readlink reported.
-int FollowLinks(const std::string& path, std::string& target, std::string* refusedLink = nullptr);
+// when that is given), or what lstat, stat or readlink reported. Each link
+// followed is added to `followedLinks`, when that is given, in the order
+// followed and named with every link before it followed (/dev/stdin's
+// last is /proc/PID/fd/0).
+int FollowLinks(const std::string& path, std::string& target, std::string* refusedLink = nullptr,
+  std::vector<std::string>* followedLinks = nullptr);
 
 } // namespace plugkit
